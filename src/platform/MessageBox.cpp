@@ -1,0 +1,95 @@
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QThread>
+
+namespace {
+std::mutex g_hookMutex;
+MessageBoxHook g_hook;
+
+MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
+{
+    QMessageBox box;
+    box.setWindowTitle(req.caption);
+    box.setText(req.text);
+    switch (req.kind) {
+    case MsgBoxKind::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgBoxKind::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MsgBoxKind::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Cancel: return MsgBoxResult::Cancel;
+    case QMessageBox::Yes: return MsgBoxResult::Yes;
+    case QMessageBox::No: return MsgBoxResult::No;
+    default: return req.kind == MsgBoxKind::YesNo ? MsgBoxResult::No : MsgBoxResult::Ok;
+    }
+}
+} // namespace
+
+MsgBoxResult AfxMessageBox(const QString& text, const QString& caption, MsgBoxKind kind)
+{
+    MsgBoxRequest req{text, caption, kind};
+    MessageBoxHook hook;
+    {
+        std::lock_guard lock(g_hookMutex);
+        hook = g_hook;
+    }
+    if (hook)
+        return hook(req);
+    auto* app = QCoreApplication::instance();
+    if (!app)
+        return MsgBoxResult::Ok;
+    if (QThread::currentThread() == app->thread())
+        return ShowRealBox(req);
+    MsgBoxResult result = MsgBoxResult::Ok;
+    QMetaObject::invokeMethod(app, [&] { result = ShowRealBox(req); }, Qt::BlockingQueuedConnection);
+    return result;
+}
+
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
+{
+    std::lock_guard lock(g_hookMutex);
+    MessageBoxHook previous = std::move(g_hook);
+    g_hook = std::move(hook);
+    return previous;
+}
+
+MessageBoxRecorder::MessageBoxRecorder(MsgBoxResult answer)
+    : m_answer(answer)
+{
+    m_previous = SetMessageBoxHook([this](const MsgBoxRequest& req) {
+        std::lock_guard lock(m_mutex);
+        m_texts << req.text;
+        if (req.kind == MsgBoxKind::Ok)
+            return MsgBoxResult::Ok;
+        return m_answer;
+    });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxHook(std::move(m_previous)); }
+
+QStringList MessageBoxRecorder::texts() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_texts;
+}
+
+int MessageBoxRecorder::count() const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_texts.size());
+}
+
+void MessageBoxRecorder::clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_texts.clear();
+}
+
+void MessageBoxRecorder::setAnswer(MsgBoxResult answer)
+{
+    std::lock_guard lock(m_mutex);
+    m_answer = answer;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// Message boxes and prompts go through one replaceable hook so that tests can
+// record them instead of blocking on a modal dialog.
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <mutex>
+
+class QWidget;
+
+enum class MsgBoxKind { Ok, OkCancel, YesNo };
+enum class MsgBoxResult { Ok, Cancel, Yes, No };
+
+struct MsgBoxRequest {
+    QString text;
+    QString caption;
+    MsgBoxKind kind = MsgBoxKind::Ok;
+};
+
+using MessageBoxHook = std::function<MsgBoxResult(const MsgBoxRequest&)>;
+
+// Shows a box (or hands it to the installed hook). Safe from any thread: a call
+// from a worker is carried to the user-interface thread and waited for.
+MsgBoxResult AfxMessageBox(const QString& text, const QString& caption = QString(),
+                           MsgBoxKind kind = MsgBoxKind::Ok);
+
+// Installs a hook; returns the previous one. An empty hook restores the real box.
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+
+// Test helper: records every box, answers with a chosen result, restores the
+// previous hook when it goes.
+class MessageBoxRecorder {
+public:
+    explicit MessageBoxRecorder(MsgBoxResult answer = MsgBoxResult::Ok);
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    QStringList texts() const;
+    int count() const;
+    void clear();
+    void setAnswer(MsgBoxResult answer);
+
+private:
+    mutable std::mutex m_mutex;
+    QStringList m_texts;
+    MsgBoxResult m_answer;
+    MessageBoxHook m_previous;
+};
