@@ -1,0 +1,56 @@
+#pragma once
+// One lift's controller as the bus sees it: the car plus the controller's own
+// state (mode, fault, locks, special mode) and the byte layouts of the lift's
+// share of each reply.
+#include <array>
+#include <cstdint>
+
+#include "Car.h"
+#include "FrameCodec.h"
+#include "Installation.h"
+
+class CLift
+{
+public:
+    static constexpr int MODE_NORMAL = 7;
+
+    CLift(const SLiftSpec& spec, SCarTiming timing, TimePoint now);
+
+    CCar& Car() { return m_Car; }
+
+    void SetFault(int code) { m_nFault = code; }
+    void SetMode(int mode) { m_nBaseMode = mode; }
+    void SetAbsent(bool absent) { m_bAbsent = absent; }
+    bool Absent() const { return m_bAbsent; }
+
+    // Reported controller mode 0..15: the base mode unless a special mode is requested.
+    int ReportedMode() const;
+
+    // The 4-byte group of the status reply.
+    std::array<std::uint8_t, 4> StatusGroup(TimePoint now);
+    // The 4-byte group of the configuration reply (floor count, height).
+    std::array<std::uint8_t, 4> ConfigGroup() const;
+    // Reply to a page request (14 bytes, CRC checked), 18 bytes with CRC.
+    Frame AnswerPage(const Frame& request, TimePoint now);
+    // Reply to a lock request (13 bytes, CRC checked), with CRC.
+    Frame AnswerLock(const Frame& request, bool confirm);
+
+    // "LIFT N floor=F pos=P run=R door=D mode=M fault=C car=HEX up=HEX down=HEX"
+    std::string Dump(TimePoint now);
+
+private:
+    std::uint16_t Position16() const;
+    bool WholeLiftLocked() const { return (m_nLockByte & 0x02) != 0; }
+    bool FloorLocked() const { return (m_nLockByte & 0x1C) != 0; }
+    std::string LampHex(ECallKind kind) const;
+
+    SLiftSpec m_Spec;
+    CCar m_Car;
+    int m_nBaseMode = MODE_NORMAL;
+    int m_nFault = 0;
+    bool m_bAbsent = false;
+    int m_nSpecialMode = 0; // 2..8 as the last page request asked, 0 none
+    bool m_bOneShot = false; // the last page request carried the one-shot bit
+    std::uint8_t m_nLockByte = 0; // locks in force, as the last lock request set them
+    std::array<std::uint8_t, 5> m_FloorLocks{}; // floors 1..40
+};
