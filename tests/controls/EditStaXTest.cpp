@@ -1,0 +1,74 @@
+#include <QFontInfo>
+#include <gtest/gtest.h>
+
+#include "RenderUtil.h"
+#include "controls/EditX.h"
+#include "controls/StaX.h"
+
+namespace {
+bool IsSkyBlue(const QColor& c) { return c.blue() > 200 && c.green() > 150 && c.red() < 80; }
+bool IsDark(const QColor& c) { return c.red() < 60 && c.green() < 60 && c.blue() < 60; }
+} // namespace
+
+TEST(EditX, DrawsInItsColoursAndResetTextColorTurnsTheTextBlackAtOnce)
+{
+    CEditX edit;
+    edit.resize(160, 24);
+    edit.setText(QStringLiteral("North lift 1"));
+    edit.show();
+    QImage image = RenderWidget(edit);
+    EXPECT_GT(CountPixels(image, IsSkyBlue), 10);
+    EXPECT_EQ(Pixel(image, 150, 12), QColor(Qt::white));
+
+    EXPECT_TRUE(edit.ResetTextColor());
+    EXPECT_EQ(edit.text(), QStringLiteral("North lift 1"));
+    EXPECT_EQ(edit.GetTextColor(), 0u);
+    image = RenderWidget(edit);
+    EXPECT_EQ(CountPixels(image, IsSkyBlue), 0);
+    EXPECT_GT(CountPixels(image, IsDark), 10);
+
+    edit.SetBkColor(RGB(255, 255, 0));
+    EXPECT_EQ(Pixel(RenderWidget(edit), 150, 12), QColor(255, 255, 0));
+}
+
+TEST(EditX, SingleLineKeepsOneLineMultiLineWraps)
+{
+    CEditX single;
+    single.setText(QStringLiteral("first\nsecond"));
+    EXPECT_EQ(single.text(), QStringLiteral("first second"));
+    EXPECT_EQ(single.document()->blockCount(), 1);
+
+    CEditX help(nullptr, true);
+    help.setText(QStringLiteral("cause\nremedy"));
+    EXPECT_EQ(help.document()->blockCount(), 2);
+    help.setReadOnly(true);
+    EXPECT_EQ(help.text(), QStringLiteral("cause\nremedy"));
+}
+
+TEST(StaX, SecondSetColorsRepaintsTheWholeLabelInItsBackground)
+{
+    CStaX label(QStringLiteral("User"));
+    label.resize(67, 17);
+    label.SetColors(0xFFFF00, 0x000000);  // cyan on black, as in the main window
+    label.SetColors(0x0000FF, RGB(0, 0, 128));
+    const QImage image = RenderWidget(label);
+    EXPECT_EQ(Pixel(image, 0, 0), QColor(0, 0, 128));
+    EXPECT_EQ(Pixel(image, 66, 16), QColor(0, 0, 128));
+    EXPECT_EQ(CountPixels(image, Exactly(kSentinel)), 0);
+    EXPECT_GT(CountPixels(image, IsReddish), 5);
+}
+
+TEST(StaX, SetFontSizeGivesAMediumMicrosoftSansSerifFace)
+{
+    CStaX label(QStringLiteral("Password"));
+    label.SetFontSize(100);
+    EXPECT_EQ(label.font().family(), QStringLiteral("Microsoft Sans Serif"));
+    EXPECT_DOUBLE_EQ(label.font().pointSizeF(), 10.0);
+    EXPECT_EQ(label.font().weight(), QFont::Weight(500));
+    EXPECT_EQ(QFontInfo(label.font()).family(), QStringLiteral("Liberation Sans"));
+
+    label.SetFontSize(90);
+    EXPECT_DOUBLE_EQ(label.font().pointSizeF(), 9.0);
+    label.SetFontSize(0);  // refused: keeps the last size
+    EXPECT_DOUBLE_EQ(label.font().pointSizeF(), 9.0);
+}
