@@ -1,0 +1,232 @@
+// The configuration page's reads from the controllers: the re-acquire, which
+// scans the bus on this thread, and the two height runs on the worker, with
+// the progress box and the messages that drive it.
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <algorithm>
+
+#include "config/BuildDlg.h"
+#include "controls/WaitDlg.h"
+#include "database/DBServer.h"
+#include "link/LiftComm.h"
+#include "link/LiftDataStore.h"
+#include "link/LiftMessages.h"
+#include "link/PollThread.h"
+#include "link/PollWorkers.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+constexpr int kWaitWidth = 340;
+constexpr int kWaitHeight = 130;
+// Worker messages a stopped worker may have left queued.
+constexpr int kWorkerMessages[] = {WM_READ_PROGRESS, WM_LIFT_STATUS, WM_USER + 32, WM_READ_FINISHED};
+
+} // namespace
+
+void CBuildDlg::ShowWaitBox()
+{
+    if (!m_pWaitDlg)
+        return;
+    const QPoint at = mapToGlobal(QPoint(m_nPageWidth / 2 - kWaitWidth / 2, m_nPageHeight / 2));
+    m_pWaitDlg->setGeometry(at.x(), at.y(), kWaitWidth, kWaitHeight);
+    m_pWaitDlg->show();
+    m_pWaitDlg->raise();
+}
+
+void CBuildDlg::HideWaitBox()
+{
+    if (m_pWaitDlg)
+        m_pWaitDlg->hide();
+}
+
+void CBuildDlg::PumpPaintEvents()
+{
+    // The scan holds this thread between stations. Letting paints and other
+    // non-input events through keeps the box drawn; clicks and keys stay queued
+    // until the scan is over, and the busy flag turns away anything that still
+    // arrives, so no handler of the page or a page switch runs meanwhile.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CBuildDlg::OnBnClickedGetLiftData()
+{
+    if (m_bBusy)
+        return;
+    if (!m_bPortOpen) {
+        AfxMessageBox(Text(155));
+        return;
+    }
+    if (!m_pComm || !m_pLiftInf || !m_pLiftPage)
+        return;
+    StopWorkerAndFlush();
+    m_bBusy = 1;
+    SendMessage(m_pWaitDlg, WM_SET_PERCENT, 0, 0);
+    ShowWaitBox();
+    PumpPaintEvents();
+    g_hPollTarget = this;
+    m_pComm->ScanAllStations(m_pLiftInf, m_pLiftPage);
+    m_bBusy = 0;
+}
+
+LRESULT CBuildDlg::OnReadProgress(WPARAM wParam, LPARAM lParam)
+{
+    // Height runs name their context; only the page's own is read.
+    CLiftComm* context = lParam == reinterpret_cast<LPARAM>(m_pComm) ? m_pComm : nullptr;
+    switch (wParam) {
+    case 1:
+        SendMessage(m_pWaitDlg, WM_SET_PERCENT, 0, lParam * 6);
+        PumpPaintEvents();
+        break;
+    case 2: {
+        if (!context || !context->m_pLiftInf)
+            break;
+        const strLiftInf& lift = *context->m_pLiftInf;
+        const int top = lift.nMaxFloor;
+        PostMessage(m_pWaitDlg, WM_SET_PERCENT, 0, top > 0 ? LPARAM(lift.nCurFloor) * 100 / top : 0);
+        break;
+    }
+    case 3: {
+        if (!context || !context->m_pLiftInf)
+            break;
+        long long floors = 0;
+        long long tops = 0;
+        for (int k = 0; k < kLiftSlots; ++k) {
+            const strLiftInf& lift = context->m_pLiftInf[k];
+            if (lift.bOffline != 0 || lift.nKind != 1)
+                continue;
+            if (lift.nRunState != 2)
+                floors += lift.nCurFloor;
+            tops += lift.nMaxFloor;
+        }
+        PostMessage(m_pWaitDlg, WM_SET_PERCENT, 0, tops > 0 ? LPARAM(floors * 100 / tops) : 0);
+        break;
+    }
+    case 4:
+        PostMessage(m_pWaitDlg, WM_SET_PERCENT, 0, 0);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LRESULT CBuildDlg::OnReadFailed(WPARAM /*wParam*/, LPARAM /*lParam*/)
+{
+    m_bBusy = 0;
+    HideWaitBox();
+    AfxMessageBox(Text(93));
+    return 0;
+}
+
+LRESULT CBuildDlg::OnReadFinished(WPARAM wParam, LPARAM /*lParam*/)
+{
+    m_bBusy = 0;
+    HideWaitBox();
+    if (wParam != 1 || !m_pLiftInf)
+        return 0;
+
+    for (int k = 0; k < kLiftSlots; ++k) {
+        strLiftInf& lift = m_pLiftInf[k];
+        if (lift.nHeight == 0 && lift.nMaxFloor == 0) {
+            lift.nMaxFloor = 0;
+            lift.nMinFloor = 0;
+        }
+        if (lift.bOffline == 0 && lift.nMaxFloor > 1)
+            lift.nKind = 1;
+        if (lift.strName.isEmpty())
+            lift.strName = QString::number(lift.nLiftNum) + Text(192);
+    }
+    ApplyGroupTable(RebuildGroupMembers());
+
+    if (m_pDB) {
+        m_pDB->SaveLiftSetup(m_pLiftInf);
+        // Only installed lifts have a height to keep; a free slot would be
+        // marked as measured with nothing measured.
+        for (int k = 0; k < kLiftSlots; ++k) {
+            if (m_pLiftInf[k].nKind != 0 && m_pLiftInf[k].bHeightKnown != 0)
+                m_pDB->SaveLiftHeight(&m_pLiftInf[k]);
+        }
+        m_pDB->UpdateLiftConfig(4, m_nGroupCount, nullptr, m_pGroupTable);
+    }
+    RefillLiftList();
+    RefillGroupList();
+    return 0;
+}
+
+void CBuildDlg::StartHeightRun(int nMode, int nLiftIndex)
+{
+    StopWorkerAndFlush();
+    StartPollThread(BatchThreadProc, m_pComm, this, [this, nMode, nLiftIndex](CLiftComm& comm) {
+        comm.m_nBatchMode = nMode;
+        comm.m_nLiftIndex = nLiftIndex;
+        comm.m_pLiftInf = nMode == 2 ? &m_pLiftInf[nLiftIndex] : m_pLiftInf;
+        comm.m_pLiftPage = nMode == 2 ? nullptr : m_pLiftPage;
+    });
+    PostMessage(m_pWaitDlg, WM_SET_PERCENT, 0, 0);
+    ShowWaitBox();
+    m_bBusy = 1;
+}
+
+void CBuildDlg::OnBnClickedGetLiftHeight()
+{
+    if (m_bBusy)
+        return;
+    if (!m_bPortOpen) {
+        AfxMessageBox(Text(155));
+        m_bBusy = 0;
+        return;
+    }
+    const int liftNum = LiftNumOfRow(m_nLiftRow);
+    if (liftNum == 0) {
+        AfxMessageBox(Text(160));
+        m_bBusy = 0;
+        return;
+    }
+    if (!m_pLiftInf || std::none_of(m_pLiftInf, m_pLiftInf + kLiftSlots, [](const strLiftInf& l) { return l.nKind != 0; })) {
+        AfxMessageBox(Text(156));
+        m_bBusy = 0;
+        return;
+    }
+    if (AfxMessageBox(Text(94), QString(), MsgBoxKind::OkCancel) != MsgBoxResult::Ok) {
+        m_bBusy = 0;
+        return;
+    }
+    if (!m_pComm)
+        return;
+    StartHeightRun(2, liftNum - 1);
+}
+
+void CBuildDlg::OnBnClickedGetAllHeights()
+{
+    if (m_bBusy)
+        return;
+    if (!m_bPortOpen) {
+        AfxMessageBox(Text(155));
+        m_bBusy = 0;
+        return;
+    }
+    if (!m_pLiftInf || std::none_of(m_pLiftInf, m_pLiftInf + kLiftSlots, [](const strLiftInf& l) { return l.nKind != 0; })) {
+        AfxMessageBox(Text(156));
+        m_bBusy = 0;
+        return;
+    }
+    if (AfxMessageBox(Text(119), QString(), MsgBoxKind::OkCancel) != MsgBoxResult::Ok) {
+        m_bBusy = 0;
+        return;
+    }
+    if (!m_pComm || !m_pLiftPage)
+        return;
+    StartHeightRun(3, 0);
+}
+
+void CBuildDlg::StopWorkerAndFlush()
+{
+    if (g_pPollThread)
+        StopPollThread();
+    QThread::msleep(10);
+    // Dropped for every window of this thread; other messages stay queued.
+    for (int msg : kWorkerMessages)
+        QCoreApplication::removePostedEvents(nullptr, CWindowMessage::EventType(msg));
+}
