@@ -1,7 +1,9 @@
 #pragma once
 // Calls and commands the operator asked for, carried by the next page requests.
-// The user-interface thread sets call bits and countdowns, the worker counts
-// them down and clears the bits; both use atomic read-modify-write steps.
+// The user-interface thread registers calls (RegisterCall, link/CallRegistry.h),
+// the worker counts them down and clears the bits; both use atomic
+// read-modify-write steps. A countdown below 0, -(n+1), is a registration not
+// yet taken by a request; it reads as n once the next request of its page is built.
 #include <array>
 #include <cstdint>
 

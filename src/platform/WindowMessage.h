@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QObject>
 #include <QPointer>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -17,18 +18,31 @@ constexpr int WM_USER = 0x400;
 class CWindowMessage : public QEvent {
 public:
     CWindowMessage(int msg, WPARAM wParam, LPARAM lParam)
-        : QEvent(EventType(msg)), m_msg(msg), m_wParam(wParam), m_lParam(lParam) {}
+        : QEvent(EventType(msg)), m_msg(msg), m_wParam(wParam), m_lParam(lParam)
+    {
+        m_published.store(true, std::memory_order_release);
+    }
 
     static QEvent::Type EventType(int msg) { return QEvent::Type(QEvent::User + msg); }
 
-    int message() const { return m_msg; }
-    WPARAM wParam() const { return m_wParam; }
-    LPARAM lParam() const { return m_lParam; }
+    // A message made on a worker is read on the user-interface thread; Qt's
+    // queue orders the two, but with locks a race detector cannot see, so the
+    // hand-over is stated once more with an atomic.
+    int message() const { return Published().m_msg; }
+    WPARAM wParam() const { return Published().m_wParam; }
+    LPARAM lParam() const { return Published().m_lParam; }
 
 private:
+    const CWindowMessage& Published() const
+    {
+        (void)m_published.load(std::memory_order_acquire);
+        return *this;
+    }
+
     int m_msg;
     WPARAM m_wParam;
     LPARAM m_lParam;
+    std::atomic<bool> m_published{false};
 };
 
 // Queues a message for target's thread; safe from any thread. False when the

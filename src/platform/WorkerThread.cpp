@@ -55,19 +55,19 @@ bool CWorkerThread::IsPaused() const
     return m_paused;
 }
 
-void CWorkerThread::PausePoint()
+bool CWorkerThread::PausePoint()
 {
-    if (t_current)
-        t_current->Park();
+    return t_current && t_current->Park();
 }
 
-void CWorkerThread::Park()
+bool CWorkerThread::Park()
 {
     std::unique_lock lock(m_mutex);
     if (!m_pauseRequested)
-        return;
+        return false;
     m_paused = true;
     m_cond.notify_all();
     m_cond.wait(lock, [this] { return !m_pauseRequested; });
     m_paused = false;
+    return true;
 }

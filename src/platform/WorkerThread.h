@@ -25,11 +25,11 @@ public:
     bool IsPaused() const;
 
     // Called by a worker at a safe boundary; parks while a pause is asked for.
-    // Does nothing on a thread not started by CWorkerThread.
-    static void PausePoint();
+    // True when it did park. Does nothing on a thread not started by CWorkerThread.
+    static bool PausePoint();
 
 private:
-    void Park();
+    bool Park();
 
     mutable std::mutex m_mutex;
     std::condition_variable m_cond;

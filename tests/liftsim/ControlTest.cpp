@@ -42,7 +42,7 @@ TEST(LiftSimControl, DumpShowsLampsAsHexMasks)
     ASSERT_EQ(bus.Exchange(CBusClient::PageRequest(9, 0x80, 0, 0x80, 0x01)).size(), 18u);
     ASSERT_EQ(bus.Exchange(CBusClient::PageRequest(9, 0x40, 0, 0, 0, 0x02)).size(), 18u);
     const QString dump = sim.dump(9);
-    EXPECT_TRUE(dump.endsWith("car=8000000001 up=100000000 down=100000")) << dump.toStdString();
+    EXPECT_TRUE(dump.endsWith("car=8000000001 up=100000000 down=100000 lock=00")) << dump.toStdString();
     EXPECT_TRUE(sim.dump(10).isEmpty());
 }
 

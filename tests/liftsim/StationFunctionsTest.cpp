@@ -38,7 +38,7 @@ TEST(LiftSimStation, StatusReplyCarriesFloorFaultModelAndAbsentLifts)
 
     const Bytes lift2 = Group(reply, 1);
     EXPECT_EQ(lift2[0], 1);
-    EXPECT_EQ(lift2[1] & 0x08, 0x08);    // flag A: fault present
+    EXPECT_EQ(lift2[2] & 0x10, 0x10);    // status bit 4: fault present
     EXPECT_EQ(lift2[2] >> 5, 3);
     EXPECT_EQ(lift2[3], 42);
 
@@ -51,7 +51,17 @@ TEST(LiftSimStation, StatusReplyCarriesFloorFaultModelAndAbsentLifts)
     ASSERT_EQ(again.size(), 20u);
     EXPECT_EQ(Group(again, 3)[0], 1);
     EXPECT_EQ(Group(again, 1)[3], 0);
-    EXPECT_EQ(Group(again, 1)[1] & 0x08, 0);
+    EXPECT_EQ(Group(again, 1)[2] & 0x10, 0);
+
+    // Status bits 1..3 and the two load flags come from the control line.
+    ASSERT_TRUE(sim.command("status 1 6"));
+    ASSERT_TRUE(sim.command("flags 1 1 0"));
+    const Bytes set = bus.Exchange(CBusClient::StatusRequest(1));
+    ASSERT_EQ(set.size(), 20u);
+    EXPECT_EQ(Group(set, 0)[2] & 0x1F, 0x06);
+    EXPECT_EQ(Group(set, 0)[1] & 0x0C, 0x08); // flag A (bit 3) only
+    EXPECT_FALSE(sim.command("status 1 16"));
+    EXPECT_FALSE(sim.command("flags 1 2 0"));
 }
 
 TEST(LiftSimStation, StatusRunBitsFollowTheCar)
@@ -65,9 +75,8 @@ TEST(LiftSimStation, StatusRunBitsFollowTheCar)
     ASSERT_EQ(bus.Exchange(CBusClient::PageRequest(6, 0x00, 0, 0x02)).size(), 18u);
     const Bytes status = bus.Exchange(CBusClient::StatusRequest(2));
     ASSERT_EQ(status.size(), 20u);
-    EXPECT_EQ(Group(status, 0)[1] & 0x03, 0x01); // up: bit 0 alone
-    EXPECT_EQ(Group(status, 1)[1] & 0x03, 0x03); // down: bits 0 and 1
-    EXPECT_EQ(Group(status, 0)[2] & 0x01, 0x01); // status bit 0: moving
+    EXPECT_EQ(Group(status, 0)[1] & 0x03, 0x03); // up: bits 0 and 1
+    EXPECT_EQ(Group(status, 1)[1] & 0x03, 0x01); // down: bit 0 alone
 }
 
 TEST(LiftSimStation, ConfigReplyHasMaskFloorCountsAndHeights)

@@ -209,9 +209,9 @@ long long CCar::Position() const
 
 int CCar::RunState() const
 {
-    if (m_Phase != EPhase::Moving)
-        return RUN_STANDING;
-    return m_nDirection > 0 ? RUN_UP : RUN_DOWN;
+    if (m_Phase == EPhase::Moving)
+        return m_nDirection > 0 ? RUN_UP : RUN_DOWN;
+    return m_Phase == EPhase::Idle ? RUN_IDLE : RUN_STOPPED;
 }
 
 int CCar::DoorState() const

@@ -22,9 +22,12 @@ class CCar
 {
 public:
     // Run state as the page reply's bits 6-7 carry it.
-    static constexpr int RUN_STANDING = 0;
-    static constexpr int RUN_DOWN = 1;
-    static constexpr int RUN_UP = 2;
+    // 0 idle (no run, doors closed), 1 up, 2 down, 3 stopped at a landing
+    // with its doors at work: what the station's painter and tiles read.
+    static constexpr int RUN_IDLE = 0;
+    static constexpr int RUN_UP = 1;
+    static constexpr int RUN_DOWN = 2;
+    static constexpr int RUN_STOPPED = 3;
     // Door states 0..7 of the page reply.
     static constexpr int DOOR_OPENING = 1;
     static constexpr int DOOR_OPEN = 2;

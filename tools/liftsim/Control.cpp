@@ -116,6 +116,28 @@ std::string CControl::Run(const std::vector<std::string>& words, TimePoint now, 
         output.push_back(lift->Dump(now));
         return {};
     }
+    if (command == "flags") {
+        bool a = false, b = false;
+        if (!needArgs(3) || !ParseFlag(words[2], a) || !ParseFlag(words[3], b))
+            return "usage: flags N A(0|1) B(0|1)";
+        CLift* lift = LiftArg(words, error);
+        if (!lift)
+            return error;
+        lift->SetFlags(a, b);
+        return {};
+    }
+    if (command == "status") {
+        if (!needArgs(2))
+            return "usage: status N BITS(0..15)";
+        CLift* lift = LiftArg(words, error);
+        if (!lift)
+            return error;
+        const auto bits = ParseInteger(words[2], 0, 15);
+        if (!bits)
+            return "status bits must be 0..15";
+        lift->SetStatusBits(int(*bits));
+        return {};
+    }
     if (command == "fault" || command == "mode" || command == "floor" || command == "absent") {
         if (!needArgs(2))
             return "usage: " + command + " N VALUE";

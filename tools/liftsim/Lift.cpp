@@ -40,13 +40,14 @@ std::array<std::uint8_t, 4> CLift::StatusGroup(TimePoint now)
     m_Car.Update(now);
     if (m_bAbsent)
         return {0x80, 0, 0, 0};
-    // Byte 1: run bits (up = bit 0, down = bits 0 and 1), flag B = whole-lift
-    // lock, flag A = fault present, door nibble: bit 0 opening, bit 1 open, bit 3 closing.
+    // Byte 1: run bits (up = bits 0 and 1, down = bit 0 alone, standing = bit 0
+    // clear), flag B (overload) bit 2, flag A (full load) bit 3, door nibble:
+    // bit 0 opening, bit 1 open, bit 3 closing.
     std::uint8_t run = 0;
     if (m_Car.RunState() == CCar::RUN_UP)
-        run = 0x01;
-    else if (m_Car.RunState() == CCar::RUN_DOWN)
         run = 0x03;
+    else if (m_Car.RunState() == CCar::RUN_DOWN)
+        run = 0x01;
     std::uint8_t door = 0;
     switch (m_Car.DoorState()) {
     case CCar::DOOR_OPENING:
@@ -61,13 +62,10 @@ std::array<std::uint8_t, 4> CLift::StatusGroup(TimePoint now)
     default:
         break;
     }
-    const std::uint8_t flags = std::uint8_t((WholeLiftLocked() ? 0x04 : 0) | (m_nFault != 0 ? 0x08 : 0));
-    // Byte 2 status bits: 0 moving, 1 doors not closed, 2 whole-lift lock,
-    // 3 floor lock, 4 fault; bits 5-7 the model.
-    const std::uint8_t status = std::uint8_t((m_Car.Moving() ? 0x01 : 0) |
-                                             (m_Car.DoorState() != CCar::DOOR_CLOSED ? 0x02 : 0) |
-                                             (WholeLiftLocked() ? 0x04 : 0) | (FloorLocked() ? 0x08 : 0) |
-                                             (m_nFault != 0 ? 0x10 : 0));
+    const std::uint8_t flags = std::uint8_t((m_bFlagB ? 0x04 : 0) | (m_bFlagA ? 0x08 : 0));
+    // Byte 2 status bits: 0..3 as set by `status` (1 inspection, 2 fire,
+    // 3 trapped), 4 fault present; bits 5-7 the model.
+    const std::uint8_t status = std::uint8_t(m_nStatusBits | (m_nFault != 0 ? 0x10 : 0));
     // The floor byte has 7 bits; bit 7 would read as "absent".
     return {std::uint8_t(m_Car.CurrentFloor() & 0x7F), std::uint8_t(run | flags | (door << 4)),
             std::uint8_t(status | ((m_Spec.nModel & 0x07) << 5)), std::uint8_t(m_nFault)};
@@ -129,7 +127,7 @@ Frame CLift::AnswerPage(const Frame& request, TimePoint now)
     }
     const std::uint16_t position = Position16();
     const std::uint8_t modeByte =
-        std::uint8_t((ReportedMode() & 0x0F) | (m_nFault != 0 ? 0x10 : 0) | (WholeLiftLocked() ? 0x20 : 0) |
+        std::uint8_t((ReportedMode() & 0x0F) | (m_bFlagA ? 0x10 : 0) | (m_bFlagB ? 0x20 : 0) |
                      (m_Car.RunState() << 6));
     Frame reply{request[0],
                 request[1],
@@ -191,5 +189,11 @@ std::string CLift::Dump(TimePoint now)
            " pos=" + std::to_string(m_Car.Position()) + " run=" + std::to_string(m_Car.RunState()) +
            " door=" + std::to_string(m_Car.DoorState()) + " mode=" + std::to_string(ReportedMode()) +
            " fault=" + std::to_string(m_nFault) + " car=" + LampHex(ECallKind::Car) +
-           " up=" + LampHex(ECallKind::Up) + " down=" + LampHex(ECallKind::Down);
+           " up=" + LampHex(ECallKind::Up) + " down=" + LampHex(ECallKind::Down) + " lock=" + LockHex();
+}
+
+std::string CLift::LockHex() const
+{
+    static const char digits[] = "0123456789abcdef";
+    return {digits[m_nLockByte >> 4], digits[m_nLockByte & 0x0F]};
 }

@@ -21,6 +21,10 @@ public:
     void SetFault(int code) { m_nFault = code; }
     void SetMode(int mode) { m_nBaseMode = mode; }
     void SetAbsent(bool absent) { m_bAbsent = absent; }
+    // Status bits 0..3 of the status reply (bit 4 follows the fault code).
+    void SetStatusBits(int bits) { m_nStatusBits = bits & 0x0F; }
+    // Flag A (full load) and flag B (overload).
+    void SetFlags(bool a, bool b) { m_bFlagA = a; m_bFlagB = b; }
     bool Absent() const { return m_bAbsent; }
 
     // Reported controller mode 0..15: the base mode unless a special mode is requested.
@@ -35,20 +39,22 @@ public:
     // Reply to a lock request (13 bytes, CRC checked), with CRC.
     Frame AnswerLock(const Frame& request, bool confirm);
 
-    // "LIFT N floor=F pos=P run=R door=D mode=M fault=C car=HEX up=HEX down=HEX"
+    // "LIFT N floor=F pos=P run=R door=D mode=M fault=C car=HEX up=HEX down=HEX lock=HH"
     std::string Dump(TimePoint now);
 
 private:
     std::uint16_t Position16() const;
-    bool WholeLiftLocked() const { return (m_nLockByte & 0x02) != 0; }
-    bool FloorLocked() const { return (m_nLockByte & 0x1C) != 0; }
     std::string LampHex(ECallKind kind) const;
+    std::string LockHex() const;  // the lock byte in force, two hex digits
 
     SLiftSpec m_Spec;
     CCar m_Car;
     int m_nBaseMode = MODE_NORMAL;
     int m_nFault = 0;
     bool m_bAbsent = false;
+    int m_nStatusBits = 0;
+    bool m_bFlagA = false;
+    bool m_bFlagB = false;
     int m_nSpecialMode = 0; // 2..8 as the last page request asked, 0 none
     bool m_bOneShot = false; // the last page request carried the one-shot bit
     std::uint8_t m_nLockByte = 0; // locks in force, as the last lock request set them

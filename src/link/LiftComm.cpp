@@ -1,0 +1,269 @@
+#include "link/LiftComm.h"
+
+#include <chrono>
+#include <thread>
+
+#include "link/LiftMessages.h"
+#include "link/PollThread.h"
+
+namespace {
+
+void SleepMs(int ms)
+{
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+int StationOfLift(const strLiftInf& lift) { return (lift.nLiftNum - 1) / 4 + 1; }
+
+} // namespace
+
+int ReplyWaitOfIndex(int baudIndex)
+{
+    static constexpr int kWait[] = {80, 60, 50, 40, 30};
+    return (baudIndex >= 0 && baudIndex < 5) ? kWait[baudIndex] : -1;
+}
+
+CLiftComm::CLiftComm()
+{
+    g_hPollThreadRun.Set();
+}
+
+bool CLiftComm::OpenComm(int port, int baudIndex)
+{
+    if (const int wait = ReplyWaitOfIndex(baudIndex); wait >= 0)
+        m_nReplyWait = wait;
+    return m_Port.OpenPort(port, baudIndex) == 1;
+}
+
+int CLiftComm::Transact(const std::uint8_t* tx, int txLen, FrameBuf& rx, int waitMs, int* received)
+{
+    *received = 0;
+    if (g_hComPort == kPortClosed)
+        return COMM_PORT_ERROR;
+    m_Port.PurgeTx();
+    m_Port.PurgeRx();
+    if (m_Port.WriteData(tx, txLen) != txLen)
+        return COMM_PORT_ERROR;
+    rx.fill(0);
+    SleepMs(waitMs);
+    *received = m_Port.ReadData(rx.data());
+    return *received == 0 ? COMM_NO_REPLY : COMM_OK;
+}
+
+int CLiftComm::PollStation(int station)
+{
+    if (station < 0 || station >= kStationCount)
+        return COMM_NO_REPLY;
+    const int len = BuildStatusRequest(m_PollTx.data(), m_Station[station].nAddr);
+    int n = 0;
+    if (const int r = Transact(m_PollTx.data(), len, m_PollRx, kStatusReplyWaitMs, &n); r != COMM_OK)
+        return r;
+    return CheckStatusReply(m_PollRx.data(), n, true);
+}
+
+int CLiftComm::PollStationForScan(strLiftInf* firstLift)
+{
+    const int len = BuildStatusRequest(m_PollTx.data(), StationOfLift(*firstLift));
+    int n = 0;
+    if (const int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n); r != COMM_OK)
+        return r;
+    if (const int r = CheckStatusReply(m_PollRx.data(), n, false); r != COMM_OK)
+        return r;
+    ParseScanStatus(m_PollRx.data(), firstLift);
+    return COMM_OK;
+}
+
+bool CLiftComm::ProbeStation()
+{
+    const int len = BuildStatusRequest(m_PollTx.data(), 1);
+    int n = 0;
+    if (Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n) != COMM_OK)
+        return false;
+    return CheckStatusReply(m_PollRx.data(), n, true) == COMM_OK;
+}
+
+int CLiftComm::ReadStationConfig(strLiftInf* firstLift, strLiftPage* firstPage)
+{
+    const int len = BuildConfigRequest(m_PollTx.data(), StationOfLift(*firstLift));
+    int n = 0;
+    if (const int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n); r != COMM_OK)
+        return r;
+    if (const int r = CheckConfigReply(m_PollRx.data(), n); r != COMM_OK)
+        return r;
+    ParseConfigReply(m_PollRx.data(), firstLift, firstPage);
+    return COMM_OK;
+}
+
+int CLiftComm::BuildPageRequest(const strLiftInf& lift, const strLiftPage& page, strLiftCmd& cmd,
+                                int groupPoll)
+{
+    strPageRequest req;
+    req.nLiftNum = lift.nLiftNum;
+    req.nPage = page.nCurPage;
+    req.bOneShot = TakeOneShot(cmd);
+    req.nMode = cmd.nMode;
+    req.bCmdBit0 = cmd.bCmdBit0 != 0;
+    req.bCmdBit1 = cmd.bCmdBit1 != 0;
+    // Only pages within the command block carry calls.
+    m_PageSent = TakePageCalls(cmd, req.nPage);
+    m_nPageSent = req.nPage;
+    req.byCarCall = m_PageSent.byCarCall;
+    req.byHallCallLo = m_PageSent.byHallCallLo;
+    req.byHallCallHi = m_PageSent.byHallCallHi;
+    req.bCallFlag = groupPoll == 0;
+    return BuildPageRequestFrame(m_PollTx.data(), req);
+}
+
+void CLiftComm::ParsePageReply(strLiftInf& lift, strLiftPage& page, strLiftCmd& cmd)
+{
+    ParsePageFields(m_PollRx.data(), m_nPageSent, lift, page);
+    AgeSentCalls(cmd, m_PageSent);
+}
+
+int CLiftComm::ExchangePage(strLiftInf& lift, strLiftPage& page, strLiftCmd& cmd, int groupPoll)
+{
+    // A closed port sends nothing, so it must not use up the one-shot count either.
+    if (g_hComPort == kPortClosed)
+        return COMM_PORT_ERROR;
+    const int len = BuildPageRequest(lift, page, cmd, groupPoll);
+    int n = 0;
+    if (const int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n); r != COMM_OK)
+        return r;
+    if (const int r = CheckPageReply(m_PollRx.data(), n); r != COMM_OK)
+        return r;
+    ParsePageReply(lift, page, cmd);
+    return COMM_OK;
+}
+
+int CLiftComm::ReadLiftParams(strLiftInf& lift, strLiftPage& page)
+{
+    const int len = BuildParamRequest(m_PollTx.data(), lift.nLiftNum);
+    int n = 0;
+    if (const int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n); r != COMM_OK)
+        return r;
+    return ParseParamReply(m_PollRx.data(), n, lift, page);
+}
+
+int CLiftComm::SendFloorCall(strLiftInf& lift, int floor)
+{
+    m_CallTx.fill(0);
+    m_CallRx.fill(0);
+    const int len = BuildFloorCallRequest(m_CallTx.data(), lift.nLiftNum, floor);
+    if (g_hComPort == kPortClosed)
+        return COMM_NO_REPLY;
+    int n = 0;
+    const int r = Transact(m_CallTx.data(), len, m_CallRx, m_nReplyWait, &n);
+    if (r == COMM_PORT_ERROR)
+        return r;
+    return ParseFloorCallReply(m_CallRx.data(), n, lift);
+}
+
+int CLiftComm::ExchangePageRetry(int groupPoll, strLiftInf& lift, strLiftPage& page, strLiftCmd& cmd)
+{
+    int r = ExchangePage(lift, page, cmd, groupPoll);
+    if (r == COMM_OK) {
+        lift.bOffline = 0;
+        return 0;
+    }
+    if (r == COMM_PORT_ERROR) {
+        lift.bOffline = 1;
+        return 2;
+    }
+    if (lift.bOffline == 1)
+        return 1;  // an offline lift costs one attempt per pass
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        r = ExchangePage(lift, page, cmd, groupPoll);
+        if (r == COMM_OK)
+            return 0;
+        if (r == COMM_PORT_ERROR) {
+            lift.bOffline = 1;
+            return 2;
+        }
+    }
+    lift.bOffline = 1;
+    return 1;
+}
+
+int CLiftComm::SendFloorCallRetry(strLiftInf& lift)
+{
+    int r = SendFloorCall(lift, lift.nMaxFloor);
+    if (r == COMM_OK) {
+        lift.bOffline = 0;
+        return 0;
+    }
+    if (r != COMM_BAD_FRAME && r != COMM_NO_REPLY)
+        return 3;
+    SleepMs(m_nReplyWait);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        r = SendFloorCall(lift, lift.nMaxFloor);
+        if (r == COMM_OK)
+            return 0;
+    }
+    if (r == COMM_PORT_ERROR)
+        return 3;
+    lift.bOffline = 1;
+    return 1;
+}
+
+void CLiftComm::BuildStationTable(strLiftInf* lifts)
+{
+    m_pLiftInf = lifts;
+    for (int k = 0; k < kStationCount * 4; ++k) {
+        if (lifts[k].nKind == 0)
+            continue;
+        strStationInf& station = m_Station[k / 4];
+        station.nAddr = k / 4 + 1;
+        station.byLiftMask |= std::uint8_t(1 << (k % 4));
+    }
+}
+
+int CLiftComm::SendLockCommand(int floorLockMode, int wholeLock, const std::int32_t* floors, int onFlag,
+                               int liftNum, int checkKind)
+{
+    m_LockTx.fill(0);
+    m_LockRx.fill(0);
+    const int len = BuildLockRequest(m_LockTx.data(), liftNum, floorLockMode, wholeLock, floors, onFlag);
+    if (g_hComPort == kPortClosed)
+        return 3;
+
+    static constexpr std::uint8_t kConfirmBit[5] = {0, 0x02, 0x04, 0x08, 0x10};
+    const bool checked = checkKind >= 1 && checkKind <= 4;
+    int written = 0;
+    int received = 0;
+    for (int send = 0; send < kLockMaxSends; ++send) {
+        m_Port.PurgeTx();
+        m_Port.PurgeRx();
+        written = m_Port.WriteData(m_LockTx.data(), len);
+        SleepMs(m_nReplyWait);
+        // The reply buffer is not cleared between sends: a short read keeps
+        // the tail of the reply before.
+        received = m_Port.ReadData(m_LockRx.data());
+        if (!checked || (m_LockRx[2] & kConfirmBit[checkKind]))
+            break;
+    }
+    if (written != len)
+        return 1;
+    return JudgeLockReply(m_LockRx.data(), received, checkKind, wholeLock, onFlag);
+}
+
+void CLiftComm::ScanAllStations(strLiftInf* lifts, strLiftPage* pages)
+{
+    m_pLiftInf = lifts;
+    for (int s = 0; s < kStationCount; ++s) {
+        strLiftInf* first = lifts + 4 * s;
+        bool polled = false;
+        for (int attempt = 0; attempt < 4 && !polled; ++attempt)
+            polled = PollStationForScan(first) == COMM_OK;
+        if (!polled) {
+            for (int i = 0; i < 4; ++i)
+                first[i].bOffline = 1;
+        }
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            if (ReadStationConfig(first, pages + 4 * s) == COMM_OK)
+                break;
+        }
+        SendMessage(g_hPollTarget.data(), WM_READ_PROGRESS, 1, s + 1);
+    }
+    SendMessage(g_hPollTarget.data(), WM_READ_FINISHED, 1, 0);
+}

@@ -1,0 +1,175 @@
+#pragma once
+// A lift store and a communication context on COM1, pointed at a bus
+// simulator of the test's own, plus a window that collects the messages the
+// workers post or send.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QObject>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "LinkTestUtil.h"
+#include "link/LiftComm.h"
+#include "link/LiftDataStore.h"
+#include "link/LiftMessages.h"
+#include "link/PollThread.h"
+#include "link/PollWorkers.h"
+#include "platform/WindowMessage.h"
+#include "support/LiftSim.h"
+
+struct LoggedMessage {
+    int msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// Stands in for the window in g_hPollTarget.
+class MessageLog : public QObject {
+public:
+    bool event(QEvent* e) override
+    {
+        if (auto* m = dynamic_cast<CWindowMessage*>(e)) {
+            const LoggedMessage logged{m->message(), m->wParam(), m->lParam()};
+            messages.push_back(logged);
+            if (onMessage)
+                onMessage(logged);
+            return true;
+        }
+        return QObject::event(e);
+    }
+    int Count(int msg) const
+    {
+        int n = 0;
+        for (const auto& m : messages)
+            n += m.msg == msg;
+        return n;
+    }
+    int Count(int msg, WPARAM wParam) const
+    {
+        int n = 0;
+        for (const auto& m : messages)
+            n += m.msg == msg && m.wParam == wParam;
+        return n;
+    }
+    std::vector<LoggedMessage> Of(int msg) const
+    {
+        std::vector<LoggedMessage> out;
+        for (const auto& m : messages)
+            if (m.msg == msg)
+                out.push_back(m);
+        return out;
+    }
+
+    std::vector<LoggedMessage> messages;
+    std::function<void(const LoggedMessage&)> onMessage;
+};
+
+// Delivers posted messages until pred holds; false after timeoutMs.
+inline bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 10000)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+// Page of a page request frame; whether it carries the car call of a floor.
+inline int PageOf(const Bytes& f) { return f[2] >> 5; }
+inline bool CarBit(const Bytes& f, int floor) { return f[4] & (1 << ((floor - 1) % 8)); }
+
+inline void PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+inline int CountEntries(const char* dir)
+{
+    return int(QDir(QString::fromLatin1(dir)).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+class SimLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        store.ResetLiftRecords();
+        store.ResetLiftPages();
+        store.ResetLiftCmds();
+        store.ResetLiftFaults();
+    }
+
+    void TearDown() override
+    {
+        StopPollThread();
+        PumpMessages();
+        g_hPollTarget = nullptr;
+        CSerialPort closer;  // leaves the port closed for the next test
+        qunsetenv("LIFT_COM1");
+    }
+
+    // Starts the simulator (replies written at once) and opens COM1 on it.
+    // Tests that count exchanges exactly keep the longest reply wait (index 0,
+    // 80 ms), so that a slow simulator on a loaded machine cannot turn a good
+    // reply into a retry; the others pass kFastLine.
+    static constexpr int kFastLine = 4;
+    void Start(QStringList args, int baudIndex = 0)
+    {
+        sim = std::make_unique<CLiftSim>(args);
+        ASSERT_FALSE(sim->port().isEmpty());
+        qputenv("LIFT_COM1", sim->port().toLocal8Bit());
+        ASSERT_TRUE(comm.OpenComm(1, baudIndex));
+    }
+
+    // Marks lifts as installed in the store, as the loader would.
+    void Install(std::initializer_list<int> liftNums, int floors)
+    {
+        for (int n : liftNums) {
+            store.m_pLiftInf[n - 1].nKind = 1;
+            store.m_pLiftInf[n - 1].nMaxFloor = floors;
+            store.m_pLiftPage[n - 1].nPageCount = PageCountOf(floors);
+        }
+    }
+
+    // Points the context at the whole tables, as the all-lifts and group views do.
+    void UseWholeTables(CLiftComm& c)
+    {
+        c.m_pLiftInf = store.m_pLiftInf;
+        c.m_pLiftPage = store.m_pLiftPage;
+        c.m_pLiftCmd = store.m_pLiftCmd;
+        c.m_pLiftFault = store.m_pLiftFault;
+    }
+
+    // Request frames the simulator saw, filtered.
+    std::vector<Bytes> Frames(const std::function<bool(const Bytes&)>& keep) const
+    {
+        std::vector<Bytes> out;
+        for (auto& f : sim->requests())
+            if (keep(f))
+                out.push_back(f);
+        return out;
+    }
+    std::vector<Bytes> PageFrames(int liftNum) const
+    {
+        return Frames([liftNum](const Bytes& f) { return f.size() == 14 && f[0] == liftNum && f[1] == 0x00; });
+    }
+    std::vector<Bytes> StatusFrames(int station) const
+    {
+        return Frames([station](const Bytes& f) { return f.size() == 12 && f[0] == station && f[1] == 0x10; });
+    }
+    std::vector<Bytes> LockFrames(int liftNum) const
+    {
+        return Frames([liftNum](const Bytes& f) { return f.size() == 13 && f[0] == liftNum && f[1] == 0x30; });
+    }
+
+    LPARAM Context() const { return reinterpret_cast<LPARAM>(&comm); }
+
+    CLiftDataStore store;
+    CLiftComm comm;
+    std::unique_ptr<CLiftSim> sim;
+    MessageLog window;
+};
