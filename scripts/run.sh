@@ -46,17 +46,18 @@ lift 11 9 3
 lift 12 24 2
 CFG
   mkfifo "$work/ctl"
-  "$BIN/liftsim" --config "$work/estate.cfg" <"$work/ctl" >"$work/sim.out" 2>"$work/sim.err" &
+  # The simulator reports every request on stdout; a station running for days
+  # would fill a file with it, so its port is taken from the link it makes.
+  "$BIN/liftsim" --config "$work/estate.cfg" --link "$work/COM1" <"$work/ctl" >/dev/null 2>"$work/sim.err" &
   sim_pid=$!
   exec 3>"$work/ctl"   # holds the simulator's stdin open while the station runs
   for _ in $(seq 100); do
-    grep -q '^PORT ' "$work/sim.out" 2>/dev/null && break
+    [ -L "$work/COM1" ] && break
     kill -0 "$sim_pid" 2>/dev/null || { cat "$work/sim.err" >&2; echo "liftsim ended" >&2; exit 1; }
     sleep 0.05
   done
-  port=$(sed -n 's/^PORT //p' "$work/sim.out" | head -n1)
-  [ -n "$port" ] || { echo "liftsim gave no port" >&2; exit 1; }
-  export LIFT_COM1="$port"
+  [ -L "$work/COM1" ] || { echo "liftsim gave no port" >&2; exit 1; }
+  export LIFT_COM1="$work/COM1"
   echo "Simulator on $LIFT_COM1 (choose COM1 in the serial settings after login)"
 fi
 
