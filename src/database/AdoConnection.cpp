@@ -1,0 +1,585 @@
+#include "database/AdoConnection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cstdio>
+#include <vector>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <sqlite3.h>
+
+#include "database/DbPassword.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 2000;
+const char* const kDateTimeFormat = "yyyy-MM-dd HH:mm:ss";
+
+struct StmtFinalizer {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+
+QString ErrText(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+
+// The engine's text, made plain when a page of the file failed its check.
+QString Describe(sqlite3* db)
+{
+    const int code = sqlite3_errcode(db) & 0xff;
+    if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB)
+        return QStringLiteral("The database file is damaged (%1).").arg(ErrText(db));
+    return ErrText(db);
+}
+
+// Runs a fixed statement (no user text in it) and returns its first value as text.
+bool ExecFixed(sqlite3* db, const char* sql, QString* pFirst = nullptr)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK)
+        return false;
+    Stmt stmt(raw);
+    int rc;
+    bool first = true;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        if (first && pFirst)
+            *pFirst = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0)));
+        first = false;
+    }
+    return rc == SQLITE_DONE;
+}
+
+// Prepares exactly one statement; a text with a second statement behind the
+// first is refused, so no text can smuggle in another command.
+int Prepare(sqlite3* db, const QString& sql, Stmt* pStmt, QString* pError)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &raw, &tail);
+    pStmt->reset(raw);
+    if (rc != SQLITE_OK) {
+        *pError = ErrText(db);
+        return rc;
+    }
+    if (!raw) {
+        *pError = QStringLiteral("empty statement");
+        return SQLITE_MISUSE;
+    }
+    if (tail && !QByteArray(tail).trimmed().isEmpty()) {
+        *pError = QStringLiteral("only one statement may be run at a time");
+        return SQLITE_MISUSE;
+    }
+    return SQLITE_OK;
+}
+
+int Bind(sqlite3* db, sqlite3_stmt* stmt, const QVariantList& params, QString* pError)
+{
+    if (sqlite3_bind_parameter_count(stmt) != params.size()) {
+        *pError = QStringLiteral("the statement expects %1 values, %2 were given")
+                      .arg(sqlite3_bind_parameter_count(stmt))
+                      .arg(params.size());
+        return SQLITE_RANGE;
+    }
+    for (int i = 0; i < params.size(); ++i) {
+        const QVariant& v = params[i];
+        const int idx = i + 1;
+        int rc;
+        switch (v.metaType().id()) {
+        case QMetaType::UnknownType:
+        case QMetaType::Nullptr:
+            rc = sqlite3_bind_null(stmt, idx);
+            break;
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::UChar:
+        case QMetaType::SChar:
+            rc = sqlite3_bind_int64(stmt, idx, v.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(stmt, idx, v.toDouble());
+            break;
+        case QMetaType::QDateTime:
+            rc = sqlite3_bind_text(stmt, idx, v.toDateTime().toString(kDateTimeFormat).toUtf8().constData(), -1,
+                                   SQLITE_TRANSIENT);
+            break;
+        default: {
+            if (v.isNull() && v.metaType().id() != QMetaType::QString) {
+                rc = sqlite3_bind_null(stmt, idx);
+                break;
+            }
+            const QByteArray text = v.toString().toUtf8();
+            rc = sqlite3_bind_text(stmt, idx, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        }
+        if (rc != SQLITE_OK) {
+            *pError = ErrText(db);
+            return rc;
+        }
+    }
+    return SQLITE_OK;
+}
+
+CAdoRecordset::Value ColumnValue(sqlite3_stmt* stmt, int col)
+{
+    switch (sqlite3_column_type(stmt, col)) {
+    case SQLITE_INTEGER: return std::int64_t(sqlite3_column_int64(stmt, col));
+    case SQLITE_FLOAT: return sqlite3_column_double(stmt, col);
+    case SQLITE_NULL: return std::monostate{};
+    default: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+        return QString::fromUtf8(p, sqlite3_column_bytes(stmt, col));
+    }
+    }
+}
+
+// Jet's Now(): the local date and time, stored as 'YYYY-MM-DD HH:MM:SS' text.
+void JetNow(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    const auto* conn = static_cast<const CAdoConnection*>(sqlite3_user_data(ctx));
+    const QByteArray text = conn->CurrentTime().toString(kDateTimeFormat).toUtf8();
+    sqlite3_result_text(ctx, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+// Jet's DateValue(text): the date part at midnight, in the stored form, so
+// that it compares correctly with stored date texts.
+void JetDateValue(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[0]))).trimmed();
+    static const QRegularExpression re(QStringLiteral(R"(^(\d{1,4})[-/](\d{1,2})[-/](\d{1,2})(?:[ T].*)?$)"));
+    const auto m = re.match(text);
+    const QDate date = m.hasMatch() ? QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt())
+                                    : QDate();
+    if (!date.isValid()) {
+        const QByteArray msg = QStringLiteral("'%1' is not a date").arg(text).toUtf8();
+        sqlite3_result_error(ctx, msg.constData(), int(msg.size()));
+        return;
+    }
+    const QByteArray out = date.startOfDay().toString(kDateTimeFormat).toUtf8();
+    sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
+}
+
+// Copies every object of main into the attached, empty database "compact",
+// in one transaction. The engine's own export takes minutes on a year of day
+// tables (each new table rescans the growing schema); with the schema kept in
+// the cache the copy takes seconds.
+bool CopyIntoCompact(sqlite3* db)
+{
+    if (!ExecFixed(db, "PRAGMA main.cache_size = -65536") || !ExecFixed(db, "PRAGMA compact.cache_size = -65536")
+        || !ExecFixed(db, "PRAGMA compact.journal_mode = OFF") || !ExecFixed(db, "PRAGMA compact.synchronous = OFF"))
+        return false;
+    struct Object {
+        QString type, name, sql;
+    };
+    std::vector<Object> objects;
+    {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db,
+                               "SELECT type, name, sql FROM main.sqlite_master WHERE sql NOT NULL"
+                               " AND name NOT LIKE 'sqlite!_%' ESCAPE '!'"
+                               " ORDER BY CASE type WHEN 'table' THEN 0 WHEN 'index' THEN 1 WHEN 'view' THEN 2 ELSE 3 END, rowid",
+                               -1, &raw, nullptr)
+            != SQLITE_OK)
+            return false;
+        Stmt stmt(raw);
+        int rc;
+        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+            auto col = [&](int c) { return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), c))); };
+            objects.push_back({col(0), col(1), col(2)});
+        }
+        if (rc != SQLITE_DONE)
+            return false;
+    }
+    static const QRegularExpression head(QStringLiteral(
+        R"(^(\s*CREATE\s+(?:UNIQUE\s+|TEMP\s+|TEMPORARY\s+)?(?:TABLE|INDEX|VIEW|TRIGGER)\s+(?:IF\s+NOT\s+EXISTS\s+)?))"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (!ExecFixed(db, "BEGIN"))
+        return false;
+    bool ok = true;
+    for (const Object& o : objects) {
+        const auto m = head.match(o.sql);
+        if (!m.hasMatch()) {
+            ok = false;
+            break;
+        }
+        QString create = o.sql;
+        create.insert(m.capturedLength(1), QLatin1String("compact."));
+        ok = ExecFixed(db, create.toUtf8().constData());
+        if (ok && o.type == QLatin1String("table")) {
+            QString quoted = o.name;
+            quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+            quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+            ok = ExecFixed(db, (QStringLiteral("INSERT INTO compact.") + quoted + QLatin1String(" SELECT * FROM main.") + quoted)
+                                   .toUtf8()
+                                   .constData());
+        }
+        if (!ok)
+            break;
+    }
+    QString version;
+    ok = ok && ExecFixed(db, "PRAGMA main.user_version", &version)
+         && ExecFixed(db, QByteArray("PRAGMA compact.user_version = ").append(QByteArray::number(version.toLongLong())).constData());
+    QString sequences;
+    if (ok && ExecFixed(db, "SELECT count(*) FROM main.sqlite_master WHERE name = 'sqlite_sequence'", &sequences)
+        && sequences != QLatin1String("0"))
+        ok = ExecFixed(db, "DELETE FROM compact.sqlite_sequence")
+             && ExecFixed(db, "INSERT INTO compact.sqlite_sequence SELECT * FROM main.sqlite_sequence");
+    if (!ok) {
+        ExecFixed(db, "ROLLBACK");
+        return false;
+    }
+    return ExecFixed(db, "COMMIT");
+}
+
+void SyncPath(const QString& path, bool bDirectory)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), bDirectory ? O_RDONLY | O_DIRECTORY : O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+void CAdoConnection::Closer::operator()(sqlite3* db) const
+{
+    // Every statement is finalised where it is made, so the plain close succeeds.
+    if (sqlite3_close(db) != SQLITE_OK)
+        sqlite3_close_v2(db);
+}
+
+CAdoConnection::CAdoConnection()
+    : m_clock([] { return QDateTime::currentDateTime(); })
+{
+}
+
+CAdoConnection::~CAdoConnection() { CloseConnection(); }
+
+void CAdoConnection::SetClock(Clock clock)
+{
+    m_clock = clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); });
+}
+
+QDateTime CAdoConnection::CurrentTime() const { return m_clock(); }
+
+QString CAdoConnection::LanText(int n, const QString& fallback) const
+{
+    if (m_pLanText && n >= 0 && n < m_pLanText->size())
+        return m_pLanText->at(n);
+    return fallback;
+}
+
+void CAdoConnection::ReportNotOpen() const
+{
+    AfxMessageBox(LanText(46, QStringLiteral("The database is not open.")));
+}
+
+void CAdoConnection::InitConnection()
+{
+    m_pRecordset.reset();
+    m_pConnection.reset();
+}
+
+CAdoConnection::Handle CAdoConnection::OpenKeyed(const QString& path, QString* pError)
+{
+    sqlite3* raw = nullptr;
+    // Never SQLITE_OPEN_CREATE: a missing file must not turn into an empty database.
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    Handle db(raw);
+    if (rc != SQLITE_OK) {
+        *pError = raw ? ErrText(raw) : QString::fromUtf8(sqlite3_errstr(rc));
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    const QByteArray key = QByteArray("PRAGMA key = '") + kDbPassword + "'";
+    if (!ExecFixed(db.get(), key.constData())) {
+        *pError = ErrText(db.get());
+        return nullptr;
+    }
+    return db;
+}
+
+bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullCheck, QString* pError)
+{
+    if (bExclusive && !ExecFixed(db, "PRAGMA locking_mode = EXCLUSIVE")) {
+        *pError = ErrText(db);
+        return false;
+    }
+    // The first read decrypts the schema: a wrong password or a file that is
+    // not one of ours fails here.
+    if (!ExecFixed(db, "SELECT count(*) FROM sqlite_master")) {
+        const int code = sqlite3_errcode(db);
+        if (code == SQLITE_CORRUPT)
+            *pError = QStringLiteral("the file is damaged (%1)").arg(ErrText(db));
+        else if (code == SQLITE_NOTADB)
+            *pError = QStringLiteral("wrong password, or a damaged file or not a database of this station (%1)").arg(ErrText(db));
+        else if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+            *pError = QStringLiteral("the file is in use by another program (%1)").arg(ErrText(db));
+        else
+            *pError = ErrText(db);
+        return false;
+    }
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        *pError = QStringLiteral("the file cannot be written");
+        return false;
+    }
+    // Every committed row must survive a killed process and a power cut.
+    QString mode;
+    if (!ExecFixed(db, "PRAGMA journal_mode = WAL", &mode) || mode.compare(QLatin1String("wal"), Qt::CaseInsensitive)) {
+        *pError = QStringLiteral("the journal cannot be switched to write-ahead mode (%1)").arg(ErrText(db));
+        return false;
+    }
+    if (!ExecFixed(db, "PRAGMA synchronous = FULL")) {
+        *pError = ErrText(db);
+        return false;
+    }
+    // Exclusive means no other reader or writer from the start: take the write
+    // lock now; the exclusive locking mode keeps it until the close.
+    if (bExclusive && !(ExecFixed(db, "BEGIN EXCLUSIVE") && ExecFixed(db, "COMMIT"))) {
+        *pError = QStringLiteral("the file is in use by another program (%1)").arg(ErrText(db));
+        return false;
+    }
+    // Reading the schema has checked every page of it. The whole file is
+    // checked when the last run did not end cleanly; on a year's history that
+    // takes longer than the start may. A damaged page found later fails the
+    // query that reads it, with a message.
+    if (!bFullCheck)
+        return true;
+    QString verdict;
+    if (!ExecFixed(db, "PRAGMA quick_check", &verdict)) {
+        *pError = QStringLiteral("the file is damaged (%1)").arg(ErrText(db));
+        return false;
+    }
+    if (verdict != QLatin1String("ok")) {
+        *pError = QStringLiteral("the file is damaged (%1)").arg(verdict);
+        return false;
+    }
+    return true;
+}
+
+bool CAdoConnection::RegisterJetFunctions(sqlite3* db, QString* pError)
+{
+    const int flags = SQLITE_UTF8;
+    if (sqlite3_create_function(db, "Now", 0, flags, this, JetNow, nullptr, nullptr) != SQLITE_OK
+        || sqlite3_create_function(db, "DateValue", 1, flags | SQLITE_DETERMINISTIC, this, JetDateValue, nullptr,
+                                   nullptr)
+               != SQLITE_OK) {
+        *pError = ErrText(db);
+        return false;
+    }
+    return true;
+}
+
+bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
+{
+    m_strDBPath = strPath;
+    m_pRecordset.reset();
+    m_pConnection.reset();
+
+    auto fail = [&](const QString& why) {
+        AfxMessageBox(QStringLiteral("The database %1 cannot be opened: %2").arg(QDir::toNativeSeparators(strPath), why));
+        return false;
+    };
+    const QFileInfo info(strPath);
+    if (!info.exists())
+        return fail(QStringLiteral("the file does not exist"));
+    if (!info.isFile())
+        return fail(QStringLiteral("it is not a file"));
+    // An empty file would be taken for a new, empty database.
+    if (info.size() == 0)
+        return fail(QStringLiteral("the file is empty"));
+
+    // A log left beside the file means the last run was killed or lost its
+    // power (or another station has the file open): then check every page.
+    const bool bFullCheck = QFileInfo::exists(strPath + QLatin1String("-wal"));
+    QString error;
+    Handle db = OpenKeyed(strPath, &error);
+    if (!db || !CheckOpenedFile(db.get(), bExclusive, bFullCheck, &error) || !RegisterJetFunctions(db.get(), &error))
+        return fail(error);
+    m_pConnection = std::move(db);
+    return true;
+}
+
+void CAdoConnection::CloseConnection()
+{
+    m_pRecordset.reset();
+    m_pConnection.reset();
+}
+
+std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, const QVariantList& params)
+{
+    if (!IsOpen()) {
+        ReportNotOpen();
+        return m_pRecordset;
+    }
+    m_pRecordset.reset();
+
+    sqlite3* db = m_pConnection.get();
+    Stmt stmt;
+    QString error;
+    if (Prepare(db, sql, &stmt, &error) != SQLITE_OK || Bind(db, stmt.get(), params, &error) != SQLITE_OK) {
+        AfxMessageBox(error);
+        return nullptr;
+    }
+    const int cols = sqlite3_column_count(stmt.get());
+    QStringList names;
+    for (int c = 0; c < cols; ++c)
+        names << QString::fromUtf8(sqlite3_column_name(stmt.get(), c));
+    std::vector<CAdoRecordset::Value> values;
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
+        for (int c = 0; c < cols; ++c)
+            values.push_back(ColumnValue(stmt.get(), c));
+    if (rc != SQLITE_DONE) {
+        AfxMessageBox(Describe(db));
+        return nullptr;
+    }
+    m_pRecordset = std::make_shared<CAdoRecordset>(std::move(names), std::move(values));
+    return m_pRecordset;
+}
+
+bool CAdoConnection::ExecuteSql(const QString& sql, const QVariantList& params)
+{
+    if (!IsOpen()) {
+        ReportNotOpen();
+        return false;
+    }
+    sqlite3* db = m_pConnection.get();
+    Stmt stmt;
+    QString error;
+    int rc = Prepare(db, sql, &stmt, &error);
+    if (rc == SQLITE_OK)
+        rc = Bind(db, stmt.get(), params, &error);
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        }
+        if (rc == SQLITE_DONE)
+            return true;
+        error = Describe(db);
+    }
+    AfxMessageBox(error);
+    AfxMessageBox(LanText(15) + QStringLiteral("\r\n") + LanText(16) + QStringLiteral(":")
+                  + QString::asprintf("%s", sqlite3_errstr(rc)));
+    return false;
+}
+
+bool CAdoConnection::InTransaction() const
+{
+    return IsOpen() && !sqlite3_get_autocommit(m_pConnection.get());
+}
+
+bool CAdoConnection::BeginTrans()
+{
+    if (!IsOpen()) {
+        ReportNotOpen();
+        return false;
+    }
+    if (!ExecFixed(m_pConnection.get(), "BEGIN IMMEDIATE")) {
+        AfxMessageBox(ErrText(m_pConnection.get()));
+        return false;
+    }
+    return true;
+}
+
+bool CAdoConnection::CommitTrans()
+{
+    if (!IsOpen())
+        return false;
+    sqlite3* db = m_pConnection.get();
+    if (sqlite3_get_autocommit(db))
+        return true;  // the engine already ended it; what ran was committed one by one
+    if (!ExecFixed(db, "COMMIT")) {
+        AfxMessageBox(ErrText(db));
+        ExecFixed(db, "ROLLBACK");
+        return false;
+    }
+    return true;
+}
+
+void CAdoConnection::RollbackTrans()
+{
+    if (IsOpen() && !sqlite3_get_autocommit(m_pConnection.get()))
+        ExecFixed(m_pConnection.get(), "ROLLBACK");
+}
+
+QString CAdoConnection::CompactTempName(const QString& strPath)
+{
+    const int slash = int(strPath.lastIndexOf(QLatin1Char('/')));
+    const int dot = int(strPath.lastIndexOf(QLatin1Char('.')));
+    QString name = strPath;
+    if (dot > slash)
+        name.insert(dot, QLatin1String("121"));
+    else
+        name.insert(slash + 1, QLatin1String("121"));
+    return name;
+}
+
+QString CAdoConnection::CompactDatabase(const QString& strPath)
+{
+    CloseConnection();
+    const QString temp = CompactTempName(strPath);
+
+    // A write-ahead log beside the file means another process still has it
+    // open; replacing the file under it would lose that log's rows.
+    if (!QFileInfo(strPath).isFile() || QFileInfo::exists(strPath + QLatin1String("-wal")))
+        return QString();
+    if (QFileInfo::exists(temp) && !QFile::remove(temp))
+        return QString();
+
+    // The copy starts as an empty file made here, since the connection itself
+    // never creates files.
+    bool ok = false;
+    if (QFile empty(temp); empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        empty.close();
+        QString error;
+        Handle db = OpenKeyed(strPath, &error);
+        if (db) {
+            // The copy is written encrypted with the same password: a readable
+            // copy of the station's data never touches the disk.
+            sqlite3_stmt* raw = nullptr;
+            if (sqlite3_prepare_v2(db.get(), "ATTACH DATABASE ? AS compact KEY ?", -1, &raw, nullptr) == SQLITE_OK) {
+                Stmt attach(raw);
+                const QByteArray tempName = QFile::encodeName(temp);
+                sqlite3_bind_text(attach.get(), 1, tempName.constData(), -1, SQLITE_TRANSIENT);
+                sqlite3_bind_text(attach.get(), 2, kDbPassword, -1, SQLITE_STATIC);
+                if (sqlite3_step(attach.get()) == SQLITE_DONE) {
+                    attach.reset();
+                    ok = CopyIntoCompact(db.get());
+                    ok = ExecFixed(db.get(), "DETACH DATABASE compact") && ok;
+                }
+            }
+        }
+    }
+    if (!ok) {
+        QFile::remove(temp);
+        return QString();
+    }
+    SyncPath(temp, false);
+    const double mb = double(QFileInfo(temp).size()) / 1048576.0;
+    const QString size = QString::asprintf("%.2f", mb) + QLatin1String("MB");
+
+    // One atomic step replaces the file, so a power cut leaves either the old
+    // or the compacted file, never neither.
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(strPath).constData()) != 0) {
+        AfxMessageBox(QStringLiteral("The compacted database %1 cannot replace %2.")
+                          .arg(QDir::toNativeSeparators(temp), QDir::toNativeSeparators(strPath)));
+        return QString();
+    }
+    SyncPath(QFileInfo(strPath).absolutePath(), true);
+    return size;
+}

@@ -1,0 +1,95 @@
+#include "database/DBServer.h"
+
+#include <QFileInfo>
+#include <filesystem>
+#include <system_error>
+
+#include "database/DbPassword.h"
+
+CDBServer::CDBServer()
+    : m_pAdo(std::make_unique<CAdoConnection>())
+    , m_clock([] { return QDateTime::currentDateTime(); })
+{
+}
+
+CDBServer::~CDBServer()
+{
+    m_pRecordset.reset();
+    m_pAdo.reset();
+}
+
+void CDBServer::SetClock(Clock clock)
+{
+    m_clock = clock ? clock : Clock([] { return QDateTime::currentDateTime(); });
+    m_pAdo->SetClock(m_clock);
+}
+
+void CDBServer::BuildDBPath()
+{
+    QString folder = m_strAppFolder;
+    if (folder.isEmpty()) {
+        std::error_code ec;
+        const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+        if (!ec)
+            folder = QString::fromStdString(exe.parent_path().string());
+    }
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    m_strDBPath = folder + QLatin1String("SoftResoure/DB/") + QLatin1String("DBServer.mdb");
+}
+
+std::shared_ptr<CAdoRecordset> CDBServer::Query(const QString& sql, const QVariantList& params)
+{
+    m_bstrSql = sql;
+    m_pRecordset = m_pAdo->GetRecordSet(m_bstrSql, params);
+    return m_pRecordset;
+}
+
+bool CDBServer::Exec(const QString& sql, const QVariantList& params)
+{
+    m_bstrSql = sql;
+    return m_pAdo->ExecuteSql(m_bstrSql, params);
+}
+
+QString CDBServer::LiftTable(int nLiftNum)
+{
+    return QStringLiteral("KALOR_LiftData_") + QString::number(nLiftNum);
+}
+
+bool CDBServer::StoreGroupCounts(int nCount, const strGroupInf* pGroups)
+{
+    if (!pGroups)
+        return true;
+    bool ok = true;
+    for (int g = 0; g < nCount; ++g)
+        ok = Exec(QStringLiteral("Update KALOR_GroupInf Set GroupCount = %1 Where GroupNum = %2")
+                      .arg(pGroups[g].nLiftCount)
+                      .arg(pGroups[g].nGroupNum)) && ok;
+    return ok;
+}
+
+QString CDBServer::GetDBSizeText()
+{
+    const QFileInfo info(m_strDBPath);
+    if (!info.isFile())
+        return QString();
+    return QString::asprintf("%.01f", double(info.size()) * (1.0 / 1048576.0)) + QLatin1String("MB");
+}
+
+QString CDBServer::CompactDatabase()
+{
+    const QString size = m_pAdo->CompactDatabase(m_strDBPath);
+    m_pRecordset.reset();
+    m_pAdo->InitConnection();
+    BuildDBPath();
+    m_pAdo->OpenDatabase(true, m_strDBPath);
+    SetDatabasePassword();
+    return size;
+}
+
+void CDBServer::SetDatabasePassword()
+{
+    // The compacted copy already carries the password; setting it again on the
+    // reopened connection confirms that the file and the program agree.
+    Exec(QStringLiteral("PRAGMA rekey = '") + QLatin1String(kDbPassword) + QLatin1String("'"));
+}

@@ -1,0 +1,116 @@
+#pragma once
+// The station's database object: one operation per stored task, all on the
+// user-interface thread. Texts always reach the engine as bound parameters;
+// table names are built from lift numbers only.
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "database/AdoConnection.h"
+#include "database/ErrInfTab.h"
+#include "database/LanguageSheet.h"
+#include "database/LiftFaultStat.h"
+#include "link/GroupInf.h"
+#include "link/LiftFault.h"
+#include "link/LiftInf.h"
+#include "link/LiftPage.h"
+
+constexpr int kDbLiftSlots = 64;
+constexpr int kMaxDayTables = 365;
+constexpr int kFloorNameRows = 56;
+
+class CDBServer {
+public:
+    using Clock = CAdoConnection::Clock;
+
+    CDBServer();
+    ~CDBServer();
+    CDBServer(const CDBServer&) = delete;
+    CDBServer& operator=(const CDBServer&) = delete;
+
+    // <folder of the executable>/SoftResoure/DB/DBServer.mdb into m_strDBPath.
+    void BuildDBPath();
+
+    // Text tables.
+    bool LoadLanguageAndFaultTexts(int nKind, strErrInfTab* pTabs /* 3 */, CErrNameMap* pNames);
+    int GetLanguageKind();
+
+    // Configuration.
+    bool LoadSoftInfo(int* pSoftColor, int* pGroupCount, int* pComPort, int* pBaudRate,
+                      QStringList* pFloorShow /* 2 */);
+    bool LoadLiftInfo(strLiftInf* pLiftInf /* 64 */, strLiftPage* pLiftPage /* 64 */);
+    bool LoadGroupInfo(int nCount, strGroupInf* pGroups);
+
+    // Users: CheckLogin gives 0 accepted, 1 no such user, 2 wrong password.
+    int CheckLogin(const QString& strName, const QString& strPwd, int* pLimit);
+    bool LoadUserList(QStringList* pLists /* 2: names, passwords */);
+    bool AddUser(const QString& strName, const QString& strPwd);
+    bool ChangePassword(const QString& strName, const QString& strPwd);
+    bool DeleteUser(const QString& strName);
+
+    // Configuration updates.
+    // True when every statement ran; otherwise none of them stays applied.
+    bool UpdateLiftConfig(int nMode, int nGroupCount, strLiftInf* pLift, strGroupInf* pGroups);
+    bool SaveLiftSetup(strLiftInf* pLiftInf /* 64 */);
+    bool SaveLiftHeight(strLiftInf* pLift);
+    bool DeleteLift(strLiftInf* pLift, strGroupInf* pGroups);
+
+    // Recording.
+    void SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage);
+    void SaveLiftFault(strLiftInf* pLift, strLiftFault* pFault);
+
+    // Fault rows of every configured lift, all or start <= ErrDate < end.
+    void QueryFaultRecords(bool bByDate, const QDate& start, const QDate& end, strLiftFaultStat* pStats /* 64 */);
+
+    // Language table.
+    bool LoadLanguageTableForExport(strLanguageSheet* pSheet);
+    bool ImportLanguageTable(const strLanguageSheet& sheet);
+    void LoadLanguageNames(QStringList* pNames);
+    void SetLanguageKind(int nKind);
+
+    // The file itself.
+    QString GetDBSizeText();
+    QString CompactDatabase();
+    void SetDatabasePassword();
+
+    // The time of day the recorder works with; tests move it across days.
+    void SetClock(Clock clock);
+
+    int m_nGroupCount = 0;
+    int m_nLanguageKind = 0;
+    QStringList* m_pLanText = nullptr;  // UI text table; not owned
+    QString m_bstrSql;                  // the statement or query being run
+    QString m_strDBPath;
+    std::unique_ptr<CAdoConnection> m_pAdo;
+    std::shared_ptr<CAdoRecordset> m_pRecordset;
+    // Per lift slot: date of the lift's previous recording save (invalid until
+    // its first save), so every lift opens its new day table after midnight.
+    std::array<QDateTime, kDbLiftSlots> m_tmLastSave;
+    QDateTime m_tmToday;
+    std::array<int, kDbLiftSlots> m_nLastCountNum{};
+    std::array<int, kDbLiftSlots> m_nDayTables{};
+    // Per lift slot: the fault code the recorder last saw, so that each new
+    // fault gives exactly one row however often the views refresh.
+    std::array<int, kDbLiftSlots> m_nLastFaultCode{};
+    // Folder that holds SoftResoure/; empty means the running executable's folder.
+    QString m_strAppFolder;
+
+private:
+    std::shared_ptr<CAdoRecordset> Query(const QString& sql, const QVariantList& params = {});
+    bool Exec(const QString& sql, const QVariantList& params = {});
+    static QString LiftTable(int nLiftNum);
+    static bool ValidLiftNum(int nLiftNum) { return nLiftNum >= 1 && nLiftNum <= kDbLiftSlots; }
+    bool StoreGroupCounts(int nCount, const strGroupInf* pGroups);
+    bool DayTableUpkeep(strLiftInf* pLift, QString* pDayTable);
+    bool OpenNewDayTable(int i, const QString& strIndex, const std::shared_ptr<CAdoRecordset>& pIndex);
+    bool ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pWhy) const;
+
+    Clock m_clock;
+    // Per lift slot: its day-table index could not be read this run, so
+    // nothing is recorded for it until its records are reset.
+    std::array<bool, kDbLiftSlots> m_bIndexLost{};
+};

@@ -1,0 +1,15 @@
+#pragma once
+// The language table as rows of four cells, as it travels between the
+// database and a workbook: column 0 is the sign (or fault key), columns 1-3
+// the three languages.
+//   one row per UI text:       nSign, Lan1, Lan2, Lan3
+//   one separator row:         all empty
+//   three rows per fault code: key "ERRnn_level"; names, then causes, then remedies
+//   end marker (workbook only): "End" in every cell
+#include <QString>
+#include <array>
+#include <vector>
+
+struct strLanguageSheet {
+    std::vector<std::array<QString, 4>> rows;
+};
