@@ -19,6 +19,8 @@ MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
     case MsgBoxKind::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case MsgBoxKind::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     }
+    if (req.bDefaultSecond && req.kind != MsgBoxKind::Ok)
+        box.setDefaultButton(req.kind == MsgBoxKind::YesNo ? QMessageBox::No : QMessageBox::Cancel);
     switch (box.exec()) {
     case QMessageBox::Cancel: return MsgBoxResult::Cancel;
     case QMessageBox::Yes: return MsgBoxResult::Yes;
@@ -28,9 +30,9 @@ MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
 }
 } // namespace
 
-MsgBoxResult AfxMessageBox(const QString& text, const QString& caption, MsgBoxKind kind)
+MsgBoxResult AfxMessageBox(const QString& text, const QString& caption, MsgBoxKind kind, bool bDefaultSecond)
 {
-    MsgBoxRequest req{text, caption, kind};
+    MsgBoxRequest req{text, caption, kind, bDefaultSecond};
     MessageBoxHook hook;
     {
         std::lock_guard lock(g_hookMutex);

@@ -15,6 +15,7 @@ struct MsgBoxRequest {
     QString text;
     QString caption;
     MsgBoxKind kind = MsgBoxKind::Ok;
+    bool bDefaultSecond = false;  // Cancel (or No) is the default answer
 };
 
 using MessageBoxHook = std::function<MsgBoxResult(const MsgBoxRequest&)>;
@@ -22,7 +23,7 @@ using MessageBoxHook = std::function<MsgBoxResult(const MsgBoxRequest&)>;
 // Shows a box (or hands it to the installed hook). Safe from any thread: a call
 // from a worker is carried to the user-interface thread and waited for.
 MsgBoxResult AfxMessageBox(const QString& text, const QString& caption = QString(),
-                           MsgBoxKind kind = MsgBoxKind::Ok);
+                           MsgBoxKind kind = MsgBoxKind::Ok, bool bDefaultSecond = false);
 
 // Installs a hook; returns the previous one. An empty hook restores the real box.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);

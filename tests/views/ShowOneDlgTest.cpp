@@ -1,0 +1,436 @@
+// The single-lift page on its own records, without a worker: layout, the
+// refresh from the records (bounded against values from the line), the car
+// picture, and the refusals of calls and modes.
+#include "ShowOneFixture.h"
+
+using namespace showone_test;
+
+namespace {
+
+strRigOptions Offline(int floors = 20, QSize size = {1280, 700})
+{
+    strRigOptions o;
+    o.withSim = false;
+    o.floors = floors;
+    o.size = size;
+    return o;
+}
+
+// The records of a lift standing at floor `floor` with closed doors.
+void Standing(ShowOneRig& rig, int floor)
+{
+    rig.lift().bOffline = 0;
+    rig.lift().nCurFloor = floor;
+    rig.lift().nDoorState = 4;
+    rig.lift().nCtrlMode = 7;
+}
+
+// Presses a button with the mouse and lets the pause run out.
+void Press(QWidget* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::qWait(CButShape::kPauseMs + 150);
+}
+
+} // namespace
+
+TEST(ShowOneLayout, SmallBelow800PixelsLargeFrom800WhateverTheWidth)
+{
+    for (const auto& [size, large] : {std::pair{QSize(2000, 799), false}, std::pair{QSize(900, 800), true}}) {
+        ShowOneRig rig(Offline(20, size));
+        ASSERT_TRUE(rig.ok());
+        CShowOneDlg& page = rig.page();
+        EXPECT_EQ(page.m_layout.bLarge, large);
+        const int side = large ? 40 : 33;
+        const int step = large ? 48 : 38;
+        EXPECT_EQ(page.m_pCarBtn[0]->size(), QSize(side, side));
+        // Floor 15 starts the second row of 14.
+        EXPECT_EQ(page.m_pCarBtn[14]->pos() - page.m_pCarBtn[0]->pos(), QPoint(0, step));
+        EXPECT_EQ(page.m_pCarBtn[1]->pos() - page.m_pCarBtn[0]->pos(), QPoint(step, 0));
+        // The arrows lie inside their floor cell.
+        EXPECT_TRUE(page.m_pFloorCell[6]->geometry().contains(page.m_pUpBtn[6]->geometry()));
+        EXPECT_TRUE(page.m_pFloorCell[6]->geometry().contains(page.m_pDownBtn[6]->geometry()));
+        EXPECT_EQ(page.m_nCellFont, large ? 90 : 80);
+    }
+}
+
+TEST(ShowOneLayout, PresentFloorsTitleAndCaptions)
+{
+    strRigOptions o = Offline(20);
+    // Floor 1 named "B1"; floor 3 without a name shows its number.
+    o.beforeLoad = [](CDBServer& db) {
+        db.m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftData_1_FloorName Set FloorNameHi='B', FloorNameLo='1' Where FloorNum=1"));
+        db.m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftData_1_FloorName Set FloorNameHi='', FloorNameLo='' Where FloorNum=3"));
+    };
+    ShowOneRig rig(o);
+    ASSERT_TRUE(rig.ok());
+    CShowOneDlg& page = rig.page();
+
+    EXPECT_EQ(page.m_pTitle[1]->m_strText, QStringLiteral("A座  ------  1号梯  ------  VELA-M/VELA-M+"));
+    EXPECT_EQ(page.m_pCarBtn[0]->GetCaption(), QStringLiteral("B1"));
+    EXPECT_EQ(page.m_pFloorCell[0]->GetCaption(), QStringLiteral("B1"));
+    EXPECT_EQ(page.m_pCarBtn[2]->GetCaption(), QStringLiteral("3"));
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(page.m_pCarBtn[i]->GetState(), 1) << i;
+        EXPECT_EQ(page.m_pUpBtn[i]->GetState(), 4) << i;
+        EXPECT_EQ(page.m_pDownBtn[i]->GetState(), 7) << i;
+    }
+    for (int i = 20; i < kShowOneFloors; ++i) {
+        EXPECT_EQ(page.m_pCarBtn[i]->GetState(), 0) << i;
+        EXPECT_EQ(page.m_pUpBtn[i]->GetState(), 6) << i;
+        EXPECT_EQ(page.m_pDownBtn[i]->GetState(), 9) << i;
+        EXPECT_EQ(page.m_pFloorCell[i]->GetState(), 0) << i;
+    }
+    EXPECT_FALSE(page.m_pDownBtn[0]->isVisible());
+    EXPECT_FALSE(page.m_pUpBtn[19]->isVisible());
+    EXPECT_TRUE(page.m_pUpBtn[18]->isVisible());
+    EXPECT_TRUE(page.m_pDownBtn[19]->isVisible());
+    // Modes 1..3 and the three lock buttons in the rows of the hidden modes.
+    for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(page.m_pModeBtn[k]->isVisible()) << k;
+    for (int k = 3; k < 8; ++k)
+        EXPECT_FALSE(page.m_pModeBtn[k]->isVisible()) << k;
+    EXPECT_EQ(page.m_pModeBtn[1]->GetCaption(), rig.Text(58));
+    EXPECT_EQ(page.m_pStatusCell[5]->GetCaption(), rig.Text(52));
+    // The port is open: no notice.
+    EXPECT_FALSE(page.m_stNotice->isVisible());
+}
+
+TEST(ShowOneRefresh, ValuesFromTheLineAreBounded)
+{
+    ShowOneRig rig(Offline(12));
+    ASSERT_TRUE(rig.ok());
+    CShowOneDlg& page = rig.page();
+    Standing(rig, 255);
+    rig.lift().nMaxFloor = 200;
+    rig.lift().nFaultCode = 255;
+    rig.lift().nDoorState = 7;
+    rig.lift().nCtrlMode = 15;
+    rig.pages().nPageCount = 32;
+    for (int p = 0; p < kLampPages; ++p) {
+        rig.pages().nCarLamp[p] = 0xFF;
+        rig.pages().nHallLampLo[p] = 0xFF;
+        rig.pages().nHallLampHi[p] = 0xFF;
+    }
+    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    page.UpdateCarPicture(rig.lift(), rig.pages());
+    // No cell is the current floor; the car stops at the top of the shaft.
+    for (int i = 0; i < kShowOneFloors; ++i)
+        EXPECT_NE(page.m_pFloorCell[i]->GetState(), 2) << i;
+    EXPECT_NEAR(page.m_fCarOffset, float(page.m_layout.nShaftBottom - page.m_layout.nShaftTop), 0.01);
+    // The 12 floors laid out take the lamps; the others stay absent.
+    EXPECT_EQ(page.m_pCarBtn[11]->GetState(), 3);
+    EXPECT_EQ(page.m_pCarBtn[12]->GetState(), 0);
+    EXPECT_EQ(page.m_pStatusCell[5]->m_strSecond, QStringLiteral("Err--255"));
+    EXPECT_TRUE(page.m_pStatusCell[2]->m_strSecond.isEmpty());
+    EXPECT_TRUE(page.m_pStatusCell[3]->m_strSecond.isEmpty());
+
+    // Floor 0 after a reset: nothing is taken in.
+    rig.lift().nCurFloor = 0;
+    EXPECT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 0);
+    EXPECT_EQ(page.m_bLiftOnline, 0);
+}
+
+TEST(ShowOneRefresh, OneFloorLiftDrawsTheCarAtTheBottom)
+{
+    ShowOneRig rig(Offline(1));
+    ASSERT_TRUE(rig.ok());
+    CShowOneDlg& page = rig.page();
+    EXPECT_FLOAT_EQ(page.m_fPxPerFloor, 0.0f);
+    Standing(rig, 1);
+    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    page.UpdateCarPicture(rig.lift(), rig.pages());
+    EXPECT_FLOAT_EQ(page.m_fCarOffset, 0.0f);
+    EXPECT_FALSE(page.m_pUpBtn[0]->isVisible());
+    EXPECT_FALSE(page.m_pDownBtn[0]->isVisible());
+}
+
+TEST(ShowOneRefresh, CurrentFloorStatusCellsAndDoors)
+{
+    ShowOneRig rig(Offline(12));
+    ASSERT_TRUE(rig.ok());
+    CShowOneDlg& page = rig.page();
+    Standing(rig, 5);
+    rig.lift().bFlagA = 1;
+    rig.lift().nFaultCode = 17;
+    rig.lift().nDoorState = 2;
+    rig.lift().nCtrlMode = 5;
+    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    page.UpdateCarPicture(rig.lift(), rig.pages());
+    EXPECT_EQ(page.m_pCarBtn[4]->GetState(), 2);
+    EXPECT_EQ(page.m_pFloorCell[4]->GetState(), 2);
+    EXPECT_EQ(page.m_pStatusCell[0]->m_strSecond, rig.Text(172));
+    EXPECT_EQ(page.m_pStatusCell[0]->m_crText, QColor(255, 0, 0));
+    EXPECT_EQ(page.m_pStatusCell[1]->m_strSecond, rig.Text(72));
+    EXPECT_EQ(page.m_pStatusCell[2]->m_strSecond, rig.Text(67));
+    EXPECT_EQ(page.m_pStatusCell[3]->m_strSecond, rig.Text(33));
+    EXPECT_EQ(page.m_pStatusCell[3]->m_crText, QColor(255, 0, 0));
+    EXPECT_EQ(page.m_pStatusCell[5]->m_strSecond, QStringLiteral("Err--17"));
+    EXPECT_EQ(page.m_pStatusCell[5]->GetState(), 6);
+    // Doors open: fully open at once, no animation.
+    EXPECT_EQ(page.m_nDoorFrame, 11);
+    EXPECT_FLOAT_EQ(page.m_fCarOffset, 4 * page.m_fPxPerFloor);
+
+    // Moving on to floor 6 hands the highlight over; doors closed at once.
+    rig.lift().nCurFloor = 6;
+    rig.lift().nDoorState = 4;
+    rig.lift().nFaultCode = 0;
+    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    page.UpdateCarPicture(rig.lift(), rig.pages());
+    EXPECT_EQ(page.m_pCarBtn[4]->GetState(), 1);
+    EXPECT_EQ(page.m_pFloorCell[4]->GetState(), 1);
+    EXPECT_EQ(page.m_pCarBtn[5]->GetState(), 2);
+    EXPECT_EQ(page.m_nDoorFrame, 0);
+    EXPECT_EQ(page.m_pStatusCell[5]->GetState(), 7);
+    EXPECT_EQ(page.m_pStatusCell[5]->m_strSecond, rig.Text(72));
+
+    // Opening: the frames run up on the 50 ms timer.
+    rig.lift().nDoorState = 1;
+    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    page.UpdateCarPicture(rig.lift(), rig.pages());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.m_nDoorFrame >= 5; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.m_nDoorFrame == 11; }, 2000));
+    QTest::qWait(120);
+    EXPECT_EQ(page.m_nDoorFrame, 11);
+}
+
+TEST(ShowOneRefresh, LocalPressStaysLitForTheHoldThenGoesOut)
+{
+    ShowOneRig rig(Offline(12));
+    ASSERT_TRUE(rig.ok());
+    CShowOneDlg& page = rig.page();
+    Standing(rig, 1);
+    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    CButShape* car = page.m_pCarBtn[7];
+    Press(car);
+    ASSERT_EQ(car->GetState(), 3);
+    ASSERT_EQ(car->m_bPressedLocally, 1);
+
+    // No lamp from the controller yet: still lit within the hold.
+    car->m_dwPressTick = CButShape::TickNow() - 4000;
+    page.RefreshLiftView(rig.lift(), rig.pages());
+    EXPECT_EQ(car->GetState(), 3);
+    car->m_dwPressTick = CButShape::TickNow() - 5100;
+    page.RefreshLiftView(rig.lift(), rig.pages());
+    EXPECT_EQ(car->GetState(), 1);
+    EXPECT_EQ(car->m_bPressedLocally, 0);
+
+    // A lamp from the controller lights the button; without a local press it
+    // goes out with the lamp.
+    rig.pages().nCarLamp[1] = 0x04;  // floor 11
+    page.RefreshLiftView(rig.lift(), rig.pages());
+    EXPECT_EQ(page.m_pCarBtn[10]->GetState(), 3);
+    EXPECT_EQ(page.m_pCarBtn[10]->m_bLamp, 1);
+    rig.pages().nCarLamp[1] = 0;
+    page.RefreshLiftView(rig.lift(), rig.pages());
+    EXPECT_EQ(page.m_pCarBtn[10]->GetState(), 1);
+
+    // Hall lamps: page 1 low byte bit 2 is the up call of floor 10, high byte
+    // bit 3 the down call of floor 14 (above this lift: not lit).
+    rig.pages().nHallLampLo[1] = 0x04;
+    rig.pages().nHallLampHi[1] = 0x08;
+    page.RefreshLiftView(rig.lift(), rig.pages());
+    EXPECT_EQ(page.m_pUpBtn[9]->GetState(), 5);
+    EXPECT_EQ(page.m_pDownBtn[13]->GetState(), 9);
+}
+
+TEST(ShowOneHold, TickDifferenceIsTakenUnsigned)
+{
+    CButShape b;
+    b.m_dwPressTick = 0xFFFFF000u;
+    EXPECT_FALSE(b.HoldExpired(0x00000100u));   // 4352 ms after the press, across the wrap
+    EXPECT_TRUE(b.HoldExpired(0x00000400u));    // 5120 ms
+}
+
+TEST(ShowOneCalls, RefusedCallsRestoreTheirButtonAndSayWhy)
+{
+    BoxLog boxes;
+    ShowOneRig rig(Offline(12));
+    ASSERT_TRUE(rig.ok());
+    CShowOneDlg& page = rig.page();
+    Standing(rig, 1);
+    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+
+    // Port closed.
+    page.m_bPortOpen = 0;
+    Press(page.m_pCarBtn[4]);
+    EXPECT_EQ(boxes.texts(), QStringList{rig.Text(99)});
+    EXPECT_EQ(page.m_pCarBtn[4]->GetState(), 1);
+    EXPECT_EQ(page.m_pCarBtn[4]->m_bPressedLocally, 0);
+    Press(page.m_pUpBtn[4]);
+    EXPECT_EQ(page.m_pUpBtn[4]->GetState(), 4);
+
+    // Lift offline.
+    boxes.clear();
+    page.m_bPortOpen = 1;
+    rig.lift().bOffline = 1;
+    Press(page.m_pDownBtn[6]);
+    EXPECT_EQ(boxes.texts(), QStringList{rig.Text(98)});
+    EXPECT_EQ(page.m_pDownBtn[6]->GetState(), 7);
+    EXPECT_EQ(page.m_pDownBtn[6]->m_bPressedLocally, 0);
+    for (int p = 0; p < kCmdPages; ++p) {
+        EXPECT_EQ(rig.cmd().nCarCall[p], 0);
+        EXPECT_EQ(rig.cmd().nHallCallLo[p], 0);
+        EXPECT_EQ(rig.cmd().nHallCallHi[p], 0);
+    }
+
+    // Online and open: the call is registered with its resends.
+    boxes.clear();
+    rig.lift().bOffline = 0;
+    Press(page.m_pDownBtn[6]);
+    EXPECT_TRUE(boxes.texts().isEmpty());
+    EXPECT_EQ(page.m_pDownBtn[6]->GetState(), 8);
+    EXPECT_EQ(rig.cmd().nHallCallHi[0], 0x20);  // floor 7: page 0, high byte, down bit of its pair
+    EXPECT_NE(rig.cmd().nDownCallCnt[6], 0);
+
+    // Floors outside the command block are not registered.
+    PostMessage(&page, WM_CAR_CALL, 1, 57);
+    PostMessage(&page, WM_HALL_CALL, 2, 0);
+    PostMessage(&page, WM_HALL_CALL, 4, 3);
+    QTest::qWait(20);
+    EXPECT_EQ(rig.cmd().nCarCall[0], 0);
+    EXPECT_EQ(rig.cmd().nHallCallLo[0], 0);
+}
+
+TEST(ShowOneCalls, ButtonsRefuseBeforeTheFirstRefreshAndAbsentFloorsIgnoreClicks)
+{
+    BoxLog boxes;
+    ShowOneRig rig(Offline(12));
+    ASSERT_TRUE(rig.ok());
+    CShowOneDlg& page = rig.page();
+    Press(page.m_pCarBtn[3]);
+    EXPECT_EQ(boxes.texts(), QStringList{rig.Text(99)});
+    EXPECT_EQ(page.m_pCarBtn[3]->GetState(), 1);
+    EXPECT_EQ(rig.cmd().nCarCall[0], 0);
+
+    boxes.clear();
+    Standing(rig, 1);
+    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    Press(page.m_pCarBtn[20]);  // floor 21 of a 12-floor lift
+    Press(page.m_pUpBtn[30]);
+    EXPECT_TRUE(boxes.texts().isEmpty());
+    EXPECT_EQ(page.m_pCarBtn[20]->GetState(), 0);
+    EXPECT_EQ(rig.cmd().nCarCall[2], 0);
+}
+
+TEST(ShowOneModes, RefusalsInterlockAndSwitchOff)
+{
+    BoxLog boxes;
+    ShowOneRig rig(Offline(12));
+    ASSERT_TRUE(rig.ok());
+    CShowOneDlg& page = rig.page();
+    Standing(rig, 1);
+    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    CButShapeState* fire = page.m_pModeBtn[1];
+    CButShapeState* park = page.m_pModeBtn[2];
+
+    // Port closed: refused with its message, the pressed flag put back.
+    page.m_bPortOpen = 0;
+    Press(park);
+    EXPECT_EQ(boxes.texts(), (QStringList{rig.Text(173), rig.Text(99)}));
+    EXPECT_EQ(park->m_bPressed, 0);
+    EXPECT_EQ(rig.cmd().nMode, 0);
+    // Offline likewise.
+    boxes.clear();
+    page.m_bPortOpen = 1;
+    rig.lift().bOffline = 1;
+    Press(fire);
+    EXPECT_EQ(boxes.texts(), (QStringList{rig.Text(174), rig.Text(98)}));
+    EXPECT_EQ(fire->m_bPressed, 0);
+    rig.lift().bOffline = 0;
+
+    // Fire service on, then parking is refused.
+    boxes.clear();
+    Press(fire);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].kind, MsgBoxKind::OkCancel);
+    EXPECT_TRUE(boxes.boxes()[0].bDefaultSecond);
+    EXPECT_EQ(rig.cmd().nMode, 2);
+    EXPECT_EQ(rig.lift().nCmdMode, 2);
+    EXPECT_EQ(fire->m_bPressed, 1);
+    boxes.clear();
+    Press(park);
+    EXPECT_EQ(boxes.texts(), (QStringList{rig.Text(173), rig.Text(259)}));
+    EXPECT_EQ(park->m_bPressed, 0);
+    EXPECT_EQ(rig.cmd().nMode, 2);
+
+    // The controller reports fire service: parking switched off keeps mode 2.
+    rig.lift().nCtrlMode = 3;
+    page.RefreshLiftView(rig.lift(), rig.pages());
+    EXPECT_EQ(fire->m_bOn, 1);
+    PostMessage(&page, WM_STATE_SWITCH, 2, 3);
+    QTest::qWait(20);
+    EXPECT_EQ(rig.cmd().nMode, 2);
+
+    // A cancelled confirmation posts nothing.
+    boxes.clear();
+    boxes.setAnswer(MsgBoxResult::Cancel);
+    Press(fire);
+    EXPECT_EQ(boxes.texts(), QStringList{rig.Text(176)});
+    EXPECT_EQ(fire->m_bPressed, 1);
+    EXPECT_EQ(rig.cmd().nMode, 2);
+    // Confirmed, fire service ends.
+    boxes.setAnswer(MsgBoxResult::Ok);
+    Press(fire);
+    EXPECT_EQ(fire->m_bPressed, 0);
+    EXPECT_EQ(rig.cmd().nMode, 0);
+
+    // Parking pressed, then fire service overrides it.
+    rig.lift().nCtrlMode = 7;
+    page.RefreshLiftView(rig.lift(), rig.pages());
+    Press(park);
+    EXPECT_EQ(rig.cmd().nMode, 3);
+    EXPECT_EQ(park->m_bPressed, 1);
+    Press(fire);
+    EXPECT_EQ(rig.cmd().nMode, 2);
+    EXPECT_EQ(park->m_bPressed, 0);
+}
+
+TEST(ShowOneComm, LossDisablesTheButtonsAndTheNextValidRefreshRestores)
+{
+    ShowOneRig rig(Offline(12));
+    ASSERT_TRUE(rig.ok());
+    CShowOneDlg& page = rig.page();
+    Standing(rig, 3);
+    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    ASSERT_EQ(page.m_pCarBtn[0]->m_bPermitted, 1);
+
+    // Another lift's report (left by a stopped worker) changes nothing.
+    SendMessage(&page, WM_LIFT_COMM_FAILED, 1, 9);
+    EXPECT_EQ(page.m_pStatusCell[4]->GetState(), 4);
+    EXPECT_EQ(page.m_pCarBtn[0]->m_bPermitted, 1);
+
+    rig.lift().bOffline = 1;
+    SendMessage(&page, WM_LIFT_COMM_FAILED, 1, kLiftNum);
+    EXPECT_EQ(page.m_bLiftOnline, 0);
+    EXPECT_EQ(page.m_pStatusCell[4]->GetState(), 5);
+    EXPECT_EQ(page.m_pStatusCell[4]->m_strSecond, rig.Text(74));
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(page.m_pCarBtn[i]->m_bPermitted, 0) << i;
+        EXPECT_EQ(page.m_pUpBtn[i]->m_bPermitted, 0) << i;
+    }
+    EXPECT_EQ(page.m_pCarBtn[2]->GetState(), 1);
+    for (CButShapeState* b : page.m_pModeBtn)
+        EXPECT_EQ(b->m_bPermitted, 0);
+    // Refreshes while the lift stays offline leave it so.
+    EXPECT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 0);
+    EXPECT_EQ(page.m_pCarBtn[0]->m_bPermitted, 0);
+
+    rig.lift().bOffline = 0;
+    EXPECT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    EXPECT_EQ(page.m_pCarBtn[0]->m_bPermitted, 1);
+    EXPECT_EQ(page.m_pModeBtn[0]->m_bPermitted, 1);
+    EXPECT_EQ(page.m_pStatusCell[4]->GetState(), 4);
+    EXPECT_TRUE(page.m_pStatusCell[4]->m_strSecond.isEmpty());
+    EXPECT_EQ(page.m_pCarBtn[2]->GetState(), 2);
+}
+
+TEST(ShowOneLayout, ClosedPortShowsTheNotice)
+{
+    strRigOptions o = Offline(12);
+    o.portOpen = false;
+    ShowOneRig rig(o);
+    ASSERT_TRUE(rig.ok());
+    EXPECT_TRUE(rig.page().m_stNotice->isVisible());
+    EXPECT_EQ(rig.page().m_stNotice->text(), rig.Text(155));
+}

@@ -1,0 +1,283 @@
+#pragma once
+// A single-lift page set up as the main window sets it up, on a private copy
+// of the shipped database with the real UI texts, optionally fed by the
+// one-lift worker from the bus simulator over its pseudo-terminal.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+#include <gtest/gtest.h>
+
+#include "controls/StaX.h"
+#include "database/DBServer.h"
+#include "link/LiftComm.h"
+#include "link/LiftDataStore.h"
+#include "link/LiftMessages.h"
+#include "link/PollThread.h"
+#include "link/PollWorkers.h"
+#include "mainwnd/LiftPainter.h"
+#include "platform/AppFolder.h"
+#include "platform/MessageBox.h"
+#include "support/LiftSim.h"
+#include "views/ButShape.h"
+#include "views/ButShapeState.h"
+#include "views/ShowOneDlg.h"
+#include "views/ShowOneMessages.h"
+#include "views/StaO.h"
+#include "views/StaShape.h"
+
+namespace showone_test {
+
+using Frame = std::vector<std::uint8_t>;
+
+inline QString ArtifactDir()
+{
+    const QString dir = QStringLiteral(LIFT_BINARY_DIR "/artifacts/views");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+// Every box the code under test shows, with its kind; OK/Cancel boxes get the
+// chosen answer.
+class BoxLog {
+public:
+    explicit BoxLog(MsgBoxResult answer = MsgBoxResult::Ok) : m_answer(answer)
+    {
+        m_previous = SetMessageBoxHook([this](const MsgBoxRequest& req) {
+            std::lock_guard lock(m_mutex);
+            m_boxes.push_back(req);
+            return req.kind == MsgBoxKind::Ok ? MsgBoxResult::Ok : m_answer;
+        });
+    }
+    ~BoxLog() { SetMessageBoxHook(std::move(m_previous)); }
+    BoxLog(const BoxLog&) = delete;
+    BoxLog& operator=(const BoxLog&) = delete;
+
+    std::vector<MsgBoxRequest> boxes() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_boxes;
+    }
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const MsgBoxRequest& r : boxes())
+            out << r.text;
+        return out;
+    }
+    void clear()
+    {
+        std::lock_guard lock(m_mutex);
+        m_boxes.clear();
+    }
+    void setAnswer(MsgBoxResult answer)
+    {
+        std::lock_guard lock(m_mutex);
+        m_answer = answer;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<MsgBoxRequest> m_boxes;
+    MsgBoxResult m_answer;
+    MessageBoxHook m_previous;
+};
+
+struct strRigOptions {
+    int floors = 12;
+    int model = 2;
+    bool withSim = true;     // liftsim and the one-lift worker
+    bool portOpen = true;
+    QSize size{1280, 700};   // the page's client size
+    int languageKind = 1;
+    QStringList simArgs{QStringLiteral("--speed"), QStringLiteral("200"), QStringLiteral("--door"), QStringLiteral("300")};
+    std::function<void(CDBServer&)> beforeLoad;  // database changes before the lift is loaded
+};
+
+constexpr int kLiftNum = 1;
+
+// The database as the build makes it; the copy laid out beside the program
+// may already hold a station's own lifts.
+inline QString ShippedDatabase()
+{
+    const QString product = QStringLiteral(LIFT_BINARY_DIR "/res/DBServer.mdb");
+    return QFile::exists(product) ? product : QStringLiteral(LIFT_BINARY_DIR "/bin/SoftResoure/DB/DBServer.mdb");
+}
+
+class ShowOneRig {
+public:
+    explicit ShowOneRig(const strRigOptions& opt = {})
+    {
+        const QString data = m_dir.path() + QStringLiteral("/SoftResoure");
+        if (!m_dir.isValid() || !QDir().mkpath(data + QStringLiteral("/DB"))
+            || !QFile::copy(ShippedDatabase(), data + QStringLiteral("/DB/DBServer.mdb"))) {
+            ADD_FAILURE() << "cannot copy the shipped database (build lift_db first)";
+            return;
+        }
+        SetAppFolder(m_dir.path() + QLatin1Char('/'));
+        m_db.m_strAppFolder = m_dir.path() + QLatin1Char('/');
+        m_db.m_pLanText = &m_texts;
+        m_db.m_pAdo->m_pLanText = &m_texts;
+        m_db.m_pAdo->InitConnection();
+        m_db.BuildDBPath();
+        if (!m_db.m_pAdo->OpenDatabase(false, m_db.m_strDBPath)) {
+            ADD_FAILURE() << "cannot open the database copy";
+            return;
+        }
+        if (!m_db.LoadLanguageAndFaultTexts(opt.languageKind, m_tabs.data(), &m_names))
+            ADD_FAILURE() << "cannot load the UI texts";
+
+        // Install the lift as the configuration page does, then load it as at login.
+        Reset();
+        lift().nKind = 1;
+        lift().nMaxFloor = opt.floors;
+        lift().nMinFloor = 1;
+        lift().strName = QStringLiteral("1号梯");
+        m_db.SaveLiftSetup(m_store.m_pLiftInf);
+        if (opt.beforeLoad)
+            opt.beforeLoad(m_db);
+        Reset();
+        if (!m_db.LoadLiftInfo(m_store.m_pLiftInf, m_store.m_pLiftPage))
+            ADD_FAILURE() << "cannot load the lift";
+        lift().strGroupName = QStringLiteral("A座");
+        lift().nModel = opt.model;
+
+        if (opt.withSim) {
+            QStringList args{QStringLiteral("--lift"), QStringLiteral("%1:%2:%3").arg(kLiftNum).arg(opt.floors).arg(opt.model)};
+            m_sim = std::make_unique<CLiftSim>(args + opt.simArgs);
+            qputenv("LIFT_COM1", m_sim->port().toLocal8Bit());
+            if (!m_comm.OpenComm(1, 4))
+                ADD_FAILURE() << "cannot open the simulator's port";
+        }
+
+        m_page.m_bPortOpen = opt.portOpen ? 1 : 0;
+        m_page.m_pViewMode = &m_viewMode;
+        m_page.m_pTexts = &m_texts;
+        m_page.m_pPainter = &m_painter;
+        m_page.m_pComm = &m_comm;
+        m_page.m_pLiftCmd = m_store.m_pLiftCmd;
+        m_page.m_pLiftInf = m_store.m_pLiftInf;
+        m_page.m_pLiftPage = m_store.m_pLiftPage;
+        m_page.m_pDB = &m_db;
+        m_page.m_pErrInfTab = &m_tabs;
+        m_page.m_nLanguageKind = opt.languageKind;
+        m_page.m_nLiftIndex = kLiftNum - 1;
+        m_painter.m_pLanText = &m_texts;
+        m_page.OnInitDialog();
+        m_page.resize(opt.size);
+        m_page.LayoutLiftView();
+        m_page.show();
+        m_ok = true;
+    }
+
+    ~ShowOneRig()
+    {
+        StopPollThread();
+        RemovePostedMessages(&m_page, WM_LIFT_COMM_FAILED);
+        m_db.m_pAdo->CloseConnection();
+        SetAppFolder(QString());
+    }
+    ShowOneRig(const ShowOneRig&) = delete;
+    ShowOneRig& operator=(const ShowOneRig&) = delete;
+
+    bool ok() const { return m_ok; }
+
+    // The worker and the refresh, started as the main window starts them.
+    void Start()
+    {
+        CLiftDataStore& store = m_store;
+        StartPollThread(PollOneThreadProc, &m_comm, &m_page, [&store](CLiftComm& comm) {
+            comm.m_pLiftCmd = &store.m_pLiftCmd[kLiftNum - 1];
+            comm.m_pLiftInf = &store.m_pLiftInf[kLiftNum - 1];
+            comm.m_pLiftPage = &store.m_pLiftPage[kLiftNum - 1];
+        });
+        m_page.SetRefreshTimer(80);
+    }
+    bool WaitOnline(int ms = 5000)
+    {
+        return QTest::qWaitFor([this] { return m_page.m_bLiftOnline == 1; }, ms);
+    }
+
+    strLiftInf& lift() { return m_store.m_pLiftInf[kLiftNum - 1]; }
+    strLiftPage& pages() { return m_store.m_pLiftPage[kLiftNum - 1]; }
+    strLiftCmd& cmd() { return m_store.m_pLiftCmd[kLiftNum - 1]; }
+    CShowOneDlg& page() { return m_page; }
+    CLiftSim& sim() { return *m_sim; }
+    CDBServer& db() { return m_db; }
+    QString Text(int n) const { return n >= 0 && n < m_texts.size() ? m_texts.at(n) : QString(); }
+
+    // Page requests (function 0x00) to the lift that the simulator has seen.
+    std::vector<Frame> PageRequests() const
+    {
+        std::vector<Frame> out;
+        for (const Frame& f : m_sim->requests())
+            if (f.size() == 14 && f[0] == kLiftNum && f[1] == 0x00)
+                out.push_back(f);
+        return out;
+    }
+    int CountRequests(const std::function<bool(const Frame&)>& pred) const
+    {
+        int n = 0;
+        for (const Frame& f : PageRequests())
+            n += pred(f) ? 1 : 0;
+        return n;
+    }
+
+    int Count(const QString& sql)
+    {
+        auto rs = m_db.m_pAdo->GetRecordSet(sql);
+        if (!rs || rs->GetRecordCount() != 1)
+            return -1;
+        rs->MoveFirst();
+        return rs->GetInt(QStringLiteral("n"));
+    }
+    // Today's day table of the lift: the newest of its index.
+    QString DayTable()
+    {
+        auto rs = m_db.m_pAdo->GetRecordSet(
+            QStringLiteral("Select TabName From KALOR_LiftData_%1 Order by CountNum").arg(kLiftNum));
+        if (!rs || rs->GetRecordCount() == 0)
+            return QString();
+        rs->MoveLast();
+        return rs->GetText(QStringLiteral("TabName"));
+    }
+    int CallRows(int sign, int floor)
+    {
+        return Count(QStringLiteral("Select count(*) AS n From %1 Where CallSign = %2 And CallNum = %3")
+                         .arg(DayTable()).arg(sign).arg(floor));
+    }
+    int AllCallRows() { return Count(QStringLiteral("Select count(*) AS n From %1").arg(DayTable())); }
+    int FaultRows(int code)
+    {
+        return Count(QStringLiteral("Select count(*) AS n From KALOR_LiftData_%1_Err Where ErrCount = %2").arg(kLiftNum).arg(code));
+    }
+
+private:
+    void Reset()
+    {
+        m_store.ResetLiftRecords();
+        m_store.ResetLiftPages();
+        m_store.ResetLiftCmds();
+        m_store.ResetLiftFaults();
+    }
+
+    QTemporaryDir m_dir;
+    QStringList m_texts;
+    std::array<strErrInfTab, 3> m_tabs;
+    CErrNameMap m_names;
+    CDBServer m_db;
+    CLiftDataStore m_store;
+    CLiftPainter m_painter;
+    std::unique_ptr<CLiftSim> m_sim;
+    CLiftComm m_comm;
+    int m_viewMode = CShowOneDlg::kViewMode;
+    CShowOneDlg m_page;
+    bool m_ok = false;
+};
+
+} // namespace showone_test
