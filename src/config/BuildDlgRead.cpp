@@ -139,6 +139,14 @@ LRESULT CBuildDlg::OnReadFinished(WPARAM wParam, LPARAM /*lParam*/)
             lift.strName = QString::number(lift.nLiftNum) + Text(192);
     }
     ApplyGroupTable(RebuildGroupMembers());
+    // A lift found for the first time joins group 0; give it that group's name
+    // too, or the single-lift title would show no group until the next login.
+    for (int k = 0; k < kLiftSlots && m_pGroupTable; ++k) {
+        strLiftInf& lift = m_pLiftInf[k];
+        const int g = lift.nGroupNum;
+        if (lift.nKind != 0 && lift.strGroupName.isEmpty() && g >= 0 && g < m_nGroupCount)
+            lift.strGroupName = m_pGroupTable[g].strGroupName;
+    }
 
     if (m_pDB) {
         m_pDB->SaveLiftSetup(m_pLiftInf);

@@ -180,6 +180,8 @@ TEST_F(ReacquireTest, FindsTheInstalledLiftsAndStoresThemWithTheirTables)
     EXPECT_EQ(page->m_lstLift->GetItemText(3, 2), QStringLiteral("0:") + groups[0].strGroupName);
     EXPECT_EQ(page->m_lstLift->GetItemText(3, 3), QStringLiteral("20"));
     EXPECT_EQ(page->m_lstLift->GetItemText(3, 4), T(18));
+    // The new lifts carry their group's name at once (the single-lift title shows it).
+    EXPECT_EQ(Lift(12).strGroupName, groups[0].strGroupName);
 
     // What was stored comes back after a restart.
     LoadConfig();
