@@ -123,7 +123,8 @@ bool CLiftPainter::DrawPicture(int which, QPainter& painter)
     if (img.isNull() || rc.isEmpty())
         return false;
     if (!painter.isActive()) {
-        AfxMessageBox(FailureText(221, QStringLiteral("Cannot draw the picture")));
+        // Released, so it is not tried again; the caller reports it once,
+        // after the paint (no box may open inside one).
         img = QImage();
         if (which == kBannerPicture)
             m_szBanner = QSize();
