@@ -1,0 +1,204 @@
+// User management on the analysis page, against the user table of a copy of
+// the shipped database: listing, adding, changing the own password and
+// deleting, with every refusal the operator can meet.
+#include <QLineEdit>
+
+#include "AnalysisFixture.h"
+#include "analysis/ButAnaly.h"
+#include "controls/StaX.h"
+
+namespace {
+
+class UserMgmtTest : public AnalysisPageTest {
+protected:
+    void SetUp() override
+    {
+        AnalysisPageTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_page->OnBnClickedUserManage();
+    }
+
+    QStringList StoredNames()
+    {
+        std::array<QStringList, 2> lists;
+        m_db.LoadUserList(lists.data());
+        return lists[0];
+    }
+    QStringList ListedNames() const
+    {
+        QStringList names;
+        for (const QStringList& row : Rows())
+            names << row.value(1);
+        return names;
+    }
+    void NewUser(const QString& name, const QString& pwd, const QString& confirm)
+    {
+        m_page->OnBnClickedNewUser();
+        m_page->m_edUserName->setText(name);
+        m_page->m_edPassword->setText(pwd);
+        m_page->m_edConfirm->setText(confirm);
+        m_boxes.clear();
+        m_page->OnBnClickedUserOk();
+    }
+    void SelectRows(std::initializer_list<int> rows) const
+    {
+        m_page->m_lstFault->clearSelection();
+        for (int r : rows)
+            m_page->m_lstFault->SetItemState(r, ClistCtrlX::LVIS_SELECTED, ClistCtrlX::LVIS_SELECTED);
+    }
+    int Login(const QString& name, const QString& pwd) { return m_db.CheckLogin(name, pwd, nullptr); }
+};
+
+} // namespace
+
+TEST_F(UserMgmtTest, PageListsTheStoredUsers)
+{
+    CAnalysisDlg& page = *m_page;
+    EXPECT_EQ(page.m_nViewMode, CAnalysisDlg::kModeUsers);
+    EXPECT_EQ(page.m_nUserMode, CAnalysisDlg::kUserList);
+    EXPECT_EQ(page.m_strTitle.left(Text(163).size()), Text(163));
+    EXPECT_EQ(page.m_strTitle.size(), Text(163).size() + 48);
+    EXPECT_EQ(Headers(), QStringList({Text(168), Text(167)}));
+    EXPECT_EQ(Rows(), QList<QStringList>({{"1", "admin"}}));
+    EXPECT_EQ(page.m_strUserNames, QStringList({"admin"}));
+    EXPECT_EQ(page.m_strUserPwds, QStringList({"123456"}));
+    EXPECT_EQ(page.m_lstFault->geometry(), QRect(page.m_nX0 + 30, 109, 310, 200));
+    EXPECT_TRUE(page.m_btNewUser->isVisible());
+    EXPECT_TRUE(page.m_btDeleteUser->isVisible());
+    EXPECT_FALSE(page.m_edUserName->isVisible());
+    EXPECT_EQ(page.m_pModeButtons[12]->m_bSelected, 1);
+}
+
+TEST_F(UserMgmtTest, NewUserIsValidatedStoredAndListed)
+{
+    CAnalysisDlg& page = *m_page;
+    page.OnBnClickedNewUser();
+    EXPECT_EQ(page.m_stUserFrame->text(), Text(164));
+    EXPECT_EQ(page.m_stUser[0]->text(), Text(169));
+    EXPECT_TRUE(page.m_edConfirm->isVisible());
+    EXPECT_EQ(page.m_edPassword->echoMode(), QLineEdit::Password);
+
+    NewUser(" ", "x", "x");
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(181)}));
+    NewUser("op_1", "x", "x");
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(191)}));
+    NewUser("张三", "x", "x");
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(191)}));
+    NewUser("O'Neil", "x", "x");
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(191)}));
+    NewUser("op1", " \n ", " \n ");
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(182)}));
+    NewUser("op1", "ab'c", "ab'c");
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(191)}));
+    NewUser("op1", "abc", "abd");
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(180)}));
+    EXPECT_TRUE(page.m_edPassword->text().isEmpty());
+    EXPECT_EQ(page.m_edUserName->text(), QStringLiteral("op1"));
+    EXPECT_EQ(StoredNames(), QStringList({"admin"}));
+
+    // A duplicate empties the form.
+    NewUser("ad min", "1", "1");
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(179)}));
+    EXPECT_TRUE(page.m_edUserName->text().isEmpty());
+    EXPECT_TRUE(page.m_edConfirm->text().isEmpty());
+
+    // Blanks fall out of an accepted name and password.
+    NewUser("op 1", "ab 12", "ab12");
+    EXPECT_EQ(m_boxes.count(), 0);
+    EXPECT_EQ(StoredNames(), QStringList({"admin", "op1"}));
+    EXPECT_EQ(Login("op1", "ab12"), 0);
+    EXPECT_EQ(Rows(), QList<QStringList>({{"1", "admin"}, {"2", "op1"}}));
+    EXPECT_EQ(page.m_strUserPwds.last(), QStringLiteral("ab12"));
+}
+
+TEST_F(UserMgmtTest, NewUserThatTheDatabaseRefusesIsNotListed)
+{
+    ASSERT_TRUE(m_db.m_pAdo->ExecuteSql(QStringLiteral(
+        "CREATE TRIGGER refuse BEFORE INSERT ON KALOR_UserInf BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    NewUser("op2", "pw", "pw");
+    EXPECT_GT(m_boxes.count(), 0);  // the database object's own report
+    EXPECT_EQ(ListedNames(), QStringList({"admin"}));
+    EXPECT_EQ(m_page->m_strUserNames, QStringList({"admin"}));
+}
+
+TEST_F(UserMgmtTest, OwnPasswordIsChanged)
+{
+    CAnalysisDlg& page = *m_page;
+    page.OnBnClickedChangePassword();
+    EXPECT_EQ(page.m_nUserMode, CAnalysisDlg::kUserPassword);
+    EXPECT_FALSE(page.m_edUserName->isVisible());
+    EXPECT_EQ(page.m_stUserFrame->text(), Text(165));
+    EXPECT_EQ(page.m_stUser[0]->text(), Text(183));
+
+    page.m_edPassword->setText("777");
+    page.m_edConfirm->setText("778");
+    page.OnBnClickedUserOk();
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(180)}));
+    EXPECT_EQ(Login("admin", "123456"), 0);
+
+    m_boxes.clear();
+    page.m_edPassword->setText("bad-pw");
+    page.m_edConfirm->setText("bad-pw");
+    page.OnBnClickedUserOk();
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(191)}));
+
+    m_boxes.clear();
+    page.m_edPassword->setText("777");
+    page.m_edConfirm->setText("777");
+    page.OnBnClickedUserOk();
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(187)}));
+    EXPECT_EQ(Login("admin", "777"), 0);
+    EXPECT_EQ(Login("admin", "123456"), 2);
+}
+
+TEST_F(UserMgmtTest, DeletionSparesTheLoggedInUserAndKeepsTheListTrue)
+{
+    CAnalysisDlg& page = *m_page;
+    // A name stored with a quote by an older station is deleted like any other.
+    ASSERT_TRUE(m_db.m_pAdo->ExecuteSql(QStringLiteral("INSERT INTO KALOR_UserInf VALUES (?, 'x', 1)"), {"O'Neil"}));
+    ASSERT_TRUE(m_db.AddUser("op1", "1"));
+    ASSERT_TRUE(m_db.AddUser("op2", "2"));
+    page.OnBnClickedUserManage();
+    ASSERT_EQ(ListedNames(), QStringList({"admin", "O'Neil", "op1", "op2"}));
+
+    page.m_lstFault->clearSelection();
+    page.OnBnClickedDeleteUser();
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(186)}));
+    EXPECT_EQ(StoredNames().size(), 4);
+
+    m_boxes.clear();
+    SelectRows({1, 3});
+    page.OnBnClickedDeleteUser();
+    EXPECT_EQ(m_boxes.count(), 0);
+    EXPECT_EQ(StoredNames(), QStringList({"admin", "op1"}));
+    EXPECT_EQ(Rows(), QList<QStringList>({{"1", "admin"}, {"2", "op1"}}));
+
+    // The rows before the logged-in user's go; the walk stops at it, and the
+    // list shows what is left.
+    ASSERT_TRUE(m_db.AddUser("op3", "3"));
+    page.OnBnClickedUserManage();
+    ASSERT_EQ(ListedNames(), QStringList({"admin", "op1", "op3"}));
+    m_user.strName = QStringLiteral("op3");
+    SelectRows({0, 1, 2});
+    page.OnBnClickedDeleteUser();
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(184)}));
+    EXPECT_EQ(StoredNames(), QStringList({"op3"}));
+    EXPECT_EQ(ListedNames(), QStringList({"op3"}));
+    EXPECT_EQ(page.m_strUserNames, QStringList({"op3"}));
+}
+
+TEST_F(UserMgmtTest, OkDoesNothingWithoutAForm)
+{
+    CAnalysisDlg& page = *m_page;
+    page.m_edUserName->setText("op9");
+    page.m_edPassword->setText("9");
+    page.m_edConfirm->setText("9");
+    page.OnBnClickedUserOk();  // sub-mode 0
+    page.m_lstFault->clearSelection();
+    page.OnBnClickedDeleteUser();
+    m_boxes.clear();
+    page.OnBnClickedUserOk();  // sub-mode 3
+    EXPECT_EQ(m_boxes.count(), 0);
+    EXPECT_EQ(StoredNames(), QStringList({"admin"}));
+}
