@@ -12,7 +12,7 @@ set_target_properties(mkwav PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_D
 set(lift_bmp_dir ${CMAKE_CURRENT_BINARY_DIR}/pics)
 set(lift_pic_dir ${CMAKE_BINARY_DIR}/bin/SoftResoure/Pic)
 set(lift_wav ${CMAKE_BINARY_DIR}/bin/SoftResoure/AlarmSound/Error.wav)
-set(lift_bitmaps bmp137.png bmp181.png bmp158.png bmp171.png bmp173.png bmp176.png ico1177.png)
+set(lift_bitmaps bmp137.png bmp181.png bmp158.png bmp161.png bmp171.png bmp173.png bmp176.png bmp179.png ico1177.png)
 foreach(k RANGE 138 149)
   list(APPEND lift_bitmaps bmp${k}.png)
 endforeach()

@@ -1,5 +1,5 @@
 // Draws the station's pictures: the tile backgrounds, the twelve door frames,
-// the shaft, the title bands, the group header, the alarm icon, and the two
+// the shafts, the title bands, the group header, the alarm icon, and the two
 // JPEG pictures of the main window. Everything is drawn here from shapes so
 // that the artwork is our own and no binary needs to be kept in the tree.
 //
@@ -206,6 +206,64 @@ QImage Shaft()
     return img;
 }
 
+// Shaft of a group cell, 110 x 619 (161), stretched over the whole cell: a
+// head panel with the name plate, the number and floor windows and the
+// direction lantern, the hoistway the car travels in, and a status panel at
+// the foot. The places follow the cell layouts (the cell is 108 x 540 or
+// 135 x 770), so the texts drawn over it land on dark ground.
+QImage GroupShaft()
+{
+    const int w = 110, h = 619;
+    QImage img = NewImage(w, h, QColor(26, 28, 32));
+    QPainter p(&img);
+
+    // Head panel.
+    QLinearGradient head(0, 0, 0, 90);
+    head.setColorAt(0, QColor(70, 80, 96));
+    head.setColorAt(1, QColor(40, 46, 56));
+    p.fillRect(0, 0, w, 90, head);
+    p.fillRect(0, 0, w, 4, QColor(208, 157, 1));
+    p.setPen(QColor(110, 120, 136));
+    p.drawLine(0, 4, w - 1, 4);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(14, 18, 24));
+    p.drawRoundedRect(QRect(3, 30, w - 6, 24), 3, 3);  // name plate
+    DisplayWindow(p, QRect(4, 61, 31, 25));             // lift number
+    DisplayWindow(p, QRect(63, 61, 44, 25));            // floor
+    DisplayWindow(p, QRect(37, 59, 24, 27));            // direction lantern
+    p.setPen(QColor(20, 22, 26));
+    p.drawLine(0, 89, w - 1, 89);
+
+    // Hoistway.
+    QLinearGradient wall(0, 0, w, 0);
+    wall.setColorAt(0, QColor(42, 45, 50));
+    wall.setColorAt(0.5, QColor(30, 32, 36));
+    wall.setColorAt(1, QColor(42, 45, 50));
+    p.fillRect(0, 90, w, 470, wall);
+    p.setPen(QColor(54, 58, 64));
+    for (int y = 120; y < 550; y += 44)
+        p.drawLine(2, y, w - 3, y);
+    for (int x : {22, 86}) {
+        p.fillRect(x, 90, 3, 470, QColor(120, 124, 130));
+        p.setPen(QColor(170, 174, 180));
+        p.drawLine(x, 90, x, 559);
+    }
+    p.setPen(QColor(90, 92, 96));
+    for (int x : {53, 55, 57})
+        p.drawLine(x, 90, x, 540);
+    // Pit with its buffers, just below the car's lowest place.
+    p.fillRect(0, 552, w, 8, QColor(18, 18, 20));
+    p.fillRect(12, 549, 14, 3, QColor(200, 160, 20));
+    p.fillRect(84, 549, 14, 3, QColor(200, 160, 20));
+
+    // Status panel at the foot.
+    p.fillRect(0, 560, w, h - 560, QColor(110, 116, 124));
+    p.fillRect(2, 562, w - 4, h - 564, QColor(8, 10, 14));
+    p.setPen(QColor(0, 160, 170));
+    p.drawLine(6, h - 4, w - 7, h - 4);
+    return img;
+}
+
 // Title band, plain (173, 174 x 29) or with a text area (176, 687 x 54).
 QImage Band(int w, int h, bool withTextArea)
 {
@@ -359,6 +417,20 @@ QImage BannerPicture()
     return img;
 }
 
+// Column chart background (179, 56 x 52): a pale sheet, lighter at the top,
+// stretched over the whole chart.
+QImage ChartBackground()
+{
+    const int w = 56, h = 52;
+    QImage img = NewImage(w, h);
+    QPainter p(&img);
+    QLinearGradient g(0, 0, 0, h);
+    g.setColorAt(0, QColor(255, 255, 255));
+    g.setColorAt(1, QColor(226, 234, 244));
+    p.fillRect(0, 0, w, h, g);
+    return img;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -386,9 +458,11 @@ int main(int argc, char** argv)
         ok &= Save(DoorFrame(k), bmp(QStringLiteral("bmp%1.png").arg(138 + k)));
     ok &= Save(Header(), bmp("bmp158.png"));
     ok &= Save(Shaft(), bmp("bmp171.png"));
+    ok &= Save(GroupShaft(), bmp("bmp161.png"));
     ok &= Save(Band(174, 29, false), bmp("bmp173.png"));
     ok &= Save(Band(687, 54, true), bmp("bmp176.png"));
     ok &= Save(AlarmIcon(), bmp("ico1177.png"));
+    ok &= Save(ChartBackground(), bmp("bmp179.png"));
     ok &= Save(LoginPicture().convertToFormat(QImage::Format_RGB32), picDir.filePath("LoadPic.jpg"), "JPG", 88);
     ok &= Save(BannerPicture().convertToFormat(QImage::Format_RGB32), picDir.filePath("LogoPic.jpg"), "JPG", 92);
     return ok ? 0 : 1;

@@ -1,0 +1,449 @@
+// The tilted pie: its rectangles and depth, the projected angles, front and
+// back slices and the painter's order, the click that pulls a slice out, the
+// label places and what the rendered slices look like.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <cmath>
+#include <memory>
+#include <set>
+
+#include "analysis/PieChartWnd.h"
+
+namespace {
+
+constexpr double kRad = 3.14159265358979 / 180.0;
+
+// A 300 x 300 pie centred at (250, 200), tilted by 60 degrees with the
+// analysis page's size: squashed to 300 x 100, depth 40 / 148 x 100 = 27.
+std::unique_ptr<CPieChartWnd> MakeChart(float tilt = 60.0f, float size = 40.0f)
+{
+    auto chart = std::make_unique<CPieChartWnd>();
+    EXPECT_TRUE(chart->Create(QString(), QRect(0, 0, 600, 420), nullptr, 1));
+    chart->m_rcPie3D = QRect(100, 50, 300, 300);
+    chart->m_fTiltAngle = tilt;
+    EXPECT_TRUE(chart->SetPieSize(size));
+    return chart;
+}
+
+void Fill(CPieChartWnd& chart, std::initializer_list<double> values)
+{
+    const ARGB colours[] = {0xFFFF0000, 0xFF00C000, 0xFF0000FF, 0xFFFFD700, 0xFF808080};
+    int n = 0;
+    for (double v : values) {
+        ASSERT_NE(chart.AddItem(QString::number(n), QString(), colours[n % 5], v), nullptr);
+        ++n;
+    }
+}
+
+void Project(CPieChartWnd& chart)
+{
+    chart.CalcRimPoints();
+    chart.Calc3DAngles();
+    chart.FindFrontBackItems();
+}
+
+// Projected start angle of each slice in key order.
+std::vector<float> Starts(const CPieChartWnd& chart)
+{
+    std::vector<float> starts;
+    float a = chart.m_f3DStartAngle;
+    for (const auto& [key, item] : chart.m_mapItems) {
+        starts.push_back(a);
+        a += item->f3DSweep;
+    }
+    return starts;
+}
+
+QRectF TopFace(const CPieChartWnd& chart)
+{
+    QRect top;
+    chart.Calc3DRects(&top, nullptr);
+    return QRectF(top);
+}
+
+// A point on the top face halfway out from the centre at a projected angle.
+QPoint OnTopFace(const CPieChartWnd& chart, float angle)
+{
+    const QRectF top = TopFace(chart);
+    QRectF half(0, 0, top.width() / 2, top.height() / 2);
+    half.moveCenter(top.center());
+    return CPieChartWnd::EllipsePoint(half, angle).toPoint();
+}
+
+void Click(QWidget& w, QPoint p)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, p, w.mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &press);
+}
+
+QColor PixelAt(const QImage& image, QPoint p) { return QColor::fromRgb(image.pixel(p)); }
+
+// Which of the four test colours (in any shade) a pixel shows.
+bool Hue(const QColor& c, char which)
+{
+    const int r = c.red(), g = c.green(), b = c.blue();
+    switch (which) {
+    case 'r': return r > 150 && r > g + 80 && r > b + 80;
+    case 'g': return g > 120 && g > r + 60 && g > b + 60;
+    case 'b': return b > 150 && b > r + 80 && b > g + 80;
+    case 'y': return r > 150 && g > 120 && r > b + 80 && g > b + 60;
+    default: return false;
+    }
+}
+
+} // namespace
+
+TEST(Pie3DTest, FacesAreSquashedAndSeparatedByTheDepth)
+{
+    auto chart = MakeChart();
+    QRect top, bottom;
+    chart->Calc3DRects(&top, &bottom);
+    EXPECT_EQ(top, QRect(100, 137, 300, 100));
+    EXPECT_EQ(bottom, QRect(100, 163, 300, 100));
+
+    // The page's size gives about 40 x 60 / 89 = 27 pixels of depth for any height.
+    for (int h : {150, 211, 300, 480, 850}) {
+        chart->m_rcPie3D = QRect(65, -140, 610, h);
+        ASSERT_TRUE(chart->SetPieSize(40.0f));
+        chart->Calc3DRects(&top, &bottom);
+        EXPECT_NEAR(bottom.y() - top.y(), 27, 2) << h;
+        EXPECT_NEAR(top.height(), h - 2 * (h * 60 / 180), 1) << h;
+    }
+
+    // No tilt: no squash and no depth; no size: no depth.
+    auto flat = MakeChart(0.0f);
+    flat->Calc3DRects(&top, &bottom);
+    EXPECT_EQ(top, QRect(100, 50, 300, 300));
+    EXPECT_EQ(bottom, top);
+    auto thin = MakeChart(60.0f, 0.0f);
+    thin->Calc3DRects(&top, &bottom);
+    EXPECT_EQ(top, QRect(100, 150, 300, 100));
+    EXPECT_EQ(bottom, top);
+
+    // A tilt beyond a right angle cannot turn the pie inside out.
+    auto steep = MakeChart(200.0f);
+    steep->Calc3DRects(&top, &bottom);
+    EXPECT_GE(top.height(), 0);
+}
+
+TEST(Pie3DTest, ProjectedSweepsCloseTheCircleAndKeepEachHalf)
+{
+    for (float tilt : {0.0f, 30.0f, 60.0f, 85.0f}) {
+        for (float start : {0.0f, 10.0f, 95.0f, 200.0f, 300.0f, -30.0f}) {
+            auto chart = MakeChart(tilt);
+            chart->m_fStartAngle = start;
+            Fill(*chart, {1, 2, 3, 4, 5});
+            Project(*chart);
+            float sum = 0;
+            for (const auto& [key, item] : chart->m_mapItems) {
+                EXPECT_GE(item->f3DSweep, 0.0f);
+                sum += item->f3DSweep;
+            }
+            EXPECT_NEAR(sum, 360.0f, 0.01f) << tilt << " " << start;
+            EXPECT_GE(chart->m_f3DStartAngle, 0.0f);
+            EXPECT_LT(chart->m_f3DStartAngle, 360.0f);
+
+            // Every rim point lies on the top face's ellipse at the slice's
+            // projected end angle, and each slice starts where the last ended.
+            const QRectF top = TopFace(*chart);
+            const double depth = chart->m_fDepthRatio * (300 * tilt / 180 >= 150 ? 150 : int(300 * tilt / 180));
+            const QPointF centre(250, 200 - depth / 2);
+            const std::vector<float> starts = Starts(*chart);
+            const PieChartItem* previous = chart->m_mapItems.rbegin()->second.get();
+            std::size_t i = 0;
+            for (const auto& [key, item] : chart->m_mapItems) {
+                const double ex = (item->ptRim.x() - centre.x()) / (top.width() / 2);
+                const double ey = (item->ptRim.y() - centre.y()) / (top.height() / 2);
+                EXPECT_NEAR(ex * ex + ey * ey, 1.0, 1e-3);
+                const double angle = std::atan2(ey * top.height(), ex * top.width()) / kRad;
+                const double end = starts[i] + item->f3DSweep;
+                EXPECT_NEAR(std::remainder(angle - end, 360.0), 0.0, 0.05) << tilt << " " << start << " " << i;
+                EXPECT_EQ(item->pt3DStart, previous->ptRim);
+                previous = item.get();
+                ++i;
+            }
+        }
+    }
+
+    // Slices wholly in the front half stay in the front half.
+    auto chart = MakeChart(70.0f);
+    chart->m_fStartAngle = 5.0f;
+    Fill(*chart, {10, 20, 15, 25, 110});  // 5..25, 25..65, 65..95, 95..145, 145..365
+    Project(*chart);
+    const std::vector<float> starts = Starts(*chart);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_GT(starts[i], 0.0f);
+        EXPECT_LT(starts[i] + chart->m_mapItems.at(int(i))->f3DSweep, 180.0f);
+    }
+}
+
+TEST(Pie3DTest, TinySlicesBesideAHugeOneStayTiny)
+{
+    for (float start = 0.0f; start < 360.0f; start += 7.5f) {
+        auto chart = MakeChart(60.0f);
+        chart->m_fStartAngle = start;
+        chart->AddItem("huge", "", 0xFFFF0000, 1e6);
+        for (int i = 0; i < 99; ++i)
+            chart->AddItem(QString::number(i), "", 0xFF0000FF, 1e-3);
+        Project(*chart);
+        float sum = 0;
+        for (const auto& [key, item] : chart->m_mapItems) {
+            ASSERT_TRUE(std::isfinite(item->f3DSweep));
+            if (key > 0) {
+                ASSERT_LT(item->f3DSweep, 1.0f) << "start " << start << " key " << key;
+            }
+            sum += item->f3DSweep;
+        }
+        EXPECT_NEAR(sum, 360.0f, 0.05f);
+        // The huge slice is in front; at the back it may share 270 degrees
+        // with the tiny ones that start there.
+        EXPECT_EQ(chart->m_nFrontItem, 0);
+        ASSERT_GE(chart->m_nBackItem, 0);
+        const std::vector<float> starts = Starts(*chart);
+        const float from = std::fmod(270.0f - starts[std::size_t(chart->m_nBackItem)] + 720.0f, 360.0f);
+        EXPECT_LE(from, chart->m_mapItems.at(chart->m_nBackItem)->f3DSweep + 1e-3f);
+    }
+}
+
+TEST(Pie3DTest, SlicesAreDrawnFromTheBackSliceAroundToTheFrontSlice)
+{
+    auto chart = MakeChart();
+    chart->m_fStartAngle = 10.0f;
+    Fill(*chart, {1, 1, 1, 1});  // 10..100, 100..190, 190..280, 280..370
+    Project(*chart);
+    EXPECT_EQ(chart->m_nFrontItem, 0);
+    EXPECT_EQ(chart->m_nBackItem, 2);
+    std::vector<int> keys;
+    for (const auto& step : chart->DrawOrder3D()) {
+        EXPECT_EQ(step.nPass, 0);
+        keys.push_back(step.key);
+    }
+    EXPECT_EQ(keys, (std::vector<int>{2, 1, 3, 0}));
+
+    // Any layout: every slice once, the back slice first and the front last.
+    for (float start : {0.0f, 33.0f, 91.0f, 178.0f, 269.0f, 271.0f}) {
+        auto c = MakeChart();
+        c->m_fStartAngle = start;
+        Fill(*c, {3, 1, 4, 1, 5, 9, 2, 6});
+        Project(*c);
+        const auto order = c->DrawOrder3D();
+        ASSERT_EQ(order.size(), 8u) << start;
+        std::set<int> seen;
+        for (const auto& step : order)
+            seen.insert(step.key);
+        EXPECT_EQ(seen.size(), 8u);
+        EXPECT_EQ(order.front().key, c->m_nBackItem);
+        EXPECT_EQ(order.back().key, c->m_nFrontItem);
+        // The front slice covers 90 degrees, the back slice 270.
+        const std::vector<float> starts = Starts(*c);
+        for (auto [key, angle] : {std::pair{c->m_nFrontItem, 90.0f}, std::pair{c->m_nBackItem, 270.0f}}) {
+            const float from = std::fmod(angle - starts[std::size_t(key)] + 720.0f, 360.0f);
+            EXPECT_LE(from, c->m_mapItems.at(key)->f3DSweep) << start << " " << key;
+        }
+    }
+}
+
+TEST(Pie3DTest, ASliceOverHalfThePieWrapsTheOthersInTwoPasses)
+{
+    auto right = MakeChart();
+    right->m_fStartAngle = 0.0f;
+    Fill(*right, {10, 1, 1});  // 0..300, then two slices on the back right
+    Project(*right);
+    ASSERT_EQ(right->m_nFrontItem, 0);
+    ASSERT_EQ(right->m_nBackItem, 0);
+    auto order = right->DrawOrder3D();
+    ASSERT_EQ(order.size(), 4u);
+    EXPECT_EQ(order[0].key, 0);
+    EXPECT_EQ(order[0].nPass, 6);
+    EXPECT_EQ(order[1].key, 1);
+    EXPECT_EQ(order[2].key, 2);
+    EXPECT_EQ(order[3].key, 0);
+    EXPECT_EQ(order[3].nPass, 4);
+
+    auto left = MakeChart();
+    left->m_fStartAngle = 200.0f;
+    Fill(*left, {10, 1, 1});  // 200..140, then two slices on the left
+    Project(*left);
+    order = left->DrawOrder3D();
+    ASSERT_EQ(order.size(), 4u);
+    EXPECT_EQ(order[0].nPass, 7);
+    EXPECT_EQ(order[1].key, 2);
+    EXPECT_EQ(order[2].key, 1);
+    EXPECT_EQ(order[3].nPass, 5);
+
+    // One item of any value is a whole turn, both front and back slice.
+    for (float start : {0.0f, 180.0f}) {
+        auto one = MakeChart();
+        one->m_fStartAngle = start;
+        Fill(*one, {42});
+        Project(*one);
+        EXPECT_EQ(one->m_mapItems.at(0)->f3DSweep, 360.0f);
+        EXPECT_EQ(one->m_nFrontItem, 0);
+        EXPECT_EQ(one->m_nBackItem, 0);
+        order = one->DrawOrder3D();
+        ASSERT_EQ(order.size(), 2u);
+        EXPECT_EQ(order[0].nPass, start == 0.0f ? 6 : 7);
+        EXPECT_EQ(order[1].nPass, start == 0.0f ? 4 : 5);
+    }
+}
+
+TEST(Pie3DTest, OnlyTheCutFacesTurnedToTheViewerHaveWalls)
+{
+    auto chart = MakeChart();
+    chart->m_fStartAngle = 10.0f;
+    Fill(*chart, {1, 1, 1, 1});  // cuts at about 3, 118, 183 and 298 degrees
+    Project(*chart);
+    const PieChartItem& front = *chart->m_mapItems.at(0);
+    const PieChartItem& left = *chart->m_mapItems.at(1);
+    const PieChartItem& back = *chart->m_mapItems.at(2);
+    const PieChartItem& right = *chart->m_mapItems.at(3);
+    // Just under the cut at 3 degrees, right of the centre (250, 187).
+    const QPointF underRightCut(320, 200);
+    EXPECT_TRUE(chart->DrawRadialWall(nullptr, right, {}, true, underRightCut));
+    EXPECT_FALSE(chart->DrawRadialWall(nullptr, front, {}, false, underRightCut));
+    // Just under the cut at 183 degrees, left of the centre.
+    const QPointF underLeftCut(180, 200);
+    EXPECT_TRUE(chart->DrawRadialWall(nullptr, back, {}, false, underLeftCut));
+    EXPECT_FALSE(chart->DrawRadialWall(nullptr, left, {}, true, underLeftCut));
+    // A whole pie has no cut at all.
+    auto whole = MakeChart();
+    Fill(*whole, {1});
+    Project(*whole);
+    EXPECT_FALSE(whole->DrawRadialWall(nullptr, *whole->m_mapItems.at(0), {}, false, QPointF(320, 200)));
+    EXPECT_FALSE(whole->DrawRadialWall(nullptr, *whole->m_mapItems.at(0), {}, true, QPointF(320, 200)));
+}
+
+TEST(Pie3DTest, AClickPullsOutOnlyTheSliceHitAndAMissPutsAllBack)
+{
+    auto chart = MakeChart();
+    chart->m_fStartAngle = 10.0f;
+    Fill(*chart, {1, 1, 1, 1});
+    Project(*chart);
+    const std::vector<float> starts = Starts(*chart);
+
+    for (int k = 0; k < 4; ++k) {
+        const PieChartItem* item = chart->m_mapItems.at(k).get();
+        Click(*chart, OnTopFace(*chart, starts[std::size_t(k)] + item->f3DSweep / 2));
+        for (const auto& [key, other] : chart->m_mapItems) {
+            EXPECT_EQ(other->nOffset, key == k ? 15 : 0) << k;  // 5 % of 300
+            EXPECT_EQ(bool(other->bHighlighted), key == k) << k;
+        }
+    }
+
+    // The wall under the front rim belongs to the front slice.
+    QRect top, bottom;
+    chart->Calc3DRects(&top, &bottom);
+    EXPECT_EQ(chart->HitTest3D(QPoint(250, top.bottom() + 10)), chart->m_mapItems.at(0).get());
+
+    // A slice pulled out by the owner goes back with the next click, hit or not.
+    chart->SetItemOffset(chart->m_mapItems.at(2).get(), 5);
+    Click(*chart, QPoint(590, 410));
+    for (const auto& [key, item] : chart->m_mapItems) {
+        EXPECT_EQ(item->nOffset, 0);
+        EXPECT_FALSE(item->bHighlighted);
+    }
+    EXPECT_EQ(chart->HitTest3D(QPoint(250, 20)), nullptr);
+}
+
+TEST(Pie3DTest, PercentagesSitJustOutsideTheirSlicesRim)
+{
+    auto chart = MakeChart();
+    chart->m_fStartAngle = 30.0f;
+    Fill(*chart, {5, 1, 3, 2, 8});
+    chart->SetItemOffset(chart->m_mapItems.at(3).get(), 5);
+    Project(*chart);
+    const std::vector<QPointF> anchors = chart->PercentLabelAnchors();
+    const std::vector<float> starts = Starts(*chart);
+    const QRectF top = TopFace(*chart);
+    std::size_t i = 0;
+    for (const auto& [key, item] : chart->m_mapItems) {
+        const float mid = starts[i] + item->f3DSweep / 2;
+        const double rad = mid * kRad;
+        const QPointF shift(std::trunc(std::cos(rad) * item->nOffset), std::trunc(std::sin(rad) * item->nOffset));
+        const QRectF ring = top.translated(shift).adjusted(-20, -11, 20, 11);
+        const QPointF c = ring.center();
+        const double ex = (anchors[i].x() - c.x()) / (ring.width() / 2);
+        const double ey = (anchors[i].y() - c.y()) / (ring.height() / 2);
+        EXPECT_NEAR(ex * ex + ey * ey, 1.0, 1e-6);
+        const double angle = std::atan2(ey * ring.height(), ex * ring.width()) / kRad;
+        EXPECT_NEAR(std::remainder(angle - mid, 360.0), 0.0, 1e-3);
+        ++i;
+    }
+}
+
+TEST(Pie3DTest, RenderedSlicesShowTheirColoursInFrontAndWherePulledOut)
+{
+    auto chart = MakeChart();
+    chart->m_fStartAngle = 10.0f;
+    chart->m_bShowPercent = 0;
+    chart->m_argbPanelFrom = chart->m_argbPanelTo = 0xFFFFFFFF;
+    Fill(*chart, {1, 1, 1, 1});  // red front, green left, blue back, yellow right
+    Project(*chart);
+    const std::vector<float> starts = Starts(*chart);
+    QRect top, bottom;
+    chart->Calc3DRects(&top, &bottom);
+
+    QImage image = chart->RenderChart();
+    for (auto [k, hue] : {std::pair{0, 'r'}, std::pair{1, 'g'}, std::pair{2, 'b'}, std::pair{3, 'y'}}) {
+        const float mid = starts[std::size_t(k)] + chart->m_mapItems.at(k)->f3DSweep / 2;
+        EXPECT_TRUE(Hue(PixelAt(image, OnTopFace(*chart, mid)), hue)) << k;
+    }
+    // Below the front rim: the front slice's wall, over whatever lies behind.
+    EXPECT_TRUE(Hue(PixelAt(image, QPoint(250, top.bottom() + 10)), 'r'));
+    EXPECT_TRUE(Hue(PixelAt(image, QPoint(235, top.bottom() + 5)), 'r'));
+    // The left slice's wall shows beside it; nothing shows below the walls.
+    EXPECT_TRUE(Hue(PixelAt(image, QPoint(top.left() + 4, top.center().y() + 25)), 'g'));
+    EXPECT_EQ(PixelAt(image, QPoint(250, bottom.bottom() + 4)), QColor(Qt::white));
+
+    // The back slice pulled out: its colour shows past its old rim.
+    const float backMid = starts[2] + chart->m_mapItems.at(2)->f3DSweep / 2;
+    const QPoint beyond = CPieChartWnd::EllipsePoint(QRectF(top).adjusted(-6, -4, 6, 4), backMid).toPoint();
+    EXPECT_EQ(PixelAt(image, beyond), QColor(Qt::white));
+    chart->SetItemOffset(chart->m_mapItems.at(2).get(), 5);
+    image = chart->RenderChart();
+    EXPECT_TRUE(Hue(PixelAt(image, beyond), 'b'));
+}
+
+TEST(Pie3DTest, ABigSliceWrappingTheOthersStaysBehindThemAndInFront)
+{
+    auto chart = MakeChart();
+    chart->m_fStartAngle = 200.0f;
+    chart->m_bShowPercent = 0;
+    Fill(*chart, {10, 1, 1});  // red 200..140 around the front, green and blue on the left
+    chart->SetItemOffset(chart->m_mapItems.at(2).get(), 5);
+    Project(*chart);
+    const std::vector<float> starts = Starts(*chart);
+    QRect top, bottom;
+    chart->Calc3DRects(&top, &bottom);
+    const QImage image = chart->RenderChart();
+    EXPECT_TRUE(Hue(PixelAt(image, QPoint(250, top.bottom() + 10)), 'r'));
+    EXPECT_TRUE(Hue(PixelAt(image, QPoint(top.right() - 3, top.center().y() + 10)), 'r'));
+    EXPECT_TRUE(Hue(PixelAt(image, OnTopFace(*chart, 300.0f)), 'r'));
+    for (auto [k, hue] : {std::pair{1, 'g'}, std::pair{2, 'b'}}) {
+        const float mid = starts[std::size_t(k)] + chart->m_mapItems.at(k)->f3DSweep / 2;
+        EXPECT_TRUE(Hue(PixelAt(image, OnTopFace(*chart, mid)), hue)) << k;
+    }
+}
+
+TEST(Pie3DTest, APercentageOfASlicePulledOutAtTheEdgeStaysInTheWindow)
+{
+    // The analysis page's pie: its rectangle reaches 65 pixels from the left
+    // edge; the slice on the left, pulled out far, takes its text past it.
+    auto chart = std::make_unique<CPieChartWnd>();
+    ASSERT_TRUE(chart->Create(QString(), QRect(0, 0, 740, 710), nullptr, 1));
+    chart->m_fTiltAngle = 60.0f;
+    chart->SetPieSize(40.0f);
+    chart->m_rcPie3D = QRect(QPoint(65, -140), QPoint(739 - 65, 709));
+    chart->m_fStartAngle = 135.0f;
+    Fill(*chart, {1, 3});  // the first slice spans 135..225, on the left
+    chart->SetItemOffset(chart->m_mapItems.at(0).get(), 20);
+    const QImage image = chart->RenderChart();
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < 45; ++x)
+            ink += QColor::fromRgb(image.pixel(x, y)).lightness() < 100 ? 1 : 0;
+    EXPECT_GT(ink, 20);
+}
