@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "analysis/AnalysisDlg.h"
+#include "analysis/ExcelIO.h"
 #include "config/BuildDlg.h"
 #include "controls/ButX.h"
 #include "controls/StaX.h"
@@ -101,7 +102,9 @@ CKALORDlg::CKALORDlg(QWidget* parent)
     m_pPainter = std::make_unique<CLiftPainter>();
     m_pAnimRun = std::make_unique<CAnimRunEvent>();
 
+    m_pExcel = new CExcelIO;  // the window owns it; Cleanup deletes it
     m_pLanText = std::make_unique<QStringList>();
+    m_pExcel->m_pLanText = m_pLanText.get();
     m_mapErrName.clear();
     m_pAlarmDlg[0] = std::make_unique<CShowAlarmDlg>();
     m_pAlarmDlg[1] = std::make_unique<CShowAlarmDlg>();
@@ -333,6 +336,8 @@ void CKALORDlg::Cleanup()
     m_pDB.reset();
     m_pFloorShow = {};
     m_pAnimRun.reset();
+    delete m_pExcel;
+    m_pExcel = nullptr;
     m_pUser = {};
 
     // The port is closed here (the original left the handle open at exit).

@@ -1,0 +1,88 @@
+#pragma once
+// A small reader of .xlsx workbooks: the worksheets by name or position and
+// their cell values (shared strings, inline strings, numbers, booleans, error
+// values). It refuses what is not a readable workbook with a reason - a file
+// that is missing, not a zip archive, truncated, damaged, malformed, or larger
+// than its limits - and never reads outside what it was given.
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+class CXlsxReader {
+public:
+    // The sheet grid of the format.
+    static constexpr int kMaxRows = 1048576;
+    static constexpr int kMaxCols = 16384;
+
+    struct Limits {
+        std::int64_t nMaxPartBytes = 64LL << 20;    // one unpacked part of the archive
+        std::int64_t nMaxTotalBytes = 256LL << 20;  // all parts read while the file is open
+        std::int64_t nMaxCells = 4'000'000;         // cells holding a value, per sheet
+        int nMaxSheets = 4096;
+    };
+
+    enum class CellKind { Text, Number, Boolean, Error };
+    struct Cell {
+        CellKind kind = CellKind::Text;
+        QString text;  // the value as text: numbers in up to 15 significant digits, "TRUE"/"FALSE"
+    };
+
+    // One worksheet's cells that hold a value; rows and columns from 1.
+    struct Sheet {
+        QString name;
+        std::map<std::int64_t, Cell> cells;  // by Key(row, col): row-major order
+        int nFirstRow = 0, nFirstCol = 0, nLastRow = 0, nLastCol = 0;  // all 0 when empty
+
+        static std::int64_t Key(int row, int col) { return std::int64_t(row) * kMaxCols + (col - 1); }
+        const Cell* At(int row, int col) const;
+        QString Text(int row, int col) const;  // empty for a cell without value
+        bool IsEmpty() const { return cells.empty(); }
+    };
+
+    CXlsxReader();
+    explicit CXlsxReader(const Limits& limits);
+    ~CXlsxReader();
+    CXlsxReader(const CXlsxReader&) = delete;
+    CXlsxReader& operator=(const CXlsxReader&) = delete;
+
+    // Opens a workbook and reads its sheet list and shared strings; false with
+    // ErrorString() set when it is not a readable workbook.
+    bool Open(const QString& path);
+    void Close();
+    bool IsOpen() const;
+
+    // The worksheets in workbook order (chart sheets are not worksheets).
+    QStringList SheetNames() const;
+    // Reads worksheet index (from 0) or the one of that exact name.
+    bool ReadSheet(int index, Sheet* pSheet);
+    bool ReadSheet(const QString& name, Sheet* pSheet);
+
+    QString ErrorString() const { return m_strError; }
+
+    // "_xHHHH_" escapes of the format back to their characters.
+    static QString DecodeEscapes(const QString& text);
+    // "B12" to row 12, column 2; false for anything else or beyond the grid.
+    static bool ParseCellRef(const QString& ref, int* pRow, int* pCol);
+
+private:
+    struct Archive;
+    struct SheetEntry {
+        QString name;
+        QString part;  // path of its part inside the archive
+    };
+
+    bool Fail(const QString& why);
+    bool ReadPart(const QString& part, QByteArray* pData, bool bRequired);
+    bool LoadSharedStrings(const QString& part);
+    bool ParseSheet(const QByteArray& xml, const QString& part, Sheet* pSheet);
+
+    Limits m_limits;
+    std::unique_ptr<Archive> m_pArchive;
+    std::vector<SheetEntry> m_sheets;
+    std::vector<QString> m_sharedStrings;
+    std::int64_t m_nBytesRead = 0;
+    QString m_strError;
+};

@@ -1,0 +1,63 @@
+#include "platform/FileDialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+FileDialogHook g_fileHook;
+
+// The pairs of a filter list in the dialog's own form: "Text (pattern)". A
+// pattern of "*.*" means every file, which on this system is "*".
+QStringList NameFilters(const QStringList& pairs)
+{
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
+        QString pattern = pairs.at(i + 1);
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (pattern == QLatin1String("*.*"))
+            pattern = QStringLiteral("*");
+        out << pairs.at(i) + QStringLiteral(" (") + pattern + QLatin1Char(')');
+    }
+    return out;
+}
+
+std::optional<QString> RunRealDialog(const FileDialogRequest& req, QWidget* parent)
+{
+    QFileDialog dlg(parent, req.title);
+    const bool save = req.mode == FileDialogMode::Save;
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save && !req.bOverwritePrompt)
+        dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    const QStringList filters = NameFilters(req.filters);
+    if (!filters.isEmpty()) {
+        dlg.setNameFilters(filters);
+        const int index = req.nFilterIndex >= 1 && req.nFilterIndex <= filters.size() ? req.nFilterIndex : 1;
+        dlg.selectNameFilter(filters.at(index - 1));
+    }
+    if (!req.defaultExt.isEmpty())
+        dlg.setDefaultSuffix(req.defaultExt);
+    if (!req.defaultName.isEmpty())
+        dlg.selectFile(req.defaultName);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dlg.selectedFiles().constFirst();
+}
+} // namespace
+
+std::optional<QString> AskFilePath(const FileDialogRequest& request, QWidget* parent)
+{
+    std::optional<QString> path = g_fileHook ? g_fileHook(request) : RunRealDialog(request, parent);
+    if (!path || path->isEmpty())
+        return std::nullopt;
+    if (!request.defaultExt.isEmpty() && QFileInfo(*path).suffix().isEmpty())
+        *path += QLatin1Char('.') + request.defaultExt;
+    return path;
+}
+
+FileDialogHook SetFileDialogHook(FileDialogHook hook)
+{
+    FileDialogHook previous = std::move(g_fileHook);
+    g_fileHook = std::move(hook);
+    return previous;
+}

@@ -1,0 +1,129 @@
+// The workbook writer under the workbook jobs: texts come back exactly, sheet
+// names made from lift names are always valid, and a save that fails leaves
+// the file that was there.
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "ExcelIOTestSupport.h"
+#include "analysis/XlsxWriter.h"
+
+namespace {
+
+class XlsxWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    // Files in the folder besides the ones named.
+    QStringList Leftovers(const QStringList& expected) const
+    {
+        QStringList names = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& e : expected)
+            names.removeAll(e);
+        return names;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(XlsxWriterTest, TextsComeBackExactly)
+{
+    const QStringList texts = {
+        QStringLiteral("他说\"好\"，it's 'ok'"),
+        QStringLiteral("line one\r\nline two\nthree\ttab"),
+        QStringLiteral("  blanks around  "),
+        QStringLiteral("   "),
+        QStringLiteral("a literal _x0041_ and _x005F_ stay"),
+        QStringLiteral("control \x01\x1f chars"),
+        QStringLiteral("<tag attr=\"v\"> & ;"),
+        QStringLiteral("emoji \U0001F600 and 𠀀"),
+        QString(CXlsxWriter::kMaxTextLength, QLatin1Char('x')),
+    };
+    const QString path = m_dir.filePath(QStringLiteral("texts.xlsx"));
+    CXlsxWriter book(path);
+    const int s = book.AddSheet(QStringLiteral("T"));
+    for (int i = 0; i < texts.size(); ++i)
+        ASSERT_TRUE(book.Write(s, i + 1, 2, texts[i])) << book.ErrorString().toStdString();
+    ASSERT_TRUE(book.Save()) << book.ErrorString().toStdString();
+
+    const CXlsxReader::Sheet sheet = xltest::ReadBack(path, QStringLiteral("T"));
+    for (int i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(sheet.Text(i + 1, 2), texts[i]) << "row " << i + 1;
+    EXPECT_EQ(Leftovers({QStringLiteral("texts.xlsx")}), QStringList());
+}
+
+TEST_F(XlsxWriterTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind)
+{
+    const QString path = m_dir.filePath(QStringLiteral("keep.xlsx"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old contents");
+    }
+    {
+        CXlsxWriter book(path);
+        const int s = book.AddSheet(QStringLiteral("S"));
+        EXPECT_TRUE(book.Write(s, 1, 1, QStringLiteral("fine")));
+        EXPECT_FALSE(book.Write(s, 2, 1, QString(CXlsxWriter::kMaxTextLength + 1, QLatin1Char('y'))));
+        EXPECT_FALSE(book.Write(s, CXlsxWriter::kMaxRows + 1, 1, QStringLiteral("past the last row")));
+        EXPECT_FALSE(book.Save());
+        EXPECT_TRUE(book.ErrorString().contains(QStringLiteral("longer than 32767"))) << book.ErrorString().toStdString();
+    }
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("old contents"));
+    EXPECT_EQ(Leftovers({QStringLiteral("keep.xlsx")}), QStringList());
+
+    // A writer that is dropped unsaved leaves no trace either.
+    { CXlsxWriter dropped(m_dir.filePath(QStringLiteral("never.xlsx"))); }
+    EXPECT_EQ(Leftovers({QStringLiteral("keep.xlsx")}), QStringList());
+
+    // A folder that does not exist, and a folder in place of the file.
+    CXlsxWriter nowhere(m_dir.filePath(QStringLiteral("no/such/folder/x.xlsx")));
+    EXPECT_EQ(nowhere.AddSheet(QStringLiteral("S")), -1);
+    EXPECT_FALSE(nowhere.Save());
+    EXPECT_TRUE(nowhere.ErrorString().contains(QStringLiteral("cannot be written")));
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("adir.xlsx")));
+    CXlsxWriter folder(m_dir.filePath(QStringLiteral("adir.xlsx")));
+    EXPECT_FALSE(folder.Save());
+    EXPECT_TRUE(QFileInfo(m_dir.filePath(QStringLiteral("adir.xlsx"))).isDir());
+}
+
+TEST_F(XlsxWriterTest, SheetNamesFromLiftNamesAreAlwaysValid)
+{
+    using W = CXlsxWriter;
+    EXPECT_EQ(W::SafeSheetName(QStringLiteral("RecInf_Err_A/B:C*D?E[F]G\\H"), {}),
+              QStringLiteral("RecInf_Err_A_B_C_D_E_F_G_H"));
+    EXPECT_EQ(W::SafeSheetName(QStringLiteral("RecInf_Err_1号梯"), {}), QStringLiteral("RecInf_Err_1号梯"));
+    EXPECT_EQ(W::SafeSheetName(QStringLiteral("'quoted'"), {}), QStringLiteral("_quoted_"));
+    EXPECT_EQ(W::SafeSheetName(QString(), {}), QStringLiteral("Sheet"));
+    EXPECT_EQ(W::SafeSheetName(QStringLiteral("history"), {}), QStringLiteral("history_"));
+    EXPECT_EQ(W::SafeSheetName(QStringLiteral("tab\there"), {}), QStringLiteral("tab_here"));
+    const QString longName = QStringLiteral("RecInf_Err_") + QString(40, QChar(u'梯'));
+    EXPECT_EQ(W::SafeSheetName(longName, {}).size(), W::kSheetNameMax);
+    // A pair of surrogates is never split by the cut.
+    const QString wide = QStringLiteral("RecInf_Err_") + QString(19, QLatin1Char('x')) + QStringLiteral("\U0001F600");
+    EXPECT_EQ(W::SafeSheetName(wide, {}), QStringLiteral("RecInf_Err_") + QString(19, QLatin1Char('x')));
+    // Repeated names, in any case, get a number that still fits.
+    const QStringList taken = {QStringLiteral("RecInf_Err_Lift"), QStringLiteral("recinf_err_lift~2")};
+    EXPECT_EQ(W::SafeSheetName(QStringLiteral("RecInf_Err_LIFT"), taken), QStringLiteral("RecInf_Err_LIFT~3"));
+    const QString full = W::SafeSheetName(longName, {});
+    const QString second = W::SafeSheetName(longName, {full});
+    EXPECT_EQ(second.size(), W::kSheetNameMax);
+    EXPECT_TRUE(second.endsWith(QStringLiteral("~2")));
+
+    // Whatever comes out, the workbook takes it, and the reader finds it again.
+    const QStringList wanted = {QStringLiteral("RecInf_Err_a/b"), QStringLiteral("RecInf_Err_A/B"), longName, longName,
+                                QStringLiteral("RecInf_Err_x'"), QStringLiteral("RecInf_Err_\x01")};
+    const QString path = m_dir.filePath(QStringLiteral("names.xlsx"));
+    CXlsxWriter book(path);
+    QStringList names;
+    for (const QString& w : wanted) {
+        names << W::SafeSheetName(w, names);
+        ASSERT_GE(book.AddSheet(names.back()), 0) << book.ErrorString().toStdString();
+    }
+    ASSERT_TRUE(book.Save()) << book.ErrorString().toStdString();
+    EXPECT_EQ(xltest::SheetNames(path), names);
+}
+
+} // namespace

@@ -1,0 +1,262 @@
+// The workbook reader on hand-built packages: every kind of cell value, sheets
+// by name and position, and a clean refusal of everything that is not a
+// readable workbook.
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "ExcelIOTestSupport.h"
+#include "analysis/XlsxReader.h"
+#include "analysis/XlsxWriter.h"
+
+namespace {
+
+using xltest::InlineCell;
+using xltest::Package;
+using xltest::Parts;
+
+class XlsxReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString Write(const QString& name, const Parts& parts)
+    {
+        const QString path = m_dir.filePath(name);
+        EXPECT_TRUE(xltest::WriteZip(path, parts));
+        return path;
+    }
+    QString WriteRaw(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    // Opening, then reading the first sheet, must fail with a reason.
+    QString Refusal(const QString& path, const CXlsxReader::Limits& limits = {})
+    {
+        CXlsxReader reader(limits);
+        if (!reader.Open(path)) {
+            EXPECT_FALSE(reader.IsOpen());
+            return reader.ErrorString();
+        }
+        CXlsxReader::Sheet sheet;
+        if (reader.ReadSheet(0, &sheet))
+            return QString();
+        EXPECT_TRUE(sheet.IsEmpty());
+        return reader.ErrorString();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(XlsxReaderTest, ReadsEveryKindOfValueAndFindsSheetsByName)
+{
+    const QByteArray shared =
+        "<si><t>plain</t></si>"
+        "<si><r><t>rich </t></r><r><rPr><b/></rPr><t>run</t></r><rPh sb=\"0\" eb=\"1\"><t>hint</t></rPh></si>"
+        "<si><t xml:space=\"preserve\">  line_x000D_\nnext  </t></si>";
+    const QByteArray first =
+        "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c><c r=\"C1\" t=\"s\"><v>2</v></c></row>"
+        "<row r=\"3\"><c r=\"A3\"><v>232</v></c><c r=\"B3\" t=\"n\"><v>1.5E3</v></c><c r=\"C3\"><v>0.1</v></c>"
+        "<c r=\"D3\" t=\"b\"><v>1</v></c><c r=\"E3\" t=\"e\"><v>#N/A</v></c><c r=\"F3\" t=\"str\"><f>A1</f><v>plain</v></c>"
+        "<c r=\"G3\" s=\"1\"/></row>"
+        "<row><c><v>7</v></c><c t=\"inlineStr\"><is><t>中文 \"q\" 'a'</t></is></c></row>";
+    Parts parts = Package({{QStringLiteral("First"), first}, {QStringLiteral("第二"), "<row r=\"5\">" + InlineCell("C5", "x") + "</row>"}}, shared);
+    // A chart sheet is listed in the workbook but is no worksheet.
+    for (auto& [name, data] : parts) {
+        if (name == QLatin1String("xl/workbook.xml"))
+            data.replace("</sheets>", "<sheet name=\"Chart\" sheetId=\"9\" r:id=\"rIdC\"/></sheets>");
+        if (name == QLatin1String("xl/_rels/workbook.xml.rels"))
+            data.replace("</Relationships>",
+                         "<Relationship Id=\"rIdC\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                         "relationships/chartsheet\" Target=\"chartsheets/sheet1.xml\"/></Relationships>");
+    }
+    const QString path = Write(QStringLiteral("kinds.xlsx"), parts);
+
+    CXlsxReader reader;
+    ASSERT_TRUE(reader.Open(path)) << reader.ErrorString().toStdString();
+    EXPECT_EQ(reader.SheetNames(), QStringList({QStringLiteral("First"), QStringLiteral("第二")}));
+
+    CXlsxReader::Sheet sheet;
+    ASSERT_TRUE(reader.ReadSheet(QStringLiteral("First"), &sheet)) << reader.ErrorString().toStdString();
+    EXPECT_EQ(sheet.Text(1, 1), QStringLiteral("plain"));
+    EXPECT_EQ(sheet.Text(1, 2), QStringLiteral("rich run"));
+    EXPECT_EQ(sheet.Text(1, 3), QStringLiteral("  line\r\nnext  "));
+    EXPECT_EQ(sheet.Text(3, 1), QStringLiteral("232"));
+    EXPECT_EQ(sheet.Text(3, 2), QStringLiteral("1500"));
+    EXPECT_EQ(sheet.Text(3, 3), QStringLiteral("0.1"));
+    EXPECT_EQ(sheet.At(3, 1)->kind, CXlsxReader::CellKind::Number);
+    EXPECT_EQ(sheet.Text(3, 4), QStringLiteral("TRUE"));
+    EXPECT_EQ(sheet.At(3, 5)->kind, CXlsxReader::CellKind::Error);
+    EXPECT_EQ(sheet.Text(3, 6), QStringLiteral("plain"));
+    EXPECT_EQ(sheet.At(3, 7), nullptr);  // formatted but without value
+    // A row and cells without references follow the ones before them.
+    EXPECT_EQ(sheet.Text(4, 1), QStringLiteral("7"));
+    EXPECT_EQ(sheet.Text(4, 2), QStringLiteral("中文 \"q\" 'a'"));
+    EXPECT_EQ(sheet.nFirstRow, 1);
+    EXPECT_EQ(sheet.nLastRow, 4);
+    EXPECT_EQ(sheet.nFirstCol, 1);
+    EXPECT_EQ(sheet.nLastCol, 6);
+
+    ASSERT_TRUE(reader.ReadSheet(1, &sheet));
+    EXPECT_EQ(sheet.name, QStringLiteral("第二"));
+    EXPECT_EQ(sheet.nFirstRow, 5);
+    EXPECT_EQ(sheet.nFirstCol, 3);
+    EXPECT_EQ(sheet.Text(5, 3), QStringLiteral("x"));
+
+    EXPECT_FALSE(reader.ReadSheet(QStringLiteral("Chart"), &sheet));
+    EXPECT_FALSE(reader.ReadSheet(2, &sheet));
+    EXPECT_FALSE(reader.ReadSheet(-1, &sheet));
+    EXPECT_FALSE(reader.ErrorString().isEmpty());
+}
+
+TEST_F(XlsxReaderTest, ReadsPrefixedElementsAndAbsoluteTargets)
+{
+    Parts parts = Package({{QStringLiteral("S"), {}}});
+    for (auto& [name, data] : parts) {
+        if (name == QLatin1String("xl/worksheets/sheet1.xml"))
+            data = QByteArray("<x:worksheet xmlns:x=\"") + xltest::kMainNs
+                   + "\"><x:sheetData><x:row r=\"2\"><x:c r=\"B2\" t=\"inlineStr\"><x:is><x:t>p</x:t></x:is></x:c>"
+                     "</x:row></x:sheetData></x:worksheet>";
+        if (name == QLatin1String("xl/_rels/workbook.xml.rels"))
+            data.replace("Target=\"worksheets/", "Target=\"/xl/worksheets/");
+    }
+    const CXlsxReader::Sheet sheet = xltest::ReadBack(Write(QStringLiteral("p.xlsx"), parts), QStringLiteral("S"));
+    EXPECT_EQ(sheet.Text(2, 2), QStringLiteral("p"));
+}
+
+TEST_F(XlsxReaderTest, RefusesWhatIsNotAReadableWorkbook)
+{
+    // A real workbook to cut and damage.
+    const QString good = m_dir.filePath(QStringLiteral("good.xlsx"));
+    {
+        CXlsxWriter book(good);
+        const int s = book.AddSheet(QStringLiteral("S"));
+        for (int r = 1; r <= 400; ++r)
+            book.Write(s, r, 1, QStringLiteral("row %1 with some text to compress %2").arg(r).arg(r * 7919));
+        ASSERT_TRUE(book.Save()) << book.ErrorString().toStdString();
+    }
+    QFile f(good);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    ASSERT_FALSE(Refusal(good).size());  // the intact file reads
+
+    QByteArray flipped = bytes;
+    const qsizetype sheetAt = flipped.indexOf("xl/worksheets/sheet1.xml");
+    ASSERT_GT(sheetAt, 0);
+    // Somewhere inside the sheet's compressed data, past its local header.
+    flipped[sheetAt + 24 + 300] = char(flipped[sheetAt + 24 + 300] ^ 0x55);
+
+    const std::vector<std::pair<QString, QString>> cases = {
+        {m_dir.filePath(QStringLiteral("missing.xlsx")), QStringLiteral("does not exist")},
+        {m_dir.path(), QStringLiteral("not a file")},
+        {WriteRaw(QStringLiteral("empty.xlsx"), {}), QString()},
+        {WriteRaw(QStringLiteral("text.xlsx"), "Sign,Lan1,Lan2,Lan3\n1,a,b,c\n"), QStringLiteral("not an .xlsx workbook")},
+        {WriteRaw(QStringLiteral("old.xls"), QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(4096, '\0')),
+         QStringLiteral("not an .xlsx workbook")},
+        {WriteRaw(QStringLiteral("cut.xlsx"), bytes.left(bytes.size() / 2)), QStringLiteral("truncated")},
+        {WriteRaw(QStringLiteral("tail.xlsx"), bytes.left(bytes.size() - 10)), QStringLiteral("truncated")},
+        {WriteRaw(QStringLiteral("flipped.xlsx"), flipped), QString()},
+        {Write(QStringLiteral("nobook.xlsx"), {{QStringLiteral("readme.txt"), "hello"}}), QStringLiteral("no workbook part")},
+        {Write(QStringLiteral("badxml.xlsx"), Package({{QStringLiteral("S"), "<row><c r=\"A1\"><v>1</v></row>"}})),
+         QStringLiteral("not well-formed")},
+        {Write(QStringLiteral("sst.xlsx"), Package({{QStringLiteral("S"), "<row><c r=\"A1\" t=\"s\"><v>3</v></c></row>"}},
+                                                   "<si><t>only</t></si>")),
+         QStringLiteral("shared string")},
+        {Write(QStringLiteral("ref0.xlsx"), Package({{QStringLiteral("S"), "<row><c r=\"A0\"><v>1</v></c></row>"}})),
+         QStringLiteral("cell reference")},
+        {Write(QStringLiteral("refwide.xlsx"), Package({{QStringLiteral("S"), "<row><c r=\"XFE1\"><v>1</v></c></row>"}})),
+         QStringLiteral("cell reference")},
+        {Write(QStringLiteral("rowbig.xlsx"), Package({{QStringLiteral("S"), "<row r=\"1048577\"><c><v>1</v></c></row>"}})),
+         QStringLiteral("row number")},
+        {Write(QStringLiteral("num.xlsx"), Package({{QStringLiteral("S"), "<row><c r=\"A1\"><v>1,5</v></c></row>"}})),
+         QStringLiteral("number")},
+        {Write(QStringLiteral("type.xlsx"), Package({{QStringLiteral("S"), "<row><c r=\"A1\" t=\"zz\"><v>1</v></c></row>"}})),
+         QStringLiteral("cell type")},
+    };
+    for (const auto& [path, reason] : cases) {
+        const QString why = Refusal(path);
+        EXPECT_FALSE(why.isEmpty()) << path.toStdString() << " was read";
+        if (!reason.isEmpty()) {
+            EXPECT_TRUE(why.contains(reason)) << path.toStdString() << ": " << why.toStdString();
+        }
+    }
+}
+
+TEST_F(XlsxReaderTest, LimitsBoundWhatIsUnpacked)
+{
+    // A small archive that unpacks to a large sheet.
+    QByteArray rows;
+    for (int r = 1; r <= 20000; ++r)
+        rows += "<row r=\"" + QByteArray::number(r) + "\"><c><v>1</v></c><c><v>2</v></c></row>";
+    const QString path = Write(QStringLiteral("big.xlsx"), Package({{QStringLiteral("S"), rows}}));
+    EXPECT_TRUE(Refusal(path).isEmpty());
+
+    CXlsxReader::Limits small;
+    small.nMaxPartBytes = 64 * 1024;
+    EXPECT_TRUE(Refusal(path, small).contains(QStringLiteral("larger"))) << Refusal(path, small).toStdString();
+
+    CXlsxReader::Limits fewCells;
+    fewCells.nMaxCells = 1000;
+    EXPECT_TRUE(Refusal(path, fewCells).contains(QStringLiteral("more than 1000 cells")));
+
+    CXlsxReader::Limits fewBytes;
+    fewBytes.nMaxTotalBytes = 600;  // the package parts alone already take more
+    EXPECT_FALSE(Refusal(path, fewBytes).isEmpty());
+}
+
+TEST_F(XlsxReaderTest, DamagedPartsAreReadOrRefusedButNeverOverrun)
+{
+    const QByteArray shared = "<si><t>a</t></si><si><r><t>b</t></r></si>";
+    const QByteArray cells = "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>1</v></c><c r=\"B1\"><v>2.5</v></c></row>"
+                             "<row r=\"2\"><c r=\"C2\" t=\"inlineStr\"><is><t>x</t></is></c><c t=\"b\"><v>0</v></c></row>";
+    const Parts intact = Package({{QStringLiteral("S"), cells}}, shared);
+    const QByteArray noise = "<>/\"=:rtsvcA1Z9_x0\xff\xe4";
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    int refused = 0;
+    for (int round = 0; round < 300; ++round) {
+        Parts parts = intact;
+        auto& [name, data] = parts[next() % parts.size()];
+        for (int k = 1 + int(next() % 4); k > 0; --k)
+            data[qsizetype(next() % quint32(data.size()))] = noise[qsizetype(next() % quint32(noise.size()))];
+        const QString path = Write(QStringLiteral("damaged.xlsx"), parts);
+        CXlsxReader reader;
+        CXlsxReader::Sheet sheet;
+        if (!reader.Open(path) || !reader.ReadSheet(0, &sheet)) {
+            EXPECT_FALSE(reader.ErrorString().isEmpty()) << name.toStdString();
+            ++refused;
+            continue;
+        }
+        for (const auto& [key, cell] : sheet.cells) {
+            const int row = int(key / CXlsxReader::kMaxCols);
+            const int col = int(key % CXlsxReader::kMaxCols) + 1;
+            EXPECT_TRUE(row >= sheet.nFirstRow && row <= sheet.nLastRow && col >= sheet.nFirstCol && col <= sheet.nLastCol);
+        }
+    }
+    EXPECT_GT(refused, 0);
+}
+
+TEST(XlsxReaderRefs, CellReferencesAndEscapes)
+{
+    int row = 0;
+    int col = 0;
+    ASSERT_TRUE(CXlsxReader::ParseCellRef(QStringLiteral("A1"), &row, &col));
+    EXPECT_EQ(std::make_pair(row, col), std::make_pair(1, 1));
+    ASSERT_TRUE(CXlsxReader::ParseCellRef(QStringLiteral("XFD1048576"), &row, &col));
+    EXPECT_EQ(std::make_pair(row, col), std::make_pair(1048576, 16384));
+    ASSERT_TRUE(CXlsxReader::ParseCellRef(QStringLiteral("AB12"), &row, &col));
+    EXPECT_EQ(std::make_pair(row, col), std::make_pair(12, 28));
+    for (const char* bad : {"", "A", "1", "A-1", "AAAA1", "A1B", "A12345678", "$A$1"})
+        EXPECT_FALSE(CXlsxReader::ParseCellRef(QString::fromLatin1(bad), &row, &col)) << bad;
+
+    EXPECT_EQ(CXlsxReader::DecodeEscapes(QStringLiteral("a_x000D_b_x005F_x0041_c_x00zz_")),
+              QStringLiteral("a\rb_x0041_c_x00zz_"));
+    EXPECT_EQ(CXlsxReader::DecodeEscapes(QStringLiteral("_x4E2D_")), QStringLiteral("中"));
+}
+
+} // namespace
