@@ -9,7 +9,7 @@ constexpr int kCarAnimSlots = 8;
 
 struct strCarAnimSlot {
     Relaxed<std::uint8_t> bActive;
-    Relaxed<std::uint8_t> bStepped;    // the last pass advanced this slot
+    Relaxed<std::uint8_t> bStepped;    // stepped since the page last drew it
     Relaxed<std::uint32_t> nLastTick;  // ms tick of the last step
     Relaxed<std::uint32_t> nStepsDone;
     Relaxed<std::uint32_t> nStepsTotal;

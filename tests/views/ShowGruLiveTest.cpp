@@ -1,0 +1,152 @@
+// The group page live against the bus simulator and a real database copy: the
+// group worker and the animation thread run, a car call carried by the
+// worker's page requests moves the car on screen through in-between places,
+// the doors open and close on arrival, and the call is recorded once.
+#include <QImage>
+#include <set>
+
+#include "link/CallRegistry.h"
+#include "link/LiftCmd.h"
+#include "views/ShowGruStation.h"
+
+using namespace showgru_test;
+
+namespace {
+
+class ShowGruLiveTest : public ShowGruStation {
+protected:
+    // North: lifts 1 (12 floors), 2 (10) and 3 (8); South: lift 5, polled
+    // only while its own group is shown.
+    static std::vector<GroupSpec> Groups()
+    {
+        std::vector<GroupSpec> spec(2);
+        spec[0].name = QStringLiteral("North");
+        spec[0].lifts = {{1, 12, 0, QStringLiteral("1号梯")}, {2, 10, 0, QStringLiteral("2号梯")},
+                         {3, 8, 0, QStringLiteral("3号梯")}};
+        spec[1].name = QStringLiteral("South");
+        spec[1].lifts = {{5, 8, 0, QStringLiteral("5号梯")}};
+        return spec;
+    }
+
+    // Page requests the simulator saw for lift n.
+    int PageRequestsTo(int n) const
+    {
+        int count = 0;
+        for (const auto& f : sim->requests())
+            count += f.size() >= 2 && f[0] == n && f[1] == 0x00;
+        return count;
+    }
+
+    struct Sample {
+        int drawn;     // drawn car position
+        int reported;  // position of the last report the cell took
+        int carTop;
+        int door;
+    };
+};
+
+} // namespace
+
+TEST_F(ShowGruLiveTest, ACarCallMovesTheCarSmoothlyOpensItsDoorsAndIsRecordedOnce)
+{
+    Start(Groups(), {QStringLiteral("--speed"), QStringLiteral("700"), QStringLiteral("--door"),
+                     QStringLiteral("2400")});
+    ASSERT_FALSE(HasFatalFailure());
+    sim->clearRequests();
+    page->StartViewThreads();
+    ASSERT_NE(g_pPollThread, nullptr);
+    ASSERT_NE(g_pAnimThread, nullptr);
+    EXPECT_EQ(g_hPollTarget.data(), page.get());
+    EXPECT_EQ(g_hAnimTarget.data(), page.get());
+
+    // Every member reports; the cars stand at floor 1.
+    ASSERT_TRUE(WaitFor([&] {
+        for (int k = 0; k < 3; ++k)
+            if (!Cell(k)->m_bStarted || Lift(k + 1).nCurFloor != 1 || Lift(k + 1).bOffline)
+                return false;
+        return true;
+    })) << "the group worker did not report every member";
+    CStaGrp* cell = Cell(0);
+    ASSERT_TRUE(WaitFor([&] { return cell->m_nDrawPos == 0 && cell->m_nCarPos == 0; }));
+    const int bottomTop = cell->CarTop();
+
+    // A car call to floor 9 of lift 1, as the single-lift page registers it;
+    // the group worker's page requests carry it to the controller.
+    ASSERT_TRUE(RegisterCall(store.m_pLiftCmd[0], 9, CallKind::Car, 4));
+    const int target = 8 * 36000 / 11;  // the simulator's level of floor 9 of 12
+    std::vector<Sample> samples;
+    bool arrived = false, opened = false, closed = false;
+    ASSERT_TRUE(WaitFor([&] {
+        samples.push_back({cell->m_nDrawPos, cell->m_nCarPos, cell->CarTop(), cell->m_nDoorStep});
+        arrived = arrived || (Lift(1).nCurFloor == 9 && cell->m_nDrawPos == target);
+        opened = opened || (arrived && cell->m_nDoorStep == CStaGrp::kLastDoorStep);
+        closed = opened && cell->m_nDoorStep == 0;
+        return closed;
+    }, 20000)) << "floor " << Lift(1).nCurFloor << " drawn " << cell->m_nDrawPos << " door " << cell->m_nDoorStep;
+    StopThreads();
+    EXPECT_EQ(g_pPollThread, nullptr);
+    EXPECT_EQ(g_pAnimThread, nullptr);
+
+    // The car only rose, and most places it was drawn at were between two
+    // reports: the animation, not the reports, moved it.
+    std::set<int> drawn, reported;
+    int largestDrawnJump = 0, largestReportJump = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        drawn.insert(samples[i].drawn);
+        reported.insert(samples[i].reported);
+        if (i > 0) {
+            EXPECT_GE(samples[i].drawn, samples[i - 1].drawn) << i;
+            largestDrawnJump = std::max(largestDrawnJump, samples[i].drawn - samples[i - 1].drawn);
+            largestReportJump = std::max(largestReportJump, samples[i].reported - samples[i - 1].reported);
+        }
+    }
+    int between = 0;
+    for (int d : drawn)
+        between += reported.count(d) == 0;
+    EXPECT_GE(between, 10) << drawn.size() << " drawn places, " << reported.size() << " reports";
+    EXPECT_LT(largestDrawnJump, largestReportJump);
+    EXPECT_EQ(samples.back().drawn, target);
+    // On screen the car went up by the travel of 8 floors.
+    EXPECT_NEAR(bottomTop - samples.back().carTop, int(target * cell->m_fPixelsPerUnit), 1);
+
+    // The doors went through their frames both ways.
+    std::set<int> doorSteps;
+    for (const Sample& s : samples)
+        doorSteps.insert(s.door);
+    EXPECT_GE(doorSteps.size(), 6u);
+
+    // One call row for the one call, whatever the number of reports since.
+    EXPECT_EQ(CallRows(1), (std::vector<std::pair<int, int>>{{1, 9}}));
+    EXPECT_TRUE(CallRows(2).empty());
+    // The lift of the other group was neither polled nor recorded.
+    EXPECT_EQ(PageRequestsTo(5), 0);
+    EXPECT_EQ(Lift(5).bRecInit, 0);
+    EXPECT_GT(PageRequestsTo(3), 0);
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(ShowGruLiveTest, ShowingTheOtherGroupPollsOnlyItsMembers)
+{
+    Start(Groups());
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(sim->command(QStringLiteral("floor 5 6")));
+    page->StartViewThreads();
+    ASSERT_TRUE(WaitFor([&] { return Cell(0)->m_bStarted && Lift(1).nCurFloor == 1; }));
+    StopThreads();
+
+    ShowPage(1);
+    sim->clearRequests();
+    page->StartViewThreads();
+    // Started once more without a stop: the earlier threads end first.
+    page->StartViewThreads();
+    // The car of lift 5 is drawn at its floor from its reports, and its
+    // floor is shown; nothing of North is polled any more.
+    ASSERT_TRUE(WaitFor([&] { return Lift(5).nCurFloor == 6 && Cell(0)->m_nDrawPos == Lift(5).nCarPos; }));
+    EXPECT_EQ(Cell(0)->m_pLiftInf, &Lift(5));
+    EXPECT_FALSE(Cell(1)->isVisible());
+    StopThreads();
+    EXPECT_GT(PageRequestsTo(5), 0);
+    for (int n : {1, 2, 3})
+        EXPECT_EQ(PageRequestsTo(n), 0) << n;
+    EXPECT_EQ(Lift(5).bRecInit, 1);
+}

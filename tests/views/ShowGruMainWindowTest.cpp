@@ -1,0 +1,137 @@
+// The group page inside the real main window: shown through the group
+// message and left for another page twenty times over, each time with its
+// group worker and animation thread started and stopped again, with no thread
+// left behind and the cars still following their reports.
+#include <QDir>
+#include <QFile>
+
+#include "controls/ButX.h"
+#include "link/PollThread.h"
+#include "mainwnd/StationFixture.h"
+#include "support/LiftSim.h"
+#include "views/CarAnimThread.h"
+#include "views/ShowGruDlg.h"
+#include "views/StaGrp.h"
+#include "views/ViewMessages.h"
+
+using namespace station_test;
+
+namespace {
+
+// Threads of this process that the program itself started (they carry the
+// process's name; Qt's own pool threads are named otherwise).
+int OwnThreads()
+{
+    QFile self(QStringLiteral("/proc/self/comm"));
+    if (!self.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray name = self.readAll();
+    int count = 0;
+    for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll() == name)
+            ++count;
+    }
+    return count;
+}
+
+class ShowGruMainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        PrivateSettings();
+        ASSERT_TRUE(data.ok());
+        ASSERT_FALSE(sim.port().isEmpty());
+        data.AddOperator();
+        ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_SoftInf Set GroupNum=2")));
+        ASSERT_TRUE(data.Exec(QStringLiteral("Delete From KALOR_GroupInf")));
+        ASSERT_TRUE(data.Exec(QStringLiteral("Insert Into KALOR_GroupInf Values (1, 2, 'North')")));
+        ASSERT_TRUE(data.Exec(QStringLiteral("Insert Into KALOR_GroupInf Values (2, 2, 'South')")));
+        data.InstallLifts({{1, 10, 1, QStringLiteral("N1")}, {2, 12, 1, QStringLiteral("N2")},
+                           {5, 8, 2, QStringLiteral("S1")}, {6, 9, 2, QStringLiteral("S2")}});
+        for (auto [n, floors] : {std::pair{1, 10}, {2, 12}, {5, 8}, {6, 9}})
+            ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_LiftInf Set LiftHight=? Where RealAddr=?"),
+                                  {floors * 3000, n}));
+        qputenv("LIFT_COM1", sim.port().toLocal8Bit());
+        dlg = std::make_unique<CKALORDlg>();
+        dlg->OnInitDialog();
+        dlg->setWindowState(Qt::WindowNoState);
+        dlg->resize(1280, 1000);
+        dlg->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+        QTest::qWait(20);
+        AnswerComSet(0, 2);
+        TypeLogin(*dlg, QStringLiteral("op"), QStringLiteral("pw"));
+        ASSERT_EQ(dlg->m_bPortOpen, 1);
+        page = dlg->m_pShowGruDlg.get();
+    }
+    void TearDown() override
+    {
+        dlg.reset();
+        qunsetenv("LIFT_COM1");
+    }
+
+    static bool WaitFor(const std::function<bool()>& cond, int ms = 5000) { return QTest::qWaitFor(cond, ms); }
+
+    StationData data;
+    CLiftSim sim{{QStringLiteral("--lift"), QStringLiteral("1:10:1"), QStringLiteral("--lift"),
+                  QStringLiteral("2:12:2"), QStringLiteral("--lift"), QStringLiteral("5:8:3"),
+                  QStringLiteral("--lift"), QStringLiteral("6:9:1")}};
+    MessageBoxRecorder boxes;
+    std::unique_ptr<CKALORDlg> dlg;
+    CShowGruDlg* page = nullptr;
+};
+
+} // namespace
+
+TEST_F(ShowGruMainWindowTest, TwentyShowAndHideCyclesLeaveNoThreadBehind)
+{
+    ASSERT_TRUE(sim.command(QStringLiteral("floor 2 7")));
+    ASSERT_TRUE(sim.command(QStringLiteral("floor 6 4")));
+    const int before = OwnThreads();
+    ASSERT_GT(before, 0);
+    for (int cycle = 0; cycle < 20; ++cycle) {
+        SCOPED_TRACE(cycle);
+        const int group = cycle % 2;
+        SendMessage(dlg.get(), WM_SHOW_GROUP, 0, group);
+        ASSERT_EQ(dlg->m_nViewMode, CKALORDlg::kModeGroup);
+        ASSERT_TRUE(page->isVisible());
+        ASSERT_NE(g_pPollThread, nullptr);
+        ASSERT_NE(g_pAnimThread, nullptr);
+        EXPECT_EQ(OwnThreads(), before + 2);
+        // Both cells of the group take reports of this run and draw their
+        // cars where the controllers say.
+        const int second = group == 0 ? 2 : 6;
+        ASSERT_TRUE(WaitFor([&] {
+            return page->Cell(0)->m_bStarted && page->Cell(1)->m_bStarted &&
+                   page->Cell(1)->m_nDrawPos == dlg->m_Store.m_pLiftInf[second - 1].nCarPos &&
+                   page->Cell(1)->m_nDrawPos > 0;
+        })) << "drawn " << page->Cell(1)->m_nDrawPos;
+        EXPECT_EQ(page->Cell(1)->m_pLiftInf, &dlg->m_Store.m_pLiftInf[second - 1]);
+
+        // Another page: both threads end and nothing of them stays queued.
+        if (cycle % 4 == 3)
+            dlg->m_btShowAll->click();
+        else
+            dlg->m_btAnalysis->click();
+        EXPECT_FALSE(page->isVisible());
+        EXPECT_EQ(g_pAnimThread, nullptr);
+        EXPECT_TRUE(WaitFor([&] { return OwnThreads() == before + (g_pPollThread ? 1 : 0); }, 2000))
+            << OwnThreads() << " threads, " << before << " before";
+    }
+    dlg->m_btAnalysis->click();
+    EXPECT_EQ(g_pPollThread, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return OwnThreads() == before; }, 2000));
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(ShowGruMainWindowTest, ClosingTheWindowWhileTheGroupPageRunsEndsBothThreads)
+{
+    SendMessage(dlg.get(), WM_SHOW_GROUP, 0, 1);
+    ASSERT_NE(g_pAnimThread, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return page->Cell(0)->m_bStarted; }));
+    dlg.reset();
+    EXPECT_EQ(g_pAnimThread, nullptr);
+    EXPECT_EQ(g_pPollThread, nullptr);
+    EXPECT_EQ(g_hAnimThreadRun, nullptr);
+}

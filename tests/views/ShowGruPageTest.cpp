@@ -1,0 +1,438 @@
+// The group page on a real database copy, fed by hand: cells laid out for the
+// group and the view height, members outside the installation left out, the
+// car stepped between two reports, doors on their timers, the status block
+// and indicator from the record, and reports of other lifts ignored.
+#include <QImage>
+
+#include "platform/UiText.h"
+#include "views/ShowGruStation.h"
+#include "views/ViewTestSupport.h"
+
+using namespace showgru_test;
+
+namespace {
+
+class ShowGruPageTest : public ShowGruStation {
+protected:
+    // North: lifts 1 (10 floors), 2 (12) and 3 (8); South: lift 5.
+    static std::vector<GroupSpec> TwoGroups()
+    {
+        std::vector<GroupSpec> spec(2);
+        spec[0].name = QStringLiteral("North");
+        spec[0].lifts = {{1, 10, 0, QStringLiteral("1号梯")}, {2, 12, 0, QStringLiteral("2号梯")},
+                         {3, 8, 0, QStringLiteral("3号梯")}};
+        spec[1].name = QStringLiteral("South");
+        spec[1].lifts = {{5, 8, 0, QStringLiteral("5号梯")}};
+        return spec;
+    }
+
+    // Runs the animation thread's passes by hand, one a millisecond from
+    // `from` to `to`, and lets the page take every step they post. Returns
+    // the drawn positions of cell k after each step and the steps' ticks.
+    std::pair<std::vector<int>, std::vector<std::uint32_t>> Animate(int k, std::uint32_t from, std::uint32_t to)
+    {
+        std::vector<int> drawn;
+        std::vector<std::uint32_t> ticks;
+        for (std::uint32_t t = from; t <= to; ++t) {
+            if (CarAnimPass(animSlots.data(), t)) {
+                page->OnCarAnimStep(0, reinterpret_cast<LPARAM>(animSlots.data()));
+                drawn.push_back(Cell(k)->m_nDrawPos);
+                ticks.push_back(t);
+            }
+        }
+        return {drawn, ticks};
+    }
+};
+
+} // namespace
+
+TEST_F(ShowGruPageTest, CellsFollowTheGroupTheViewHeightAndTheLine)
+{
+    Start(TwoGroups(), {}, true, 1000);
+    ASSERT_FALSE(HasFatalFailure());
+
+    // A view of 885 pixels: large cells, one per member, in member order.
+    for (int k = 0; k < 3; ++k) {
+        SCOPED_TRACE(k);
+        ASSERT_TRUE(Cell(k)->isVisible());
+        EXPECT_EQ(Cell(k)->geometry(), QRect(45 + k * 150, 30, 135, 770));
+        EXPECT_EQ(Cell(k)->m_pLiftInf, &Lift(k + 1));
+        EXPECT_EQ(Cell(k)->m_pLanText, &texts);
+    }
+    for (int k = 3; k < CShowGruDlg::kCellCount; ++k)
+        EXPECT_FALSE(Cell(k)->isVisible()) << k;
+    // Lift 2's shaft of 36 m spread over the travel of 628 - 66 - 50 pixels.
+    EXPECT_FLOAT_EQ(Cell(1)->m_fPixelsPerUnit, 512.0f / 36000.0f);
+    EXPECT_EQ(page->Caption()->text(), QStringLiteral("当前组：North"));
+    EXPECT_EQ(page->Caption()->GetTextColor(), RGB(220, 220, 220));
+    EXPECT_EQ(page->Caption()->geometry(), QRect(45, 7, 455, 23));
+
+    // A lower window: 645 pixels give small cells; the other group.
+    window->resize(kWindowWidth, 760);
+    ShowPage(1);
+    EXPECT_EQ(Cell(0)->geometry(), QRect(20, 25, 108, 540));
+    EXPECT_EQ(Cell(0)->m_pLiftInf, &Lift(5));
+    EXPECT_EQ(Cell(0)->m_layout.nBaseLine, 430);
+    EXPECT_FALSE(Cell(1)->isVisible());
+    EXPECT_EQ(page->Caption()->text(), QStringLiteral("当前组：South"));
+    EXPECT_EQ(page->Caption()->geometry(), QRect(45, 7, 455, 18));
+
+    // Without a line the caption says so, in red.
+    page->m_bPortOpen = 0;
+    ShowPage(0);
+    EXPECT_EQ(page->Caption()->text(), QStringLiteral("当前组：North        ") + UiText(&texts, 155));
+    EXPECT_FALSE(UiText(&texts, 155).isEmpty());
+    EXPECT_EQ(page->Caption()->GetTextColor(), RGB(255, 0, 0));
+
+    // A group index beyond the table shows no cell and starts nothing.
+    page->m_bPortOpen = 1;
+    ShowPage(7);
+    for (int k = 0; k < CShowGruDlg::kCellCount; ++k)
+        EXPECT_FALSE(Cell(k)->isVisible()) << k;
+    EXPECT_EQ(page->Caption()->text(), QStringLiteral("当前组："));
+    page->StartViewThreads();
+    EXPECT_EQ(g_pPollThread, nullptr);
+    EXPECT_EQ(g_pAnimThread, nullptr);
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(ShowGruPageTest, MembersOutsideTheInstallationAreLeftOut)
+{
+    Start(TwoGroups(), {}, false);
+    ASSERT_FALSE(HasFatalFailure());
+    // Member numbers as a damaged group record might hold them.
+    strGroupInf& north = groups[0];
+    north.byLiftNum.fill(0);
+    const std::array<std::uint8_t, 6> members{0, 2, 65, 255, 1, 64};
+    std::copy(members.begin(), members.end(), north.byLiftNum.begin());
+    north.nLiftCount = int(members.size());
+    ShowPage(0);
+    EXPECT_TRUE(Cell(1)->isVisible());
+    EXPECT_EQ(Cell(1)->m_pLiftInf, &Lift(2));
+    EXPECT_TRUE(Cell(4)->isVisible());
+    EXPECT_EQ(Cell(4)->m_pLiftInf, &Lift(1));
+    EXPECT_TRUE(Cell(5)->isVisible());  // lift 64 exists as a slot, installed or not
+    for (int k : {0, 2, 3}) {
+        EXPECT_FALSE(Cell(k)->isVisible()) << k;
+        EXPECT_EQ(Cell(k)->m_pLiftInf, nullptr) << k;
+    }
+    // Reports of every index, and some no worker sends, touch only real members.
+    for (int i = -3; i < 70; ++i)
+        page->TakeLiftReport(i, 5000);
+    page->OnLiftStatus(WPARAM(-1), 0);
+    page->OnLiftStatus(200, 0);
+    EXPECT_TRUE(Cell(4)->m_bStarted);
+    EXPECT_TRUE(Cell(1)->m_bStarted);
+    EXPECT_FALSE(Cell(0)->m_bStarted);
+    EXPECT_EQ(Lift(1).bRecInit, 1);
+    EXPECT_EQ(Lift(3).bRecInit, 0);  // no longer a member
+    // A member count beyond the record is held to it.
+    north.nLiftCount = 1000;
+    ShowPage(0);
+    page->TakeLiftReport(0, 6000);
+    north.nLiftCount = -4;
+    ShowPage(0);
+    for (int k = 0; k < CShowGruDlg::kCellCount; ++k)
+        EXPECT_FALSE(Cell(k)->isVisible()) << k;
+    page->TakeLiftReport(0, 7000);
+    (void)page->grab();
+}
+
+TEST_F(ShowGruPageTest, TheCarStepsFromOneReportToTheNext)
+{
+    Start(TwoGroups(), {}, false);
+    ASSERT_FALSE(HasFatalFailure());
+    CStaGrp* cell = Cell(0);
+
+    // The first report only takes the position: the car stays at 0.
+    Lift(1).nCarPos = 1000;
+    page->TakeLiftReport(0, 10000);
+    EXPECT_TRUE(cell->m_bStarted);
+    EXPECT_EQ(cell->m_nDrawPos, 0);
+    EXPECT_FALSE(animSlots[0].bActive);
+
+    // 400 ms later at 1200: ten steps of 20, 41 ms apart, the first at once.
+    Lift(1).nCarPos = 1200;
+    page->TakeLiftReport(0, 10400);
+    EXPECT_TRUE(animSlots[0].bActive);
+    EXPECT_EQ(animSlots[0].nStepsTotal, 10u);
+    EXPECT_FLOAT_EQ(cell->m_fStep, 20.0f);
+    auto [drawn, ticks] = Animate(0, 10400, 11000);
+    EXPECT_EQ(drawn, (std::vector<int>{1020, 1040, 1060, 1080, 1100, 1120, 1140, 1160, 1180, 1200}));
+    ASSERT_EQ(ticks.size(), 10u);
+    EXPECT_EQ(ticks.front(), 10400u);
+    for (std::size_t i = 1; i < ticks.size(); ++i)
+        EXPECT_EQ(ticks[i] - ticks[i - 1], 41u);
+    EXPECT_FALSE(animSlots[0].bActive);
+
+    // Down again over 130 ms: three steps of -100 / 3, each product truncated.
+    Lift(1).nCarPos = 1100;
+    page->TakeLiftReport(0, 10530);
+    std::tie(drawn, ticks) = Animate(0, 10530, 10700);
+    EXPECT_EQ(drawn, (std::vector<int>{1167, 1134, 1100}));
+
+    // Reports 30 ms apart leave nothing to smooth: the car is at once where
+    // the controller says, and a step message from another cell cannot pull
+    // it back.
+    Lift(1).nCarPos = 1500;
+    page->TakeLiftReport(0, 10560);
+    EXPECT_EQ(cell->m_nDrawPos, 1500);
+    std::tie(drawn, ticks) = Animate(0, 10560, 10700);
+    EXPECT_TRUE(drawn.empty());
+    EXPECT_FALSE(animSlots[0].bActive);
+    animSlots[0].bStepped = 1;
+    page->OnCarAnimStep(0, 0);
+    EXPECT_EQ(cell->m_nDrawPos, 1500);
+
+    // One step's worth of time: the single step is also the last, and drawn.
+    Lift(1).nCarPos = 1800;
+    page->TakeLiftReport(0, 10605);
+    EXPECT_EQ(animSlots[0].nStepsTotal, 1u);
+    std::tie(drawn, ticks) = Animate(0, 10605, 10700);
+    EXPECT_EQ(drawn, std::vector<int>{1800});
+
+    // Two cells animate side by side on their own animSlots.
+    Lift(2).nCarPos = 0;
+    page->TakeLiftReport(1, 10800);
+    page->TakeLiftReport(0, 10800);
+    Animate(0, 10800, 10999);
+    Lift(2).nCarPos = 800;
+    page->TakeLiftReport(1, 11000);
+    Lift(1).nCarPos = 1000;
+    page->TakeLiftReport(0, 11000);
+    EXPECT_TRUE(animSlots[0].bActive && animSlots[1].bActive);
+    Animate(0, 11000, 11300);
+    EXPECT_EQ(Cell(1)->m_nDrawPos, 800);
+    EXPECT_EQ(cell->m_nDrawPos, 1000);
+
+    // The drawn position sets the car picture: the base line at 0, the top
+    // of the travel at the shaft's height, never beyond it.
+    cell->m_nDrawPos = 0;
+    EXPECT_EQ(cell->CarTop(), 628);
+    cell->m_nDrawPos = 15000;
+    EXPECT_EQ(cell->CarTop(), 628 - int(15000.0f * (512.0f / 30000.0f)));
+    cell->m_nDrawPos = 30000;
+    EXPECT_NEAR(cell->CarTop(), 50 + 66, 1);
+    cell->m_nDrawPos = 65535;
+    EXPECT_EQ(cell->CarTop(), 50 + 66);
+    // A lift without a height has no scale: its car stays at the bottom.
+    Lift(1).nHeight = 0;
+    cell->UpdatePixelScale();
+    EXPECT_EQ(cell->CarTop(), 628);
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(ShowGruPageTest, ReportsAreRecordedOnlyForMembersOfTheShownGroup)
+{
+    Start(TwoGroups(), {}, false);
+    ASSERT_FALSE(HasFatalFailure());
+    // Lift 5 belongs to South; North is shown.
+    const int southTables = DayTables(5);
+    Lift(5).nCarPos = 4000;
+    Lift(5).nDoorState = 2;
+    page->TakeLiftReport(4, 1000);
+    page->TakeLiftReport(4, 1400);
+    EXPECT_EQ(Lift(5).bRecInit, 0);
+    EXPECT_EQ(DayTables(5), southTables);
+    EXPECT_TRUE(CallRows(5).empty());
+    for (int k = 0; k < CShowGruDlg::kCellCount; ++k) {
+        EXPECT_FALSE(Cell(k)->m_bStarted) << k;
+        EXPECT_FALSE(animSlots[std::size_t(k)].bActive) << k;
+    }
+    EXPECT_FALSE(page->IsDoorTimerActive(CShowGruDlg::IDT_DOOR_OPEN_BASE));
+
+    // A member's report opens its day table; a lamp lit since the one before
+    // becomes one call row, and only one however many reports follow.
+    page->TakeLiftReport(1, 1000);
+    EXPECT_EQ(Lift(2).bRecInit, 1);
+    EXPECT_GE(DayTables(2), 1);
+    store.m_pLiftPage[1].nCarLamp[1] = 0x04;  // floor 11
+    for (std::uint32_t t = 1100; t < 1600; t += 100)
+        page->TakeLiftReport(1, t);
+    EXPECT_EQ(CallRows(2), (std::vector<std::pair<int, int>>{{1, 11}}));
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(ShowGruPageTest, DoorsOpenAndCloseOnTheirTimers)
+{
+    Start(TwoGroups(), {}, false);
+    ASSERT_FALSE(HasFatalFailure());
+    CStaGrp* cell = Cell(2);
+    const int open = CShowGruDlg::IDT_DOOR_OPEN_BASE + 2;
+    const int close = CShowGruDlg::IDT_DOOR_CLOSE_BASE + 2;
+    auto report = [&](int doorState) {
+        Lift(3).nDoorState = doorState;
+        page->TakeLiftReport(2, GetTickCount32());
+    };
+    report(4);  // the first report starts nothing
+    report(4);
+    EXPECT_FALSE(page->IsDoorTimerActive(open));
+    EXPECT_FALSE(page->IsDoorTimerActive(close));
+
+    // Opening: one frame a tick up to the open car, then the timer ends.
+    report(1);
+    EXPECT_TRUE(page->IsDoorTimerActive(open));
+    std::vector<int> seen;
+    ASSERT_TRUE(WaitFor([&] {
+        if (seen.empty() || seen.back() != cell->m_nDoorStep)
+            seen.push_back(cell->m_nDoorStep);
+        return cell->m_nDoorStep == 11 && !page->IsDoorTimerActive(open);
+    }));
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_GE(seen.size(), 4u);  // frames in between, not a jump
+    report(2);  // held open: nothing more to do
+    EXPECT_FALSE(page->IsDoorTimerActive(open));
+
+    // Closing down to the closed car.
+    report(3);
+    EXPECT_TRUE(page->IsDoorTimerActive(close));
+    ASSERT_TRUE(WaitFor([&] { return cell->m_nDoorStep == 0 && !page->IsDoorTimerActive(close); }));
+
+    // A new layout stops the opening half way; the next report moves the
+    // door on from there instead of leaving it half open for good.
+    report(1);
+    ASSERT_TRUE(WaitFor([&] { return cell->m_nDoorStep >= 4; }));
+    ShowPage(0);
+    EXPECT_FALSE(page->IsDoorTimerActive(open));
+    const int halfWay = cell->m_nDoorStep;
+    EXPECT_LT(halfWay, 11);
+    QTest::qWait(120);
+    EXPECT_EQ(cell->m_nDoorStep, halfWay);
+    report(2);
+    ASSERT_TRUE(WaitFor([&] { return cell->m_nDoorStep == 11 && !page->IsDoorTimerActive(open); }));
+
+    // Closing ordered while the opening timer has not had its last tick:
+    // only one direction runs, and the door stays closed afterwards.
+    cell->m_nDoorStep = 10;
+    report(1);
+    page->OnTimer(open);
+    ASSERT_EQ(cell->m_nDoorStep, 11);
+    ASSERT_TRUE(page->IsDoorTimerActive(open));
+    report(4);
+    EXPECT_FALSE(page->IsDoorTimerActive(open));
+    EXPECT_TRUE(page->IsDoorTimerActive(close));
+    ASSERT_TRUE(WaitFor([&] { return cell->m_nDoorStep == 0 && !page->IsDoorTimerActive(close); }));
+    QTest::qWait(150);
+    EXPECT_EQ(cell->m_nDoorStep, 0);
+
+    // Timer ids of no cell are ignored.
+    for (int id : {0, 50, 59, 100, 109, 3000})
+        page->OnTimer(id);
+}
+
+TEST_F(ShowGruPageTest, StatusLinesAndIndicatorFollowTheRecord)
+{
+    Start(TwoGroups(), {}, false);
+    ASSERT_FALSE(HasFatalFailure());
+    strLiftInf& lift = Lift(1);
+    lift.bOffline = 0;
+    lift.nCtrlMode = 7;
+    const QString no = QStringLiteral(" No   "), yes = QStringLiteral(" Yes  ");
+
+    auto block = CStaGrp::StatusBlock(lift, &texts);
+    EXPECT_FALSE(block.bOffline);
+    EXPECT_EQ(block.strLine[0], UiText(&texts, 103));
+    EXPECT_EQ(block.strLine[1], UiText(&texts, 35));
+    EXPECT_EQ(block.strLine[2], UiText(&texts, 44) + no + UiText(&texts, 45) + no);
+    EXPECT_EQ(block.bRed, (std::array<bool, 3>{false, false, false}));
+
+    lift.nFaultCode = 12;
+    lift.bFlagA = 1;
+    block = CStaGrp::StatusBlock(lift, &texts);
+    EXPECT_EQ(block.strLine[1], UiText(&texts, 35) + QStringLiteral("  Err12"));
+    EXPECT_TRUE(block.bRed[1]);
+    EXPECT_FALSE(block.bRed[2]);
+    EXPECT_EQ(block.strLine[2], UiText(&texts, 44) + yes + UiText(&texts, 45) + no);
+
+    // A mode without a text entry leaves only the fault on its line.
+    lift.nCtrlMode = 15;
+    EXPECT_EQ(CStaGrp::StatusBlock(lift, &texts).strLine[1], UiText(&texts, 43) + QStringLiteral("  Err12"));
+    lift.nCtrlMode = 500;
+    lift.nFaultCode = 0;
+    EXPECT_EQ(CStaGrp::StatusBlock(lift, &texts).strLine[1], QString());
+    EXPECT_EQ(CStaGrp::StatusBlock(lift, nullptr).strLine[0], QString());
+
+    lift.bOffline = 1;
+    block = CStaGrp::StatusBlock(lift, &texts);
+    EXPECT_TRUE(block.bOffline);
+    EXPECT_EQ(block.strLine[0], UiText(&texts, 73));
+    EXPECT_EQ(block.strLine[1], UiText(&texts, 74));
+    EXPECT_TRUE(block.bRed[0] && block.bRed[1]);
+
+    using I = CStaGrp::Indicator;
+    struct Case { int run; int mode; int flagB; int offline; I expected; };
+    for (const Case& c : {Case{0, 7, 0, 0, I::StopGreen}, Case{3, 7, 0, 0, I::StopGreen}, Case{0, 5, 0, 0, I::StopRed},
+                          Case{3, 7, 1, 0, I::StopRed}, Case{0, 7, 0, 1, I::StopRed}, Case{1, 7, 0, 0, I::UpGreen},
+                          Case{1, 5, 1, 0, I::UpRed}, Case{2, 7, 0, 1, I::DownGreen}, Case{2, 7, 1, 0, I::DownRed},
+                          Case{4, 7, 0, 0, I::None}, Case{-1, 7, 0, 0, I::None}}) {
+        lift.nRunState = c.run;
+        lift.nCtrlMode = c.mode;
+        lift.bFlagB = std::uint8_t(c.flagB);
+        lift.bOffline = std::uint8_t(c.offline);
+        EXPECT_EQ(CStaGrp::RunIndicator(lift), c.expected) << c.run << " " << c.mode << " " << c.flagB << " " << c.offline;
+    }
+
+    // On screen: the up arrow and the stop square in their colours, the car
+    // at its place in the shaft.
+    lift.bOffline = 0;
+    lift.bFlagB = 0;
+    lift.nCtrlMode = 7;
+    lift.nRunState = 1;
+    CStaGrp* cell = Cell(0);
+    QImage img = cell->grab().toImage();
+    EXPECT_TRUE(view_test::Near(img.pixel(56, 92), QColor(0, 255, 0)));
+    lift.nRunState = 0;
+    lift.nCtrlMode = 5;
+    img = cell->grab().toImage();
+    EXPECT_TRUE(view_test::Near(img.pixel(56, 87), QColor(255, 0, 0)));
+    EXPECT_FALSE(view_test::Near(img.pixel(56, 97), QColor(255, 0, 0)));  // below the square
+    // The offline lines in red.
+    lift.bOffline = 1;
+    img = cell->grab().toImage();
+    EXPECT_GT(view_test::CountPixels(img, QRect(8, 707, 60, 30), view_test::IsRedText), 20);
+
+    // The car picture moves up the shaft with the drawn position.
+    auto carRows = [&](const QImage& shot) {
+        // Rows of the car's column that show the lit car interior.
+        std::vector<int> rows;
+        for (int y = cell->m_layout.nTravelTop; y < cell->m_layout.rcStatus.top(); ++y) {
+            const QRgb px = shot.pixel(cell->m_layout.nCarX + 32, y);
+            if (qRed(px) > 200 && qGreen(px) > 180 && qBlue(px) > 120 && qBlue(px) < 245)
+                rows.push_back(y);
+        }
+        return rows;
+    };
+    lift.bOffline = 0;
+    cell->m_nDoorStep = 11;
+    cell->m_nDrawPos = 0;
+    const auto low = carRows(cell->grab().toImage());
+    cell->m_nDrawPos = 15000;
+    const auto high = carRows(cell->grab().toImage());
+    ASSERT_FALSE(low.empty());
+    ASSERT_FALSE(high.empty());
+    EXPECT_GE(low.front(), 628);
+    EXPECT_LE(low.back(), 628 + 66);
+    EXPECT_NEAR(low.front() - high.front(), int(15000.0f * (512.0f / 30000.0f)), 1);
+}
+
+TEST_F(ShowGruPageTest, ARestartTakesTheNextReportAsAFirstOne)
+{
+    Start(TwoGroups());
+    ASSERT_FALSE(HasFatalFailure());
+    Lift(1).nCarPos = 3000;
+    page->TakeLiftReport(0, 1000);
+    ASSERT_TRUE(Cell(0)->m_bStarted);
+    // The page is left and shown again much later: the time between the two
+    // runs is not a report interval to animate over.
+    page->StartViewThreads();
+    ASSERT_NE(g_pAnimThread, nullptr);
+    StopThreads();
+    EXPECT_FALSE(Cell(0)->m_bStarted);
+    Lift(1).nCarPos = 9000;
+    page->TakeLiftReport(0, 600000);
+    EXPECT_EQ(Cell(0)->m_nCarPosPrev, 9000);
+    EXPECT_FALSE(animSlots[0].bActive);
+    Lift(1).nCarPos = 9400;
+    page->TakeLiftReport(0, 600200);
+    EXPECT_EQ(animSlots[0].nStepsTotal, 5u);
+}
