@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth imagemagick
   fonts-wqy-zenhei fonts-liberation
   gstreamer1.0-plugins-base
+  libreoffice-calc-nogui
 )
 
 missing=()
