@@ -297,6 +297,7 @@ void CKALORDlg::StartPollOne(int liftIndex)
     });
     m_pShowOneDlg->SetRefreshTimer(kRefreshMs);
     m_pShowOneDlg->LoadLockTime();
+    m_pShowOneDlg->ArmLockPeriod();
 }
 
 void CKALORDlg::StopAllThreads()

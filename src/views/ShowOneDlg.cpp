@@ -18,6 +18,7 @@
 #include "views/ButShape.h"
 #include "views/ButShapeState.h"
 #include "views/ButState.h"
+#include "views/LockMessages.h"
 #include "views/ShowOneMessages.h"
 #include "views/StaO.h"
 #include "views/StaShape.h"
@@ -82,10 +83,27 @@ CShowOneDlg::CShowOneDlg(QWidget* parent)
     m_msgMap.On(WM_CAR_CALL, [this](WPARAM w, LPARAM l) { return OnCarCall(w, l); });
     m_msgMap.On(WM_HALL_CALL, [this](WPARAM w, LPARAM l) { return OnHallCall(w, l); });
     m_msgMap.On(WM_STATE_SWITCH, [this](WPARAM w, LPARAM l) { return OnStateSwitch(w, l); });
+    m_msgMap.On(WM_BUTSTATE_CLICK, [this](WPARAM w, LPARAM l) { return OnButStateClick(w, l); });
+    m_msgMap.On(WM_LIFT_LOCK, [this](WPARAM w, LPARAM l) { return OnWholeLiftLock(w, l); });
+    m_msgMap.On(WM_FLOOR_LOCK, [this](WPARAM w, LPARAM l) { return OnFloorLockApply(w, l); });
+    m_msgMap.On(WM_LOCKTIME_SET, [this](WPARAM w, LPARAM l) { return OnLockTimeSet(w, l); });
+}
+
+CShowOneDlg::~CShowOneDlg()
+{
+    SaveLockTime();
 }
 
 bool CShowOneDlg::event(QEvent* event)
 {
+    if (m_bLockBusy && event->type() >= QEvent::User) {
+        // No handler of the page runs inside a lock command: its messages
+        // wait until the command is over.
+        if (auto* msg = dynamic_cast<CWindowMessage*>(event); msg && m_msgMap.Handles(msg->message())) {
+            m_deferred.emplace_back(msg->message(), msg->wParam(), msg->lParam());
+            return true;
+        }
+    }
     if (m_msgMap.Dispatch(event))
         return true;
     return QWidget::event(event);
@@ -195,6 +213,13 @@ bool CShowOneDlg::OnInitDialog()
     m_stNotice->SetColors(0x0000FF, 0x000000);
     m_stNotice->SetFontSize(100);
     m_stNotice->hide();
+
+    // The editors are windows of their own, kept above the page.
+    m_pFloorDlg = new ShowFloorDlg(this);
+    m_pFloorDlg->OnInitDialog();
+    m_pFloorDlg->hide();
+    m_pLockTimeDlg = new CSetLockTimeDlg(this);
+    m_pLockTimeDlg->hide();
     return true;
 }
 
@@ -268,6 +293,8 @@ void CShowOneDlg::LayoutLiftView()
     m_nCurFloorIdx = 0;
     for (int k = 3; k < kShowOneModeButtons; ++k)
         m_pModeBtn[k]->hide();
+    m_pFloorDlg->m_hTarget = this;
+    m_pLockTimeDlg->m_hTarget = this;
     update();
 }
 
@@ -439,6 +466,11 @@ void CShowOneDlg::hideEvent(QHideEvent* event)
     // A hidden page animates no doors; the next refresh after showing it sets them.
     m_tmDoorOpen.stop();
     m_tmDoorClose.stop();
+    // The editors belong to the lift shown; they never outlive the page on screen.
+    if (m_pFloorDlg)
+        m_pFloorDlg->hide();
+    if (m_pLockTimeDlg)
+        m_pLockTimeDlg->hide();
     QWidget::hideEvent(event);
 }
 
@@ -460,10 +492,17 @@ void CShowOneDlg::timerEvent(QTimerEvent* event)
         DrawCarPicture();
         return;
     }
+    if (id == m_tmLockPeriod.timerId()) {
+        if (!m_bLockBusy)
+            OnLockPeriodTick();
+        return;
+    }
     if (id != m_tmRefresh.timerId()) {
         QWidget::timerEvent(event);
         return;
     }
+    if (m_bLockBusy)
+        return;
     if (!m_pViewMode || *m_pViewMode != kViewMode) {
         m_tmRefresh.stop();
         return;
@@ -474,14 +513,4 @@ void CShowOneDlg::timerEvent(QTimerEvent* event)
         return;
     if (RefreshLiftView(*lift, *page) == 1)
         UpdateCarPicture(*lift, *page);
-}
-
-// ---- lock files (the locks come later) -----------------------------------------
-
-void CShowOneDlg::LoadCtrlFile()
-{
-}
-
-void CShowOneDlg::LoadLockTime()
-{
 }

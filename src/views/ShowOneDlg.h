@@ -3,16 +3,23 @@
 // doors, call buttons for up to 56 floors, the status cells, the special-mode
 // buttons and the lock buttons. It redraws from the lift's records every 80 ms
 // while the one-lift worker fills them, and writes calls and modes into the
-// lift's command block for the worker to carry.
+// lift's command block for the worker to carry. Locks go to the controller at
+// once, with the worker paused; the daily lock period is applied by timer 5.
 #include <QBasicTimer>
+#include <QDateTime>
 #include <QFont>
 #include <QImage>
 #include <QStringList>
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <tuple>
+#include <vector>
 
 #include "platform/WindowMessage.h"
+#include "views/SetLockTimeDlg.h"
+#include "views/ShowFloorDlg.h"
 #include "views/ShowOneLayout.h"
 
 class ButState;
@@ -34,11 +41,22 @@ class CShowOneDlg : public QWidget {
     Q_OBJECT
 public:
     explicit CShowOneDlg(QWidget* parent = nullptr);
+    ~CShowOneDlg() override;  // writes LockTime.txt
 
     bool OnInitDialog();
     void LayoutLiftView();
+    // The shown lift's record of CtrlFile.txt into the lock members and buttons.
     void LoadCtrlFile();
+    void SaveCtrlFile();
+    // LockTime.txt into the period members; values the file lacks stay.
     void LoadLockTime();
+    void SaveLockTime();
+    // After the one-lift worker started: the editor gets the period, and an
+    // enabled period turns its button on and starts timer 5.
+    void ArmLockPeriod();
+    bool IsLockPeriodTimerActive() const { return m_tmLockPeriod.isActive(); }
+    void PlaceFloorDlg();
+    void PlaceLockTimeDlg();
     // Timer 4: the 80 ms refresh, armed by the main window with the one-lift worker.
     void SetRefreshTimer(int ms);
     bool IsRefreshTimerActive() const { return m_tmRefresh.isActive(); }
@@ -58,6 +76,12 @@ public:
     LRESULT OnCarCall(WPARAM wParam, LPARAM lParam);
     LRESULT OnHallCall(WPARAM wParam, LPARAM lParam);
     LRESULT OnStateSwitch(WPARAM wParam, LPARAM lParam);
+    LRESULT OnButStateClick(WPARAM wParam, LPARAM lParam);
+    LRESULT OnWholeLiftLock(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFloorLockApply(WPARAM wParam, LPARAM lParam);
+    LRESULT OnLockTimeSet(WPARAM wParam, LPARAM lParam);
+    // One tick of timer 5: mode 3 inside the period, back to 0 after it.
+    void OnLockPeriodTick();
 
     // The shown lift's records; null when the tables were not handed over.
     strLiftInf* ShownLift() const;
@@ -70,11 +94,9 @@ public:
     int* m_pViewMode = nullptr;
     std::int32_t m_nLiftIndex = 0;
     std::int32_t m_nLanguageKind = 0;
-    // The floor-lock and lock-period editors; they arrive with the locks.
-    QWidget* m_pFloorDlg = nullptr;
-    QWidget* m_pLockTimeDlg = nullptr;
-    std::uint8_t m_bModeLatch = 0;   // mode 8 reported while the kind-3 button is pressed
-    std::uint8_t m_bPeriodOn = 0;
+    // The floor-lock and lock-period editors, windows owned by the page.
+    ShowFloorDlg* m_pFloorDlg = nullptr;
+    CSetLockTimeDlg* m_pLockTimeDlg = nullptr;
     const QStringList* m_pTexts = nullptr;
     CLiftPainter* m_pPainter = nullptr;
     CLiftComm* m_pComm = nullptr;
@@ -119,11 +141,37 @@ public:
     int m_nShaftBottom = 0;
     float m_fPxPerFloor = 0.0f;
 
+    // Locks: the last state the controller confirmed (and the file holds).
+    std::int32_t m_nWholeLock = 0;
+    FloorSet m_pFloorLive{};  // floor i + 1 is in the set in force
+    FloorSet m_pFloorEdit{};  // the set being edited or sent
+    int m_bFloorMode2 = 0;
+    int m_bFloorMode4 = 0;
+    int m_bFloorMode3 = 0;
+    // The daily lock period (24-hour clock) and its flags.
+    int m_nLockStartH = 0;
+    int m_nLockStartM = 0;
+    int m_nLockStartS = 0;
+    int m_nLockEndH = 0;
+    int m_nLockEndM = 0;
+    int m_nLockEndS = 0;
+    std::uint8_t m_bModeLatch = 0;   // mode 8 reported while the kind-3 button is pressed
+    std::uint8_t m_bPeriodOn = 0;
+    // The clock of the lock period; tests put a clock of their own here.
+    std::function<QDateTime()> m_fnNow;
+    // A lock command is on the line: the page's messages wait, its refresh
+    // and period timers skip their ticks.
+    bool m_bLockBusy = false;
+
     static constexpr int kViewMode = 4;
     static constexpr int kCallResends = 4;  // page replies a call is carried after its first
     static constexpr int kOneShotRequests = 4;
     static constexpr int kDoorTimerMs = 50;
     static constexpr int kLastDoorFrame = 11;  // doors fully open
+    static constexpr int kLockSettleMs = 500;  // quiet line before a lock command
+    // Timer 5 asks for 0 ms; the shortest period a window timer gets is 10 ms,
+    // and a true 0 ms timer would spin the event loop.
+    static constexpr int kLockPeriodTimerMs = 10;
 
 protected:
     bool event(QEvent* event) override;
@@ -152,11 +200,21 @@ private:
     bool FloorPresent(const strLiftInf& lift, int floor) const;
     QString Text(int n) const;
     void SetMode(int mode);
+    // Refusals common to the lock buttons: port closed, lift offline.
+    bool LockRefused();
+    // The lock command with the one-lift worker paused around it; the window
+    // keeps painting meanwhile but takes no input. SendLockCommand's result.
+    int SendLockPaused(int floorLockMode, int wholeLock, const FloorSet& floors, int onFlag, int checkKind);
+    void SetFloorModeFlags(int mode2, int mode3, int mode4);
+    bool AnyFloorMode() const { return m_bFloorMode2 == 1 || m_bFloorMode3 == 1 || m_bFloorMode4 == 1; }
 
     CMessageMap m_msgMap;
     QBasicTimer m_tmRefresh;    // timer 4
     QBasicTimer m_tmDoorOpen;   // timer 2
     QBasicTimer m_tmDoorClose;  // timer 3
+    QBasicTimer m_tmLockPeriod; // timer 5
+    // Page messages that arrived while a lock command was on the line.
+    std::vector<std::tuple<int, WPARAM, LPARAM>> m_deferred;
     bool m_bInitDone = false;
     bool m_bCommFailShown = false;  // status cell 4 shows the failure
 };

@@ -180,7 +180,6 @@ public:
         StopPollThread();
         RemovePostedMessages(&m_page, WM_LIFT_COMM_FAILED);
         m_db.m_pAdo->CloseConnection();
-        SetAppFolder(QString());
     }
     ShowOneRig(const ShowOneRig&) = delete;
     ShowOneRig& operator=(const ShowOneRig&) = delete;
@@ -266,6 +265,11 @@ private:
         m_store.ResetLiftFaults();
     }
 
+    // First of the members, so last to go: the page writes its lock files
+    // into the rig's folder when it is destroyed.
+    struct strFolderReset {
+        ~strFolderReset() { SetAppFolder(QString()); }
+    } m_folderReset;
     QTemporaryDir m_dir;
     QStringList m_texts;
     std::array<strErrInfTab, 3> m_tabs;

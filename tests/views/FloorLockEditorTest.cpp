@@ -1,0 +1,217 @@
+// The floor-lock editor on its own: what it shows when opened from the page,
+// how the mode buttons and floor buttons edit the working sets, what OK and
+// Cancel hand back, and its place and look.
+#include <QImage>
+#include <QKeyEvent>
+
+#include "LockTestSupport.h"
+
+using namespace showone_test;
+using namespace lock_test;
+
+namespace {
+
+strRigOptions NoLine(int floors, QSize size = {1280, 760})
+{
+    strRigOptions o;
+    o.withSim = false;
+    o.floors = floors;
+    o.size = size;
+    return o;
+}
+
+std::vector<int> FloorStates(const ShowFloorDlg& dlg)
+{
+    std::vector<int> out;
+    for (const CFloorB* b : dlg.m_pFloorBtn)
+        out.push_back(b->GetState());
+    return out;
+}
+
+} // namespace
+
+class FloorLockEditor : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_rig.ok());
+        page().m_pFloorLive[1] = 1;   // floors 2 and 5 locked in hall-call mode
+        page().m_pFloorLive[4] = 1;
+        page().m_pFloorEdit = page().m_pFloorLive;
+        page().m_bFloorMode3 = 1;
+    }
+    CShowOneDlg& page() { return m_rig.page(); }
+    ShowFloorDlg& dlg() { return *page().m_pFloorDlg; }
+    void Open()
+    {
+        SendMessage(&page(), WM_BUTSTATE_CLICK, 0, 1);
+        ASSERT_TRUE(dlg().isVisible());
+        dlg().m_hTarget = &m_sink;  // OK posts here instead of the page
+    }
+    void Click(QWidget* w)
+    {
+        QTest::mouseClick(w, Qt::LeftButton);
+        QTest::qWait(20);  // the posted messages
+    }
+
+    BoxLog m_boxes;
+    ShowOneRig m_rig{NoLine(12)};
+    MessageSink m_sink;
+};
+
+TEST_F(FloorLockEditor, OpensWithTheSetInForceAndOnlyTheLiftsFloors)
+{
+    Open();
+    EXPECT_TRUE(m_boxes.texts().isEmpty());
+    const std::vector<int> states = FloorStates(dlg());
+    for (int i = 0; i < 40; ++i) {
+        const int expected = i >= 12 ? CFloorB::kNone : (i == 1 || i == 4) ? CFloorB::kIn : CFloorB::kOut;
+        EXPECT_EQ(states[std::size_t(i)], expected) << "floor " << i + 1;
+    }
+    EXPECT_EQ(dlg().ModeButton(3)->m_nOnValue, 1);
+    EXPECT_EQ(dlg().ModeButton(2)->m_nOnValue, 0);
+    EXPECT_EQ(dlg().ModeButton(4)->m_nOnValue, 0);
+    EXPECT_EQ(dlg().m_Set3, page().m_pFloorLive);
+    EXPECT_EQ(dlg().m_nActiveMode, 3);
+    // A floor that is not offered ignores the click.
+    Click(dlg().m_pFloorBtn[20]);
+    EXPECT_EQ(dlg().m_pFloorBtn[20]->GetState(), CFloorB::kNone);
+    EXPECT_EQ(dlg().m_Set3[20], 0);
+
+    EXPECT_EQ(dlg().ModeButton(2)->GetCaption(), m_rig.Text(269));
+    EXPECT_EQ(dlg().ModeButton(3)->GetCaption(), m_rig.Text(270));
+    EXPECT_EQ(dlg().ModeButton(4)->GetCaption(), m_rig.Text(276));
+    EXPECT_EQ(dlg().m_btOk->GetCaption(), m_rig.Text(80));
+    EXPECT_EQ(dlg().m_btCancel->GetCaption(), m_rig.Text(268));
+    EXPECT_EQ(dlg().m_pFloorBtn[11]->GetCaption(), QStringLiteral("12"));
+}
+
+TEST_F(FloorLockEditor, EachModeEditsItsOwnSetAndOkHandsOverTheOneThatIsOn)
+{
+    Open();
+    // Switching car-call locks on: only its button is on, its set is empty,
+    // and every one of the 40 floors can now be chosen.
+    Click(dlg().ModeButton(2));
+    EXPECT_EQ(dlg().ModeButton(2)->m_nOnValue, 1);
+    EXPECT_EQ(dlg().ModeButton(3)->m_nOnValue, 0);
+    EXPECT_EQ(FloorStates(dlg()), std::vector<int>(40, CFloorB::kOut));
+    Click(dlg().m_pFloorBtn[6]);
+    Click(dlg().m_pFloorBtn[30]);
+    Click(dlg().m_pFloorBtn[30]);  // and out again
+    EXPECT_EQ(dlg().m_Set2[6], 1);
+    EXPECT_EQ(dlg().m_Set2[30], 0);
+    EXPECT_EQ(dlg().m_Set3[6], 0) << "a mode that is off keeps its set";
+
+    // Back to hall calls: its own set shows again.
+    Click(dlg().ModeButton(3));
+    EXPECT_EQ(dlg().m_pFloorBtn[1]->GetState(), CFloorB::kIn);
+    EXPECT_EQ(dlg().m_pFloorBtn[6]->GetState(), CFloorB::kOut);
+    Click(dlg().m_pFloorBtn[8]);
+
+    Click(dlg().m_btOk);
+    EXPECT_FALSE(dlg().isVisible());
+    ASSERT_EQ(m_sink.posted.size(), 1u);
+    EXPECT_EQ(m_sink.posted[0].msg, WM_FLOOR_LOCK);
+    EXPECT_EQ(m_sink.posted[0].wParam, 1u);
+    EXPECT_EQ(m_sink.posted[0].lParam, 3);
+    FloorSet expected{};
+    expected[1] = expected[4] = expected[8] = 1;
+    EXPECT_EQ(page().m_pFloorEdit, expected);
+    EXPECT_EQ(page().m_pFloorLive[8], 0) << "the set in force changes only after the controller confirms";
+}
+
+TEST_F(FloorLockEditor, SwitchingTheModeOffAndOkAsksForAClear)
+{
+    Open();
+    Click(dlg().ModeButton(3));
+    EXPECT_EQ(dlg().ModeButton(3)->m_nOnValue, 0);
+    EXPECT_EQ(std::count(dlg().m_Set3.begin(), dlg().m_Set3.end(), 1), 0);
+    EXPECT_EQ(dlg().m_pFloorBtn[1]->GetState(), CFloorB::kOut);
+    // Toggling with no mode on changes no set.
+    Click(dlg().m_pFloorBtn[3]);
+    Click(dlg().m_btOk);
+    ASSERT_EQ(m_sink.posted.size(), 1u);
+    EXPECT_EQ(m_sink.posted[0].wParam, 0u);
+    EXPECT_EQ(m_sink.posted[0].lParam, 3);
+    EXPECT_EQ(page().m_pFloorEdit, page().m_pFloorLive) << "a clear leaves the edited set as it was";
+}
+
+TEST_F(FloorLockEditor, CancelForgetsTheEditAndKeysDoNotCloseIt)
+{
+    Open();
+    for (int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(&dlg(), &press);
+    }
+    EXPECT_TRUE(dlg().isVisible());
+
+    Click(dlg().ModeButton(4));
+    Click(dlg().m_pFloorBtn[0]);
+    page().m_pFloorEdit[9] = 1;  // as an earlier refused edit may have left it
+    Click(dlg().m_btCancel);
+    EXPECT_FALSE(dlg().isVisible());
+    EXPECT_TRUE(m_sink.posted.empty());
+    EXPECT_EQ(page().m_pFloorEdit, page().m_pFloorLive);
+    EXPECT_EQ(dlg().ModeButton(4)->m_nOnValue, 0);
+    EXPECT_EQ(dlg().ModeButton(3)->m_nOnValue, 1);
+}
+
+TEST_F(FloorLockEditor, ReopenedForALowerLiftOffersOnlyItsFloors)
+{
+    Open();
+    Click(dlg().ModeButton(2));  // all 40 floors become choosable
+    Click(dlg().m_btCancel);
+    page().m_bFloorMode3 = 0;
+    m_rig.lift().nMaxFloor = 6;
+    Open();
+    const std::vector<int> states = FloorStates(dlg());
+    EXPECT_EQ(std::count(states.begin(), states.end(), CFloorB::kNone), 34);
+    EXPECT_EQ(states[5], CFloorB::kOut);
+    // A lift taller than the 40 lockable floors gets all 40.
+    Click(dlg().m_btCancel);
+    m_rig.lift().nMaxFloor = 255;
+    Open();
+    const std::vector<int> tall = FloorStates(dlg());
+    EXPECT_EQ(std::count(tall.begin(), tall.end(), CFloorB::kNone), 0);
+}
+
+TEST(FloorLockEditorPlace, SmallAndLargePageGiveTheTwoSizes)
+{
+    BoxLog boxes;
+    for (const auto& [size, expected] : {std::pair{QSize(1280, 760), QRect(1280 / 3 + 12, 760 / 4 + 29, 545, 517)},
+                                         std::pair{QSize(1600, 980), QRect(1600 / 3, 980 / 4 + 15, 685, 707)}}) {
+        ShowOneRig rig(NoLine(12, size));
+        ASSERT_TRUE(rig.ok());
+        CShowOneDlg& page = rig.page();
+        SendMessage(&page, WM_BUTSTATE_CLICK, 0, 1);
+        ShowFloorDlg& dlg = *page.m_pFloorDlg;
+        ASSERT_TRUE(dlg.isVisible());
+        EXPECT_EQ(QRect(dlg.geometry().topLeft() - page.mapToGlobal(QPoint(0, 0)), dlg.size()), expected);
+        // Everything lies inside the editor, the floors in 5 rows of 8.
+        for (QWidget* w : dlg.findChildren<QWidget*>())
+            EXPECT_TRUE(dlg.rect().contains(w->geometry())) << w->objectName().toStdString();
+        const QPoint step = dlg.m_pFloorBtn[9]->pos() - dlg.m_pFloorBtn[0]->pos();
+        EXPECT_EQ(step, QPoint((expected.width() - 20) / 8, (expected.height() - 20) / 7));
+        EXPECT_EQ(dlg.m_pFloorBtn[32]->pos().y() - dlg.m_pFloorBtn[0]->pos().y(), 4 * step.y());
+        EXPECT_LT(dlg.ModeButton(3)->geometry().bottom(), dlg.m_pFloorBtn[0]->geometry().top());
+        EXPECT_GT(dlg.m_btOk->geometry().top(), dlg.m_pFloorBtn[39]->geometry().bottom());
+    }
+}
+
+TEST(FloorLockEditorLook, FloorStatesDrawTheirColours)
+{
+    CFloorB b;
+    b.resize(60, 60);
+    b.SetCaption(QStringLiteral("7"));
+    auto at = [&](int state, QPoint p) {
+        b.SetState(state);
+        return b.grab().toImage().pixelColor(p);
+    };
+    // The frame is 5 px wide around the rectangle inset by 4; the cross runs corner to corner.
+    const QPoint frame(5, 30);
+    const QPoint cross(15, 15);
+    EXPECT_EQ(at(CFloorB::kIn, frame), QColor(0x53, 0x7C, 0x0B));
+    EXPECT_EQ(at(CFloorB::kOut, frame), QColor(0xE1, 0, 0));
+    EXPECT_EQ(at(CFloorB::kOut, cross), QColor(0xFF, 0, 0));
+    EXPECT_EQ(at(CFloorB::kNone, frame), QColor(0x32, 0x32, 0x32));
+}

@@ -1,0 +1,270 @@
+// CtrlFile.txt and LockTime.txt: their exact bytes, round trips through the
+// page, and files that are missing, short, corrupt or out of range.
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "LockTestSupport.h"
+#include "views/LockTimeFile.h"
+
+using namespace showone_test;
+using namespace lock_test;
+
+namespace {
+
+strRigOptions NoLine()
+{
+    strRigOptions o;
+    o.withSim = false;
+    return o;
+}
+
+QStringList FilesIn(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden);
+}
+
+} // namespace
+
+TEST(CtrlFile, MissingFileIsMadeWholeWithOneRecordPerLift)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("CtrlFile.txt"));
+    EXPECT_TRUE(CCtrlFile::ReadRecord(path, 0).isEmpty());
+
+    const QByteArray rec = MakeRecord('1', '9', {1, 40});
+    ASSERT_TRUE(CCtrlFile::WriteRecord(path, 63, rec));
+    const QByteArray file = ReadAll(path);
+    ASSERT_EQ(file.size(), 64 * 43);
+    EXPECT_EQ(file.mid(2709, 43), rec) << "lift index 63 holds bytes 2709..2751";
+    for (int i = 0; i < 63; ++i)
+        EXPECT_EQ(RecordOf(file, i), CCtrlFile::NoLockRecord()) << i;
+    EXPECT_EQ(CCtrlFile::ReadRecord(path, 63), rec);
+    EXPECT_FALSE(file.contains('\n'));
+    EXPECT_EQ(FilesIn(dir.path()), QStringList{QStringLiteral("CtrlFile.txt")}) << "no temporary file stays";
+}
+
+TEST(CtrlFile, RewritingOneLiftKeepsTheOthersAndPadsAShortFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("CtrlFile.txt"));
+    // One and a half records: lift 0 locked, then a torn record of lift 1.
+    const QByteArray old = MakeRecord('1', '4', {2}) + QByteArray("1800110");
+    ASSERT_TRUE(WriteAll(path, old));
+    EXPECT_EQ(CCtrlFile::ReadRecord(path, 1), QByteArray("1800110"));
+    EXPECT_TRUE(CCtrlFile::ReadRecord(path, 2).isEmpty());
+
+    ASSERT_TRUE(CCtrlFile::WriteRecord(path, 5, MakeRecord('0', '8', {3})));
+    const QByteArray file = ReadAll(path);
+    ASSERT_EQ(file.size(), 64 * 43);
+    EXPECT_EQ(RecordOf(file, 0), MakeRecord('1', '4', {2}));
+    EXPECT_EQ(RecordOf(file, 1).left(7), QByteArray("1800110"));
+    EXPECT_EQ(RecordOf(file, 1).mid(7), CCtrlFile::NoLockRecord().mid(7));
+    EXPECT_EQ(RecordOf(file, 5), MakeRecord('0', '8', {3}));
+
+    // Refused: bad index or record; the file stays as it is.
+    EXPECT_FALSE(CCtrlFile::WriteRecord(path, 64, CCtrlFile::NoLockRecord()));
+    EXPECT_FALSE(CCtrlFile::WriteRecord(path, -1, CCtrlFile::NoLockRecord()));
+    EXPECT_FALSE(CCtrlFile::WriteRecord(path, 0, QByteArray("0")));
+    EXPECT_TRUE(CCtrlFile::ReadRecord(path, 64).isEmpty());
+    EXPECT_EQ(ReadAll(path), file);
+
+    // A folder that is not there: nothing is written, nothing breaks.
+    EXPECT_FALSE(CCtrlFile::WriteRecord(dir.filePath(QStringLiteral("none/CtrlFile.txt")), 0, CCtrlFile::NoLockRecord()));
+}
+
+TEST(CtrlFilePage, SavedLocksReadBackAndEveryModeHasItsCode)
+{
+    BoxLog boxes;
+    ShowOneRig rig(NoLine());
+    ASSERT_TRUE(rig.ok());
+    CShowOneDlg& page = rig.page();
+    page.m_nLiftIndex = 7;
+    for (const auto& [flags, code] : {std::pair{std::array{1, 0, 0}, '4'}, std::pair{std::array{0, 1, 0}, '8'},
+                                      std::pair{std::array{0, 0, 1}, '9'}, std::pair{std::array{0, 0, 0}, '0'}}) {
+        page.m_pLockBtn[0]->SetOnValue(1);
+        page.m_bFloorMode2 = flags[0];
+        page.m_bFloorMode3 = flags[1];
+        page.m_bFloorMode4 = flags[2];
+        page.m_pFloorLive.fill(0);
+        page.m_pFloorLive[0] = page.m_pFloorLive[39] = 1;
+        page.SaveCtrlFile();
+        EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 7), MakeRecord('1', code, {1, 40}));
+
+        page.m_bFloorMode2 = page.m_bFloorMode3 = page.m_bFloorMode4 = 0;
+        page.m_pFloorLive.fill(0);
+        page.m_pLockBtn[0]->SetOnValue(0);
+        page.LoadCtrlFile();
+        EXPECT_EQ(page.m_nWholeLock, 1);
+        EXPECT_EQ((std::array{page.m_bFloorMode2, page.m_bFloorMode3, page.m_bFloorMode4}), flags);
+        EXPECT_EQ(page.m_pFloorLive[0] + page.m_pFloorLive[39], 2);
+        EXPECT_EQ(page.m_pFloorEdit, page.m_pFloorLive);
+        EXPECT_EQ(page.m_pLockBtn[0]->m_nOnValue, 1);
+        EXPECT_EQ(page.m_pLockBtn[1]->m_nOnValue, code == '0' ? 0 : 1);
+    }
+}
+
+TEST(CtrlFilePage, CorruptShortOrMissingFilesReadAsNoLock)
+{
+    BoxLog boxes;
+    ShowOneRig rig(NoLine());
+    ASSERT_TRUE(rig.ok());
+    CShowOneDlg& page = rig.page();
+    auto lockEverything = [&] {
+        page.m_nWholeLock = 1;
+        page.m_bFloorMode2 = page.m_bFloorMode3 = page.m_bFloorMode4 = 1;
+        page.m_pFloorLive.fill(1);
+        page.m_pLockBtn[0]->SetOnValue(1);
+        page.m_pLockBtn[1]->SetOnValue(1);
+    };
+    auto expectNoLock = [&](const char* what) {
+        EXPECT_EQ(page.m_nWholeLock, 0) << what;
+        EXPECT_EQ(page.m_bFloorMode2 + page.m_bFloorMode3 + page.m_bFloorMode4, 0) << what;
+        EXPECT_EQ(std::count(page.m_pFloorLive.begin(), page.m_pFloorLive.end(), 1), 0) << what;
+        EXPECT_EQ(page.m_pLockBtn[0]->m_nOnValue + page.m_pLockBtn[1]->m_nOnValue, 0) << what;
+    };
+
+    lockEverything();
+    page.LoadCtrlFile();  // no file at all
+    expectNoLock("missing");
+
+    // Bytes that mean nothing: quotes, NULs, high bytes, line breaks.
+    QByteArray garbage(43, '\0');
+    for (int i = 0; i < 43; ++i)
+        garbage[i] = "\"\xff\n\x01x"[i % 5];
+    ASSERT_TRUE(WriteAll(CtrlFilePath(), garbage));
+    lockEverything();
+    page.LoadCtrlFile();
+    expectNoLock("garbage");
+
+    // A file that ends inside the record: what is there counts.
+    ASSERT_TRUE(WriteAll(CtrlFilePath(), QByteArray("19011")));
+    lockEverything();
+    page.LoadCtrlFile();
+    EXPECT_EQ(page.m_nWholeLock, 1);
+    EXPECT_EQ(page.m_bFloorMode4, 1);
+    EXPECT_EQ(page.m_pFloorLive[1] + page.m_pFloorLive[2], 2);
+    EXPECT_EQ(std::count(page.m_pFloorLive.begin(), page.m_pFloorLive.end(), 1), 2);
+
+    // The last lift's record beyond the end of a short file.
+    page.m_nLiftIndex = 63;
+    lockEverything();
+    page.LoadCtrlFile();
+    expectNoLock("short");
+
+    // An index no record has.
+    page.m_nLiftIndex = 200;
+    lockEverything();
+    page.LoadCtrlFile();
+    expectNoLock("index");
+    page.SaveCtrlFile();
+    EXPECT_EQ(ReadAll(CtrlFilePath()), QByteArray("19011")) << "no record for an index outside 0..63";
+}
+
+TEST(LockTimeFile, WritesEightLinesWithPaddedTimes)
+{
+    strLockTime lt;
+    lt.bModeLatch = 1;
+    lt.bPeriodOn = 1;
+    lt.nStartH = 8;
+    lt.nStartM = 30;
+    lt.nStartS = 0;
+    lt.nEndH = 18;
+    lt.nEndM = 5;
+    lt.nEndS = 59;
+    EXPECT_EQ(CLockTimeFile::Format(lt), QByteArray("AllLock=1\nPartLock=1\nStartTimeH= 8\nStartTimeM=30\n"
+                                                    "StartTimeS= 0\nEndTimeH=18\nEndTimeM= 5\nEndTimeS=59\n"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("LockTime.txt"));
+    ASSERT_TRUE(WriteAll(path, "stale text that is longer than the new file will be ................"));
+    ASSERT_TRUE(CLockTimeFile::Write(path, lt));
+    EXPECT_EQ(ReadAll(path), CLockTimeFile::Format(lt));
+    strLockTime back;
+    EXPECT_EQ(CLockTimeFile::Read(path, back), 8);
+    EXPECT_EQ(CLockTimeFile::Format(back), CLockTimeFile::Format(lt));
+    EXPECT_EQ(FilesIn(dir.path()), QStringList{QStringLiteral("LockTime.txt")});
+    EXPECT_FALSE(CLockTimeFile::Write(dir.filePath(QStringLiteral("none/LockTime.txt")), lt));
+}
+
+TEST(LockTimeFile, BadLinesKeepTheirValuesAndAnEmptyLineEndsTheReading)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("LockTime.txt"));
+    auto read = [&](const QByteArray& text, strLockTime start) {
+        EXPECT_TRUE(WriteAll(path, text));
+        CLockTimeFile::Read(path, start);
+        return start;
+    };
+    strLockTime before;
+    before.nStartH = 7;
+    before.nStartM = 15;
+    before.nEndH = 19;
+    before.nEndS = 30;
+
+    // Only the two flags: the times stay.
+    strLockTime r = read("AllLock=1\nPartLock=1\n", before);
+    EXPECT_EQ(r.bModeLatch, 1);
+    EXPECT_EQ(r.bPeriodOn, 1);
+    EXPECT_EQ(r.nStartH, 7);
+    EXPECT_EQ(r.nEndS, 30);
+
+    // Out of range, not a number, a wrong key, a sign: each keeps its value;
+    // a blank before a digit and CR LF line ends read fine.
+    r = read("AllLock=0\r\nPartLock=3\r\nStartTimeH=24\r\nStartTimeM=8x\r\nStartTimeS=-1\r\n"
+             "EndTime=5\r\nEndTimeM= 7\r\nEndTimeS=60\r\n",
+             before);
+    EXPECT_EQ(r.bModeLatch, 0);
+    EXPECT_EQ(r.bPeriodOn, 1) << "a flag above 0 is set";
+    EXPECT_EQ(r.nStartH, 7);
+    EXPECT_EQ(r.nStartM, 15);
+    EXPECT_EQ(r.nStartS, 0);
+    EXPECT_EQ(r.nEndH, 19);
+    EXPECT_EQ(r.nEndM, 7);
+    EXPECT_EQ(r.nEndS, 30);
+
+    // An empty line ends it; what follows is not read.
+    r = read("AllLock=1\n\nStartTimeH=9\n", before);
+    EXPECT_EQ(r.bModeLatch, 1);
+    EXPECT_EQ(r.nStartH, 7);
+
+    // One endless line of digits and a binary file: nothing taken, nothing broken.
+    r = read(QByteArray("AllLock=") + QByteArray(100000, '9'), before);
+    EXPECT_EQ(r.bModeLatch, 0);
+    r = read(QByteArray(3000, '\xff'), before);
+    EXPECT_EQ(CLockTimeFile::Format(r), CLockTimeFile::Format(before));
+
+    strLockTime untouched = before;
+    EXPECT_EQ(CLockTimeFile::Read(dir.filePath(QStringLiteral("missing.txt")), untouched), 0);
+    EXPECT_EQ(CLockTimeFile::Format(untouched), CLockTimeFile::Format(before));
+}
+
+TEST(LockTimePage, PeriodIsReadIntoThePageAndWrittenWhenThePageGoes)
+{
+    BoxLog boxes;
+    {
+        ShowOneRig rig(NoLine());
+        ASSERT_TRUE(rig.ok());
+        CShowOneDlg& page = rig.page();
+        ASSERT_TRUE(WriteAll(LockTimePath(), "AllLock=0\nPartLock=1\nStartTimeH= 6\nStartTimeM=45\nStartTimeS= 5\n"
+                                             "EndTimeH=22\nEndTimeM= 0\nEndTimeS= 0\n"));
+        page.LoadLockTime();
+        EXPECT_EQ(page.m_bPeriodOn, 1);
+        EXPECT_EQ(page.m_pLockBtn[2]->m_nOnValue, 1);
+        EXPECT_EQ((std::array{page.m_nLockStartH, page.m_nLockStartM, page.m_nLockStartS, page.m_nLockEndH,
+                              page.m_nLockEndM, page.m_nLockEndS}),
+                  (std::array{6, 45, 5, 22, 0, 0}));
+    }
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("SoftResoure"))));
+    SetAppFolder(dir.path());
+    {
+        CShowOneDlg page;
+        page.m_nLockStartH = 8;
+        page.m_nLockEndH = 23;
+        page.m_bPeriodOn = 1;
+    }
+    SetAppFolder(QString());
+    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("SoftResoure/LockTime.txt"))),
+              QByteArray("AllLock=0\nPartLock=1\nStartTimeH= 8\nStartTimeM= 0\nStartTimeS= 0\n"
+                         "EndTimeH=23\nEndTimeM= 0\nEndTimeS= 0\n"));
+}
