@@ -106,8 +106,8 @@ CKALORDlg::CKALORDlg(QWidget* parent)
     m_pLanText = std::make_unique<QStringList>();
     m_pExcel->m_pLanText = m_pLanText.get();
     m_mapErrName.clear();
-    m_pAlarmDlg[0] = std::make_unique<CShowAlarmDlg>();
-    m_pAlarmDlg[1] = std::make_unique<CShowAlarmDlg>();
+    m_pAlarmDlg[0] = std::make_unique<CShowAlarmDlg>(nullptr, this);
+    m_pAlarmDlg[1] = std::make_unique<CShowAlarmDlg>(nullptr, this);
 
     for (CButX* button : {m_btSetup, m_btShowAll, m_btShowGroup, m_btShowOne, m_btAnalysis, m_btExit,
                           m_btConnect, m_btFiller, m_btLogin})

@@ -17,8 +17,8 @@ constexpr int kAlarmIcon = 1177;
 const QColor kBack(0xF0, 0xF0, 0xF0);
 } // namespace
 
-CShowAlarmDlg::CShowAlarmDlg(std::unique_ptr<CAlarmSound> sound)
-    : QDialog(nullptr), m_pSound(std::move(sound))
+CShowAlarmDlg::CShowAlarmDlg(std::unique_ptr<CAlarmSound> sound, QWidget* parent)
+    : QDialog(parent), m_pSound(std::move(sound))
 {
     if (!m_pSound)
         m_pSound = std::make_unique<CSoundEffectAlarm>();

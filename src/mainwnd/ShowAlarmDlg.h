@@ -18,7 +18,9 @@ class CShowAlarmDlg : public QDialog {
     Q_OBJECT
 public:
     // Without a sound device the pop-up plays through Qt Multimedia.
-    explicit CShowAlarmDlg(std::unique_ptr<CAlarmSound> sound = nullptr);
+    // The main window passes itself as parent: the pop-up stays a top-level
+    // window of its own, but one the modal main window does not block.
+    explicit CShowAlarmDlg(std::unique_ptr<CAlarmSound> sound = nullptr, QWidget* parent = nullptr);
     ~CShowAlarmDlg() override;
 
     // Show: OK caption and text, start the blink and the sound unless the sound
