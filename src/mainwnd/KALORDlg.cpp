@@ -246,6 +246,7 @@ void CKALORDlg::LoadLanguage()
         return;
     }
     m_stStatus->setText(Text(9));
+    SetMessageBoxButtonTexts(Text(80), Text(268));
 }
 
 void CKALORDlg::OnBnClickedExit()

@@ -1,5 +1,6 @@
 #include "platform/MessageBox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -8,6 +9,8 @@
 namespace {
 std::mutex g_hookMutex;
 MessageBoxHook g_hook;
+QString g_okText;
+QString g_cancelText;
 
 MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
 {
@@ -18,6 +21,13 @@ MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
     case MsgBoxKind::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case MsgBoxKind::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case MsgBoxKind::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    }
+    {
+        std::lock_guard lock(g_hookMutex);
+        if (QAbstractButton* ok = box.button(QMessageBox::Ok); ok && !g_okText.isEmpty())
+            ok->setText(g_okText);
+        if (QAbstractButton* cancel = box.button(QMessageBox::Cancel); cancel && !g_cancelText.isEmpty())
+            cancel->setText(g_cancelText);
     }
     if (req.bDefaultSecond && req.kind != MsgBoxKind::Ok)
         box.setDefaultButton(req.kind == MsgBoxKind::YesNo ? QMessageBox::No : QMessageBox::Cancel);
@@ -48,6 +58,13 @@ MsgBoxResult AfxMessageBox(const QString& text, const QString& caption, MsgBoxKi
     MsgBoxResult result = MsgBoxResult::Ok;
     QMetaObject::invokeMethod(app, [&] { result = ShowRealBox(req); }, Qt::BlockingQueuedConnection);
     return result;
+}
+
+void SetMessageBoxButtonTexts(const QString& ok, const QString& cancel)
+{
+    std::lock_guard lock(g_hookMutex);
+    g_okText = ok;
+    g_cancelText = cancel;
 }
 
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)

@@ -25,6 +25,10 @@ using MessageBoxHook = std::function<MsgBoxResult(const MsgBoxRequest&)>;
 MsgBoxResult AfxMessageBox(const QString& text, const QString& caption = QString(),
                            MsgBoxKind kind = MsgBoxKind::Ok, bool bDefaultSecond = false);
 
+// Captions of the OK and Cancel buttons of the real box, in the language in
+// force (empty: the toolkit's own).
+void SetMessageBoxButtonTexts(const QString& ok, const QString& cancel);
+
 // Installs a hook; returns the previous one. An empty hook restores the real box.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 
