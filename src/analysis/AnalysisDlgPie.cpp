@@ -28,6 +28,15 @@ QString SliceLabel(int nSlice)
     return QString::asprintf("%d", nSlice);
 }
 
+// Slice k and its swatch show the same text in the k-th pie colour.
+void AddSlice(CPieChartWnd& pie, CStaInfX& swatch, int k, const QString& text, int count)
+{
+    const ARGB colour = g_PieColors[std::size_t(PieColorSlot(k))];
+    swatch.SetText(text);
+    swatch.SetColor(ColorRefFromArgb(colour));
+    pie.AddItem(SliceLabel(k + 1), text, colour, double(count));
+}
+
 } // namespace
 
 void CAnalysisDlg::PlaceSwatch(CStaInfX* pSwatch, int x, int y)
@@ -85,11 +94,7 @@ int CAnalysisDlg::FillPieByFaultCode(int nLift)
             continue;
         const QString text = QStringLiteral("Err ") + QString::asprintf("%d", c) + QStringLiteral(": ")
                              + QString::asprintf("%d", count) + QLatin1Char(' ') + ShareOf(count, stat.nErrTotal);
-        const ARGB colour = g_PieColors[std::size_t(PieColorSlot(k))];
-        CStaInfX* swatch = m_pSwatches[std::size_t(k)];
-        swatch->SetText(text);
-        swatch->SetColor(ColorRefFromArgb(colour));
-        m_wndPie->AddItem(SliceLabel(k + 1), text, colour, double(count));
+        AddSlice(*m_wndPie, *m_pSwatches[std::size_t(k)], k, text, count);
         ++k;
     }
     return k;
@@ -110,11 +115,7 @@ int CAnalysisDlg::FillPieByFaultKind(int nCode)
             continue;
         const QString text = stat.strName + QStringLiteral(": ") + QString::asprintf("%d", count) + QLatin1Char(' ')
                              + ShareOf(count, total);
-        const ARGB colour = g_PieColors[std::size_t(PieColorSlot(k))];
-        CStaInfX* swatch = m_pSwatches[std::size_t(k)];
-        swatch->SetText(text);
-        swatch->SetColor(ColorRefFromArgb(colour));
-        m_wndPie->AddItem(SliceLabel(k + 1), text, colour, double(count));
+        AddSlice(*m_wndPie, *m_pSwatches[std::size_t(k)], k, text, count);
         ++k;
     }
     return k;

@@ -60,6 +60,24 @@ QSizeF MeasureText(QPainter& g, const QString& text)
     return fm.size(Qt::TextSingleLine, text);
 }
 
+// Slices are shaded from the top of r to its bottom between two colours.
+void FillTopDown(QPainter& g, const QPainterPath& path, const QRectF& r, ARGB top, ARGB bottom)
+{
+    QLinearGradient grad(r.topLeft(), r.bottomLeft());
+    grad.setColorAt(0, Argb(top));
+    grad.setColorAt(1, Argb(bottom));
+    g.fillPath(path, grad);
+}
+
+// A highlighted flat slice: the highlight laid over it, then its outline.
+void DrawHighlight(QPainter& g, const QPainterPath& pie, ARGB highlight)
+{
+    QColor over = Argb(highlight);
+    over.setAlpha(100);
+    g.fillPath(pie, over);
+    g.strokePath(pie, QPen(Argb(highlight), 1));
+}
+
 } // namespace
 
 CPieChartWnd::CPieChartWnd(QWidget* parent)
@@ -517,26 +535,16 @@ void CPieChartWnd::DrawFlat(QPainter& g)
 
         QPainterPath pie;
         AddPie(pie, s, a, sweep);
-        QLinearGradient shade(s.topLeft(), s.bottomLeft());
-        shade.setColorAt(0, Argb(item->argbLight));
-        shade.setColorAt(1, Argb(item->argbDark));
-        g.fillPath(pie, shade);
+        FillTopDown(g, pie, s, item->argbLight, item->argbDark);
 
         // The bevel: an inner pie in the same gradient upside down.
         QPainterPath inner;
         AddPie(inner, s.adjusted(v, v, -v, -v), a, sweep);
-        QLinearGradient bevel(s.topLeft(), s.bottomLeft());
-        bevel.setColorAt(0, Argb(item->argbDark));
-        bevel.setColorAt(1, Argb(item->argbLight));
-        g.fillPath(inner, bevel);
+        FillTopDown(g, inner, s, item->argbDark, item->argbLight);
 
         g.strokePath(pie, QPen(Argb(LightenColor(item->argbBase, 160.0f)), 1));
-        if (item->bHighlighted) {
-            QColor over = Argb(m_argbHighlight);
-            over.setAlpha(100);
-            g.fillPath(pie, over);
-            g.strokePath(pie, QPen(Argb(m_argbHighlight), 1));
-        }
+        if (item->bHighlighted)
+            DrawHighlight(g, pie, m_argbHighlight);
 
         QPainterPath hole;
         AddPie(hole, s.adjusted(4.5 * v, 4.5 * v, -4.5 * v, -4.5 * v), a, sweep);
@@ -562,25 +570,15 @@ void CPieChartWnd::DrawGradient(QPainter& g)
 
         QPainterPath pie;
         AddPie(pie, s, a, sweep);
-        QLinearGradient outer(s.topLeft(), s.bottomLeft());
-        outer.setColorAt(0, Argb(item->argbDark));
-        outer.setColorAt(1, Argb(item->argbBase));
-        g.fillPath(pie, outer);
+        FillTopDown(g, pie, s, item->argbDark, item->argbBase);
 
         const QRectF in = s.adjusted(v, v, -v, -v);
         QPainterPath inner;
         AddPie(inner, in, a, sweep);
-        QLinearGradient face(in.topLeft(), in.bottomLeft());
-        face.setColorAt(0, Argb(item->argbBase));
-        face.setColorAt(1, Argb(item->argbLight));
-        g.fillPath(inner, face);
+        FillTopDown(g, inner, in, item->argbBase, item->argbLight);
 
-        if (item->bHighlighted) {
-            QColor over = Argb(m_argbHighlight);
-            over.setAlpha(100);
-            g.fillPath(pie, over);
-            g.strokePath(pie, QPen(Argb(m_argbHighlight), 1));
-        }
+        if (item->bHighlighted)
+            DrawHighlight(g, pie, m_argbHighlight);
         a += sweep;
     }
     if (m_bShowPercent)

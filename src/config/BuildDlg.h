@@ -167,6 +167,8 @@ private:
     void PumpPaintEvents();
     // Starts a height run with the mode's pointers and shows the progress box.
     void StartHeightRun(int nMode, int nLiftIndex);
+    // Both height runs check alike (port, row, lifts, the OK); a refusal leaves the page idle.
+    bool HeightRunConfirmed(bool rowChosen, int confirmText);
 
     CMessageMap m_msgMap;
 };

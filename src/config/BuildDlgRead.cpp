@@ -177,31 +177,31 @@ void CBuildDlg::StartHeightRun(int nMode, int nLiftIndex)
     m_bBusy = 1;
 }
 
+bool CBuildDlg::HeightRunConfirmed(bool rowChosen, int confirmText)
+{
+    const auto refuse = [this](int text) {
+        if (text != 0)
+            AfxMessageBox(Text(text));
+        m_bBusy = 0;
+        return false;
+    };
+    if (!m_bPortOpen)
+        return refuse(155);
+    if (!rowChosen)
+        return refuse(160);
+    if (!m_pLiftInf || std::none_of(m_pLiftInf, m_pLiftInf + kLiftSlots, [](const strLiftInf& l) { return l.nKind != 0; }))
+        return refuse(156);
+    if (AfxMessageBox(Text(confirmText), QString(), MsgBoxKind::OkCancel) != MsgBoxResult::Ok)
+        return refuse(0);
+    return true;
+}
+
 void CBuildDlg::OnBnClickedGetLiftHeight()
 {
     if (m_bBusy)
         return;
-    if (!m_bPortOpen) {
-        AfxMessageBox(Text(155));
-        m_bBusy = 0;
-        return;
-    }
     const int liftNum = LiftNumOfRow(m_nLiftRow);
-    if (liftNum == 0) {
-        AfxMessageBox(Text(160));
-        m_bBusy = 0;
-        return;
-    }
-    if (!m_pLiftInf || std::none_of(m_pLiftInf, m_pLiftInf + kLiftSlots, [](const strLiftInf& l) { return l.nKind != 0; })) {
-        AfxMessageBox(Text(156));
-        m_bBusy = 0;
-        return;
-    }
-    if (AfxMessageBox(Text(94), QString(), MsgBoxKind::OkCancel) != MsgBoxResult::Ok) {
-        m_bBusy = 0;
-        return;
-    }
-    if (!m_pComm)
+    if (!HeightRunConfirmed(liftNum != 0, 94) || !m_pComm)
         return;
     StartHeightRun(2, liftNum - 1);
 }
@@ -210,21 +210,7 @@ void CBuildDlg::OnBnClickedGetAllHeights()
 {
     if (m_bBusy)
         return;
-    if (!m_bPortOpen) {
-        AfxMessageBox(Text(155));
-        m_bBusy = 0;
-        return;
-    }
-    if (!m_pLiftInf || std::none_of(m_pLiftInf, m_pLiftInf + kLiftSlots, [](const strLiftInf& l) { return l.nKind != 0; })) {
-        AfxMessageBox(Text(156));
-        m_bBusy = 0;
-        return;
-    }
-    if (AfxMessageBox(Text(119), QString(), MsgBoxKind::OkCancel) != MsgBoxResult::Ok) {
-        m_bBusy = 0;
-        return;
-    }
-    if (!m_pComm || !m_pLiftPage)
+    if (!HeightRunConfirmed(true, 119) || !m_pComm || !m_pLiftPage)
         return;
     StartHeightRun(3, 0);
 }

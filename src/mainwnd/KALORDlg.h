@@ -170,6 +170,16 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Three page buttons refuse alike: page already shown, no login (told), a read running.
+    bool PageButtonRefused(int mode);
+    // Every page switch sets both modes around the bar's repaint.
+    void EnterViewMode(int mode);
+    // Every show routine starts alike: workers stopped, all pages but `page` hidden (null: all).
+    void LeavePagesFor(const QWidget* page);
+    // Three show routines also put away the single-lift page's two lock editors.
+    void HideLockEditors();
+    // Login and connect open the line alike; false when it stayed shut (told, all-lifts page shown).
+    bool ConnectChosenPort();
     void OnPaint();
     void OnSize();
     void EndDialog(int result);

@@ -61,14 +61,8 @@ void CKALORDlg::OnLogin()
         m_bThreadsMayRun = 1;
         return;
     }
-    m_nComPort = m_dlgComSet.m_nPortIndex;
-    m_nBaudIndex = m_dlgComSet.m_nBaudIndex;
-    if (!OpenComPort()) {
-        AfxMessageBox(Text(64));
-        OnBnClickedShowAll();
+    if (!ConnectChosenPort())
         return;
-    }
-    ProbeStation1();
     OnBnClickedGroupSetup();
     m_bThreadsMayRun = 1;
 }
@@ -80,6 +74,19 @@ void CKALORDlg::ProbeStation1()
         if (m_pComm->ProbeStation())
             break;
     }
+}
+
+bool CKALORDlg::ConnectChosenPort()
+{
+    m_nComPort = m_dlgComSet.m_nPortIndex;
+    m_nBaudIndex = m_dlgComSet.m_nBaudIndex;
+    if (!OpenComPort()) {
+        AfxMessageBox(Text(64));
+        OnBnClickedShowAll();
+        return false;
+    }
+    ProbeStation1();
+    return true;
 }
 
 void CKALORDlg::LoadLiftConfig()
@@ -274,14 +281,8 @@ void CKALORDlg::OnConnect()
     StopAllThreads();
     if (m_pBuildDlg->m_pWaitDlg)
         m_pBuildDlg->m_pWaitDlg->hide();
-    m_nComPort = m_dlgComSet.m_nPortIndex;
-    m_nBaudIndex = m_dlgComSet.m_nBaudIndex;
-    if (!OpenComPort()) {
-        AfxMessageBox(Text(64));
-        OnBnClickedShowAll();
+    if (!ConnectChosenPort())
         return;
-    }
-    ProbeStation1();
     if (!m_bLiftsLoaded)
         OnBnClickedGroupSetup();
     else

@@ -38,37 +38,39 @@ bool CKALORDlg::IsBuildBusy() const
 
 // ---- page buttons -------------------------------------------------------
 
-void CKALORDlg::OnBnClickedGroupSetup()
+bool CKALORDlg::PageButtonRefused(int mode)
 {
-    if (m_nViewMode == m_nPrevViewMode && m_nViewMode == kModeBuild)
-        return;
+    if (m_nViewMode == m_nPrevViewMode && m_nViewMode == mode)
+        return true;
     if (!m_bLoggedIn) {
         AfxMessageBox(Text(20));
-        return;
+        return true;
     }
     // While the configuration page reads from the controllers nothing moves.
-    if (IsBuildBusy())
+    return IsBuildBusy();
+}
+
+void CKALORDlg::EnterViewMode(int mode)
+{
+    m_nViewMode = mode;
+    HighlightNavButton();
+    m_nPrevViewMode = mode;
+}
+
+void CKALORDlg::OnBnClickedGroupSetup()
+{
+    if (PageButtonRefused(kModeBuild))
         return;
     ShowBuildView();
-    m_nViewMode = kModeBuild;
-    HighlightNavButton();
-    m_nPrevViewMode = kModeBuild;
+    EnterViewMode(kModeBuild);
 }
 
 void CKALORDlg::OnBnClickedShowAll()
 {
-    if (m_nViewMode == m_nPrevViewMode && m_nViewMode == kModeAll)
+    if (PageButtonRefused(kModeAll))
         return;
-    if (!m_bLoggedIn) {
-        AfxMessageBox(Text(20));
-        return;
-    }
-    if (IsBuildBusy())
-        return;
-    m_nViewMode = kModeAll;
     m_pShowAllDlg->m_pViewMode = &m_nViewMode;
-    HighlightNavButton();
-    m_nPrevViewMode = kModeAll;
+    EnterViewMode(kModeAll);
     ShowAllView();
 }
 
@@ -92,28 +94,18 @@ void CKALORDlg::OnBnClickedShowOne()
 
 void CKALORDlg::OnBnClickedAnalysis()
 {
-    if (m_nViewMode == m_nPrevViewMode && m_nViewMode == kModeAnalysis)
-        return;
-    if (!m_bLoggedIn) {
-        AfxMessageBox(Text(20));
-        return;
-    }
-    if (IsBuildBusy())
+    if (PageButtonRefused(kModeAnalysis))
         return;
     ShowAnalysisView();
-    m_nViewMode = kModeAnalysis;
-    HighlightNavButton();
-    m_nPrevViewMode = kModeAnalysis;
+    EnterViewMode(kModeAnalysis);
 }
 
 LRESULT CKALORDlg::OnOpenLiftMsg(WPARAM, LPARAM lParam)
 {
     if (IsBuildBusy())
         return 0;
-    m_nViewMode = kModeOne;
     m_pShowOneDlg->m_pViewMode = &m_nViewMode;
-    HighlightNavButton();
-    m_nPrevViewMode = kModeOne;
+    EnterViewMode(kModeOne);
     ShowOneView(int(lParam));
     return 0;
 }
@@ -126,9 +118,7 @@ LRESULT CKALORDlg::OnShowGroupMsg(WPARAM, LPARAM lParam)
         return 0;
     m_pShowGruDlg->m_nCurGroup = int(lParam);
     ShowGroupView();
-    m_nViewMode = kModeGroup;
-    HighlightNavButton();
-    m_nPrevViewMode = kModeGroup;
+    EnterViewMode(kModeGroup);
     return 0;
 }
 
@@ -165,20 +155,31 @@ void PlacePage(QWidget* page, int barTop, int width, int height)
 }
 } // namespace
 
-void CKALORDlg::ShowBuildView()
+void CKALORDlg::LeavePagesFor(const QWidget* page)
 {
-    if (IsBuildBusy())
-        return;
     StopAllThreads();
     HideLoginControls();
-    m_pShowOneDlg->hide();
-    m_pShowAllDlg->hide();
-    m_pShowGruDlg->hide();
-    m_pAnalysisDlg->hide();
+    for (QWidget* other : std::initializer_list<QWidget*>{m_pShowOneDlg.get(), m_pBuildDlg.get(), m_pShowAllDlg.get(),
+                                                          m_pShowGruDlg.get(), m_pAnalysisDlg.get()}) {
+        if (other != page)
+            other->hide();
+    }
+}
+
+void CKALORDlg::HideLockEditors()
+{
     if (m_pShowOneDlg->m_pFloorDlg)
         m_pShowOneDlg->m_pFloorDlg->hide();
     if (m_pShowOneDlg->m_pLockTimeDlg)
         m_pShowOneDlg->m_pLockTimeDlg->hide();
+}
+
+void CKALORDlg::ShowBuildView()
+{
+    if (IsBuildBusy())
+        return;
+    LeavePagesFor(m_pBuildDlg.get());
+    HideLockEditors();
     PlacePage(m_pBuildDlg.get(), m_nBarTop, m_nClientWidth, m_nClientHeight);
     m_pBuildDlg->RefreshPage();
     m_pBuildDlg->show();
@@ -188,16 +189,8 @@ void CKALORDlg::ShowAllView()
 {
     if (IsBuildBusy())
         return;
-    StopAllThreads();
-    HideLoginControls();
-    m_pShowOneDlg->hide();
-    m_pBuildDlg->hide();
-    m_pShowGruDlg->hide();
-    m_pAnalysisDlg->hide();
-    if (m_pShowOneDlg->m_pFloorDlg)
-        m_pShowOneDlg->m_pFloorDlg->hide();
-    if (m_pShowOneDlg->m_pLockTimeDlg)
-        m_pShowOneDlg->m_pLockTimeDlg->hide();
+    LeavePagesFor(m_pShowAllDlg.get());
+    HideLockEditors();
     PlacePage(m_pShowAllDlg.get(), m_nBarTop, m_nClientWidth, m_nClientHeight);
     m_pShowAllDlg->LayoutCells();
     m_pShowAllDlg->show();
@@ -213,12 +206,7 @@ void CKALORDlg::ShowGroupView()
 {
     if (IsBuildBusy())
         return;
-    StopAllThreads();
-    HideLoginControls();
-    m_pShowOneDlg->hide();
-    m_pBuildDlg->hide();
-    m_pShowAllDlg->hide();
-    m_pAnalysisDlg->hide();
+    LeavePagesFor(m_pShowGruDlg.get());
     PlacePage(m_pShowGruDlg.get(), m_nBarTop, m_nClientWidth, m_nClientHeight);
     m_pShowGruDlg->ShowGroup();
     m_pShowGruDlg->show();
@@ -229,13 +217,8 @@ void CKALORDlg::ShowOneView(int liftNum)
 {
     if (IsBuildBusy())
         return;
-    StopAllThreads();
-    HideLoginControls();
-    m_pShowOneDlg->hide();
-    m_pBuildDlg->hide();
-    m_pShowAllDlg->hide();
-    m_pShowGruDlg->hide();
-    m_pAnalysisDlg->hide();
+    // All five pages go, this one too: a refused lift number leaves none shown.
+    LeavePagesFor(nullptr);
     // A lift number from a message is checked before it indexes the records.
     if (liftNum < 1 || liftNum > kLiftSlots || m_Store.m_pLiftInf[liftNum - 1].nKind != 1)
         return;
@@ -251,16 +234,8 @@ void CKALORDlg::ShowAnalysisView()
 {
     if (IsBuildBusy())
         return;
-    StopAllThreads();
-    HideLoginControls();
-    m_pShowOneDlg->hide();
-    m_pBuildDlg->hide();
-    m_pShowAllDlg->hide();
-    m_pShowGruDlg->hide();
-    if (m_pShowOneDlg->m_pFloorDlg)
-        m_pShowOneDlg->m_pFloorDlg->hide();
-    if (m_pShowOneDlg->m_pLockTimeDlg)
-        m_pShowOneDlg->m_pLockTimeDlg->hide();
+    LeavePagesFor(m_pAnalysisDlg.get());
+    HideLockEditors();
     PlacePage(m_pAnalysisDlg.get(), m_nBarTop, m_nClientWidth, m_nClientHeight);
     m_pAnalysisDlg->LayoutControls();
     m_pAnalysisDlg->show();

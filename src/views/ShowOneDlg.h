@@ -200,6 +200,8 @@ private:
     bool FloorPresent(const strLiftInf& lift, int floor) const;
     QString Text(int n) const;
     void SetMode(int mode);
+    // Car and hall calls refuse alike; a taken call gets the lift's command block.
+    strLiftCmd* AcceptCall(CButShape& button);
     // Refusals common to the lock buttons: port closed, lift offline.
     bool LockRefused();
     // The lock command with the one-lift worker paused around it; the window

@@ -15,6 +15,24 @@ bool ValidFloor(LPARAM floor) { return floor >= 1 && floor <= kShowOneFloors; }
 
 } // namespace
 
+strLiftCmd* CShowOneDlg::AcceptCall(CButShape& button)
+{
+    if (!m_bPortOpen) {
+        button.RestoreAfterRefusal();
+        AfxMessageBox(Text(99));
+        return nullptr;
+    }
+    strLiftInf* lift = ShownLift();
+    strLiftCmd* cmd = ShownCmd();
+    if (!lift || !cmd || lift->bOffline) {
+        button.RestoreAfterRefusal();
+        AfxMessageBox(Text(98));
+        return nullptr;
+    }
+    button.ClickTaken();
+    return cmd;
+}
+
 LRESULT CShowOneDlg::OnCarCall(WPARAM, LPARAM lParam)
 {
     if (!ValidFloor(lParam))
@@ -22,20 +40,8 @@ LRESULT CShowOneDlg::OnCarCall(WPARAM, LPARAM lParam)
     CButShape* button = m_pCarBtn[std::size_t(lParam - 1)];
     if (!button)
         return 0;
-    if (!m_bPortOpen) {
-        button->RestoreAfterRefusal();
-        AfxMessageBox(Text(99));
-        return 0;
-    }
-    strLiftInf* lift = ShownLift();
-    strLiftCmd* cmd = ShownCmd();
-    if (!lift || !cmd || lift->bOffline) {
-        button->RestoreAfterRefusal();
-        AfxMessageBox(Text(98));
-        return 0;
-    }
-    button->ClickTaken();
-    RegisterCall(*cmd, int(lParam), CallKind::Car, kCallResends);
+    if (strLiftCmd* cmd = AcceptCall(*button))
+        RegisterCall(*cmd, int(lParam), CallKind::Car, kCallResends);
     return 0;
 }
 
@@ -47,20 +53,8 @@ LRESULT CShowOneDlg::OnHallCall(WPARAM wParam, LPARAM lParam)
     CButShape* button = (up ? m_pUpBtn : m_pDownBtn)[std::size_t(lParam - 1)];
     if (!button)
         return 0;
-    if (!m_bPortOpen) {
-        button->RestoreAfterRefusal();
-        AfxMessageBox(Text(99));
-        return 0;
-    }
-    strLiftInf* lift = ShownLift();
-    strLiftCmd* cmd = ShownCmd();
-    if (!lift || !cmd || lift->bOffline) {
-        button->RestoreAfterRefusal();
-        AfxMessageBox(Text(98));
-        return 0;
-    }
-    button->ClickTaken();
-    RegisterCall(*cmd, int(lParam), up ? CallKind::Up : CallKind::Down, kCallResends);
+    if (strLiftCmd* cmd = AcceptCall(*button))
+        RegisterCall(*cmd, int(lParam), up ? CallKind::Up : CallKind::Down, kCallResends);
     return 0;
 }
 

@@ -31,6 +31,21 @@ constexpr int kWholeLockCheck = 1;
 const QString kCtrlFileName = QStringLiteral("CtrlFile.txt");
 const QString kLockTimeFileName = QStringLiteral("LockTime.txt");
 
+// The page keeps the period in members of its own; the file takes a record.
+strLockTime LockTimeOf(const CShowOneDlg& page)
+{
+    strLockTime lt;
+    lt.bModeLatch = page.m_bModeLatch;
+    lt.bPeriodOn = page.m_bPeriodOn;
+    lt.nStartH = page.m_nLockStartH;
+    lt.nStartM = page.m_nLockStartM;
+    lt.nStartS = page.m_nLockStartS;
+    lt.nEndH = page.m_nLockEndH;
+    lt.nEndM = page.m_nLockEndM;
+    lt.nEndS = page.m_nLockEndS;
+    return lt;
+}
+
 } // namespace
 
 bool CShowOneDlg::LockRefused()
@@ -337,15 +352,7 @@ void CShowOneDlg::SaveCtrlFile()
 
 void CShowOneDlg::LoadLockTime()
 {
-    strLockTime lt;
-    lt.bModeLatch = m_bModeLatch;
-    lt.bPeriodOn = m_bPeriodOn;
-    lt.nStartH = m_nLockStartH;
-    lt.nStartM = m_nLockStartM;
-    lt.nStartS = m_nLockStartS;
-    lt.nEndH = m_nLockEndH;
-    lt.nEndM = m_nLockEndM;
-    lt.nEndS = m_nLockEndS;
+    strLockTime lt = LockTimeOf(*this);
     const int lines = CLockTimeFile::Read(GetSoftResourcePath(kLockTimeFileName), lt);
     m_bModeLatch = lt.bModeLatch;
     m_bPeriodOn = lt.bPeriodOn;
@@ -361,14 +368,5 @@ void CShowOneDlg::LoadLockTime()
 
 void CShowOneDlg::SaveLockTime()
 {
-    strLockTime lt;
-    lt.bModeLatch = m_bModeLatch;
-    lt.bPeriodOn = m_bPeriodOn;
-    lt.nStartH = m_nLockStartH;
-    lt.nStartM = m_nLockStartM;
-    lt.nStartS = m_nLockStartS;
-    lt.nEndH = m_nLockEndH;
-    lt.nEndM = m_nLockEndM;
-    lt.nEndS = m_nLockEndS;
-    CLockTimeFile::Write(GetSoftResourcePath(kLockTimeFileName), lt);
+    CLockTimeFile::Write(GetSoftResourcePath(kLockTimeFileName), LockTimeOf(*this));
 }

@@ -1,77 +1,76 @@
 #include "views/ShowOneLayout.h"
 
+#include <array>
+
 namespace {
 
 bool ValidFloor(int floor) { return floor >= 1 && floor <= kShowOneFloors; }
 int Column(int floor) { return (floor - 1) % kShowOneColumns; }
 int Row(int floor) { return (floor - 1) / kShowOneColumns; }
 
+// The small and the large layout differ only in these figures; the builder
+// below derives the rest from them. Pairs are {Chinese texts, English texts}.
+struct strSizeFigures {
+    strShowOneLayout fixed;  // what moves with neither the window width nor the language
+    std::array<int, 2> nWidth;        // the whole arrangement
+    std::array<int, 2> w0;
+    std::array<int, 2> nStatusX;      // status column, from x0
+    std::array<int, 2> nStatusWidth;
+    int nTitleTop;
+    int nTitlePlainHeight;
+    QSize szTitle;
+    int nPictureX;                    // status picture and notice, from x0
+    int nPictureTop;                  // status and car pictures
+    int nPictureHeight;
+    int nCarWidth;
+    int nModeGap;                     // below the last status cell
+    int nGridGap;                     // right of the left column
+    int nNoticeTop;
+    int nNoticeHeight;
+};
+
+constexpr strSizeFigures kSmallFigures{
+    .fixed = {.nStatusTop = 87, .nStatusHeight = 37, .nStatusStep = 42, .nModeHeight = 30, .nModeStep = 35,
+              .nCarButton = 33, .nGridStep = 38, .nCarGridTop = 84, .nCellHeight = 70, .nCellTop = 250,
+              .nCellStep = 75, .szArrow = QSize(18, 19), .ptUpArrow = QPoint(6, 20), .ptDownArrow = QPoint(6, 45),
+              .nShaftTop = 54, .nShaftBottom = 506, .nCellFont = 80},
+    .nWidth = {785, 805}, .w0 = {220, 240}, .nStatusX = {111, 111}, .nStatusWidth = {101, 122},
+    .nTitleTop = 25, .nTitlePlainHeight = 25, .szTitle = QSize(560, 46),
+    .nPictureX = 108, .nPictureTop = 50, .nPictureHeight = 556, .nCarWidth = 112,
+    .nModeGap = 27, .nGridGap = 22, .nNoticeTop = 2, .nNoticeHeight = 18,
+};
+
+constexpr strSizeFigures kLargeFigures{
+    .fixed = {.nStatusTop = 108, .nStatusHeight = 43, .nStatusStep = 49, .nModeHeight = 38, .nModeStep = 44,
+              .nCarButton = 40, .nGridStep = 48, .nCarGridTop = 102, .nCellHeight = 100, .nCellTop = 320,
+              .nCellStep = 108, .szArrow = QSize(24, 27), .ptUpArrow = QPoint(8, 25), .ptDownArrow = QPoint(8, 59),
+              .nShaftTop = 64, .nShaftBottom = 690, .nCellFont = 90},
+    .nWidth = {960, 987}, .w0 = {250, 277}, .nStatusX = {133, 128}, .nStatusWidth = {105, 140},
+    .nTitleTop = 30, .nTitlePlainHeight = 33, .szTitle = QSize(705, 60),
+    .nPictureX = 125, .nPictureTop = 63, .nPictureHeight = 757, .nCarWidth = 125,
+    .nModeGap = 35, .nGridGap = 25, .nNoticeTop = 10, .nNoticeHeight = 20,
+};
+
 } // namespace
 
 strShowOneLayout ComputeShowOneLayout(int clientWidth, int clientHeight, int languageKind)
 {
-    strShowOneLayout l;
-    l.bLarge = clientHeight >= kShowOneLargeFromHeight;
-    const bool english = languageKind == 2;
-    if (!l.bLarge) {
-        l.x0 = (clientWidth - (english ? 805 : 785)) / 2;
-        l.w0 = english ? 240 : 220;
-        l.rcTitlePlain = QRect(l.x0, 25, l.w0, 25);
-        l.rcStatusPicture = QRect(l.x0 + 108, 50, l.w0 - 108, 556);
-        l.rcTitle = QRect(l.x0 + l.w0 + 5, 25, 560, 46);
-        l.nStatusX = l.x0 + 111;
-        l.nStatusWidth = english ? 122 : 101;
-        l.nStatusTop = 87;
-        l.nStatusHeight = 37;
-        l.nStatusStep = 42;
-        l.nModeHeight = 30;
-        l.nModeStep = 35;
-        l.nModeTop = l.nStatusTop + 6 * l.nStatusStep + 27 + (l.nModeStep - l.nModeHeight);
-        l.nGridLeft = l.x0 + l.w0 + 22;
-        l.nCarButton = 33;
-        l.nGridStep = 38;
-        l.nCarGridTop = 84;
-        l.nCellHeight = 70;
-        l.nCellTop = 250;
-        l.nCellStep = 75;
-        l.szArrow = QSize(18, 19);
-        l.ptUpArrow = QPoint(6, 20);
-        l.ptDownArrow = QPoint(6, 45);
-        l.rcCar = QRect(l.x0, 50, 112, 556);
-        l.nShaftTop = 54;
-        l.nShaftBottom = 506;
-        l.nCellFont = 80;
-        l.rcNotice = QRect(l.x0 + 108, 2, 400, 18);
-    } else {
-        l.x0 = (clientWidth - (english ? 987 : 960)) / 2;
-        l.w0 = english ? 277 : 250;
-        l.rcTitlePlain = QRect(l.x0, 30, l.w0, 33);
-        l.rcStatusPicture = QRect(l.x0 + 125, 63, l.w0 - 125, 757);
-        l.rcTitle = QRect(l.x0 + l.w0 + 5, 30, 705, 60);
-        l.nStatusX = l.x0 + (english ? 128 : 133);
-        l.nStatusWidth = english ? 140 : 105;
-        l.nStatusTop = 108;
-        l.nStatusHeight = 43;
-        l.nStatusStep = 49;
-        l.nModeHeight = 38;
-        l.nModeStep = 44;
-        l.nModeTop = l.nStatusTop + 6 * l.nStatusStep + 35 + (l.nModeStep - l.nModeHeight);
-        l.nGridLeft = l.x0 + l.w0 + 25;
-        l.nCarButton = 40;
-        l.nGridStep = 48;
-        l.nCarGridTop = 102;
-        l.nCellHeight = 100;
-        l.nCellTop = 320;
-        l.nCellStep = 108;
-        l.szArrow = QSize(24, 27);
-        l.ptUpArrow = QPoint(8, 25);
-        l.ptDownArrow = QPoint(8, 59);
-        l.rcCar = QRect(l.x0, 63, 125, 757);
-        l.nShaftTop = 64;
-        l.nShaftBottom = 690;
-        l.nCellFont = 90;
-        l.rcNotice = QRect(l.x0 + 125, 10, 400, 20);
-    }
+    const bool large = clientHeight >= kShowOneLargeFromHeight;
+    const strSizeFigures& f = large ? kLargeFigures : kSmallFigures;
+    const std::size_t lang = languageKind == 2 ? 1 : 0;
+    strShowOneLayout l = f.fixed;
+    l.bLarge = large;
+    l.x0 = (clientWidth - f.nWidth[lang]) / 2;
+    l.w0 = f.w0[lang];
+    l.rcTitlePlain = QRect(l.x0, f.nTitleTop, l.w0, f.nTitlePlainHeight);
+    l.rcStatusPicture = QRect(l.x0 + f.nPictureX, f.nPictureTop, l.w0 - f.nPictureX, f.nPictureHeight);
+    l.rcTitle = QRect(QPoint(l.x0 + l.w0 + 5, f.nTitleTop), f.szTitle);
+    l.nStatusX = l.x0 + f.nStatusX[lang];
+    l.nStatusWidth = f.nStatusWidth[lang];
+    l.nModeTop = l.nStatusTop + 6 * l.nStatusStep + f.nModeGap + (l.nModeStep - l.nModeHeight);
+    l.nGridLeft = l.x0 + l.w0 + f.nGridGap;
+    l.rcCar = QRect(l.x0, f.nPictureTop, f.nCarWidth, f.nPictureHeight);
+    l.rcNotice = QRect(l.x0 + f.nPictureX, f.nNoticeTop, 400, f.nNoticeHeight);
     return l;
 }
 

@@ -17,9 +17,9 @@ struct strShowOneLayout {
     bool bLarge = false;
     int x0 = 0;                 // left edge of the whole arrangement
     int w0 = 0;                 // width of the left column (car and status)
-    QRect rcTitlePlain;         // title bar 5000
-    QRect rcStatusPicture;      // picture static 1049
-    QRect rcTitle;              // title bar 5001, the lift's title
+    QRect rcTitlePlain{};       // title bar 5000
+    QRect rcStatusPicture{};    // picture static 1049
+    QRect rcTitle{};            // title bar 5001, the lift's title
     int nStatusX = 0;
     int nStatusWidth = 0;
     int nStatusTop = 0;
@@ -35,14 +35,14 @@ struct strShowOneLayout {
     int nCellHeight = 0;
     int nCellTop = 0;
     int nCellStep = 0;
-    QSize szArrow;
-    QPoint ptUpArrow;           // offsets inside a floor cell
-    QPoint ptDownArrow;
-    QRect rcCar;                // car picture
+    QSize szArrow{};
+    QPoint ptUpArrow{};         // offsets inside a floor cell
+    QPoint ptDownArrow{};
+    QRect rcCar{};              // car picture
     int nShaftTop = 0;          // the car's travel, in car-picture pixels
     int nShaftBottom = 0;
     int nCellFont = 0;          // tenths of a point
-    QRect rcNotice;             // notice 1139
+    QRect rcNotice{};           // notice 1139
 
     // Floor f (1..56) of the grids; a floor outside gives an empty rectangle.
     QRect CarButton(int floor) const;

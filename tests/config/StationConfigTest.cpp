@@ -30,17 +30,6 @@ QString ArtifactPath(const QString& name)
     return dir + QLatin1Char('/') + name;
 }
 
-// Share of the pixels in r that differ from the colour at its top-left corner.
-double Busy(const QImage& img, const QRect& r)
-{
-    const QRgb corner = img.pixel(r.topLeft());
-    int differ = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            differ += img.pixel(x, y) != corner;
-    return double(differ) / double(r.width() * r.height());
-}
-
 // Runs a check on each scan step the page receives.
 class StepHook : public QObject {
 public:
@@ -75,14 +64,8 @@ protected:
     void StartAndLogIn()
     {
         dlg = std::make_unique<CKALORDlg>();
-        dlg->OnInitDialog();
-        dlg->setWindowState(Qt::WindowNoState);
-        dlg->resize(1280, 900);
-        dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
-        AnswerComSet(0, 2);  // COM1, 38400
-        TypeLogin(*dlg, QStringLiteral("op"), QStringLiteral("pw"));
-        ASSERT_EQ(dlg->m_bPortOpen, 1) << boxes.texts().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(ShowMainWindow(*dlg, 900));
+        ASSERT_TRUE(LogInOnCom1(*dlg, boxes));
         ASSERT_EQ(dlg->m_nViewMode, CKALORDlg::kModeBuild);
         ASSERT_TRUE(dlg->m_pBuildDlg->isVisible());
     }

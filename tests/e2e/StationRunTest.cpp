@@ -64,12 +64,9 @@ TEST(StationRunTest, OperatorLogsInConnectsVisitsEveryPageAndExits)
                   QStringLiteral("--lift"), QStringLiteral("9:7:3"), QStringLiteral("--lift"), QStringLiteral("10:30:2")});
     ASSERT_FALSE(sim.port().isEmpty());
     data.AddOperator(QStringLiteral("wang"), QStringLiteral("s3cret"));
-    ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_SoftInf Set GroupNum=2")));
-    ASSERT_TRUE(data.Exec(QStringLiteral("Delete From KALOR_GroupInf")));
-    ASSERT_TRUE(data.Exec(QStringLiteral("Insert Into KALOR_GroupInf Values (1, 2, '一号楼')")));
-    ASSERT_TRUE(data.Exec(QStringLiteral("Insert Into KALOR_GroupInf Values (2, 2, '二号楼')")));
-    data.InstallLifts({{1, 16, 1, QStringLiteral("1-A")}, {2, 16, 1, QStringLiteral("1-B")},
-                       {9, 7, 2, QStringLiteral("2-A")}, {10, 30, 2, QStringLiteral("2-B")}});
+    ASSERT_TRUE(data.InstallGroups({QStringLiteral("一号楼"), QStringLiteral("二号楼")},
+                                   {{1, 16, 1, QStringLiteral("1-A")}, {2, 16, 1, QStringLiteral("1-B")},
+                                    {9, 7, 2, QStringLiteral("2-A")}, {10, 30, 2, QStringLiteral("2-B")}}));
     qputenv("LIFT_COM1", sim.port().toLocal8Bit());
 
     std::vector<Frame> allFrames, oneFrames, groupFrames;

@@ -166,11 +166,7 @@ TEST_F(LoginTest, PortThatDoesNotOpenMarksEveryLiftOfflineAndShowsAllLifts)
 {
     data.InstallLifts({{3, 10, 1, QStringLiteral("L3")}});
     CKALORDlg dlg;
-    dlg.OnInitDialog();
-    dlg.setWindowState(Qt::WindowNoState);
-    dlg.resize(1280, 800);
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    ASSERT_TRUE(ShowMainWindow(dlg, 800));
     boxes.clear();
     NoLine();
     AnswerComSet(0);

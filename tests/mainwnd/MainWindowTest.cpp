@@ -129,11 +129,7 @@ TEST_F(MainWindowTest, EnterEscapeAndSpaceNeverCloseOrPress)
     ASSERT_TRUE(data.ok());
     data.AddOperator();
     CKALORDlg dlg;
-    dlg.OnInitDialog();
-    dlg.setWindowState(Qt::WindowNoState);
-    dlg.resize(1280, 800);
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    ASSERT_TRUE(ShowMainWindow(dlg, 800));
     QTest::qWait(20);
     dlg.m_edUser->setText(QStringLiteral("op"));
     dlg.m_edPwd->setText(QStringLiteral("pw"));
@@ -238,11 +234,7 @@ TEST_F(MainWindowTest, RightClickOnTheBannerOffersTheAboutBox)
     StationData data;
     ASSERT_TRUE(data.ok());
     CKALORDlg dlg;
-    dlg.OnInitDialog();
-    dlg.setWindowState(Qt::WindowNoState);
-    dlg.resize(1280, 800);
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    ASSERT_TRUE(ShowMainWindow(dlg, 800));
 
     QString entry, version;
     bool aboutShown = false;

@@ -65,19 +65,12 @@ protected:
         ASSERT_TRUE(data.ok());
         ASSERT_FALSE(sim.port().isEmpty());
         data.AddOperator();
-        ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_SoftInf Set GroupNum=2")));
-        ASSERT_TRUE(data.Exec(QStringLiteral("Delete From KALOR_GroupInf")));
-        ASSERT_TRUE(data.Exec(QStringLiteral("Insert Into KALOR_GroupInf Values (1, 2, 'North')")));
-        ASSERT_TRUE(data.Exec(QStringLiteral("Insert Into KALOR_GroupInf Values (2, 1, 'South')")));
-        data.InstallLifts({{1, 10, 1, QStringLiteral("N1")}, {2, 12, 1, QStringLiteral("N2")},
-                           {5, 8, 2, QStringLiteral("S1")}});
+        ASSERT_TRUE(data.InstallGroups({QStringLiteral("North"), QStringLiteral("South")},
+                                       {{1, 10, 1, QStringLiteral("N1")}, {2, 12, 1, QStringLiteral("N2")},
+                                        {5, 8, 2, QStringLiteral("S1")}}));
         qputenv("LIFT_COM1", sim.port().toLocal8Bit());
         dlg = std::make_unique<CKALORDlg>();
-        dlg->OnInitDialog();
-        dlg->setWindowState(Qt::WindowNoState);
-        dlg->resize(1280, 900);
-        dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+        ASSERT_TRUE(ShowMainWindow(*dlg, 900));
         QTest::qWait(20);
     }
     void TearDown() override
@@ -87,12 +80,7 @@ protected:
         qunsetenv("LIFT_COM1");
     }
 
-    void Login()
-    {
-        AnswerComSet(0, 2);  // COM1, 38400
-        TypeLogin(*dlg, QStringLiteral("op"), QStringLiteral("pw"));
-        ASSERT_EQ(dlg->m_bPortOpen, 1) << boxes.texts().join(QLatin1Char('|')).toStdString();
-    }
+    void Login() { ASSERT_TRUE(LogInOnCom1(*dlg, boxes)); }
 
     // Frames the simulator received during ms milliseconds from now.
     std::vector<Frame> FramesDuring(int ms)

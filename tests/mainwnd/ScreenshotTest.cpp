@@ -17,17 +17,6 @@ QString ArtifactPath(const QString& name)
     QDir().mkpath(dir);
     return dir + QLatin1Char('/') + name;
 }
-
-// Share of pixels in the rectangle that differ from the colour at its corner.
-double Busy(const QImage& img, const QRect& r)
-{
-    const QRgb corner = img.pixel(r.topLeft());
-    int differ = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            differ += img.pixel(x, y) != corner;
-    return double(differ) / double(r.width() * r.height());
-}
 } // namespace
 
 TEST(ScreenshotTest, LoginScreenAndBarAfterLogin)
@@ -41,11 +30,7 @@ TEST(ScreenshotTest, LoginScreenAndBarAfterLogin)
     qputenv("LIFT_COM1", (data.folder() + QStringLiteral("no-such-tty")).toLocal8Bit());
 
     CKALORDlg dlg;
-    dlg.OnInitDialog();
-    dlg.setWindowState(Qt::WindowNoState);
-    dlg.resize(1280, 800);
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    ASSERT_TRUE(ShowMainWindow(dlg, 800));
     QTest::qWait(50);
     dlg.m_edUser->setText(QStringLiteral("op"));
 

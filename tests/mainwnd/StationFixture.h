@@ -1,12 +1,13 @@
 #pragma once
 // Shared by the main-window and end-to-end suites: a private copy of the data
-// folder for each test, the database changes the tests need, and an operator
-// who answers the modal dialogs.
+// folder for each test, the database changes the tests need, an operator who
+// answers the modal dialogs, and the window shown and logged in alike.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <vector>
 #include <gtest/gtest.h>
@@ -107,7 +109,9 @@ public:
         // database; the tests start from the build's own untouched product.
         const QString product = QStringLiteral(LIFT_BINARY_DIR "/res/DBServer.mdb");
         if (m_ok && QFile::exists(product)) {
-            QFile::remove(dbPath());
+            // A log left beside the copied file belongs to the other database.
+            for (const char* suffix : {"", "-wal", "-shm"})
+                QFile::remove(dbPath() + QLatin1String(suffix));
             m_ok = QFile::copy(product, dbPath());
         }
         EXPECT_TRUE(m_ok) << "cannot copy " << ShippedDataFolder().toStdString()
@@ -167,6 +171,21 @@ public:
             EXPECT_TRUE(db->m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftInf Set GroupNum=? Where RealAddr=?"),
                                               {l.group, l.n}));
     }
+    // The group table made of these names (group g + 1 is names[g], with as
+    // many lifts as name it), then the lifts installed into their groups.
+    bool InstallGroups(const QStringList& names, const std::vector<Lift>& lifts) const
+    {
+        bool ok = Exec(QStringLiteral("Update KALOR_SoftInf Set GroupNum=%1").arg(names.size())) &&
+                  Exec(QStringLiteral("Delete From KALOR_GroupInf"));
+        for (int g = 0; ok && g < names.size(); ++g) {
+            const int members = int(std::count_if(lifts.begin(), lifts.end(),
+                                                   [g](const Lift& l) { return l.group == g + 1; }));
+            ok = Exec(QStringLiteral("Insert Into KALOR_GroupInf Values (?, ?, ?)"), {g + 1, members, names[g]});
+        }
+        if (ok)
+            InstallLifts(lifts);
+        return ok;
+    }
 
 private:
     QTemporaryDir m_dir;
@@ -193,6 +212,41 @@ inline void TypeLogin(CKALORDlg& dlg, const QString& name, const QString& pwd)
     dlg.m_edUser->setText(name);
     dlg.m_edPwd->setText(pwd);
     dlg.OnLogin();
+}
+
+// Every test shows the window alike: initialised, not maximised, 1280 pixels
+// wide, and on screen before the test goes on.
+inline bool ShowMainWindow(CKALORDlg& dlg, int height)
+{
+    dlg.OnInitDialog();
+    dlg.setWindowState(Qt::WindowNoState);
+    dlg.resize(1280, height);
+    dlg.show();
+    return QTest::qWaitForWindowExposed(&dlg);
+}
+
+// Logs the known operator in and answers the serial settings with COM1 at
+// 38400; the line must open, or the boxes shown meanwhile say why not.
+inline ::testing::AssertionResult LogInOnCom1(CKALORDlg& dlg, const MessageBoxRecorder& boxes)
+{
+    AnswerComSet(0, 2);
+    TypeLogin(dlg, QStringLiteral("op"), QStringLiteral("pw"));
+    if (dlg.m_bPortOpen == 1)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the line did not open: "
+                                         << boxes.texts().join(QLatin1Char('|')).toStdString();
+}
+
+// Share of the pixels in r that differ from the colour at its top-left
+// corner: whether a picture has anything drawn there at all.
+inline double Busy(const QImage& img, const QRect& r)
+{
+    const QRgb corner = img.pixel(r.topLeft());
+    int differ = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            differ += img.pixel(x, y) != corner;
+    return double(differ) / double(r.width() * r.height());
 }
 
 } // namespace station_test

@@ -8,33 +8,15 @@
 #include <gtest/gtest.h>
 
 #include "ShowOneFixture.h"
+#include "views/ViewTestSupport.h"
 
 using namespace showone_test;
 
 namespace {
 
-struct strMsg {
-    int msg;
-    WPARAM wParam;
-    LPARAM lParam;
-    bool operator==(const strMsg&) const = default;
-};
-
 // Stands in for the page: keeps every window message it is sent.
-class MsgSink : public QObject {
-public:
-    std::vector<strMsg> msgs;
-
-protected:
-    bool event(QEvent* e) override
-    {
-        if (auto* m = dynamic_cast<CWindowMessage*>(e)) {
-            msgs.push_back({m->message(), m->wParam(), m->lParam()});
-            return true;
-        }
-        return QObject::event(e);
-    }
-};
+using view_test::MessageSink;
+using view_test::RecordedMessage;
 
 QStringList Texts()
 {
@@ -74,7 +56,7 @@ protected:
     }
 
     QWidget m_parent;
-    MsgSink m_sink;
+    MessageSink m_sink;
     QStringList m_texts = Texts();
 };
 
@@ -86,11 +68,11 @@ TEST_F(CallButtonsTest, PressTakesEffectAfterThePauseWithoutHoldingTheWindow)
     // The click handler returned at once: nothing has happened yet.
     EXPECT_EQ(car->GetState(), 1);
     EXPECT_EQ(car->m_bPressedLocally, 0);
-    EXPECT_TRUE(m_sink.msgs.empty());
+    EXPECT_TRUE(m_sink.messages.empty());
     WaitPause();
     EXPECT_EQ(car->GetState(), 3);
     EXPECT_EQ(car->m_bPressedLocally, 1);
-    EXPECT_EQ(m_sink.msgs, (std::vector<strMsg>{{WM_CAR_CALL, 1, 5}}));
+    EXPECT_EQ(m_sink.messages, (std::vector<RecordedMessage>{{WM_CAR_CALL, 1, 5}}));
     EXPECT_TRUE(boxes.texts().isEmpty());
 }
 
@@ -108,7 +90,7 @@ TEST_F(CallButtonsTest, HallButtonsPostTheirDirectionAndAbsentFloorsNothing)
     EXPECT_EQ(down->GetState(), 8);
     EXPECT_EQ(absent->GetState(), 6);
     EXPECT_EQ(absentCar->GetState(), 0);
-    EXPECT_EQ(m_sink.msgs, (std::vector<strMsg>{{WM_HALL_CALL, 2, 9}, {WM_HALL_CALL, 3, 12}}));
+    EXPECT_EQ(m_sink.messages, (std::vector<RecordedMessage>{{WM_HALL_CALL, 2, 9}, {WM_HALL_CALL, 3, 12}}));
     EXPECT_TRUE(boxes.texts().isEmpty());
 }
 
@@ -175,18 +157,18 @@ TEST_F(ModeButtonTest, RemoteResetPostsOnThenOneShotOnlyWhenConfirmed)
     BoxLog boxes(MsgBoxResult::Ok);
     CButShapeState* reset = Mode(1);
     QTest::mouseClick(reset, Qt::LeftButton);
-    EXPECT_TRUE(m_sink.msgs.empty());
+    EXPECT_TRUE(m_sink.messages.empty());
     WaitPause();
-    EXPECT_EQ(m_sink.msgs, (std::vector<strMsg>{{WM_STATE_SWITCH, 1, 1}, {WM_STATE_SWITCH, 3, 1}}));
+    EXPECT_EQ(m_sink.messages, (std::vector<RecordedMessage>{{WM_STATE_SWITCH, 1, 1}, {WM_STATE_SWITCH, 3, 1}}));
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("T177"));
     EXPECT_TRUE(boxes.boxes()[0].bDefaultSecond);
 
-    m_sink.msgs.clear();
+    m_sink.messages.clear();
     boxes.setAnswer(MsgBoxResult::Cancel);
     reset->OnLButtonDown();
     WaitPause();
-    EXPECT_EQ(m_sink.msgs, (std::vector<strMsg>{{WM_STATE_SWITCH, 1, 1}}));
+    EXPECT_EQ(m_sink.messages, (std::vector<RecordedMessage>{{WM_STATE_SWITCH, 1, 1}}));
     EXPECT_EQ(reset->m_bPressed, 0);
 }
 
@@ -202,23 +184,23 @@ TEST_F(ModeButtonTest, ParkingAsksOnAndOffAndOtherKindsAskNothing)
     WaitPause();
     EXPECT_EQ(park->m_bPressed, 0);
     EXPECT_EQ(boxes.texts(), (QStringList{QStringLiteral("T173"), QStringLiteral("T175")}));
-    EXPECT_EQ(m_sink.msgs, (std::vector<strMsg>{{WM_STATE_SWITCH, 1, 3}, {WM_STATE_SWITCH, 2, 3}}));
+    EXPECT_EQ(m_sink.messages, (std::vector<RecordedMessage>{{WM_STATE_SWITCH, 1, 3}, {WM_STATE_SWITCH, 2, 3}}));
 
     boxes.clear();
-    m_sink.msgs.clear();
+    m_sink.messages.clear();
     CButShapeState* vip = Mode(6);
     vip->OnLButtonDown();
     WaitPause();
     EXPECT_TRUE(boxes.texts().isEmpty());
-    EXPECT_EQ(m_sink.msgs, (std::vector<strMsg>{{WM_STATE_SWITCH, 1, 6}}));
+    EXPECT_EQ(m_sink.messages, (std::vector<RecordedMessage>{{WM_STATE_SWITCH, 1, 6}}));
 
     // Unpermitted: the refusal text, nothing asked or posted.
-    m_sink.msgs.clear();
+    m_sink.messages.clear();
     park->m_bPermitted = 0;
     park->OnLButtonDown();
     WaitPause();
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("T99")});
-    EXPECT_TRUE(m_sink.msgs.empty());
+    EXPECT_TRUE(m_sink.messages.empty());
 }
 
 TEST_F(ModeButtonTest, OnAndOffLooks)

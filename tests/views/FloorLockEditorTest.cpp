@@ -110,10 +110,10 @@ TEST_F(FloorLockEditor, EachModeEditsItsOwnSetAndOkHandsOverTheOneThatIsOn)
 
     Click(dlg().m_btOk);
     EXPECT_FALSE(dlg().isVisible());
-    ASSERT_EQ(m_sink.posted.size(), 1u);
-    EXPECT_EQ(m_sink.posted[0].msg, WM_FLOOR_LOCK);
-    EXPECT_EQ(m_sink.posted[0].wParam, 1u);
-    EXPECT_EQ(m_sink.posted[0].lParam, 3);
+    ASSERT_EQ(m_sink.messages.size(), 1u);
+    EXPECT_EQ(m_sink.messages[0].msg, WM_FLOOR_LOCK);
+    EXPECT_EQ(m_sink.messages[0].wParam, 1u);
+    EXPECT_EQ(m_sink.messages[0].lParam, 3);
     FloorSet expected{};
     expected[1] = expected[4] = expected[8] = 1;
     EXPECT_EQ(page().m_pFloorEdit, expected);
@@ -130,9 +130,9 @@ TEST_F(FloorLockEditor, SwitchingTheModeOffAndOkAsksForAClear)
     // Toggling with no mode on changes no set.
     Click(dlg().m_pFloorBtn[3]);
     Click(dlg().m_btOk);
-    ASSERT_EQ(m_sink.posted.size(), 1u);
-    EXPECT_EQ(m_sink.posted[0].wParam, 0u);
-    EXPECT_EQ(m_sink.posted[0].lParam, 3);
+    ASSERT_EQ(m_sink.messages.size(), 1u);
+    EXPECT_EQ(m_sink.messages[0].wParam, 0u);
+    EXPECT_EQ(m_sink.messages[0].lParam, 3);
     EXPECT_EQ(page().m_pFloorEdit, page().m_pFloorLive) << "a clear leaves the edited set as it was";
 }
 
@@ -150,7 +150,7 @@ TEST_F(FloorLockEditor, CancelForgetsTheEditAndKeysDoNotCloseIt)
     page().m_pFloorEdit[9] = 1;  // as an earlier refused edit may have left it
     Click(dlg().m_btCancel);
     EXPECT_FALSE(dlg().isVisible());
-    EXPECT_TRUE(m_sink.posted.empty());
+    EXPECT_TRUE(m_sink.messages.empty());
     EXPECT_EQ(page().m_pFloorEdit, page().m_pFloorLive);
     EXPECT_EQ(dlg().ModeButton(4)->m_nOnValue, 0);
     EXPECT_EQ(dlg().ModeButton(3)->m_nOnValue, 1);

@@ -11,13 +11,6 @@ using namespace lock_test;
 
 namespace {
 
-strRigOptions NoLine()
-{
-    strRigOptions o;
-    o.withSim = false;
-    return o;
-}
-
 QStringList FilesIn(const QString& dir)
 {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden);

@@ -11,13 +11,6 @@ using namespace lock_test;
 
 namespace {
 
-strRigOptions NoLine()
-{
-    strRigOptions o;
-    o.withSim = false;
-    return o;
-}
-
 QDateTime Today(int h, int m, int s)
 {
     return QDateTime(QDate::currentDate(), QTime(h, m, s));
@@ -85,20 +78,20 @@ TEST_F(LockPeriod, EditorRefusesTimesOutOfRangeOrNotNumbers)
         QTest::qWait(10);
         EXPECT_EQ(m_boxes.texts().value(0), QStringLiteral("输入时间有误")) << field << " " << text;
         m_boxes.clear();
-        EXPECT_TRUE(sink.posted.empty()) << text;
+        EXPECT_TRUE(sink.messages.empty()) << text;
         EXPECT_EQ(dlg().m_nTime[0], 8) << "refused input does not replace the period";
     }
     // A refused enable followed by disable hands on the period in force.
     dlg().m_btDisable->click();
     QTest::qWait(10);
-    ASSERT_EQ(sink.posted.size(), 1u);
-    EXPECT_EQ(sink.posted[0].lParam, 0);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].lParam, 0);
     EXPECT_EQ(dlg().m_nTime, (std::array<int, 6>{8, 0, 0, 0, 30, 0}));
 
     Enable(good);
-    ASSERT_EQ(sink.posted.size(), 2u);
-    EXPECT_EQ(sink.posted[1].msg, WM_LOCKTIME_SET);
-    EXPECT_EQ(sink.posted[1].lParam, 1);
+    ASSERT_EQ(sink.messages.size(), 2u);
+    EXPECT_EQ(sink.messages[1].msg, WM_LOCKTIME_SET);
+    EXPECT_EQ(sink.messages[1].lParam, 1);
     EXPECT_EQ(dlg().m_nTime, (std::array<int, 6>{8, 0, 0, 23, 59, 59}));
     EXPECT_TRUE(m_boxes.texts().isEmpty());
     dlg().m_btClose->click();

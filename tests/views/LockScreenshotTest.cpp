@@ -28,13 +28,7 @@ QColor Ref(COLORREF c) { return FromColorRef(c); }
 void Shoot(const QSize& size, const QString& suffix)
 {
     BoxLog boxes;
-    strRigOptions o;
-    o.floors = 20;
-    o.size = size;
-    o.beforeLoad = [](CDBServer& db) {
-        db.m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftData_1_FloorName Set FloorNameHi='B', FloorNameLo='1' Where FloorNum=1"));
-    };
-    ShowOneRig rig(o);
+    ShowOneRig rig(PictureRig(size));
     ASSERT_TRUE(rig.ok());
     rig.Start();
     ASSERT_TRUE(rig.WaitOnline());

@@ -12,10 +12,19 @@
 #include "views/FloorDlgB.h"
 #include "views/LockMessages.h"
 #include "views/ShowFloorDlg.h"
+#include "views/ViewTestSupport.h"
 
 namespace lock_test {
 
 using showone_test::Frame;
+
+// A rig without the simulator: the lock tests that need no line.
+inline showone_test::strRigOptions NoLine()
+{
+    showone_test::strRigOptions o;
+    o.withSim = false;
+    return o;
+}
 
 // Lock requests (function 0x30) to the lift, oldest first.
 inline std::vector<Frame> LockRequests(CLiftSim& sim, int liftNum = showone_test::kLiftNum)
@@ -45,27 +54,8 @@ inline std::vector<int> LockedFloors(const Frame& f)
     return floors;
 }
 
-struct strPosted {
-    int msg;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
 // Stands in for a window: keeps every window message posted to it.
-class MessageSink : public QObject {
-public:
-    std::vector<strPosted> posted;
-
-protected:
-    bool event(QEvent* e) override
-    {
-        if (auto* m = dynamic_cast<CWindowMessage*>(e)) {
-            posted.push_back({m->message(), m->wParam(), m->lParam()});
-            return true;
-        }
-        return QObject::event(e);
-    }
-};
+using view_test::MessageSink;
 
 inline QString CtrlFilePath() { return CShowOneDlg::GetSoftResourcePath(QStringLiteral("CtrlFile.txt")); }
 inline QString LockTimePath() { return CShowOneDlg::GetSoftResourcePath(QStringLiteral("LockTime.txt")); }

@@ -4,22 +4,13 @@
 // installed, the store, groups and UI texts loaded from it the way the main
 // window loads them, the line opened on the bus simulator, the poll-all
 // worker and the 80 ms refresh. A message sink stands in for the main window.
-#include <QTest>
-#include <QWidget>
 #include <functional>
-#include <map>
 #include <memory>
 #include <vector>
-#include <gtest/gtest.h>
 
-#include "database/DBServer.h"
-#include "link/LiftComm.h"
-#include "link/LiftDataStore.h"
+#include "PageStation.h"
 #include "link/PollThread.h"
 #include "link/PollWorkers.h"
-#include "mainwnd/StationFixture.h"
-#include "platform/MessageBox.h"
-#include "support/LiftSim.h"
 #include "views/ShowAllDlg.h"
 #include "views/StaA.h"
 #include "views/StaG.h"
@@ -28,65 +19,34 @@
 namespace showall_test {
 
 using station_test::StationData;
+using view_test::GroupSpec;
 
-struct GroupSpec {
-    QString name;
-    std::vector<StationData::Lift> lifts;  // Lift::group is set from the group's place
-};
-
-class ShowAllStation : public ::testing::Test {
+class ShowAllStation : public view_test::PageStation {
 protected:
-    static constexpr int kWindowWidth = 1280;
     static constexpr int kWindowHeight = 900;
-    static constexpr int kPageTop = 115;  // banner 80 + button bar 35
 
     void TearDown() override
     {
         StopPolling();
         page.reset();
-        window.reset();
-        comm.m_Port.ClosePort();
-        sim.reset();
-        qunsetenv("LIFT_COM1");
+        PageStation::TearDown();
     }
 
     // Installs the groups in the data copy, starts the simulator with their
     // lifts (plus simArgs) and builds the page on the loaded configuration.
     void Start(const std::vector<GroupSpec>& spec, QStringList simArgs = {}, bool openLine = true)
     {
-        ASSERT_TRUE(data.ok());
-        ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_SoftInf Set GroupNum=%1").arg(spec.size())));
-        ASSERT_TRUE(data.Exec(QStringLiteral("Delete From KALOR_GroupInf")));
-        std::vector<StationData::Lift> lifts;
-        for (std::size_t g = 0; g < spec.size(); ++g) {
-            ASSERT_TRUE(data.Exec(QStringLiteral("Insert Into KALOR_GroupInf Values (?, ?, ?)"),
-                                  {int(g + 1), int(spec[g].lifts.size()), spec[g].name}));
-            for (StationData::Lift l : spec[g].lifts) {
-                l.group = int(g + 1);
-                lifts.push_back(l);
-                simArgs << QStringLiteral("--lift") << QStringLiteral("%1:%2:%3").arg(l.n).arg(l.floors).arg(l.n % 3 + 1);
-            }
-        }
-        data.InstallLifts(lifts);
+        ASSERT_TRUE(InstallGroupsAndSim(spec, simArgs));
         for (const auto& [sql, params] : extraSql)
             ASSERT_TRUE(data.Exec(sql, params));
-
-        sim = std::make_unique<CLiftSim>(simArgs);
-        ASSERT_FALSE(sim->port().isEmpty());
         LoadLikeTheMainWindow();
         if (HasFatalFailure())
             return;
-
         if (openLine) {
-            qputenv("LIFT_COM1", sim->port().toLocal8Bit());
-            ASSERT_TRUE(comm.OpenComm(1, 2));
+            ASSERT_TRUE(OpenLine());
         }
-        window = std::make_unique<QWidget>();
-        window->resize(kWindowWidth, kWindowHeight);
-        QPalette pal = window->palette();
-        pal.setColor(QPalette::Window, Qt::black);
-        window->setPalette(pal);
-        window->setAutoFillBackground(true);
+
+        MakeWindow(kWindowHeight);
         page = std::make_unique<CShowAllDlg>(window.get());
         page->OnInitDialog();
         page->m_bPortOpen = openLine ? 1 : 0;
@@ -128,20 +88,9 @@ protected:
 
     static void StopPolling() { StopPollThread(); }
 
-    // Runs the event loop until cond holds, at most ms milliseconds.
-    static bool WaitFor(const std::function<bool()>& cond, int ms = 5000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!cond()) {
-            if (clock.elapsed() > ms)
-                return false;
-            QTest::qWait(20);
-        }
-        return true;
-    }
+    // This page's tests look every 20 ms.
+    static bool WaitFor(const std::function<bool()>& cond, int ms = 5000) { return PageStation::WaitFor(cond, ms, 20); }
 
-    strLiftInf& Lift(int n) { return store.m_pLiftInf[n - 1]; }
     CStaA* Tile(int n) const { return page->Tile(n - 1); }
 
     // The status line the tile of lift n shows now.
@@ -162,55 +111,9 @@ protected:
     // Statements run on the data copy after the lifts are installed.
     std::vector<std::pair<QString, QVariantList>> extraSql;
 
-    StationData data;
-    MessageBoxRecorder boxes;
-    std::unique_ptr<CLiftSim> sim;
-    CLiftDataStore store;
-    std::vector<strGroupInf> groups;
-    QStringList texts;
-    std::unique_ptr<CDBServer> db;
-    CLiftComm comm;
     int viewMode = CShowAllDlg::kViewMode;
     view_test::MessageSink mainWnd;
-    std::unique_ptr<QWidget> window;
     std::unique_ptr<CShowAllDlg> page;
-
-private:
-    // The main window's start-up and login loading: texts of the database's
-    // language, lift records, groups with their members from the records.
-    void LoadLikeTheMainWindow()
-    {
-        db = data.OpenDb();
-        db->m_pLanText = &texts;
-        db->m_pAdo->m_pLanText = &texts;
-        std::array<strErrInfTab, 3> tabs;
-        CErrNameMap names;
-        ASSERT_TRUE(db->LoadLanguageAndFaultTexts(db->GetLanguageKind(), tabs.data(), &names));
-
-        store.ResetLiftRecords();
-        store.ResetLiftPages();
-        store.ResetLiftCmds();
-        store.ResetLiftFaults();
-        int color = 0, groupCount = 0, port = 0, baud = 0;
-        std::array<QStringList, 2> floorShow;
-        ASSERT_TRUE(db->LoadSoftInfo(&color, &groupCount, &port, &baud, floorShow.data()));
-        ASSERT_TRUE(db->LoadLiftInfo(store.m_pLiftInf, store.m_pLiftPage));
-        groups.resize(std::size_t(groupCount));
-        for (int i = 0; i < groupCount; ++i)
-            groups[std::size_t(i)].nGroupNum = i + 1;
-        if (groupCount > 0)
-            db->LoadGroupInfo(groupCount, groups.data());
-        for (strGroupInf& group : groups) {
-            group.byLiftNum.fill(0);
-            int count = 0;
-            for (int k = 0; k < kLiftSlots; ++k) {
-                strLiftInf& lift = store.m_pLiftInf[k];
-                if (lift.nGroupNum == group.nGroupNum && lift.nKind != 0)
-                    group.byLiftNum[std::size_t(count++)] = std::uint8_t(lift.nLiftNum);
-            }
-            group.nLiftCount = count;
-        }
-    }
 };
 
 // Twelve lifts on stations 1 to 3: lifts 1 to 7 in "North", 8 to 12 in "South".

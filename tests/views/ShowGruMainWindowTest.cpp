@@ -5,10 +5,9 @@
 #include <QDir>
 #include <QFile>
 
+#include "MainWindowStation.h"
 #include "controls/ButX.h"
 #include "link/PollThread.h"
-#include "mainwnd/StationFixture.h"
-#include "support/LiftSim.h"
 #include "views/CarAnimThread.h"
 #include "views/ShowGruDlg.h"
 #include "views/StaGrp.h"
@@ -35,50 +34,22 @@ int OwnThreads()
     return count;
 }
 
-class ShowGruMainWindowTest : public ::testing::Test {
+class ShowGruMainWindowTest : public view_test::MainWindowStation {
 protected:
     void SetUp() override
     {
-        PrivateSettings();
-        ASSERT_TRUE(data.ok());
-        ASSERT_FALSE(sim.port().isEmpty());
-        data.AddOperator();
-        ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_SoftInf Set GroupNum=2")));
-        ASSERT_TRUE(data.Exec(QStringLiteral("Delete From KALOR_GroupInf")));
-        ASSERT_TRUE(data.Exec(QStringLiteral("Insert Into KALOR_GroupInf Values (1, 2, 'North')")));
-        ASSERT_TRUE(data.Exec(QStringLiteral("Insert Into KALOR_GroupInf Values (2, 2, 'South')")));
-        data.InstallLifts({{1, 10, 1, QStringLiteral("N1")}, {2, 12, 1, QStringLiteral("N2")},
-                           {5, 8, 2, QStringLiteral("S1")}, {6, 9, 2, QStringLiteral("S2")}});
-        for (auto [n, floors] : {std::pair{1, 10}, {2, 12}, {5, 8}, {6, 9}})
+        InstallStation();
+        if (HasFatalFailure())
+            return;
+        for (const StationData::Lift& l : Lifts())
             ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_LiftInf Set LiftHight=? Where RealAddr=?"),
-                                  {floors * 3000, n}));
-        qputenv("LIFT_COM1", sim.port().toLocal8Bit());
-        dlg = std::make_unique<CKALORDlg>();
-        dlg->OnInitDialog();
-        dlg->setWindowState(Qt::WindowNoState);
-        dlg->resize(1280, 1000);
-        dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
-        QTest::qWait(20);
-        AnswerComSet(0, 2);
-        TypeLogin(*dlg, QStringLiteral("op"), QStringLiteral("pw"));
-        ASSERT_EQ(dlg->m_bPortOpen, 1);
+                                  {l.floors * 3000, l.n}));
+        StartLoggedIn(1000);
+        if (HasFatalFailure())
+            return;
         page = dlg->m_pShowGruDlg.get();
     }
-    void TearDown() override
-    {
-        dlg.reset();
-        qunsetenv("LIFT_COM1");
-    }
 
-    static bool WaitFor(const std::function<bool()>& cond, int ms = 5000) { return QTest::qWaitFor(cond, ms); }
-
-    StationData data;
-    CLiftSim sim{{QStringLiteral("--lift"), QStringLiteral("1:10:1"), QStringLiteral("--lift"),
-                  QStringLiteral("2:12:2"), QStringLiteral("--lift"), QStringLiteral("5:8:3"),
-                  QStringLiteral("--lift"), QStringLiteral("6:9:1")}};
-    MessageBoxRecorder boxes;
-    std::unique_ptr<CKALORDlg> dlg;
     CShowGruDlg* page = nullptr;
 };
 

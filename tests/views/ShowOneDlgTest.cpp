@@ -25,6 +25,20 @@ void Standing(ShowOneRig& rig, int floor)
     rig.lift().nCtrlMode = 7;
 }
 
+// One tick of the page's refresh on the rig's records: 1 when it took them in.
+int Refresh(ShowOneRig& rig)
+{
+    return rig.page().RefreshLiftView(rig.lift(), rig.pages());
+}
+
+// The refresh, then the car picture drawn from the same records.
+int RefreshAndDraw(ShowOneRig& rig)
+{
+    const int taken = Refresh(rig);
+    rig.page().UpdateCarPicture(rig.lift(), rig.pages());
+    return taken;
+}
+
 // Presses a button with the mouse and lets the pause run out.
 void Press(QWidget* button)
 {
@@ -59,7 +73,7 @@ TEST(ShowOneLayout, PresentFloorsTitleAndCaptions)
     strRigOptions o = Offline(20);
     // Floor 1 named "B1"; floor 3 without a name shows its number.
     o.beforeLoad = [](CDBServer& db) {
-        db.m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftData_1_FloorName Set FloorNameHi='B', FloorNameLo='1' Where FloorNum=1"));
+        NameFloorOneB1(db);
         db.m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftData_1_FloorName Set FloorNameHi='', FloorNameLo='' Where FloorNum=3"));
     };
     ShowOneRig rig(o);
@@ -112,8 +126,7 @@ TEST(ShowOneRefresh, ValuesFromTheLineAreBounded)
         rig.pages().nHallLampLo[p] = 0xFF;
         rig.pages().nHallLampHi[p] = 0xFF;
     }
-    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
-    page.UpdateCarPicture(rig.lift(), rig.pages());
+    ASSERT_EQ(RefreshAndDraw(rig), 1);
     // No cell is the current floor; the car stops at the top of the shaft.
     for (int i = 0; i < kShowOneFloors; ++i)
         EXPECT_NE(page.m_pFloorCell[i]->GetState(), 2) << i;
@@ -127,7 +140,7 @@ TEST(ShowOneRefresh, ValuesFromTheLineAreBounded)
 
     // Floor 0 after a reset: nothing is taken in.
     rig.lift().nCurFloor = 0;
-    EXPECT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 0);
+    EXPECT_EQ(Refresh(rig), 0);
     EXPECT_EQ(page.m_bLiftOnline, 0);
 }
 
@@ -138,8 +151,7 @@ TEST(ShowOneRefresh, OneFloorLiftDrawsTheCarAtTheBottom)
     CShowOneDlg& page = rig.page();
     EXPECT_FLOAT_EQ(page.m_fPxPerFloor, 0.0f);
     Standing(rig, 1);
-    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
-    page.UpdateCarPicture(rig.lift(), rig.pages());
+    ASSERT_EQ(RefreshAndDraw(rig), 1);
     EXPECT_FLOAT_EQ(page.m_fCarOffset, 0.0f);
     EXPECT_FALSE(page.m_pUpBtn[0]->isVisible());
     EXPECT_FALSE(page.m_pDownBtn[0]->isVisible());
@@ -155,8 +167,7 @@ TEST(ShowOneRefresh, CurrentFloorStatusCellsAndDoors)
     rig.lift().nFaultCode = 17;
     rig.lift().nDoorState = 2;
     rig.lift().nCtrlMode = 5;
-    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
-    page.UpdateCarPicture(rig.lift(), rig.pages());
+    ASSERT_EQ(RefreshAndDraw(rig), 1);
     EXPECT_EQ(page.m_pCarBtn[4]->GetState(), 2);
     EXPECT_EQ(page.m_pFloorCell[4]->GetState(), 2);
     EXPECT_EQ(page.m_pStatusCell[0]->m_strSecond, rig.Text(172));
@@ -175,8 +186,7 @@ TEST(ShowOneRefresh, CurrentFloorStatusCellsAndDoors)
     rig.lift().nCurFloor = 6;
     rig.lift().nDoorState = 4;
     rig.lift().nFaultCode = 0;
-    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
-    page.UpdateCarPicture(rig.lift(), rig.pages());
+    ASSERT_EQ(RefreshAndDraw(rig), 1);
     EXPECT_EQ(page.m_pCarBtn[4]->GetState(), 1);
     EXPECT_EQ(page.m_pFloorCell[4]->GetState(), 1);
     EXPECT_EQ(page.m_pCarBtn[5]->GetState(), 2);
@@ -186,8 +196,7 @@ TEST(ShowOneRefresh, CurrentFloorStatusCellsAndDoors)
 
     // Opening: the frames run up on the 50 ms timer.
     rig.lift().nDoorState = 1;
-    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
-    page.UpdateCarPicture(rig.lift(), rig.pages());
+    ASSERT_EQ(RefreshAndDraw(rig), 1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return page.m_nDoorFrame >= 5; }, 2000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return page.m_nDoorFrame == 11; }, 2000));
     QTest::qWait(120);
@@ -200,7 +209,7 @@ TEST(ShowOneRefresh, LocalPressStaysLitForTheHoldThenGoesOut)
     ASSERT_TRUE(rig.ok());
     CShowOneDlg& page = rig.page();
     Standing(rig, 1);
-    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    ASSERT_EQ(Refresh(rig), 1);
     CButShape* car = page.m_pCarBtn[7];
     Press(car);
     ASSERT_EQ(car->GetState(), 3);
@@ -208,28 +217,28 @@ TEST(ShowOneRefresh, LocalPressStaysLitForTheHoldThenGoesOut)
 
     // No lamp from the controller yet: still lit within the hold.
     car->m_dwPressTick = CButShape::TickNow() - 4000;
-    page.RefreshLiftView(rig.lift(), rig.pages());
+    Refresh(rig);
     EXPECT_EQ(car->GetState(), 3);
     car->m_dwPressTick = CButShape::TickNow() - 5100;
-    page.RefreshLiftView(rig.lift(), rig.pages());
+    Refresh(rig);
     EXPECT_EQ(car->GetState(), 1);
     EXPECT_EQ(car->m_bPressedLocally, 0);
 
     // A lamp from the controller lights the button; without a local press it
     // goes out with the lamp.
     rig.pages().nCarLamp[1] = 0x04;  // floor 11
-    page.RefreshLiftView(rig.lift(), rig.pages());
+    Refresh(rig);
     EXPECT_EQ(page.m_pCarBtn[10]->GetState(), 3);
     EXPECT_EQ(page.m_pCarBtn[10]->m_bLamp, 1);
     rig.pages().nCarLamp[1] = 0;
-    page.RefreshLiftView(rig.lift(), rig.pages());
+    Refresh(rig);
     EXPECT_EQ(page.m_pCarBtn[10]->GetState(), 1);
 
     // Hall lamps: page 1 low byte bit 2 is the up call of floor 10, high byte
     // bit 3 the down call of floor 14 (above this lift: not lit).
     rig.pages().nHallLampLo[1] = 0x04;
     rig.pages().nHallLampHi[1] = 0x08;
-    page.RefreshLiftView(rig.lift(), rig.pages());
+    Refresh(rig);
     EXPECT_EQ(page.m_pUpBtn[9]->GetState(), 5);
     EXPECT_EQ(page.m_pDownBtn[13]->GetState(), 9);
 }
@@ -249,7 +258,7 @@ TEST(ShowOneCalls, RefusedCallsRestoreTheirButtonAndSayWhy)
     ASSERT_TRUE(rig.ok());
     CShowOneDlg& page = rig.page();
     Standing(rig, 1);
-    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    ASSERT_EQ(Refresh(rig), 1);
 
     // Port closed.
     page.m_bPortOpen = 0;
@@ -305,7 +314,7 @@ TEST(ShowOneCalls, ButtonsRefuseBeforeTheFirstRefreshAndAbsentFloorsIgnoreClicks
 
     boxes.clear();
     Standing(rig, 1);
-    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    ASSERT_EQ(Refresh(rig), 1);
     Press(page.m_pCarBtn[20]);  // floor 21 of a 12-floor lift
     Press(page.m_pUpBtn[30]);
     EXPECT_TRUE(boxes.texts().isEmpty());
@@ -320,7 +329,7 @@ TEST(ShowOneModes, RefusalsInterlockAndSwitchOff)
     ASSERT_TRUE(rig.ok());
     CShowOneDlg& page = rig.page();
     Standing(rig, 1);
-    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    ASSERT_EQ(Refresh(rig), 1);
     CButShapeState* fire = page.m_pModeBtn[1];
     CButShapeState* park = page.m_pModeBtn[2];
 
@@ -356,7 +365,7 @@ TEST(ShowOneModes, RefusalsInterlockAndSwitchOff)
 
     // The controller reports fire service: parking switched off keeps mode 2.
     rig.lift().nCtrlMode = 3;
-    page.RefreshLiftView(rig.lift(), rig.pages());
+    Refresh(rig);
     EXPECT_EQ(fire->m_bOn, 1);
     PostMessage(&page, WM_STATE_SWITCH, 2, 3);
     QTest::qWait(20);
@@ -377,7 +386,7 @@ TEST(ShowOneModes, RefusalsInterlockAndSwitchOff)
 
     // Parking pressed, then fire service overrides it.
     rig.lift().nCtrlMode = 7;
-    page.RefreshLiftView(rig.lift(), rig.pages());
+    Refresh(rig);
     Press(park);
     EXPECT_EQ(rig.cmd().nMode, 3);
     EXPECT_EQ(park->m_bPressed, 1);
@@ -392,7 +401,7 @@ TEST(ShowOneComm, LossDisablesTheButtonsAndTheNextValidRefreshRestores)
     ASSERT_TRUE(rig.ok());
     CShowOneDlg& page = rig.page();
     Standing(rig, 3);
-    ASSERT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    ASSERT_EQ(Refresh(rig), 1);
     ASSERT_EQ(page.m_pCarBtn[0]->m_bPermitted, 1);
 
     // Another lift's report (left by a stopped worker) changes nothing.
@@ -413,11 +422,11 @@ TEST(ShowOneComm, LossDisablesTheButtonsAndTheNextValidRefreshRestores)
     for (CButShapeState* b : page.m_pModeBtn)
         EXPECT_EQ(b->m_bPermitted, 0);
     // Refreshes while the lift stays offline leave it so.
-    EXPECT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 0);
+    EXPECT_EQ(Refresh(rig), 0);
     EXPECT_EQ(page.m_pCarBtn[0]->m_bPermitted, 0);
 
     rig.lift().bOffline = 0;
-    EXPECT_EQ(page.RefreshLiftView(rig.lift(), rig.pages()), 1);
+    EXPECT_EQ(Refresh(rig), 1);
     EXPECT_EQ(page.m_pCarBtn[0]->m_bPermitted, 1);
     EXPECT_EQ(page.m_pModeBtn[0]->m_bPermitted, 1);
     EXPECT_EQ(page.m_pStatusCell[4]->GetState(), 4);

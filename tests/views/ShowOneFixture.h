@@ -101,6 +101,22 @@ struct strRigOptions {
 
 constexpr int kLiftNum = 1;
 
+// Floor 1 of the rig's lift named "B1": a name that differs from the number.
+inline void NameFloorOneB1(CDBServer& db)
+{
+    db.m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftData_1_FloorName Set FloorNameHi='B', FloorNameLo='1' Where FloorNum=1"));
+}
+
+// The lift the pictures show: 20 floors, floor 1 named "B1", on a page of that size.
+inline strRigOptions PictureRig(QSize size)
+{
+    strRigOptions o;
+    o.floors = 20;
+    o.size = size;
+    o.beforeLoad = NameFloorOneB1;
+    return o;
+}
+
 // The database as the build makes it; the copy laid out beside the program
 // may already hold a station's own lifts.
 inline QString ShippedDatabase()

@@ -12,13 +12,8 @@ namespace {
 void Shoot(const QSize& size, const QString& file)
 {
     BoxLog boxes;
-    strRigOptions o;
-    o.floors = 20;
-    o.size = size;
+    strRigOptions o = PictureRig(size);
     o.simArgs = {QStringLiteral("--speed"), QStringLiteral("700"), QStringLiteral("--door"), QStringLiteral("1500")};
-    o.beforeLoad = [](CDBServer& db) {
-        db.m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftData_1_FloorName Set FloorNameHi='B', FloorNameLo='1' Where FloorNum=1"));
-    };
     ShowOneRig rig(o);
     ASSERT_TRUE(rig.ok());
     rig.Start();

@@ -19,6 +19,7 @@ struct RecordedMessage {
     int msg;
     WPARAM wParam;
     LPARAM lParam;
+    bool operator==(const RecordedMessage&) const = default;
 };
 
 // Stands in for the main window or a view: keeps every window message.
