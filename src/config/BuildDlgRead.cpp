@@ -5,10 +5,12 @@
 #include <QEventLoop>
 #include <QThread>
 #include <algorithm>
+#include <vector>
 
 #include "config/BuildDlg.h"
 #include "controls/WaitDlg.h"
 #include "database/DBServer.h"
+#include "database/DbTransaction.h"
 #include "link/LiftComm.h"
 #include "link/LiftDataStore.h"
 #include "link/LiftMessages.h"
@@ -127,6 +129,24 @@ LRESULT CBuildDlg::OnReadFinished(WPARAM wParam, LPARAM /*lParam*/)
     if (wParam != 1 || !m_pLiftInf)
         return 0;
 
+    // The page's records change only once the file took them: what this
+    // decides is kept aside to be put back if any statement is refused.
+    struct Decided {
+        int nKind, nMinFloor, nHeight, bRecInit;
+        QString strName, strGroupName;
+        QStringList arrFloorNameHi, arrFloorNameLo;
+    };
+    std::vector<Decided> before;
+    before.reserve(kLiftSlots);
+    for (int k = 0; k < kLiftSlots; ++k) {
+        const strLiftInf& lift = m_pLiftInf[k];
+        before.push_back({lift.nKind, lift.nMinFloor, lift.nHeight, lift.bRecInit, lift.strName, lift.strGroupName,
+                          lift.arrFloorNameHi, lift.arrFloorNameLo});
+    }
+    const std::vector<strGroupInf> tableBefore =
+        m_pGroupTable ? std::vector<strGroupInf>(m_pGroupTable, m_pGroupTable + std::max(m_nGroupCount, 0))
+                      : std::vector<strGroupInf>();
+
     for (int k = 0; k < kLiftSlots; ++k) {
         strLiftInf& lift = m_pLiftInf[k];
         if (lift.nHeight == 0 && lift.nMaxFloor == 0) {
@@ -149,14 +169,34 @@ LRESULT CBuildDlg::OnReadFinished(WPARAM wParam, LPARAM /*lParam*/)
     }
 
     if (m_pDB) {
-        m_pDB->SaveLiftSetup(m_pLiftInf);
+        // One transaction for the whole set, so a refusal takes back what went before it.
+        CDbTransaction trans(*m_pDB->m_pAdo);
+        bool ok = m_pDB->SaveLiftSetup(m_pLiftInf);
         // Only installed lifts have a height to keep; a free slot would be
         // marked as measured with nothing measured.
-        for (int k = 0; k < kLiftSlots; ++k) {
+        for (int k = 0; ok && k < kLiftSlots; ++k) {
             if (m_pLiftInf[k].nKind != 0 && m_pLiftInf[k].bHeightKnown != 0)
-                m_pDB->SaveLiftHeight(&m_pLiftInf[k]);
+                ok = m_pDB->SaveLiftHeight(&m_pLiftInf[k]);
         }
-        m_pDB->UpdateLiftConfig(4, m_nGroupCount, nullptr, m_pGroupTable);
+        ok = ok && m_pDB->UpdateLiftConfig(4, m_nGroupCount, nullptr, m_pGroupTable);
+        if (!ok) {
+            trans.Rollback();
+            for (int k = 0; k < kLiftSlots; ++k) {
+                strLiftInf& lift = m_pLiftInf[k];
+                const Decided& was = before[std::size_t(k)];
+                lift.nKind = was.nKind;
+                lift.nMinFloor = was.nMinFloor;
+                lift.strName = was.strName;
+                lift.strGroupName = was.strGroupName;
+                // Set by the lift setup when its part went through before the refusal.
+                lift.nHeight = was.nHeight;
+                lift.bRecInit = was.bRecInit;
+                lift.arrFloorNameHi = was.arrFloorNameHi;
+                lift.arrFloorNameLo = was.arrFloorNameLo;
+            }
+            ApplyGroupTable(tableBefore);
+            return 0;
+        }
     }
     RefillLiftList();
     RefillGroupList();

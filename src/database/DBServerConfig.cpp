@@ -3,16 +3,10 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <vector>
 
 #include "database/DbTransaction.h"
-
-namespace {
-int PageCount(int nMaxFloor)
-{
-    nMaxFloor = std::max(nMaxFloor, 0);
-    return nMaxFloor / 8 + (nMaxFloor % 8 ? 1 : 0);
-}
-} // namespace
+#include "link/LiftFrames.h"
 
 bool CDBServer::LoadSoftInfo(int* pSoftColor, int* pGroupCount, int* pComPort, int* pBaudRate, QStringList* pFloorShow)
 {
@@ -20,7 +14,9 @@ bool CDBServer::LoadSoftInfo(int* pSoftColor, int* pGroupCount, int* pComPort, i
     if (!rs || rs->GetRecordCount() == 0)
         return false;
     rs->MoveFirst();
-    const int groups = std::max(0, rs->GetInt(QStringLiteral("GroupNum")));
+    // Clamped, not refused: a group per lift slot at most, so a damaged count
+    // cannot size the group table beyond reason.
+    const int groups = std::clamp(rs->GetInt(QStringLiteral("GroupNum")), 0, kDbLiftSlots);
     if (pSoftColor)
         *pSoftColor = rs->GetInt(QStringLiteral("SoftColor"));
     if (pGroupCount)
@@ -63,7 +59,8 @@ bool CDBServer::LoadLiftInfo(strLiftInf* pLiftInf, strLiftPage* pLiftPage)
         inf.nMaxFloor = rs->GetInt(QStringLiteral("MaxFloor"));
         inf.nMinFloor = rs->GetInt(QStringLiteral("MinFloor"));
         inf.nHeight = height;
-        pLiftPage[i].nPageCount = PageCount(inf.nMaxFloor);
+        // Capped as the link caps it, so no worker or recorder runs past the pages.
+        pLiftPage[i].nPageCount = PageCountOf(inf.nMaxFloor);
         inf.strName = rs->GetText(QStringLiteral("strName_1"));
     }
     bool any = false;
@@ -161,49 +158,69 @@ bool CDBServer::SaveLiftSetup(strLiftInf* pLiftInf)
     // creating tables twice would double its floor rows: store nothing.
     auto rs = Query(QStringLiteral("Select Kind From KALOR_LiftInf Order by RealAddr"));
     if (!rs)
-        return true;
+        return false;
     std::array<int, kDbLiftSlots> stored;
     stored.fill(-1);  // a slot without a row is not taken for a new lift
     int row = 0;
     for (rs->MoveFirst(); !rs->IsEOF() && row < kDbLiftSlots; rs->MoveNext(), ++row)
         stored[std::size_t(row)] = rs->GetInt(QStringLiteral("Kind"));
 
+    // All or nothing, and the records change only once every statement went
+    // through: the new lifts' floor texts and heights are kept aside till then.
     CDbTransaction trans(*m_pAdo);
+    bool ok = true;
+    struct Fresh {
+        int slot;
+        QStringList hi, lo;
+        int height;
+    };
+    std::vector<Fresh> fresh;
     for (int i = 0; i < kDbLiftSlots; ++i) {
-        strLiftInf& rec = pLiftInf[i];
+        const strLiftInf& rec = pLiftInf[i];
         if (rec.nKind != 1)
             continue;
         const int n = i + 1;
-        Exec(QStringLiteral("Update KALOR_LiftInf Set Kind = %1 Where RealAddr = %2").arg(rec.nKind).arg(n));
-        Exec(QStringLiteral("Update KALOR_LiftInf Set MaxFloor = %1 Where RealAddr = %2").arg(rec.nMaxFloor).arg(n));
-        Exec(QStringLiteral("Update KALOR_LiftInf Set MinFloor = %1 Where RealAddr = %2").arg(rec.nMinFloor).arg(n));
-        Exec(QStringLiteral("Update KALOR_LiftInf Set strName_1 = ? Where RealAddr = %1").arg(n), {rec.strName});
+        ok = Exec(QStringLiteral("Update KALOR_LiftInf Set Kind = %1 Where RealAddr = %2").arg(rec.nKind).arg(n)) && ok;
+        ok = Exec(QStringLiteral("Update KALOR_LiftInf Set MaxFloor = %1 Where RealAddr = %2").arg(rec.nMaxFloor).arg(n)) && ok;
+        ok = Exec(QStringLiteral("Update KALOR_LiftInf Set MinFloor = %1 Where RealAddr = %2").arg(rec.nMinFloor).arg(n)) && ok;
+        ok = Exec(QStringLiteral("Update KALOR_LiftInf Set strName_1 = ? Where RealAddr = %1").arg(n), {rec.strName}) && ok;
         if (stored[std::size_t(i)] != 0)
             continue;
 
         const QString index = LiftTable(n);
-        Exec(QStringLiteral("Create Table ") + index + QLatin1String(" (CountNum int, RecDate datetime,TabName nvarchar(50))"));
-        Exec(QStringLiteral("Create Table ") + index + QLatin1String("_1") + QLatin1String(" ( RecDateTm datetime, CallSign byte,CallNum byte )"));
-        Exec(QStringLiteral("Insert Into ") + index + QLatin1String(" Values (1,Now(),?)"), {index + QLatin1String("_1")});
-        Exec(QStringLiteral("Create Table ") + index + QLatin1String("_Err")
-             + QLatin1String(" (ErrCount byte,ErrDate datetime,LiftState byte,ID1 float,ID2 float,ID3 float,ID4 float,"
-                             "ID5 float,ID6 float,ID7 float,ID8 float)"));
+        ok = Exec(QStringLiteral("Create Table ") + index + QLatin1String(" (CountNum int, RecDate datetime,TabName nvarchar(50))")) && ok;
+        ok = Exec(QStringLiteral("Create Table ") + index + QLatin1String("_1") + QLatin1String(" ( RecDateTm datetime, CallSign byte,CallNum byte )")) && ok;
+        ok = Exec(QStringLiteral("Insert Into ") + index + QLatin1String(" Values (1,Now(),?)"), {index + QLatin1String("_1")}) && ok;
+        ok = Exec(QStringLiteral("Create Table ") + index + QLatin1String("_Err")
+                  + QLatin1String(" (ErrCount byte,ErrDate datetime,LiftState byte,ID1 float,ID2 float,ID3 float,ID4 float,"
+                                  "ID5 float,ID6 float,ID7 float,ID8 float)")) && ok;
         const QString floorTable = index + QLatin1String("_FloorName");
-        Exec(QStringLiteral("Create Table ") + floorTable
-             + QLatin1String(" (FloorNum byte,FloorNameHi nvarchar(10),FloorNameLo nvarchar(10))"));
+        ok = Exec(QStringLiteral("Create Table ") + floorTable
+                  + QLatin1String(" (FloorNum byte,FloorNameHi nvarchar(10),FloorNameLo nvarchar(10))")) && ok;
+        Fresh added{i, rec.arrFloorNameHi, rec.arrFloorNameLo, rec.nHeight + 25 * std::max(0, int(rec.nMaxFloor))};
         for (int f = 1; f <= kFloorNameRows; ++f) {
             const QString tens = f >= 10 ? QString::number(f / 10) : QString();
             const QString units = QString::number(f % 10);
-            rec.arrFloorNameHi << tens;
-            rec.arrFloorNameLo << units;
-            Exec(QStringLiteral("Insert Into ") + floorTable + QStringLiteral(" Values (%1,?,?)").arg(f), {tens, units});
+            added.hi << tens;
+            added.lo << units;
+            ok = Exec(QStringLiteral("Insert Into ") + floorTable + QStringLiteral(" Values (%1,?,?)").arg(f), {tens, units}) && ok;
         }
-        rec.nHeight = rec.nHeight + 25 * std::max(0, int(rec.nMaxFloor));
-        Exec(QStringLiteral("Update KALOR_LiftInf Set LiftHight = %1 Where RealAddr = %2").arg(rec.nHeight).arg(rec.nLiftNum));
+        ok = Exec(QStringLiteral("Update KALOR_LiftInf Set LiftHight = %1 Where RealAddr = %2").arg(added.height).arg(rec.nLiftNum)) && ok;
+        fresh.push_back(std::move(added));
+    }
+    if (!ok) {
+        trans.Rollback();
+        return false;
+    }
+    for (Fresh& added : fresh) {
+        strLiftInf& rec = pLiftInf[added.slot];
+        rec.arrFloorNameHi = std::move(added.hi);
+        rec.arrFloorNameLo = std::move(added.lo);
+        rec.nHeight = added.height;
         // The recorder starts the new lift's history from its fresh index.
         rec.bRecInit = 0;
-        m_tmLastSave[std::size_t(i)] = QDateTime();
-        m_bIndexLost[std::size_t(i)] = false;
+        m_tmLastSave[std::size_t(added.slot)] = QDateTime();
+        m_bIndexLost[std::size_t(added.slot)] = false;
     }
     return true;
 }
@@ -214,9 +231,11 @@ bool CDBServer::SaveLiftHeight(strLiftInf* pLift)
         return true;
     const int n = pLift->nLiftNum;
     CDbTransaction trans(*m_pAdo);
-    Exec(QStringLiteral("Update KALOR_LiftInf Set LiftHight = %1 Where RealAddr = %2").arg(pLift->nHeight).arg(n));
-    Exec(QStringLiteral("Update KALOR_LiftInf Set bLiftHight = 1 Where RealAddr = %1").arg(n));
-    return true;
+    bool ok = Exec(QStringLiteral("Update KALOR_LiftInf Set LiftHight = %1 Where RealAddr = %2").arg(pLift->nHeight).arg(n));
+    ok = Exec(QStringLiteral("Update KALOR_LiftInf Set bLiftHight = 1 Where RealAddr = %1").arg(n)) && ok;
+    if (!ok)
+        trans.Rollback();
+    return ok;
 }
 
 bool CDBServer::DeleteLift(strLiftInf* pLift, strGroupInf* pGroups)
@@ -225,10 +244,13 @@ bool CDBServer::DeleteLift(strLiftInf* pLift, strGroupInf* pGroups)
         return false;
     const int n = pLift->nLiftNum;
     const QString index = LiftTable(n);
+    // All or nothing: a refused statement leaves the lift as it was, in the
+    // file and, since the caller keeps its records then, in memory.
     CDbTransaction trans(*m_pAdo);
+    bool ok = true;
     for (const char* column : {"Kind", "MaxFloor", "MinFloor", "LiftHight", "bLiftHight", "GroupNum"})
-        Exec(QStringLiteral("Update KALOR_LiftInf Set %1 = 0 Where RealAddr = %2").arg(QLatin1String(column)).arg(n));
-    Exec(QStringLiteral("Update KALOR_LiftInf Set strName_1 = ? Where RealAddr = %1").arg(n), {QString()});
+        ok = Exec(QStringLiteral("Update KALOR_LiftInf Set %1 = 0 Where RealAddr = %2").arg(QLatin1String(column)).arg(n)) && ok;
+    ok = Exec(QStringLiteral("Update KALOR_LiftInf Set strName_1 = ? Where RealAddr = %1").arg(n), {QString()}) && ok;
 
     // Only day tables of this lift are dropped, whatever else an index row names.
     const QRegularExpression dayTable(QStringLiteral("^KALOR_LiftData_%1_\\d+$").arg(n));
@@ -236,13 +258,18 @@ bool CDBServer::DeleteLift(strLiftInf* pLift, strGroupInf* pGroups)
         for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
             const QString name = rs->GetText(QStringLiteral("TabName"));
             if (dayTable.match(name).hasMatch())
-                Exec(QStringLiteral("Drop Table ") + name);
+                ok = Exec(QStringLiteral("Drop Table If Exists ") + name) && ok;
         }
     }
-    Exec(QStringLiteral("Drop Table ") + index + QLatin1String("_Err"));
-    Exec(QStringLiteral("Drop Table ") + index + QLatin1String("_FloorName"));
-    Exec(QStringLiteral("Drop Table ") + index);
-    StoreGroupCounts(m_nGroupCount, pGroups);
+    // A table already gone is no reason to keep the lift: only a refused drop is.
+    ok = Exec(QStringLiteral("Drop Table If Exists ") + index + QLatin1String("_Err")) && ok;
+    ok = Exec(QStringLiteral("Drop Table If Exists ") + index + QLatin1String("_FloorName")) && ok;
+    ok = Exec(QStringLiteral("Drop Table If Exists ") + index) && ok;
+    ok = StoreGroupCounts(m_nGroupCount, pGroups) && ok;
+    if (!ok) {
+        trans.Rollback();
+        return false;
+    }
 
     pLift->bRecInit = 0;
     m_tmLastSave[std::size_t(n - 1)] = QDateTime();

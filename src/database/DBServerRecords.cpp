@@ -2,6 +2,7 @@
 #include "database/DBServer.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -111,9 +112,9 @@ void CDBServer::SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage)
     QString day;
     if (!DayTableUpkeep(pLift, &day))
         return;
-    const int pages = pPage->nPageCount;
-    if (pages < 0 || pages > kLampPages)
-        return;
+    // A count beyond the lamp arrays reads only the pages they hold; the fault
+    // part below is never skipped for it.
+    const int pages = std::clamp<int>(pPage->nPageCount, 0, kLampPages);
 
     std::vector<std::pair<int, int>> calls;  // (CallSign, CallNum)
     for (int w = 0; w < pages; ++w) {
@@ -162,10 +163,11 @@ void CDBServer::SaveLiftFault(strLiftInf* pLift, strLiftFault* pFault)
     QString day;
     if (!DayTableUpkeep(pLift, &day))
         return;
-    // The new-fault flag stays set until the next status reply: the recorder's
-    // own last code keeps a refresh in between from writing it again.
+    // Not gated on the new-fault flag: it lasts one status reply, and a refresh
+    // that comes late would miss it for good. The recorder's own last code
+    // already keeps a standing fault from being written twice.
     const int code = pFault->nFaultCode;
-    if (code != 0 && pFault->bNewFault == 1 && code != m_nLastFaultCode[i]) {
+    if (code != 0 && code != m_nLastFaultCode[i]) {
         const int prev = pLift->nStatusBitsPrev;
         const int state = prev == 2 ? 225 : prev == 4 ? 226 : prev == 8 ? 227 : 7;
         CDbTransaction trans(*m_pAdo);

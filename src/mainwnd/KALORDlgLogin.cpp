@@ -1,6 +1,7 @@
 // Login, loading the configuration, handing the pages their pointers, and
 // opening the line (at login and on Connect).
 #include <QLineEdit>
+#include <algorithm>
 
 #include "analysis/AnalysisDlg.h"
 #include "config/BuildDlg.h"
@@ -121,8 +122,9 @@ void CKALORDlg::LoadLiftConfig()
         AfxMessageBox(Text(17));
         return;
     }
-    if (m_nGroupCount < 0)
-        m_nGroupCount = 0;
+    // Clamped like the loader does: at most a group per lift slot, so a damaged
+    // count can never size the group table beyond reason.
+    m_nGroupCount = std::clamp(m_nGroupCount, 0, kLiftSlots);
     if (!m_pDB->LoadLiftInfo(m_Store.m_pLiftInf, m_Store.m_pLiftPage))
         m_bLiftsLoaded = 0;
     m_pComm->BuildStationTable(m_Store.m_pLiftInf);

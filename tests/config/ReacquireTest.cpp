@@ -341,3 +341,34 @@ TEST_F(ReacquireTest, HeightRunOfOneLiftReportsThroughTheBoxAndEnds)
     EXPECT_EQ(shown.size(), progress + 1);
     EXPECT_TRUE(std::all_of(shown.begin(), shown.end(), [](int p) { return p >= 0 && p <= 100; }));
 }
+
+TEST_F(ReacquireTest, ARefusedStoreKeepsTheFileAndThePageAsTheyWere)
+{
+    // The last statement of the set, the group counts, is refused.
+    ASSERT_TRUE(db->m_pAdo->ExecuteSql(QStringLiteral("CREATE TRIGGER keep_counts BEFORE UPDATE OF GroupCount ON KALOR_GroupInf"
+                                                      " BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    Connect(sim);
+    const QStringList rows = LiftRows();
+    const QStringList tables = Tables();
+    const int listed = page->m_lstLift->GetItemCount();
+    std::vector<QStringList> floorNames;
+    for (const Installed& l : kInstalled)
+        floorNames.push_back(Lift(l.n).arrFloorNameHi);
+    Reacquire();
+
+    EXPECT_EQ(finished, 1);
+    EXPECT_FALSE(boxes.texts().isEmpty());
+    EXPECT_EQ(LiftRows(), rows);
+    EXPECT_EQ(Tables(), tables);
+    for (std::size_t k = 0; k < kInstalled.size(); ++k) {
+        const int n = kInstalled[k].n;
+        SCOPED_TRACE(n);
+        EXPECT_EQ(Lift(n).nKind, 0);
+        EXPECT_TRUE(Lift(n).strName.isEmpty());
+        EXPECT_EQ(Lift(n).arrFloorNameHi, floorNames[k]);
+    }
+    EXPECT_EQ(page->m_lstLift->GetItemCount(), listed);
+    ASSERT_GT(groupCount, 0);
+    for (int g = 0; g < groupCount; ++g)
+        EXPECT_EQ(groups[std::size_t(g)].nLiftCount, 0) << g;
+}

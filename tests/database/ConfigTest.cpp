@@ -47,6 +47,15 @@ TEST_F(ConfigTest, SettingsAndFloorShowCodesLoad)
     EXPECT_EQ(show[0], QStringList({QStringLiteral("A"), QStringLiteral("B")}));
     EXPECT_EQ(show[1], QStringList{QStringLiteral("M")});
 
+    // A damaged count is clamped to a group per lift slot, both ways.
+    ASSERT_TRUE(Exec(QStringLiteral("UPDATE KALOR_SoftInf SET GroupNum = 2000000000")));
+    ASSERT_TRUE(m_db.LoadSoftInfo(nullptr, &groups, nullptr, nullptr, nullptr));
+    EXPECT_EQ(groups, 64);
+    EXPECT_EQ(m_db.m_nGroupCount, 64);
+    ASSERT_TRUE(Exec(QStringLiteral("UPDATE KALOR_SoftInf SET GroupNum = -5")));
+    ASSERT_TRUE(m_db.LoadSoftInfo(nullptr, &groups, nullptr, nullptr, nullptr));
+    EXPECT_EQ(groups, 0);
+
     ASSERT_TRUE(Exec(QStringLiteral("DELETE FROM KALOR_SoftInf")));
     color = -1;
     EXPECT_FALSE(m_db.LoadSoftInfo(&color, &groups, &port, &baud, show));
@@ -84,6 +93,7 @@ TEST_F(ConfigTest, LiftsLoadIntoTheirSlotsWithPagesHeightsNamesAndFloorTexts)
     EXPECT_EQ(page[5].nPageCount, 2);  // 9 floors
     EXPECT_EQ(page[6].nPageCount, 1);  // 8 floors
     EXPECT_EQ(page[63].nPageCount, 3);  // 17 floors
+    EXPECT_EQ(page[4].nPageCount, 0);   // a free slot keeps none
     EXPECT_EQ(inf[6].bHeightKnown, 0);
     EXPECT_EQ(inf[63].strName, QString());
     EXPECT_EQ(inf[5].arrFloorNameHi, QStringList({QStringLiteral("-"), QString()}));
@@ -290,4 +300,73 @@ TEST_F(ConfigTest, DeletingALiftDropsEveryTableOfItAndClearsItsRow)
     ASSERT_TRUE(Exec(QStringLiteral("DELETE FROM KALOR_LiftData_8")));
     EXPECT_TRUE(m_db.DeleteLift(&m_store.m_pLiftInf[7], groups));
     EXPECT_EQ(LiftTables(8), QStringList{QStringLiteral("KALOR_LiftData_8_1")});
+}
+
+TEST_F(ConfigTest, LiftsAboveSixtyFourFloorsLoadWithThePagesTheLinkExchanges)
+{
+    ASSERT_TRUE(Exec(QStringLiteral("UPDATE KALOR_LiftInf SET Kind = 1, MaxFloor = 80 WHERE RealAddr = 2")));
+    ASSERT_TRUE(Exec(QStringLiteral("UPDATE KALOR_LiftInf SET Kind = 1, MaxFloor = 255 WHERE RealAddr = 3")));
+    ASSERT_TRUE(Exec(QStringLiteral("UPDATE KALOR_LiftInf SET Kind = 1, MaxFloor = 56 WHERE RealAddr = 4")));
+    ASSERT_TRUE(m_db.LoadLiftInfo(m_store.m_pLiftInf, m_store.m_pLiftPage));
+    EXPECT_EQ(m_store.m_pLiftPage[1].nPageCount, 7);
+    EXPECT_EQ(m_store.m_pLiftPage[2].nPageCount, 7);
+    EXPECT_EQ(m_store.m_pLiftPage[3].nPageCount, 7);
+    EXPECT_EQ(m_store.m_pLiftInf[1].nMaxFloor, 80);
+}
+
+TEST_F(ConfigTest, RefusedStatementsUndoTheStoreAndReportFalse)
+{
+    SetUpLift(7, 10, QStringLiteral("Seven"));
+    ASSERT_EQ(LiftTables(7).size(), 4);
+    const int boxes = m_boxes.count();
+    CLiftDataStore again;
+    again.ResetLiftRecords();
+    strLiftInf& rec = again.m_pLiftInf[6];
+
+    // Deleting: the row is cleared first, a later drop is refused.
+    ASSERT_TRUE(Exec(QStringLiteral("CREATE TRIGGER keep_err BEFORE UPDATE OF GroupCount ON KALOR_GroupInf"
+                                    " BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    m_db.m_nGroupCount = 1;
+    strGroupInf groups[1];
+    groups[0].nGroupNum = 0;
+    EXPECT_FALSE(m_db.DeleteLift(&rec, groups));
+    EXPECT_EQ(LiftValue(7, "Kind"), QStringLiteral("1"));
+    EXPECT_EQ(LiftValue(7, "strName_1"), QStringLiteral("Seven"));
+    EXPECT_EQ(LiftTables(7).size(), 4);
+    EXPECT_GT(m_boxes.count(), boxes);
+    ASSERT_TRUE(Exec(QStringLiteral("DROP TRIGGER keep_err")));
+
+    // The height: the flag would be set alone.
+    ASSERT_TRUE(Exec(QStringLiteral("CREATE TRIGGER keep_height BEFORE UPDATE OF bLiftHight ON KALOR_LiftInf"
+                                    " BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    const QString height = LiftValue(7, "LiftHight");
+    rec.nHeight = 9999;
+    EXPECT_FALSE(m_db.SaveLiftHeight(&rec));
+    EXPECT_EQ(LiftValue(7, "LiftHight"), height);
+    ASSERT_TRUE(Exec(QStringLiteral("DROP TRIGGER keep_height")));
+
+    // A new lift: no table of it is left, and its record is as it was.
+    ASSERT_TRUE(Exec(QStringLiteral("CREATE TRIGGER keep_height BEFORE UPDATE OF LiftHight ON KALOR_LiftInf"
+                                    " WHEN NEW.RealAddr = 9 BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    strLiftInf& fresh = again.m_pLiftInf[8];
+    fresh.nKind = 1;
+    fresh.nMaxFloor = 12;
+    fresh.nHeight = 100;
+    fresh.strName = QStringLiteral("Nine");
+    EXPECT_FALSE(m_db.SaveLiftSetup(again.m_pLiftInf));
+    EXPECT_TRUE(LiftTables(9).isEmpty());
+    EXPECT_EQ(LiftValue(9, "Kind"), QStringLiteral("0"));
+    EXPECT_EQ(LiftValue(9, "strName_1"), QString());
+    EXPECT_TRUE(fresh.arrFloorNameHi.isEmpty());
+    EXPECT_EQ(fresh.nHeight, 100);
+    ASSERT_TRUE(Exec(QStringLiteral("DROP TRIGGER keep_height")));
+
+    // Nothing refused: the same calls store and say so.
+    EXPECT_TRUE(m_db.SaveLiftSetup(again.m_pLiftInf));
+    EXPECT_EQ(LiftTables(9).size(), 4);
+    EXPECT_EQ(fresh.nHeight, 400);
+    EXPECT_TRUE(m_db.SaveLiftHeight(&rec));
+    EXPECT_EQ(LiftValue(7, "LiftHight"), QStringLiteral("9999"));
+    EXPECT_TRUE(m_db.DeleteLift(&rec, groups));
+    EXPECT_TRUE(LiftTables(7).isEmpty());
 }

@@ -78,25 +78,38 @@ TEST_F(RecordingTest, EachNewlyLitLampGivesOneRowWithItsKindAndFloor)
     EXPECT_EQ(m_boxes.count(), 0);
 }
 
-TEST_F(RecordingTest, PageCountOutOfRangeStopsTheSaveAfterTheUpkeep)
+TEST_F(RecordingTest, PageCountBeyondTheLampPagesStillRecordsCallsAndTheFault)
 {
-    SetUpLift(2, 8);
+    // A lift above 64 floors: the count is read as the eight lamp pages.
+    SetUpLift(2, 80);
     Lift(2).nFaultCode = 5;
-    Page(2).nPageCount = 9;
+    Page(2).nPageCount = 10;
     Page(2).nCarLamp[0] = 1;
+    Page(2).nCarLamp[7] = 0x80;
     Save(2);
-    EXPECT_TRUE(Calls(QStringLiteral("KALOR_LiftData_2_1")).isEmpty());
-    EXPECT_TRUE(Faults(2).isEmpty());
-    EXPECT_EQ(Lift(2).nFaultCodePrev, 0);  // no bookkeeping either
-    EXPECT_EQ(Lift(2).bRecInit, 1);
+    EXPECT_EQ(Calls(QStringLiteral("KALOR_LiftData_2_1")), QStringList({"1:1", "1:64"}));
+    EXPECT_EQ(Faults(2), QStringList{QStringLiteral("5/0/0.0/2024-03-10 10:00:00")});
+    EXPECT_EQ(Lift(2).nFaultCodePrev, 5);
+
+    // A negative count reads no page, yet the fault part and the bookkeeping go on.
+    Page(2).nPageCount = -3;
+    Page(2).nCarLamp[0] = 0;
+    Lift(2).nFaultCode = 6;
+    Lift(2).nCtrlModePrev = 4;
+    Lift(2).nCtrlMode = 9;
+    Save(2);
+    EXPECT_EQ(Page(2).nCarLampOld[0], 1);
+    EXPECT_EQ(Faults(2).value(1), QStringLiteral("6/4/0.0/2024-03-10 10:00:00"));
+    EXPECT_EQ(Lift(2).nCtrlModePrev, 9);
 
     // No page at all: no call row, but the fault row and the bookkeeping.
     Page(2).nPageCount = 0;
+    Lift(2).nFaultCode = 5;
     Lift(2).nCtrlModePrev = 4;
     Lift(2).nCtrlMode = 6;
     Save(2);
-    EXPECT_TRUE(Calls(QStringLiteral("KALOR_LiftData_2_1")).isEmpty());
-    EXPECT_EQ(Faults(2), QStringList{QStringLiteral("5/4/0.0/2024-03-10 10:00:00")});
+    EXPECT_EQ(Calls(QStringLiteral("KALOR_LiftData_2_1")).size(), 2);
+    EXPECT_EQ(Faults(2).value(2), QStringLiteral("5/4/0.0/2024-03-10 10:00:00"));
     EXPECT_EQ(Lift(2).nFaultCodePrev, 5);
     EXPECT_EQ(Lift(2).nCtrlModePrev, 6);
 }
@@ -151,14 +164,33 @@ TEST_F(RecordingTest, StatusFaultIsRecordedOnceWithItsCodedLiftState)
         ++code;
     }
     EXPECT_EQ(Faults(4).size(), 4);
-    // No fault, or one the flag does not call new: no row.
+    // No fault: no row.
     fault.nFaultCode = 0;
-    m_db.SaveLiftFault(&Lift(4), &fault);
-    fault.nFaultCode = 40;
     fault.bNewFault = 0;
     m_db.SaveLiftFault(&Lift(4), &fault);
     EXPECT_EQ(Faults(4).size(), 4);
     EXPECT_EQ(Lift(4).nFaultCodePrev, Lift(4).nFaultCode);
+}
+
+TEST_F(RecordingTest, StatusFaultIsRecordedEvenWhenTheRefreshMissedItsNewFlag)
+{
+    SetUpLift(6, 8);
+    strLiftFault& fault = m_store.m_pLiftFault[5];
+    m_db.SaveLiftFault(&Lift(6), &fault);
+    // The flag was set for one status reply and cleared by the next before
+    // any refresh came: the fault is still new to the recorder.
+    for (int code : {40, 40, 40, 0, 0, 40, 41}) {
+        Lift(6).nFaultCode = code;
+        fault.nFaultCode = code;
+        fault.bNewFault = 0;
+        for (int refresh = 0; refresh < 3; ++refresh)
+            m_db.SaveLiftFault(&Lift(6), &fault);
+    }
+    const QStringList faults = Faults(6);
+    ASSERT_EQ(faults.size(), 3);
+    EXPECT_TRUE(faults[0].startsWith(QLatin1String("40/")));
+    EXPECT_TRUE(faults[1].startsWith(QLatin1String("40/")));
+    EXPECT_TRUE(faults[2].startsWith(QLatin1String("41/")));
 }
 
 TEST_F(RecordingTest, IndexKeepsAtMost365DayTablesAcrossChangingDates)

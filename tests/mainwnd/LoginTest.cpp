@@ -118,7 +118,6 @@ TEST_F(LoginTest, GroupsGetTheirMembersAndGiveTheirNamesToTheirLifts)
     EXPECT_EQ(g1.byLiftNum[2], 64);
     for (int i = 3; i < kMaxGroupMembers; ++i)
         EXPECT_EQ(g1.byLiftNum[std::size_t(i)], 0) << i;
-    EXPECT_EQ(dlg.m_pGroupTable[1].nLiftCount, 1);
     EXPECT_EQ(dlg.m_pGroupTable[2].byLiftNum[0], 7);
     // The group's name went to its lifts, not the other way round.
     EXPECT_EQ(dlg.m_Store.m_pLiftInf[0].strGroupName, QStringLiteral("楼栋1"));
@@ -140,6 +139,20 @@ TEST_F(LoginTest, GroupsGetTheirMembersAndGiveTheirNamesToTheirLifts)
     EXPECT_EQ(dlg.m_pFloorShow[0].size(), showCodes);
     EXPECT_EQ(dlg.m_pGroupTable[0].nLiftCount, 3);
     EXPECT_EQ(dlg.m_pGroupTable[0].byLiftNum[3], 0);
+}
+
+TEST_F(LoginTest, AbsurdGroupCountIsClampedToOneGroupPerLiftSlot)
+{
+    ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_SoftInf Set GroupNum=2000000000")));
+    data.InstallLifts({{1, 18, 1, QStringLiteral("A1")}});
+    CKALORDlg dlg;
+    dlg.OnInitDialog();
+    AnswerComSet(-1);
+    TypeLogin(dlg, QStringLiteral("op"), QStringLiteral("pw"));
+    EXPECT_EQ(dlg.m_bLoggedIn, 1);
+    EXPECT_EQ(dlg.m_nGroupCount, kLiftSlots);
+    ASSERT_EQ(dlg.m_pGroupTable.size(), std::size_t(kLiftSlots));
+    EXPECT_EQ(dlg.m_pShowGruDlg->m_nGroupCount, kLiftSlots);
 }
 
 TEST_F(LoginTest, MissingSettingsRowGoesOnWithoutGroups)
