@@ -214,8 +214,11 @@ void CBuildDlg::RefreshPage()
     m_cbFloorLo->setCurrentIndex(m_cbFloorLo->count() > 1 ? 1 : m_cbFloorLo->count() - 1);
 
     repaint();
-    // The page receives the scan's and height runs' messages from now on.
-    g_hPollTarget = this;
+    // The page receives the scan's and height runs' messages from now on. A
+    // running worker reads the target: a refresh during a height run (every
+    // resize) leaves it alone, as the run's start has set it already.
+    if (!g_pPollThread)
+        g_hPollTarget = this;
 }
 
 void CBuildDlg::SetupLists()

@@ -59,7 +59,7 @@ int CLiftComm::PollStation(int station)
     int n = 0;
     if (const int r = Transact(m_PollTx.data(), len, m_PollRx, kStatusReplyWaitMs, &n); r != COMM_OK)
         return r;
-    return CheckStatusReply(m_PollRx.data(), n, true);
+    return CheckStatusReply(m_PollRx.data(), n, m_PollTx[0], true);
 }
 
 int CLiftComm::PollStationForScan(strLiftInf* firstLift)
@@ -68,7 +68,7 @@ int CLiftComm::PollStationForScan(strLiftInf* firstLift)
     int n = 0;
     if (const int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n); r != COMM_OK)
         return r;
-    if (const int r = CheckStatusReply(m_PollRx.data(), n, false); r != COMM_OK)
+    if (const int r = CheckStatusReply(m_PollRx.data(), n, m_PollTx[0], false); r != COMM_OK)
         return r;
     ParseScanStatus(m_PollRx.data(), firstLift);
     return COMM_OK;
@@ -80,7 +80,7 @@ bool CLiftComm::ProbeStation()
     int n = 0;
     if (Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n) != COMM_OK)
         return false;
-    return CheckStatusReply(m_PollRx.data(), n, true) == COMM_OK;
+    return CheckStatusReply(m_PollRx.data(), n, 1, true) == COMM_OK;
 }
 
 int CLiftComm::ReadStationConfig(strLiftInf* firstLift, strLiftPage* firstPage)
@@ -89,7 +89,7 @@ int CLiftComm::ReadStationConfig(strLiftInf* firstLift, strLiftPage* firstPage)
     int n = 0;
     if (const int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n); r != COMM_OK)
         return r;
-    if (const int r = CheckConfigReply(m_PollRx.data(), n); r != COMM_OK)
+    if (const int r = CheckConfigReply(m_PollRx.data(), n, m_PollTx[0]); r != COMM_OK)
         return r;
     ParseConfigReply(m_PollRx.data(), firstLift, firstPage);
     return COMM_OK;
@@ -130,7 +130,7 @@ int CLiftComm::ExchangePage(strLiftInf& lift, strLiftPage& page, strLiftCmd& cmd
     int n = 0;
     if (const int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n); r != COMM_OK)
         return r;
-    if (const int r = CheckPageReply(m_PollRx.data(), n); r != COMM_OK)
+    if (const int r = CheckPageReply(m_PollRx.data(), n, m_PollTx[0]); r != COMM_OK)
         return r;
     ParsePageReply(lift, page, cmd);
     return COMM_OK;
@@ -142,7 +142,7 @@ int CLiftComm::ReadLiftParams(strLiftInf& lift, strLiftPage& page)
     int n = 0;
     if (const int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n); r != COMM_OK)
         return r;
-    return ParseParamReply(m_PollRx.data(), n, lift, page);
+    return ParseParamReply(m_PollRx.data(), n, m_PollTx[0], lift, page);
 }
 
 int CLiftComm::SendFloorCall(strLiftInf& lift, int floor)
@@ -156,7 +156,7 @@ int CLiftComm::SendFloorCall(strLiftInf& lift, int floor)
     const int r = Transact(m_CallTx.data(), len, m_CallRx, m_nReplyWait, &n);
     if (r == COMM_PORT_ERROR)
         return r;
-    return ParseFloorCallReply(m_CallRx.data(), n, lift);
+    return ParseFloorCallReply(m_CallRx.data(), n, m_CallTx[0], lift);
 }
 
 int CLiftComm::ExchangePageRetry(int groupPoll, strLiftInf& lift, strLiftPage& page, strLiftCmd& cmd)

@@ -160,10 +160,13 @@ int BuildPageRequestFrame(std::uint8_t* tx, const strPageRequest& req)
     return kPageRequestLen;
 }
 
-int CheckStatusReply(const std::uint8_t* rx, int n, bool checkFunction)
+int CheckStatusReply(const std::uint8_t* rx, int n, int station, bool checkFunction)
 {
     if (n != kStatusReplyLen || !FrameCrcOk(rx, n))
         return COMM_BAD_FRAME;
+    // A late reply of another station must not be read as this one's lifts.
+    if (rx[0] != station)
+        return COMM_BAD_REPLY;
     if (checkFunction && rx[1] != FN_STATUS)
         return COMM_BAD_REPLY;
     return COMM_OK;
@@ -214,12 +217,14 @@ void ParseScanStatus(const std::uint8_t* rx, strLiftInf* lifts)
     }
 }
 
-int CheckConfigReply(const std::uint8_t* rx, int n)
+int CheckConfigReply(const std::uint8_t* rx, int n, int station)
 {
     if (n != kConfigReplyLen || !FrameCrcOk(rx, n))
         return COMM_BAD_FRAME;
     if (rx[1] == FN_STATUS)
         return COMM_NO_REPLY;
+    if (rx[0] != station)
+        return COMM_BAD_REPLY;
     return COMM_OK;
 }
 
@@ -238,10 +243,13 @@ void ParseConfigReply(const std::uint8_t* rx, strLiftInf* lifts, strLiftPage* pa
     }
 }
 
-int CheckPageReply(const std::uint8_t* rx, int n)
+int CheckPageReply(const std::uint8_t* rx, int n, int liftNum)
 {
     if (n != kPageReplyLen || !FrameCrcOk(rx, n))
         return COMM_BAD_FRAME;
+    // A late reply of another lift must not be read as this one's.
+    if (rx[0] != liftNum)
+        return COMM_BAD_REPLY;
     if (rx[2] == 0)
         return COMM_BAD_REPLY;
     return COMM_OK;
@@ -282,12 +290,14 @@ void ParsePageFields(const std::uint8_t* rx, int page, strLiftInf& lift, strLift
     }
 }
 
-int ParseParamReply(const std::uint8_t* rx, int n, strLiftInf& lift, strLiftPage& pages)
+int ParseParamReply(const std::uint8_t* rx, int n, int liftNum, strLiftInf& lift, strLiftPage& pages)
 {
     if (n == 0)
         return COMM_NO_REPLY;
     if (n != kPageReplyLen || !FrameCrcOk(rx, n))
         return COMM_BAD_FRAME;
+    if (rx[0] != liftNum)
+        return COMM_BAD_REPLY;
     if (rx[2] > 1)
         lift.nMaxFloor = rx[2];
     lift.nMinFloor = rx[3];
@@ -299,10 +309,12 @@ int ParseParamReply(const std::uint8_t* rx, int n, strLiftInf& lift, strLiftPage
     return COMM_OK;
 }
 
-int ParseFloorCallReply(const std::uint8_t* rx, int n, strLiftInf& lift)
+int ParseFloorCallReply(const std::uint8_t* rx, int n, int liftNum, strLiftInf& lift)
 {
     if (n != kPageReplyLen || !FrameCrcOk(rx, n))
         return COMM_BAD_FRAME;
+    if (rx[0] != liftNum)
+        return COMM_BAD_REPLY;
     if (rx[2] > 1)
         lift.nMaxFloor = rx[2];
     lift.nCurFloor = rx[4];

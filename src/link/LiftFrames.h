@@ -73,28 +73,32 @@ int BuildPageRequestFrame(std::uint8_t* tx, const strPageRequest& req);
 
 // --- replies ---
 
-// Status reply: length and CRC; with checkFunction also byte 1 = 0x10.
-int CheckStatusReply(const std::uint8_t* rx, int n, bool checkFunction);
+// Every reply check also refuses (COMM_BAD_REPLY) a reply whose byte 0 is not
+// the address asked: a late reply to an earlier exchange.
+
+// Status reply: length, CRC, station; with checkFunction also byte 1 = 0x10.
+int CheckStatusReply(const std::uint8_t* rx, int n, int station, bool checkFunction);
 // Background poll parse into the station's four records (from its first lift on).
 void ParseStationStatus(const std::uint8_t* rx, strLiftInf* lifts, strLiftFault* faults);
 // Synchronous scan parse: floor bits 0-5, the whole status byte, no model, no fault record.
 void ParseScanStatus(const std::uint8_t* rx, strLiftInf* lifts);
 
-// Configuration reply: COMM_OK, COMM_BAD_FRAME, or COMM_NO_REPLY for a status echo.
-int CheckConfigReply(const std::uint8_t* rx, int n);
+// Configuration reply: COMM_OK, COMM_BAD_FRAME, COMM_NO_REPLY for a status
+// echo, COMM_BAD_REPLY for another station.
+int CheckConfigReply(const std::uint8_t* rx, int n, int station);
 void ParseConfigReply(const std::uint8_t* rx, strLiftInf* lifts, strLiftPage* pages);
 
-// Page reply of a page exchange: length, CRC, and byte 2 (floors) not 0.
-int CheckPageReply(const std::uint8_t* rx, int n);
+// Page reply of a page exchange: length, CRC, lift, and byte 2 (floors) not 0.
+int CheckPageReply(const std::uint8_t* rx, int n, int liftNum);
 // Steps 1-5 of the page reply parse (everything but the call ageing); lamps
 // go to page `page` when it lies within the lamp arrays.
 void ParsePageFields(const std::uint8_t* rx, int page, strLiftInf& lift, strLiftPage& pages);
 
 // Parameter read: checks and parses in one, since the floor and position
 // fields are stored before a floor count of 0 is refused.
-int ParseParamReply(const std::uint8_t* rx, int n, strLiftInf& lift, strLiftPage& pages);
+int ParseParamReply(const std::uint8_t* rx, int n, int liftNum, strLiftInf& lift, strLiftPage& pages);
 // Floor call of the height run: checks and parses in one.
-int ParseFloorCallReply(const std::uint8_t* rx, int n, strLiftInf& lift);
+int ParseFloorCallReply(const std::uint8_t* rx, int n, int liftNum, strLiftInf& lift);
 
 // Lock reply judgement: 0 no valid reply, 1 refused or not confirmed, 2 confirmed.
 int JudgeLockReply(const std::uint8_t* rx, int n, int checkKind, int wholeLock, int onFlag);

@@ -63,8 +63,13 @@ CSerialPort::CSerialPort()
 void CSerialPort::ClosePort()
 {
     const int fd = g_hComPort.exchange(kPortClosed);
-    if (fd != kPortClosed)
+    if (fd != kPortClosed) {
+        // Give up the exclusive claim first: on a device whose other side
+        // stays open (a pseudo-terminal) it would outlive the close and
+        // refuse the next open by a non-root user.
+        ::ioctl(fd, TIOCNXCL);
         ::close(fd);
+    }
 }
 
 int CSerialPort::OpenPort(int port, int baudIndex)

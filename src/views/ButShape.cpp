@@ -72,7 +72,11 @@ void CButShape::leaveEvent(QEvent* event)
 
 void CButShape::OnLButtonDown()
 {
-    QTimer::singleShot(kPauseMs, this, [this] { TakeClick(); });
+    ++m_nClicksWaiting;
+    QTimer::singleShot(kPauseMs, this, [this] {
+        TakeClick();
+        --m_nClicksWaiting;
+    });
 }
 
 void CButShape::TakeClick()

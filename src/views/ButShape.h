@@ -25,6 +25,8 @@ public:
     // The operator's press: the rest of the click follows after kPauseMs,
     // without holding up the window meanwhile.
     void OnLButtonDown();
+    // True while a press waits out its pause.
+    bool ClickWaiting() const { return m_nClicksWaiting > 0; }
     // The page refused the call this button posted: state and flags go back to
     // what they were before the click (or to the normal look when the call did
     // not come from a click of this button).
@@ -57,6 +59,8 @@ protected:
 
 private:
     void TakeClick();
+
+    int m_nClicksWaiting = 0;
     void DrawFrame(QPainter& painter, const QColor& colour, int penWidth, int inset) const;
 
     int m_nState = 0;

@@ -55,7 +55,11 @@ void CButShapeState::leaveEvent(QEvent* event)
 
 void CButShapeState::OnLButtonDown()
 {
-    QTimer::singleShot(kPauseMs, this, [this] { TakeClick(); });
+    ++m_nClicksWaiting;
+    QTimer::singleShot(kPauseMs, this, [this] {
+        TakeClick();
+        --m_nClicksWaiting;
+    });
 }
 
 bool CButShapeState::Confirm(int text) const

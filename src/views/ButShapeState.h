@@ -22,6 +22,8 @@ public:
 
     // The operator's press: the rest of the click follows after kPauseMs.
     void OnLButtonDown();
+    // True while a press waits out its pause.
+    bool ClickWaiting() const { return m_nClicksWaiting > 0; }
     // The page refused the switch this button posted: the pressed flag goes
     // back to what it was before the click.
     void RestoreAfterRefusal();
@@ -43,6 +45,8 @@ protected:
 private:
     void TakeClick();
     bool Confirm(int text) const;
+
+    int m_nClicksWaiting = 0;
 
     QString m_strCaption;
     std::uint8_t m_bPressedBefore = 0;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <random>
 #include <thread>
 
@@ -165,10 +167,32 @@ TEST_F(CallRegistryTest, OneShotGoesOutInExactlyTheAskedRequests)
 // answered requests whose taking ended after the registration began; with a
 // request built before the registration counted against it, there would be
 // one too few.
+//
+// Half the registrations aim at a request in flight (taken, not yet aged), the
+// case that matters. The run is bounded by time as well as by count, and goes
+// on until registrations have landed in enough requests' flights, so a slow or
+// busy machine neither stretches it nor starves it of collisions.
+namespace {
+
+// A few hundred nanoseconds of busy waiting, without giving up the processor
+// (a yield on a busy machine can take milliseconds).
+void Spin(int rounds)
+{
+    static std::atomic<int> sink{0};
+    for (int i = 0; i < rounds; ++i)
+        sink.fetch_add(1, std::memory_order_relaxed);
+}
+
+} // namespace
+
 TEST(CallRegistryStress, NoCallIsLostOrShortenedWhileTheWorkerRuns)
 {
     constexpr int kPages = 2;  // few pages: many collisions
-    constexpr int kRegistrations = 50000;
+    constexpr int kMaxRegistrations = 50000;
+    constexpr int kWantedFlightsMet = 2000;  // requests that a registration landed in
+    constexpr auto kTimeLimit = std::chrono::milliseconds(1500);
+    constexpr std::size_t kLogSize = 3'000'000;
+    constexpr std::size_t kTail = 1000;  // room for the builds after the operator stops
     strLiftCmd cmd{};
 
     struct Build {
@@ -185,8 +209,11 @@ TEST(CallRegistryStress, NoCallIsLostOrShortenedWhileTheWorkerRuns)
     std::atomic<std::uint64_t> startSeq{0};
     std::atomic<std::uint64_t> endSeq{0};
     std::atomic<bool> uiDone{false};
+    std::atomic<bool> logNearlyFull{false};
+    // The request between its taking and its ageing: (start+1)*kPages + page, 0 for none.
+    std::atomic<std::uint64_t> inFlight{0};
     std::vector<Build> builds;
-    builds.reserve(3'000'000);
+    builds.reserve(kLogSize);
 
     std::thread worker([&] {
         std::mt19937 rng(7);
@@ -205,34 +232,68 @@ TEST(CallRegistryStress, NoCallIsLostOrShortenedWhileTheWorkerRuns)
                 carried |= std::uint32_t(hall & 1) << (3 * b + 1);
                 carried |= std::uint32_t((hall >> 1) & 1) << (3 * b + 2);
             }
-            // The request is on the line: give the registering thread a chance.
-            for (int spin = int(rng() % 3); spin > 0; --spin)
+            // The request is on the line: leave the registering thread a window.
+            inFlight = (start + 1) * kPages + std::uint64_t(page);
+            // Mostly a short spin, which a second processor uses; now and then
+            // the processor itself, so that sharing one still interleaves (the
+            // run's time bound caps what a yield may cost on a busy machine).
+            if (rng() % 8 == 0)
                 std::this_thread::yield();
+            else
+                Spin(int(rng() % 400));
             const bool answered = rng() % 8 != 0;  // some requests get no reply
             if (answered)
                 AgeSentCalls(cmd, sent);
-            if (builds.size() < builds.capacity())
-                builds.push_back({start, end, page, carried, answered});
+            inFlight = 0;
+            builds.push_back({start, end, page, carried, answered});
+            if (builds.size() + kTail >= kLogSize)
+                logNearlyFull = true;
         }
     });
 
     std::vector<std::vector<std::vector<Registration>>> regs(kPages, std::vector<std::vector<Registration>>(24));
     std::mt19937 rng(11);
-    for (int i = 0; i < kRegistrations; ++i) {
-        const int page = int(rng() % kPages);
+    const auto deadline = std::chrono::steady_clock::now() + kTimeLimit;
+    int registrations = 0;
+    int flightsMet = 0;  // requests in flight that a registration of their page landed in
+    std::uint64_t lastFlightMet = 0;
+    // Enough: many flights met, or the full count with a fair number of them
+    // (one processor meets a flight only when the worker is preempted in it).
+    const auto enough = [&] {
+        return (flightsMet >= kWantedFlightsMet && registrations >= kMaxRegistrations / 5)
+               || (flightsMet >= kWantedFlightsMet / 10 && registrations >= kMaxRegistrations);
+    };
+    while (!enough() && !logNearlyFull.load() && std::chrono::steady_clock::now() < deadline) {
+        int page = int(rng() % kPages);
+        if (rng() % 2 == 0) {
+            // Aim at a request in flight: its page, while the worker holds it.
+            for (int wait = 0; wait < 2000 && inFlight.load() == 0; ++wait)
+                Spin(1);
+            if (const std::uint64_t f = inFlight.load())
+                page = int(f % kPages);
+        }
         const int b = int(rng() % 4);  // half the floors of a page: more re-registrations
         const int kind = 1 + int(rng() % 3);
         const int countdown = int(rng() % 5);
+        const std::uint64_t flightBefore = inFlight.load();
         const std::uint64_t before = endSeq.load();
         RegisterCall(cmd, 8 * page + b + 1, CallKind(kind), countdown);
         const std::uint64_t after = startSeq.load();
+        if (flightBefore != 0 && flightBefore != lastFlightMet && int(flightBefore % kPages) == page
+            && inFlight.load() == flightBefore) {
+            lastFlightMet = flightBefore;
+            ++flightsMet;
+        }
         regs[page][3 * b + kind - 1].push_back({before, after, countdown});
-        for (int spin = int(rng() % 20); spin > 0; --spin)
-            std::this_thread::yield();
+        ++registrations;
+        Spin(int(rng() % 400));
     }
     uiDone = true;
     worker.join();
-    ASSERT_LT(builds.size(), builds.capacity()) << "log overflow";
+    ASSERT_LE(builds.size(), kLogSize) << "log overflow";
+    // A handful is enough to make the check below mean something; a quiet
+    // machine sees thousands.
+    EXPECT_GE(flightsMet, 50) << "the registrations never met a request in flight";
 
     int checked = 0;
     for (int page = 0; page < kPages; ++page) {
@@ -265,7 +326,9 @@ TEST(CallRegistryStress, NoCallIsLostOrShortenedWhileTheWorkerRuns)
             }
         }
     }
-    EXPECT_GT(checked, 1000);
+    EXPECT_GE(checked, 50);
+    std::printf("[          ] %d registrations, %d requests met in flight, %d checks\n", registrations,
+                flightsMet, checked);
     // Once the operator stops, every call runs out and the block is clean.
     for (int p = 0; p < kPages; ++p) {
         EXPECT_EQ(cmd.nCarCall[p], 0);

@@ -140,22 +140,26 @@ TEST(Frames, PageCountStaysWithinTheCommandBlock)
 TEST(Frames, StatusReplyChecks)
 {
     const Bytes good = StatusReply(2, {});
-    EXPECT_EQ(CheckStatusReply(good.data(), 20, true), COMM_OK);
+    EXPECT_EQ(CheckStatusReply(good.data(), 20, 2, true), COMM_OK);
+    // A late reply of station 1 landing in station 2's exchange, in the poll and in the scan.
+    const Bytes otherStation = StatusReply(1, {});
+    EXPECT_EQ(CheckStatusReply(otherStation.data(), 20, 2, true), COMM_BAD_REPLY);
+    EXPECT_EQ(CheckStatusReply(otherStation.data(), 20, 2, false), COMM_BAD_REPLY);
 
     Bytes longer = good;
     longer.push_back(0);
-    EXPECT_EQ(CheckStatusReply(longer.data(), 21, true), COMM_BAD_FRAME);
-    EXPECT_EQ(CheckStatusReply(good.data(), 19, true), COMM_BAD_FRAME);
+    EXPECT_EQ(CheckStatusReply(longer.data(), 21, 2, true), COMM_BAD_FRAME);
+    EXPECT_EQ(CheckStatusReply(good.data(), 19, 2, true), COMM_BAD_FRAME);
     Bytes badCrc = good;
     badCrc[19] ^= 0x01;
-    EXPECT_EQ(CheckStatusReply(badCrc.data(), 20, true), COMM_BAD_FRAME);
+    EXPECT_EQ(CheckStatusReply(badCrc.data(), 20, 2, true), COMM_BAD_FRAME);
     Bytes badPayload = good;
     badPayload[7] ^= 0x40;
-    EXPECT_EQ(CheckStatusReply(badPayload.data(), 20, true), COMM_BAD_FRAME);
+    EXPECT_EQ(CheckStatusReply(badPayload.data(), 20, 2, true), COMM_BAD_FRAME);
 
     const Bytes otherFunction = StatusReply(2, {}, 0x1F);
-    EXPECT_EQ(CheckStatusReply(otherFunction.data(), 20, true), COMM_BAD_REPLY);
-    EXPECT_EQ(CheckStatusReply(otherFunction.data(), 20, false), COMM_OK);  // the scan does not look
+    EXPECT_EQ(CheckStatusReply(otherFunction.data(), 20, 2, true), COMM_BAD_REPLY);
+    EXPECT_EQ(CheckStatusReply(otherFunction.data(), 20, 2, false), COMM_OK);  // the scan does not look
 }
 
 TEST(Frames, StationStatusParse)
@@ -243,7 +247,7 @@ TEST(Frames, ScanStatusParse)
     const FieldMap before3 = Fields(lifts[3]);
     const Bytes rx = StatusReply(1, {{{0x41, 0x03, 0xE7, 0x08}, {0x7F, 0x01, 0xE7, 0x00}, {0, 0, 0, 0}, {0x80, 0, 0, 0}}},
                                  0x55);  // the scan does not look at byte 1
-    ASSERT_EQ(CheckStatusReply(rx.data(), 20, false), COMM_OK);
+    ASSERT_EQ(CheckStatusReply(rx.data(), 20, 1, false), COMM_OK);
     ParseScanStatus(rx.data(), lifts.data());
     EXPECT_EQ(lifts[0].nCurFloor, 1);  // bits 0-5 only
     EXPECT_EQ(lifts[0].nRunState, 1);
@@ -275,20 +279,29 @@ TEST(Frames, ConfigReplyChecksAndParse)
     const FieldMap page1 = Fields(pages[1]);
 
     Bytes statusEcho = reply(0x10);
-    EXPECT_EQ(CheckConfigReply(statusEcho.data(), 20), COMM_NO_REPLY);
+    EXPECT_EQ(CheckConfigReply(statusEcho.data(), 20, 3), COMM_NO_REPLY);
     Bytes bad = reply(0x05);
     bad[5] ^= 1;
-    EXPECT_EQ(CheckConfigReply(bad.data(), 20), COMM_BAD_FRAME);
-    EXPECT_EQ(CheckConfigReply(bad.data(), 18), COMM_BAD_FRAME);
+    EXPECT_EQ(CheckConfigReply(bad.data(), 20, 3), COMM_BAD_FRAME);
+    EXPECT_EQ(CheckConfigReply(bad.data(), 18, 3), COMM_BAD_FRAME);
+
+    // Another station's reply: refused, after the status echo rule.
+    Bytes otherStation = reply(0x0D);
+    otherStation[0] = 2;
+    otherStation = WithCrc(Bytes(otherStation.begin(), otherStation.end() - 2));
+    EXPECT_EQ(CheckConfigReply(otherStation.data(), 20, 3), COMM_BAD_REPLY);
+    otherStation[1] = 0x10;
+    otherStation = WithCrc(Bytes(otherStation.begin(), otherStation.end() - 2));
+    EXPECT_EQ(CheckConfigReply(otherStation.data(), 20, 3), COMM_NO_REPLY);
 
     const Bytes none = reply(0x00);
-    ASSERT_EQ(CheckConfigReply(none.data(), 20), COMM_OK);
+    ASSERT_EQ(CheckConfigReply(none.data(), 20, 3), COMM_OK);
     const FieldMap before0 = Fields(lifts[0]);
     ParseConfigReply(none.data(), lifts.data(), pages.data());
     EXPECT_TRUE(Changed(before0, Fields(lifts[0])).empty());
 
     const Bytes rx = reply(0x0D);  // lifts 0, 2, 3
-    ASSERT_EQ(CheckConfigReply(rx.data(), 20), COMM_OK);
+    ASSERT_EQ(CheckConfigReply(rx.data(), 20, 3), COMM_OK);
     ParseConfigReply(rx.data(), lifts.data(), pages.data());
     EXPECT_EQ(lifts[0].nMaxFloor, 17);
     EXPECT_EQ(pages[0].nPageCount, 3);
@@ -306,16 +319,19 @@ TEST(Frames, ConfigReplyChecksAndParse)
 TEST(Frames, PageReplyChecksAndParse)
 {
     const Bytes rx = PageReply(9, 20, 1, 13, 0xBEEF, 0xFD, 0b1001'0111, 0x42, 0xA5, 0x5A, 0x0F, 0xFA);
-    EXPECT_EQ(CheckPageReply(rx.data(), 18), COMM_OK);
-    EXPECT_EQ(CheckPageReply(rx.data(), 17), COMM_BAD_FRAME);
+    EXPECT_EQ(CheckPageReply(rx.data(), 18, 9), COMM_OK);
+    EXPECT_EQ(CheckPageReply(rx.data(), 17, 9), COMM_BAD_FRAME);
     Bytes bad = rx;
     bad[16] ^= 0xFF;
-    EXPECT_EQ(CheckPageReply(bad.data(), 18), COMM_BAD_FRAME);
+    EXPECT_EQ(CheckPageReply(bad.data(), 18, 9), COMM_BAD_FRAME);
     const Bytes noFloors = PageReply(9, 0, 1, 13, 0, 0, 0, 0, 0, 0, 0, 0);
-    EXPECT_EQ(CheckPageReply(noFloors.data(), 18), COMM_BAD_REPLY);
-    // Address and function are not examined.
-    const Bytes otherEcho = WithCrc({77, 0x30, 5, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(CheckPageReply(otherEcho.data(), 18), COMM_OK);
+    EXPECT_EQ(CheckPageReply(noFloors.data(), 18, 9), COMM_BAD_REPLY);
+    // The function echo is not examined; the address is.
+    const Bytes otherEcho = WithCrc({9, 0x30, 5, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(CheckPageReply(otherEcho.data(), 18, 9), COMM_OK);
+    const Bytes otherLift = WithCrc({77, 0x00, 5, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(CheckPageReply(otherLift.data(), 18, 9), COMM_BAD_REPLY);
+    EXPECT_EQ(CheckPageReply(otherLift.data(), 18, 77), COMM_OK);
 
     strLiftInf lift;
     strLiftPage page;
@@ -382,16 +398,19 @@ TEST(Frames, ParameterReply)
     const FieldMap beforeLift = Fields(lift);
     const FieldMap beforePage = Fields(page);
 
-    EXPECT_EQ(ParseParamReply(nullptr, 0, lift, page), COMM_NO_REPLY);
+    EXPECT_EQ(ParseParamReply(nullptr, 0, 4, lift, page), COMM_NO_REPLY);
     const Bytes good = PageReply(4, 30, 2, 11, 0x0102, 7, 0xFF, 9, 1, 2, 3, 3);
-    EXPECT_EQ(ParseParamReply(good.data(), 17, lift, page), COMM_BAD_FRAME);
+    EXPECT_EQ(ParseParamReply(good.data(), 17, 4, lift, page), COMM_BAD_FRAME);
     Bytes bad = good;
     bad[4] ^= 1;
-    EXPECT_EQ(ParseParamReply(bad.data(), 18, lift, page), COMM_BAD_FRAME);
+    EXPECT_EQ(ParseParamReply(bad.data(), 18, 4, lift, page), COMM_BAD_FRAME);
+    // Lift 5's reply in lift 4's exchange stores nothing, not even the floor.
+    const Bytes otherLift = PageReply(5, 30, 2, 11, 0x0102, 7, 0xFF, 9, 1, 2, 3, 3);
+    EXPECT_EQ(ParseParamReply(otherLift.data(), 18, 4, lift, page), COMM_BAD_REPLY);
     EXPECT_TRUE(Changed(beforeLift, Fields(lift)).empty());
     EXPECT_TRUE(Changed(beforePage, Fields(page)).empty());
 
-    ASSERT_EQ(ParseParamReply(good.data(), 18, lift, page), COMM_OK);
+    ASSERT_EQ(ParseParamReply(good.data(), 18, 4, lift, page), COMM_OK);
     EXPECT_EQ(Changed(beforeLift, Fields(lift)),
               (std::set<std::string>{"nMaxFloor", "nMinFloor", "nCurFloor", "nCarPos"}));
     EXPECT_EQ(lift.nMaxFloor, 30);
@@ -403,7 +422,7 @@ TEST(Frames, ParameterReply)
 
     // Zero floors: the floor and position are kept, the reply reports nothing.
     const Bytes zero = PageReply(4, 0, 1, 6, 0x0304, 0, 0, 0, 0, 0, 0, 0);
-    EXPECT_EQ(ParseParamReply(zero.data(), 18, lift, page), COMM_NO_REPLY);
+    EXPECT_EQ(ParseParamReply(zero.data(), 18, 4, lift, page), COMM_NO_REPLY);
     EXPECT_EQ(lift.nMaxFloor, 30);
     EXPECT_EQ(lift.nCurFloor, 6);
     EXPECT_EQ(lift.nCarPos, 0x0304);
@@ -411,12 +430,12 @@ TEST(Frames, ParameterReply)
 
     // One floor is not taken as a top floor, but still makes one page.
     const Bytes one = PageReply(4, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0);
-    EXPECT_EQ(ParseParamReply(one.data(), 18, lift, page), COMM_OK);
+    EXPECT_EQ(ParseParamReply(one.data(), 18, 4, lift, page), COMM_OK);
     EXPECT_EQ(lift.nMaxFloor, 30);
     EXPECT_EQ(page.nPageCount, 1);
 
     const Bytes many = PageReply(4, 200, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0);
-    EXPECT_EQ(ParseParamReply(many.data(), 18, lift, page), COMM_OK);
+    EXPECT_EQ(ParseParamReply(many.data(), 18, 4, lift, page), COMM_OK);
     EXPECT_EQ(lift.nMaxFloor, 200);
     EXPECT_EQ(page.nPageCount, 7);
 }
@@ -426,13 +445,14 @@ TEST(Frames, FloorCallReply)
     strLiftInf lift;
     FillDistinct(lift);
     const FieldMap before = Fields(lift);
-    EXPECT_EQ(ParseFloorCallReply(nullptr, 0, lift), COMM_BAD_FRAME);
+    EXPECT_EQ(ParseFloorCallReply(nullptr, 0, 4, lift), COMM_BAD_FRAME);
     const Bytes rx = PageReply(4, 12, 3, 12, 36000, 6, 0b1100'0111, 4, 1, 1, 1, 1);
     Bytes bad = rx;
     bad[17] ^= 1;
-    EXPECT_EQ(ParseFloorCallReply(bad.data(), 18, lift), COMM_BAD_FRAME);
+    EXPECT_EQ(ParseFloorCallReply(bad.data(), 18, 4, lift), COMM_BAD_FRAME);
+    EXPECT_EQ(ParseFloorCallReply(rx.data(), 18, 3, lift), COMM_BAD_REPLY);
     EXPECT_TRUE(Changed(before, Fields(lift)).empty());
-    ASSERT_EQ(ParseFloorCallReply(rx.data(), 18, lift), COMM_OK);
+    ASSERT_EQ(ParseFloorCallReply(rx.data(), 18, 4, lift), COMM_OK);
     EXPECT_EQ(Changed(before, Fields(lift)),
               (std::set<std::string>{"nMaxFloor", "nCurFloor", "nCarPos", "nRunState", "nCtrlMode"}));
     EXPECT_EQ(lift.nMaxFloor, 12);

@@ -132,8 +132,9 @@ TEST_F(LineFaultTest, WorkersRideOutAGarbledLine)
     strLiftInf& lift = store.m_pLiftInf[2];
     ASSERT_TRUE(WaitUntil([&] { return lift.nCurFloor == 5; }));
 
-    // (A reply late for good would be taken by a later exchange: the frames
-    // carry nothing that ties a reply to its request.)
+    // (A reply late for good would be taken by a later exchange with the same
+    // lift: only the address ties a reply to its request, and another lift's
+    // late reply is refused.)
     const char* modes[] = {"line garbage", "line short", "line long", "line crc", "line silence"};
     for (const char* mode : modes) {
         SCOPED_TRACE(mode);

@@ -39,6 +39,7 @@ public:
             ::close(m_slave);
     }
     const QString& name() const { return m_name; }
+    int slave() const { return m_slave; }
     void Send(const Bytes& bytes) { ASSERT_EQ(::write(m_master, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
     // Bytes written by the station, waiting up to timeoutMs for each chunk.
     Bytes Receive(std::size_t expected, int timeoutMs = 1000)
@@ -140,6 +141,27 @@ TEST_F(SerialPortTest, OpeningTwiceLeavesOneDescriptor)
     ASSERT_EQ(other.OpenPort(1, 0), 1);
     ASSERT_EQ(port.WriteData(reinterpret_cast<const std::uint8_t*>("ab"), 2), 2);
     EXPECT_EQ(pty.Receive(2), (Bytes{'a', 'b'}));
+}
+
+TEST_F(SerialPortTest, ClosingReleasesTheExclusiveClaim)
+{
+    // Root ignores the claim, so a second open proves nothing here; ask the
+    // terminal through the test's own slave descriptor, which keeps the
+    // terminal alive across the port's close as a reconnect would see it.
+    CSerialPort port;
+    ASSERT_EQ(port.OpenPort(1, 0), 1);
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(pty.slave(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_NE(exclusive, 0);
+    port.ClosePort();
+    ASSERT_EQ(::ioctl(pty.slave(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+
+    // Reopening (which closes first) claims the device again.
+    ASSERT_EQ(port.OpenPort(1, 0), 1);
+    ASSERT_EQ(port.OpenPort(1, 0), 1);
+    ASSERT_EQ(::ioctl(pty.slave(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_NE(exclusive, 0);
 }
 
 TEST_F(SerialPortTest, PortNumberOutsideOneToEightKeepsTheName)

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
 #include <vector>
 #include <gtest/gtest.h>
 
@@ -24,11 +25,6 @@ QStringList Texts()
     for (int i = 0; i < 300; ++i)
         t << QStringLiteral("T%1").arg(i);
     return t;
-}
-
-void WaitPause()
-{
-    QTest::qWait(CButShape::kPauseMs + 150);
 }
 
 } // namespace
@@ -58,6 +54,20 @@ protected:
     QWidget m_parent;
     MessageSink m_sink;
     QStringList m_texts = Texts();
+
+    // Until every button's press has run out its pause, then delivers what
+    // the presses posted.
+    void WaitPause()
+    {
+        const auto waiting = [this] {
+            const auto calls = m_parent.findChildren<CButShape*>();
+            const auto modes = m_parent.findChildren<CButShapeState*>();
+            return std::any_of(calls.begin(), calls.end(), [](CButShape* b) { return b->ClickWaiting(); })
+                   || std::any_of(modes.begin(), modes.end(), [](CButShapeState* b) { return b->ClickWaiting(); });
+        };
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !waiting(); }, 10000));
+        QCoreApplication::processEvents();
+    }
 };
 
 TEST_F(CallButtonsTest, PressTakesEffectAfterThePauseWithoutHoldingTheWindow)

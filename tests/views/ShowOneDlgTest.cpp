@@ -39,11 +39,16 @@ int RefreshAndDraw(ShowOneRig& rig)
     return taken;
 }
 
-// Presses a button with the mouse and lets the pause run out.
+// Presses a button with the mouse, waits until its pause has run out and
+// delivers what the press posted to the page.
 void Press(QWidget* button)
 {
     QTest::mouseClick(button, Qt::LeftButton);
-    QTest::qWait(CButShape::kPauseMs + 150);
+    const auto* call = qobject_cast<CButShape*>(button);
+    const auto* mode = qobject_cast<CButShapeState*>(button);
+    ASSERT_TRUE(call || mode);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(call ? call->ClickWaiting() : mode->ClickWaiting()); }, 10000));
+    QCoreApplication::processEvents();
 }
 
 } // namespace

@@ -167,7 +167,7 @@ public:
             QStringList args{QStringLiteral("--lift"), QStringLiteral("%1:%2:%3").arg(kLiftNum).arg(opt.floors).arg(opt.model)};
             m_sim = std::make_unique<CLiftSim>(args + opt.simArgs);
             qputenv("LIFT_COM1", m_sim->port().toLocal8Bit());
-            if (!m_comm.OpenComm(1, 4))
+            if (!m_comm.OpenComm(1, 0))  // 80 ms for a reply: a busy simulator is not a retry
                 ADD_FAILURE() << "cannot open the simulator's port";
         }
 
