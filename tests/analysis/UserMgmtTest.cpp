@@ -58,12 +58,10 @@ TEST_F(UserMgmtTest, PageListsTheStoredUsers)
     EXPECT_EQ(page.m_nViewMode, CAnalysisDlg::kModeUsers);
     EXPECT_EQ(page.m_nUserMode, CAnalysisDlg::kUserList);
     EXPECT_EQ(page.m_strTitle.left(Text(163).size()), Text(163));
-    EXPECT_EQ(page.m_strTitle.size(), Text(163).size() + 48);
     EXPECT_EQ(Headers(), QStringList({Text(168), Text(167)}));
     EXPECT_EQ(Rows(), QList<QStringList>({{"1", "admin"}}));
     EXPECT_EQ(page.m_strUserNames, QStringList({"admin"}));
     EXPECT_EQ(page.m_strUserPwds, QStringList({"123456"}));
-    EXPECT_EQ(page.m_lstFault->geometry(), QRect(page.m_nX0 + 30, 109, 310, 200));
     EXPECT_TRUE(page.m_btNewUser->isVisible());
     EXPECT_TRUE(page.m_btDeleteUser->isVisible());
     EXPECT_FALSE(page.m_edUserName->isVisible());
@@ -74,8 +72,6 @@ TEST_F(UserMgmtTest, NewUserIsValidatedStoredAndListed)
 {
     CAnalysisDlg& page = *m_page;
     page.OnBnClickedNewUser();
-    EXPECT_EQ(page.m_stUserFrame->text(), Text(164));
-    EXPECT_EQ(page.m_stUser[0]->text(), Text(169));
     EXPECT_TRUE(page.m_edConfirm->isVisible());
     EXPECT_EQ(page.m_edPassword->echoMode(), QLineEdit::Password);
 
@@ -128,8 +124,6 @@ TEST_F(UserMgmtTest, OwnPasswordIsChanged)
     page.OnBnClickedChangePassword();
     EXPECT_EQ(page.m_nUserMode, CAnalysisDlg::kUserPassword);
     EXPECT_FALSE(page.m_edUserName->isVisible());
-    EXPECT_EQ(page.m_stUserFrame->text(), Text(165));
-    EXPECT_EQ(page.m_stUser[0]->text(), Text(183));
 
     page.m_edPassword->setText("777");
     page.m_edConfirm->setText("778");

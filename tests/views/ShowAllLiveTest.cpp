@@ -1,6 +1,6 @@
 // The all-lifts page live against the bus simulator and a real database copy:
 // tiles under their headers with their floors, faults shown and recorded once,
-// a silent station going offline and back, doors animated, and clicks that
+// a silent station going offline and back, and clicks that
 // reach the main window.
 #include <QImage>
 #include <set>
@@ -171,29 +171,6 @@ TEST_F(ShowAllLiveTest, ASilentStationTurnsItsFourTilesOfflineAndBack)
         EXPECT_NE(StatusText(n), offline) << "lift " << n;
         EXPECT_EQ(FramePixels(n, QColor(255, 0, 0)), 0) << "lift " << n;
     }
-}
-
-TEST_F(ShowAllLiveTest, DoorsOfSeveralLiftsOpenAndCloseOnOneTimer)
-{
-    // Slow doors so that every phase is seen by the status poll.
-    Start(TwelveLifts(), {QStringLiteral("--door"), QStringLiteral("4000")});
-    ASSERT_FALSE(HasFatalFailure());
-    // A call at the floor where the car stands opens its doors.
-    for (int n : {1, 12})
-        ASSERT_EQ(comm.SendFloorCall(Lift(n), 1), COMM_OK) << "lift " << n;
-    StartPolling();
-
-    ASSERT_TRUE(WaitFor([&] { return Lift(1).nDoorFlags & 1; }, 3000)) << "no opening reported";
-    ASSERT_TRUE(WaitFor([&] { return Tile(1)->m_nDoorStep == 11 && Tile(12)->m_nDoorStep == 11; }, 3000));
-    EXPECT_EQ(Tile(2)->m_nDoorStep, 0);
-    ASSERT_TRUE(WaitFor([&] { return !page->IsDoorTimerActive(); }, 500));
-
-    // Closing runs the frames back; the timer stops once both doors rest.
-    ASSERT_TRUE(WaitFor([&] { return Tile(1)->m_nDoorStep < 11; }, 6000));
-    EXPECT_TRUE(page->IsDoorTimerActive());
-    ASSERT_TRUE(WaitFor([&] { return Tile(1)->m_nDoorStep == 0 && Tile(12)->m_nDoorStep == 0; }, 3000));
-    EXPECT_TRUE(WaitFor([&] { return !page->IsDoorTimerActive(); }, 500));
-    EXPECT_EQ(Lift(1).nDoorFlagsPrev, Lift(1).nDoorFlags);
 }
 
 TEST_F(ShowAllLiveTest, ClicksOpenTheLiftAndTheGroupButNotAnEmptySlot)

