@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/UiText.h"
+
 CComSetDlg::CComSetDlg(QWidget* parent)
     : QDialog(parent)
     , m_brBack(0xFA, 0xFA, 0xFA)
@@ -57,9 +59,7 @@ CComSetDlg::CComSetDlg(QWidget* parent)
 
 QString CComSetDlg::Text(int n) const
 {
-    if (!m_pTexts || n < 0 || n >= m_pTexts->size())
-        return QString();
-    return m_pTexts->at(n);
+    return UiText(m_pTexts, n);
 }
 
 void CComSetDlg::OnInitDialog()

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/MessageBox.h"
+#include "platform/UiText.h"
 
 CSetShowNumDlg::CSetShowNumDlg(QWidget* parent)
     : QDialog(parent)
@@ -42,9 +43,7 @@ CSetShowNumDlg::CSetShowNumDlg(QWidget* parent)
 
 QString CSetShowNumDlg::Text(int n) const
 {
-    if (!m_pTexts || n < 0 || n >= m_pTexts->size())
-        return QString();
-    return m_pTexts->at(n);
+    return UiText(m_pTexts, n);
 }
 
 void CSetShowNumDlg::OnInitDialog()

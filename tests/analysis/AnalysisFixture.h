@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "support/ShippedDatabase.h"
 #include "analysis/AnalysisDlg.h"
 #include "controls/ListCtrlX.h"
 #include "database/DBServer.h"
@@ -25,9 +26,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        // The build's own untouched product: a station run by hand from the build
-        // folder writes to the laid-out copy.
-        const QString shipped = QStringLiteral(LIFT_BINARY_DIR "/res/DBServer.mdb");
+        const QString shipped = ShippedDatabase();
         ASSERT_TRUE(QFileInfo::exists(shipped)) << "build the lift_db target first";
         ASSERT_TRUE(QDir().mkpath(m_dir.path() + QStringLiteral("/SoftResoure/DB")));
         ASSERT_TRUE(QFile::copy(shipped, m_dir.path() + QStringLiteral("/SoftResoure/DB/DBServer.mdb")));

@@ -20,6 +20,7 @@
 #include <vector>
 #include <gtest/gtest.h>
 
+#include "support/ShippedDatabase.h"
 #include "analysis/AnalysisDlg.h"
 #include "config/BuildDlg.h"
 #include "config/ComSetDlg.h"
@@ -105,10 +106,8 @@ public:
     {
         EXPECT_TRUE(m_dir.isValid());
         m_ok = CopyTree(ShippedDataFolder(), m_dir.path() + QStringLiteral("/SoftResoure"));
-        // The station run by hand from the build folder writes to the laid-out
-        // database; the tests start from the build's own untouched product.
-        const QString product = QStringLiteral(LIFT_BINARY_DIR "/res/DBServer.mdb");
-        if (m_ok && QFile::exists(product)) {
+        const QString product = ShippedDatabase();
+        if (m_ok && product != ShippedDataFolder() + QStringLiteral("/DB/DBServer.mdb")) {
             // A log left beside the copied file belongs to the other database.
             for (const char* suffix : {"", "-wal", "-shm"})
                 QFile::remove(dbPath() + QLatin1String(suffix));

@@ -13,6 +13,7 @@
 #include <vector>
 #include <gtest/gtest.h>
 
+#include "support/ShippedDatabase.h"
 #include "controls/StaX.h"
 #include "database/DBServer.h"
 #include "link/LiftComm.h"
@@ -115,14 +116,6 @@ inline strRigOptions PictureRig(QSize size)
     o.size = size;
     o.beforeLoad = NameFloorOneB1;
     return o;
-}
-
-// The database as the build makes it; the copy laid out beside the program
-// may already hold a station's own lifts.
-inline QString ShippedDatabase()
-{
-    const QString product = QStringLiteral(LIFT_BINARY_DIR "/res/DBServer.mdb");
-    return QFile::exists(product) ? product : QStringLiteral(LIFT_BINARY_DIR "/bin/SoftResoure/DB/DBServer.mdb");
 }
 
 class ShowOneRig {
