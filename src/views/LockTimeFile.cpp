@@ -22,8 +22,8 @@ constexpr std::array<strLine, CLockTimeFile::kLines> kLineDefs = {{
     {"EndTimeS=", 59},
 }};
 
-// A line longer than this is not one of ours.
-constexpr qint64 kMaxLine = 128;
+// A file longer than this is not one of ours.
+constexpr qint64 kMaxFile = 1024;
 
 } // namespace
 
@@ -50,30 +50,39 @@ int CLockTimeFile::Read(const QString& path, strLockTime& lt)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
-    std::array<int*, kLines> times = {nullptr, nullptr, &lt.nStartH, &lt.nStartM, &lt.nStartS,
-                                      &lt.nEndH, &lt.nEndM, &lt.nEndS};
+    // The whole file at once: a line is never cut at a buffer's end and its
+    // tail taken for the next line. Ours is about a hundred bytes.
+    const QByteArray text = file.read(kMaxFile + 1);
+    if (text.size() > kMaxFile)
+        return 0;
+    strLockTime read = lt;
+    std::array<int*, kLines> times = {nullptr, nullptr, &read.nStartH, &read.nStartM, &read.nStartS,
+                                      &read.nEndH, &read.nEndM, &read.nEndS};
+    const QList<QByteArray> lines = text.split('\n');
     int taken = 0;
-    for (int n = 0; n < kLines; ++n) {
-        QByteArray line = file.readLine(kMaxLine);
+    for (QByteArray line : lines) {
         // A file edited elsewhere may end its lines in CR LF.
-        while (line.endsWith('\n') || line.endsWith('\r'))
+        while (line.endsWith('\r'))
             line.chop(1);
         if (line.isEmpty())
             break;
-        ++taken;
-        const strLine& def = kLineDefs[std::size_t(n)];
+        if (taken == kLines)
+            return 0;
+        const strLine& def = kLineDefs[std::size_t(taken)];
         if (!line.startsWith(def.key))
-            continue;
+            return 0;
         const int value = ParseValue(line.mid(int(qstrlen(def.key))));
         if (value < 0 || (def.maxValue >= 0 && value > def.maxValue))
-            continue;
-        if (n == 0)
-            lt.bModeLatch = value > 0 ? 1 : 0;
-        else if (n == 1)
-            lt.bPeriodOn = value > 0 ? 1 : 0;
+            return 0;
+        if (taken == 0)
+            read.bModeLatch = value > 0 ? 1 : 0;
+        else if (taken == 1)
+            read.bPeriodOn = value > 0 ? 1 : 0;
         else
-            *times[std::size_t(n)] = value;
+            *times[std::size_t(taken)] = value;
+        ++taken;
     }
+    lt = read;
     return taken;
 }
 

@@ -24,11 +24,11 @@ public:
     static constexpr int kLines = 8;
 
     // Reads the lines in their order into lt and returns how many were taken
-    // in order before an empty line or the end of the file (0 when the file
-    // cannot be opened). A line whose key is not the expected one, or whose
-    // value is not a plain decimal number in range (hours 0..23, minutes and
-    // seconds 0..59, the flags any number, above 0 meaning set), leaves its
-    // value as it was; the reading goes on with the next line.
+    // before an empty line or the end of the file. Every line must carry its
+    // expected key and a plain decimal value in range (hours 0..23, minutes and
+    // seconds 0..59, the flags any number, above 0 meaning set), and no more
+    // than the eight lines may come: otherwise the file is not ours and nothing
+    // is taken (0, lt unchanged), as when it cannot be opened.
     static int Read(const QString& path, strLockTime& lt);
 
     // Writes the eight lines through a temporary file that replaces the old

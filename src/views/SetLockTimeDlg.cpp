@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/ColorRef.h"
 #include "platform/MessageBox.h"
@@ -19,6 +20,7 @@ constexpr COLORREF kText = 0xFFFFFF;
 constexpr int kLargeFromHeight = 240;
 // The upper bound of each field: hours below 24, minutes and seconds below 60.
 constexpr std::array<int, 6> kFieldLimit = {24, 60, 60, 24, 60, 60};
+constexpr int kTooLarge = 1000;
 
 QLabel* MakeLabel(const QString& text, QWidget* parent)
 {
@@ -123,15 +125,14 @@ void CSetLockTimeDlg::UpdateData(bool bSaveAndValidate)
 
 int CSetLockTimeDlg::ParseTimeField(const QString& text)
 {
-    const QString t = text.trimmed();
-    if (t.isEmpty() || t.size() > 2)
-        return -1;
+    int i = 0;
+    while (i < text.size() && text[i] == QLatin1Char(' '))
+        ++i;
+    // The leading digits count, what follows them does not; no digit at all
+    // reads as 0. A number past every limit stays past it (no overflow).
     int value = 0;
-    for (QChar c : t) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return -1;
-        value = value * 10 + (c.unicode() - '0');
-    }
+    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i)
+        value = std::min(value * 10 + (text[i].unicode() - '0'), kTooLarge);
     return value;
 }
 
@@ -153,7 +154,7 @@ void CSetLockTimeDlg::OnBnClickedEnable()
     bool valid = true;
     for (std::size_t i = 0; i < values.size(); ++i) {
         values[i] = ParseTimeField(m_strTime[i]);
-        valid = valid && values[i] >= 0 && values[i] < kFieldLimit[i];
+        valid = valid && values[i] < kFieldLimit[i];
     }
     if (!valid) {
         // The values in force stay: a later disable must not hand these on.

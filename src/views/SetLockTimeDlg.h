@@ -28,7 +28,8 @@ public:
     // Edits to texts (true) or texts to edits (false).
     void UpdateData(bool bSaveAndValidate);
 
-    // A time field: optional blanks around one or two digits; -1 otherwise.
+    // A time field as a number: blanks skipped, then its leading digits; 0
+    // when there are none.
     static int ParseTimeField(const QString& text);
 
     QPointer<QObject> m_hTarget;  // the page

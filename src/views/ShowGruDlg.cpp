@@ -122,9 +122,12 @@ void CShowGruDlg::StartViewThreads()
     // A second start must not leave the first animation thread running unowned.
     StopCarAnimThread();
     // The first report of this run is a new start for every cell: the one
-    // before it may be minutes old, or of another lift.
-    for (CStaGrp* cell : m_pStaGrp)
+    // before it may be minutes old, or of another lift, and so may the place
+    // its car was drawn at.
+    for (CStaGrp* cell : m_pStaGrp) {
         cell->m_bStarted = 0;
+        cell->m_nDrawPos = 0;
+    }
     for (int k = 0; m_pAnimSlots && k < kCarAnimSlots; ++k) {
         m_pAnimSlots[k].bActive = 0;
         m_pAnimSlots[k].bStepped = 0;

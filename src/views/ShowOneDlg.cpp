@@ -91,7 +91,8 @@ CShowOneDlg::CShowOneDlg(QWidget* parent)
 
 CShowOneDlg::~CShowOneDlg()
 {
-    SaveLockTime();
+    if (m_bLockTimeKnown)
+        SaveLockTime();
 }
 
 bool CShowOneDlg::event(QEvent* event)
@@ -235,6 +236,8 @@ void CShowOneDlg::LayoutLiftView()
     const strShowOneLayout& l = m_layout;
     strLiftInf* lift = ShownLift();
     strLiftCmd* cmd = ShownCmd();
+    if (m_nPeriodLift != m_nLiftIndex)
+        ReleasePeriodLift();
 
     m_pTitle[0]->setGeometry(l.rcTitlePlain);
     m_pPicture[1]->setGeometry(l.rcStatusPicture);
@@ -334,10 +337,10 @@ void CShowOneDlg::LayoutStatusAndModes(const strLiftCmd* cmd)
         b->m_nKind = k + 1;
         b->SetCaption(Text(kModeCaption[k]));
         b->m_bPermitted = 0;
-        // The modes this page commanded for the lift stand as switched on.
-        const bool commanded = (k + 1 == 2 || k + 1 == 3) && mode == k + 1;
-        b->SetOn(commanded);
-        b->m_bPressed = commanded ? 1 : 0;
+        // A mode in force stands as switched on, but not as pressed: a pressed
+        // parking button would latch the lock period's mode for good.
+        b->SetOn((k + 1 == 2 || k + 1 == 3) && mode == k + 1);
+        b->m_bPressed = 0;
         b->show();
     }
     for (int j = 0; j < kShowOneLockButtons; ++j) {

@@ -41,7 +41,7 @@ class CShowOneDlg : public QWidget {
     Q_OBJECT
 public:
     explicit CShowOneDlg(QWidget* parent = nullptr);
-    ~CShowOneDlg() override;  // writes LockTime.txt
+    ~CShowOneDlg() override;  // writes LockTime.txt when it read or took a period
 
     bool OnInitDialog();
     void LayoutLiftView();
@@ -157,6 +157,12 @@ public:
     int m_nLockEndS = 0;
     std::uint8_t m_bModeLatch = 0;   // mode 8 reported while the kind-3 button is pressed
     std::uint8_t m_bPeriodOn = 0;
+    // The period members hold what LockTime.txt said or what the operator
+    // set; before that they are defaults that must never reach the file.
+    bool m_bLockTimeKnown = false;
+    // The lift timer 5 put in mode 3 (-1: none); released when the page
+    // shows another lift or the period ends.
+    int m_nPeriodLift = -1;
     // The clock of the lock period; tests put a clock of their own here.
     std::function<QDateTime()> m_fnNow;
     // A lock command is on the line: the page's messages wait, its refresh
@@ -208,6 +214,10 @@ private:
     // keeps painting meanwhile but takes no input. SendLockCommand's result.
     int SendLockPaused(int floorLockMode, int wholeLock, const FloorSet& floors, int onFlag, int checkKind);
     void SetFloorModeFlags(int mode2, int mode3, int mode4);
+    // Takes the period's mode 3 off the lift it was put on, unless something
+    // else has commanded that lift since; the worker that next polls the lift
+    // carries the release.
+    void ReleasePeriodLift();
     bool AnyFloorMode() const { return m_bFloorMode2 == 1 || m_bFloorMode3 == 1 || m_bFloorMode4 == 1; }
 
     CMessageMap m_msgMap;

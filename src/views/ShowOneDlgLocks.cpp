@@ -251,14 +251,17 @@ LRESULT CShowOneDlg::OnLockTimeSet(WPARAM, LPARAM lParam)
     m_nLockEndM = dlg.m_nTime[4];
     m_nLockEndS = dlg.m_nTime[5];
     m_bPeriodOn = dlg.m_bEnabled;
+    m_bLockTimeKnown = true;
     if (LockRefused())
         return 0;
 
     ButState* button = m_pLockBtn[kPeriodBtn];
     if (lParam == 0) {
         button->SetOnValue(0);
-        if (!m_bModeLatch && !m_pModeBtn[1]->m_bOn)
+        if (!m_bModeLatch && !m_pModeBtn[1]->m_bOn) {
             SetMode(0);
+            m_nPeriodLift = -1;
+        }
         m_tmLockPeriod.stop();
     } else {
         button->SetOnValue(1);
@@ -290,16 +293,32 @@ void CShowOneDlg::OnLockPeriodTick()
     const QTime start(m_nLockStartH, m_nLockStartM, m_nLockStartS);
     const QTime end(m_nLockEndH, m_nLockEndM, m_nLockEndS);
     const CButShapeState* fire = m_pModeBtn[1];  // kind 2
+    const CButShapeState* park = m_pModeBtn[2];  // kind 3
     const bool fireService = fire && (fire->m_bPressed || fire->m_bOn);
     if (start.isValid() && end.isValid() && start <= at && at <= end) {
-        if (!fireService)
+        if (!fireService) {
+            // A parking the operator switched on is the operator's to end.
+            if (park && !park->m_bPressed)
+                m_nPeriodLift = m_nLiftIndex;
             SetMode(3);
+        }
         return;
     }
     if (!m_bModeLatch && !fireService) {
         SetMode(0);
+        m_nPeriodLift = -1;
         m_tmLockPeriod.stop();
     }
+}
+
+void CShowOneDlg::ReleasePeriodLift()
+{
+    const int i = m_nPeriodLift;
+    m_nPeriodLift = -1;
+    if (i < 0 || i >= 64 || !m_pLiftCmd || !m_pLiftInf || m_pLiftCmd[i].nMode != 3)
+        return;
+    m_pLiftCmd[i].nMode = 0;
+    m_pLiftInf[i].nCmdMode = 0;
 }
 
 // ---- the files ----------------------------------------------------------------
@@ -362,6 +381,8 @@ void CShowOneDlg::LoadLockTime()
     m_nLockEndH = lt.nEndH;
     m_nLockEndM = lt.nEndM;
     m_nLockEndS = lt.nEndS;
+    if (lines == CLockTimeFile::kLines)
+        m_bLockTimeKnown = true;
     if (lines >= 2 && m_bInitDone)
         m_pLockBtn[kPeriodBtn]->SetOnValue(m_bPeriodOn);
 }

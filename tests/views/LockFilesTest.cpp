@@ -178,7 +178,7 @@ TEST(LockTimeFile, WritesEightLinesWithPaddedTimes)
     EXPECT_FALSE(CLockTimeFile::Write(dir.filePath(QStringLiteral("none/LockTime.txt")), lt));
 }
 
-TEST(LockTimeFile, BadLinesKeepTheirValuesAndAnEmptyLineEndsTheReading)
+TEST(LockTimeFile, AFileWithABadLineIsNotReadAndAnEmptyLineEndsTheReading)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("LockTime.txt"));
@@ -200,19 +200,22 @@ TEST(LockTimeFile, BadLinesKeepTheirValuesAndAnEmptyLineEndsTheReading)
     EXPECT_EQ(r.nStartH, 7);
     EXPECT_EQ(r.nEndS, 30);
 
-    // Out of range, not a number, a wrong key, a sign: each keeps its value;
-    // a blank before a digit and CR LF line ends read fine.
-    r = read("AllLock=0\r\nPartLock=3\r\nStartTimeH=24\r\nStartTimeM=8x\r\nStartTimeS=-1\r\n"
-             "EndTime=5\r\nEndTimeM= 7\r\nEndTimeS=60\r\n",
-             before);
-    EXPECT_EQ(r.bModeLatch, 0);
-    EXPECT_EQ(r.bPeriodOn, 1) << "a flag above 0 is set";
-    EXPECT_EQ(r.nStartH, 7);
-    EXPECT_EQ(r.nStartM, 15);
-    EXPECT_EQ(r.nStartS, 0);
-    EXPECT_EQ(r.nEndH, 19);
-    EXPECT_EQ(r.nEndM, 7);
-    EXPECT_EQ(r.nEndS, 30);
+    // Out of range, not a number, a wrong key, a sign, a ninth line: the
+    // file is not ours and nothing of it is taken.
+    const QByteArray good = "AllLock=0\nPartLock=1\nStartTimeH= 8\nStartTimeM= 0\nStartTimeS= 0\n"
+                            "EndTimeH=18\nEndTimeM= 0\nEndTimeS= 0\n";
+    for (const auto& [from, to] : {std::pair{"H= 8", "H=24"}, std::pair{"M= 0\nStartTimeS", "M=8x\nStartTimeS"},
+                                   std::pair{"S= 0\nEndTimeH", "S=-1\nEndTimeH"}, std::pair{"EndTimeH", "EndTime"},
+                                   std::pair{"EndTimeS= 0\n", "EndTimeS= 0\nAllLock=1\n"}}) {
+        r = read(QByteArray(good).replace(from, to), before);
+        EXPECT_EQ(CLockTimeFile::Format(r), CLockTimeFile::Format(before)) << to;
+    }
+    // A line longer than any read buffer is one line, not two.
+    r = read("AllLock=" + QByteArray(118, ' ') + "0PartLock=1\nPartLock=0\n", before);
+    EXPECT_EQ(r.bPeriodOn, 0);
+    // CR LF line ends read fine.
+    r = read(QByteArray(good).replace("\n", "\r\n"), before);
+    EXPECT_EQ(CLockTimeFile::Format(r), good);
 
     // An empty line ends it; what follows is not read.
     r = read("AllLock=1\n\nStartTimeH=9\n", before);
@@ -230,7 +233,7 @@ TEST(LockTimeFile, BadLinesKeepTheirValuesAndAnEmptyLineEndsTheReading)
     EXPECT_EQ(CLockTimeFile::Format(untouched), CLockTimeFile::Format(before));
 }
 
-TEST(LockTimePage, PeriodIsReadIntoThePageAndWrittenWhenThePageGoes)
+TEST(LockTimePage, PeriodIsReadIntoThePageAndOnlyAReadOrSetOneIsWrittenWhenThePageGoes)
 {
     BoxLog boxes;
     {
@@ -250,14 +253,20 @@ TEST(LockTimePage, PeriodIsReadIntoThePageAndWrittenWhenThePageGoes)
     QTemporaryDir dir;
     ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("SoftResoure"))));
     SetAppFolder(dir.path());
+    const QString path = dir.filePath(QStringLiteral("SoftResoure/LockTime.txt"));
+    const QByteArray night = "AllLock=0\nPartLock=1\nStartTimeH=22\nStartTimeM=30\nStartTimeS= 0\n"
+                             "EndTimeH= 6\nEndTimeM= 0\nEndTimeS= 0\n";
+    ASSERT_TRUE(WriteAll(path, night));
+    { CShowOneDlg page; }  // a run that showed no lift
+    EXPECT_EQ(ReadAll(path), night);
     {
         CShowOneDlg page;
-        page.m_nLockStartH = 8;
-        page.m_nLockEndH = 23;
-        page.m_bPeriodOn = 1;
+        page.OnInitDialog();
+        page.m_pLockTimeDlg->m_nTime = {8, 0, 0, 23, 0, 0};
+        page.m_pLockTimeDlg->m_bEnabled = 1;
+        SendMessage(&page, WM_LOCKTIME_SET, 0, 1);  // refused (no line): the values stay in the page
     }
     SetAppFolder(QString());
-    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("SoftResoure/LockTime.txt"))),
-              QByteArray("AllLock=0\nPartLock=1\nStartTimeH= 8\nStartTimeM= 0\nStartTimeS= 0\n"
-                         "EndTimeH=23\nEndTimeM= 0\nEndTimeS= 0\n"));
+    EXPECT_EQ(ReadAll(path), QByteArray("AllLock=0\nPartLock=1\nStartTimeH= 8\nStartTimeM= 0\nStartTimeS= 0\n"
+                                        "EndTimeH=23\nEndTimeM= 0\nEndTimeS= 0\n"));
 }

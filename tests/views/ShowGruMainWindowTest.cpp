@@ -10,6 +10,8 @@
 #include "link/PollThread.h"
 #include "views/CarAnimThread.h"
 #include "views/ShowGruDlg.h"
+#include "views/LockMessages.h"
+#include "views/ShowOneDlg.h"
 #include "views/StaGrp.h"
 #include "views/ViewMessages.h"
 
@@ -105,4 +107,25 @@ TEST_F(ShowGruMainWindowTest, ClosingTheWindowWhileTheGroupPageRunsEndsBothThrea
     EXPECT_EQ(g_pAnimThread, nullptr);
     EXPECT_EQ(g_pPollThread, nullptr);
     EXPECT_EQ(g_hAnimThreadRun, nullptr);
+}
+
+TEST_F(ShowGruMainWindowTest, ThePeriodsModeStaysOnlyOnTheLiftTheSingleLiftPageShows)
+{
+    auto reportedMode = [&](int n) { return sim.dump(n).section(QStringLiteral("mode="), 1).section(QLatin1Char(' '), 0, 0); };
+    CShowOneDlg& one = *dlg->m_pShowOneDlg;
+    one.m_fnNow = [] { return QDateTime(QDate::currentDate(), QTime(12, 0, 0)); };
+    PostMessage(dlg.get(), WM_OPEN_LIFT, 0, 6);
+    ASSERT_TRUE(WaitFor([&] { return one.m_nLiftIndex == 5 && one.m_bLiftOnline == 1; }));
+    one.m_pLockTimeDlg->m_nTime = {11, 0, 0, 13, 0, 0};
+    one.m_pLockTimeDlg->m_bEnabled = 1;
+    SendMessage(&one, WM_LOCKTIME_SET, 0, 1);
+    ASSERT_TRUE(WaitFor([&] { return reportedMode(6) == QStringLiteral("8"); }));
+
+    // Lift 5 shown instead: the period follows the page, and lift 6 is
+    // released with the next page request it gets, here from the group worker.
+    PostMessage(dlg.get(), WM_OPEN_LIFT, 0, 5);
+    ASSERT_TRUE(WaitFor([&] { return one.m_nLiftIndex == 4 && one.m_bLiftOnline == 1; }));
+    PostMessage(dlg.get(), WM_SHOW_GROUP, 0, 1);
+    EXPECT_TRUE(WaitFor([&] { return reportedMode(5) == QStringLiteral("8") && reportedMode(6) == QStringLiteral("7"); }))
+        << reportedMode(5).toStdString() << " " << reportedMode(6).toStdString();
 }

@@ -415,7 +415,8 @@ TEST_F(ShowGruPageTest, ARestartTakesTheNextReportAsAFirstOne)
     ASSERT_FALSE(HasFatalFailure());
     Lift(1).nCarPos = 3000;
     page->TakeLiftReport(0, 1000);
-    ASSERT_TRUE(Cell(0)->m_bStarted);
+    page->TakeLiftReport(0, 1010);  // close reports place the car at once
+    ASSERT_EQ(Cell(0)->m_nDrawPos, 3000);
     // The page is left and shown again much later: the time between the two
     // runs is not a report interval to animate over.
     page->StartViewThreads();
@@ -425,6 +426,7 @@ TEST_F(ShowGruPageTest, ARestartTakesTheNextReportAsAFirstOne)
     Lift(1).nCarPos = 9000;
     page->TakeLiftReport(0, 600000);
     EXPECT_EQ(Cell(0)->m_nCarPosPrev, 9000);
+    EXPECT_EQ(Cell(0)->m_nDrawPos, 0) << "not where the car of the last run was";
     EXPECT_FALSE(animSlots[0].bActive);
     Lift(1).nCarPos = 9400;
     page->TakeLiftReport(0, 600200);
