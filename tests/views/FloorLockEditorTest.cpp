@@ -1,7 +1,6 @@
 // The floor-lock editor on its own: what it shows when opened from the page,
 // how the mode buttons and floor buttons edit the working sets, what OK and
-// Cancel hand back, and its place and look.
-#include <QImage>
+// Cancel hand back.
 #include <QKeyEvent>
 
 #include "LockTestSupport.h"
@@ -10,15 +9,6 @@ using namespace showone_test;
 using namespace lock_test;
 
 namespace {
-
-strRigOptions NoLine(int floors, QSize size = {1280, 760})
-{
-    strRigOptions o;
-    o.withSim = false;
-    o.floors = floors;
-    o.size = size;
-    return o;
-}
 
 std::vector<int> FloorStates(const ShowFloorDlg& dlg)
 {
@@ -55,7 +45,7 @@ protected:
     }
 
     BoxLog m_boxes;
-    ShowOneRig m_rig{NoLine(12)};
+    ShowOneRig m_rig{NoLine()};
     MessageSink m_sink;
 };
 
@@ -169,43 +159,3 @@ TEST_F(FloorLockEditor, ReopenedForALowerLiftOffersOnlyItsFloors)
     EXPECT_EQ(std::count(tall.begin(), tall.end(), CFloorB::kNone), 0);
 }
 
-TEST(FloorLockEditorPlace, SmallAndLargePageGiveTheTwoSizes)
-{
-    BoxLog boxes;
-    for (const auto& [size, expected] : {std::pair{QSize(1280, 760), QRect(1280 / 3 + 12, 760 / 4 + 29, 545, 517)},
-                                         std::pair{QSize(1600, 980), QRect(1600 / 3, 980 / 4 + 15, 685, 707)}}) {
-        ShowOneRig rig(NoLine(12, size));
-        ASSERT_TRUE(rig.ok());
-        CShowOneDlg& page = rig.page();
-        SendMessage(&page, WM_BUTSTATE_CLICK, 0, 1);
-        ShowFloorDlg& dlg = *page.m_pFloorDlg;
-        ASSERT_TRUE(dlg.isVisible());
-        EXPECT_EQ(QRect(dlg.geometry().topLeft() - page.mapToGlobal(QPoint(0, 0)), dlg.size()), expected);
-        // Everything lies inside the editor, the floors in 5 rows of 8.
-        for (QWidget* w : dlg.findChildren<QWidget*>())
-            EXPECT_TRUE(dlg.rect().contains(w->geometry())) << w->objectName().toStdString();
-        const QPoint step = dlg.m_pFloorBtn[9]->pos() - dlg.m_pFloorBtn[0]->pos();
-        EXPECT_EQ(step, QPoint((expected.width() - 20) / 8, (expected.height() - 20) / 7));
-        EXPECT_EQ(dlg.m_pFloorBtn[32]->pos().y() - dlg.m_pFloorBtn[0]->pos().y(), 4 * step.y());
-        EXPECT_LT(dlg.ModeButton(3)->geometry().bottom(), dlg.m_pFloorBtn[0]->geometry().top());
-        EXPECT_GT(dlg.m_btOk->geometry().top(), dlg.m_pFloorBtn[39]->geometry().bottom());
-    }
-}
-
-TEST(FloorLockEditorLook, FloorStatesDrawTheirColours)
-{
-    CFloorB b;
-    b.resize(60, 60);
-    b.SetCaption(QStringLiteral("7"));
-    auto at = [&](int state, QPoint p) {
-        b.SetState(state);
-        return b.grab().toImage().pixelColor(p);
-    };
-    // The frame is 5 px wide around the rectangle inset by 4; the cross runs corner to corner.
-    const QPoint frame(5, 30);
-    const QPoint cross(15, 15);
-    EXPECT_EQ(at(CFloorB::kIn, frame), QColor(0x53, 0x7C, 0x0B));
-    EXPECT_EQ(at(CFloorB::kOut, frame), QColor(0xE1, 0, 0));
-    EXPECT_EQ(at(CFloorB::kOut, cross), QColor(0xFF, 0, 0));
-    EXPECT_EQ(at(CFloorB::kNone, frame), QColor(0x32, 0x32, 0x32));
-}

@@ -1,6 +1,5 @@
 // The all-lifts page on records set by hand: bad member numbers, the
-// not-connected notice, the sideways drag, the shared door timer and the
-// refresh timer's own end.
+// not-connected notice, the sideways drag and the shared door timer.
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -78,10 +77,13 @@ protected:
 
 } // namespace
 
-TEST_F(ShowAllPageTest, MembersOutsideOneToSixtyFourAreSkippedAndTheRestPlaced)
+TEST_F(ShowAllPageTest, MembersOutsideOneToSixtyFourAreSkippedAndTheNoticeSaysThereIsNoLine)
 {
     SetGroups({{0, 3, 65, 255, 4}, {9}});
+    page->m_bPortOpen = 0;
     Show();
+    EXPECT_TRUE(page->m_stNotice->isVisible());
+    EXPECT_EQ(page->m_stNotice->text(), UiText(&texts, 155));
     EXPECT_TRUE(Tile(3)->isVisible());
     EXPECT_TRUE(Tile(4)->isVisible());
     EXPECT_TRUE(Tile(9)->isVisible());
@@ -96,19 +98,6 @@ TEST_F(ShowAllPageTest, MembersOutsideOneToSixtyFourAreSkippedAndTheRestPlaced)
     EXPECT_LT(page->m_Lines[0].x, Tile(9)->geometry().left());
     EXPECT_EQ(page->m_Lines[2].length, 0.0f);
     page->RefreshLifts();  // records of skipped numbers are never touched
-}
-
-TEST_F(ShowAllPageTest, TheNoticeShowsOnlyWithoutALine)
-{
-    SetGroups({{1, 2}});
-    page->m_bPortOpen = 0;
-    Show();
-    CStaX* notice = page->m_stNotice;
-    EXPECT_TRUE(notice->isVisible());
-    EXPECT_EQ(notice->text(), UiText(&texts, 155));
-    page->m_bPortOpen = 1;
-    Show();
-    EXPECT_FALSE(notice->isVisible());
 }
 
 TEST_F(ShowAllPageTest, TheDragMovesThePageSidewaysOnlyAndStopsAtTheEnds)
@@ -210,15 +199,3 @@ TEST_F(ShowAllPageTest, OneTimerRunsTheDoorsOfTheFirstAndTheLastLift)
     EXPECT_EQ(Tile(64)->m_nDoorStep, 0);
 }
 
-TEST_F(ShowAllPageTest, TheRefreshEndsItselfOnceAnotherPageIsShown)
-{
-    SetGroups({{1}});
-    Show();
-    store.m_pLiftInf[0].nDoorFlags = 0x1;
-    page->SetRefreshTimer(80);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page->IsDoorTimerActive(); }, 1000));
-    viewMode = 4;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->IsRefreshTimerActive(); }, 1000));
-    // The door that had started still finishes.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Tile(1)->m_nDoorStep == 11; }, 2000));
-}

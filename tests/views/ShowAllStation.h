@@ -37,8 +37,6 @@ protected:
     void Start(const std::vector<GroupSpec>& spec, QStringList simArgs = {}, bool openLine = true)
     {
         ASSERT_TRUE(InstallGroupsAndSim(spec, simArgs));
-        for (const auto& [sql, params] : extraSql)
-            ASSERT_TRUE(data.Exec(sql, params));
         LoadLikeTheMainWindow();
         if (HasFatalFailure())
             return;
@@ -107,9 +105,6 @@ protected:
             codes.push_back(rs->GetInt(QStringLiteral("ErrCount")));
         return codes;
     }
-
-    // Statements run on the data copy after the lifts are installed.
-    std::vector<std::pair<QString, QVariantList>> extraSql;
 
     int viewMode = CShowAllDlg::kViewMode;
     view_test::MessageSink mainWnd;

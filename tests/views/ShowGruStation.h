@@ -17,6 +17,7 @@
 #include "views/CarAnimThread.h"
 #include "views/ShowGruDlg.h"
 #include "views/StaGrp.h"
+#include "views/ViewTestSupport.h"
 
 namespace showgru_test {
 
@@ -95,22 +96,7 @@ protected:
 
     CStaGrp* Cell(int k) const { return page->Cell(k); }
 
-    // Call rows of lift n in all its day tables, as (CallSign, CallNum).
-    std::vector<std::pair<int, int>> CallRows(int n)
-    {
-        std::vector<std::pair<int, int>> rows;
-        auto index = db->m_pAdo->GetRecordSet(QStringLiteral("Select * From KALOR_LiftData_%1 Order by CountNum").arg(n));
-        if (!index)
-            return rows;
-        for (index->MoveFirst(); !index->IsEOF(); index->MoveNext()) {
-            auto rs = db->m_pAdo->GetRecordSet(QStringLiteral("Select * From ") + index->GetText(QStringLiteral("TabName")));
-            if (!rs)
-                continue;
-            for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext())
-                rows.emplace_back(rs->GetInt(QStringLiteral("CallSign")), rs->GetInt(QStringLiteral("CallNum")));
-        }
-        return rows;
-    }
+    std::vector<std::pair<int, int>> CallRows(int n) { return view_test::CallRows(*db, n); }
 
     // Rows of lift n's day-table index: one per day table the recorder opened.
     int DayTables(int n)

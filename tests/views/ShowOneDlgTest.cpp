@@ -56,9 +56,13 @@ void Press(QWidget* button)
 TEST(ShowOneLayout, SmallBelow800PixelsLargeFrom800WhateverTheWidth)
 {
     for (const auto& [size, large] : {std::pair{QSize(2000, 799), false}, std::pair{QSize(900, 800), true}}) {
-        ShowOneRig rig(Offline(20, size));
+        strRigOptions o = Offline(20, size);
+        o.portOpen = large;  // the notice shows only while the port is closed
+        ShowOneRig rig(o);
         ASSERT_TRUE(rig.ok());
         CShowOneDlg& page = rig.page();
+        EXPECT_EQ(page.m_stNotice->isVisible(), !large);
+        EXPECT_EQ(page.m_stNotice->text(), large ? QString() : rig.Text(155));
         EXPECT_EQ(page.m_layout.bLarge, large);
         const int side = large ? 40 : 33;
         const int step = large ? 48 : 38;
@@ -104,8 +108,6 @@ TEST(ShowOneLayout, PresentFloorsTitleAndCaptions)
         EXPECT_TRUE(page.m_pModeBtn[k]->isVisible()) << k;
     for (int k = 3; k < 8; ++k)
         EXPECT_FALSE(page.m_pModeBtn[k]->isVisible()) << k;
-    // The port is open: no notice.
-    EXPECT_FALSE(page.m_stNotice->isVisible());
 }
 
 TEST(ShowOneRefresh, ValuesFromTheLineAreBounded)
@@ -220,16 +222,6 @@ TEST(ShowOneRefresh, LocalPressStaysLitForTheHoldThenGoesOut)
     EXPECT_EQ(car->GetState(), 1);
     EXPECT_EQ(car->m_bPressedLocally, 0);
 
-    // A lamp from the controller lights the button; without a local press it
-    // goes out with the lamp.
-    rig.pages().nCarLamp[1] = 0x04;  // floor 11
-    Refresh(rig);
-    EXPECT_EQ(page.m_pCarBtn[10]->GetState(), 3);
-    EXPECT_EQ(page.m_pCarBtn[10]->m_bLamp, 1);
-    rig.pages().nCarLamp[1] = 0;
-    Refresh(rig);
-    EXPECT_EQ(page.m_pCarBtn[10]->GetState(), 1);
-
     // Hall lamps: page 1 low byte bit 2 is the up call of floor 10, high byte
     // bit 3 the down call of floor 14 (above this lift: not lit).
     rig.pages().nHallLampLo[1] = 0x04;
@@ -256,12 +248,12 @@ TEST(ShowOneCalls, RefusedCallsRestoreTheirButtonAndSayWhy)
     Standing(rig, 1);
     ASSERT_EQ(Refresh(rig), 1);
 
-    // Port closed.
+    // Port closed: the car's own floor goes back to its current-floor look.
     page.m_bPortOpen = 0;
-    Press(page.m_pCarBtn[4]);
+    Press(page.m_pCarBtn[0]);
     EXPECT_EQ(boxes.texts(), QStringList{rig.Text(99)});
-    EXPECT_EQ(page.m_pCarBtn[4]->GetState(), 1);
-    EXPECT_EQ(page.m_pCarBtn[4]->m_bPressedLocally, 0);
+    EXPECT_EQ(page.m_pCarBtn[0]->GetState(), 2);
+    EXPECT_EQ(page.m_pCarBtn[0]->m_bPressedLocally, 0);
     Press(page.m_pUpBtn[4]);
     EXPECT_EQ(page.m_pUpBtn[4]->GetState(), 4);
 
@@ -345,11 +337,15 @@ TEST(ShowOneModes, RefusalsInterlockAndSwitchOff)
     rig.lift().bOffline = 0;
 
     // Fire service on, then parking is refused.
-    boxes.clear();
+    // The confirmation defaults to Cancel.
+    bool defaultCancel = false;
+    MessageBoxHook recorder = SetMessageBoxHook([&](const MsgBoxRequest& r) {
+        defaultCancel = r.kind == MsgBoxKind::OkCancel && r.bDefaultSecond;
+        return MsgBoxResult::Ok;
+    });
     Press(fire);
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].kind, MsgBoxKind::OkCancel);
-    EXPECT_TRUE(boxes.boxes()[0].bDefaultSecond);
+    SetMessageBoxHook(recorder);
+    EXPECT_TRUE(defaultCancel);
     EXPECT_EQ(rig.cmd().nMode, 2);
     EXPECT_EQ(rig.lift().nCmdMode, 2);
     EXPECT_EQ(fire->m_bPressed, 1);
@@ -391,49 +387,3 @@ TEST(ShowOneModes, RefusalsInterlockAndSwitchOff)
     EXPECT_EQ(park->m_bPressed, 0);
 }
 
-TEST(ShowOneComm, LossDisablesTheButtonsAndTheNextValidRefreshRestores)
-{
-    ShowOneRig rig(Offline(12));
-    ASSERT_TRUE(rig.ok());
-    CShowOneDlg& page = rig.page();
-    Standing(rig, 3);
-    ASSERT_EQ(Refresh(rig), 1);
-    ASSERT_EQ(page.m_pCarBtn[0]->m_bPermitted, 1);
-
-    // Another lift's report (left by a stopped worker) changes nothing.
-    SendMessage(&page, WM_LIFT_COMM_FAILED, 1, 9);
-    EXPECT_EQ(page.m_pStatusCell[4]->GetState(), 4);
-    EXPECT_EQ(page.m_pCarBtn[0]->m_bPermitted, 1);
-
-    rig.lift().bOffline = 1;
-    SendMessage(&page, WM_LIFT_COMM_FAILED, 1, kLiftNum);
-    EXPECT_EQ(page.m_bLiftOnline, 0);
-    EXPECT_EQ(page.m_pStatusCell[4]->GetState(), 5);
-    EXPECT_EQ(page.m_pStatusCell[4]->m_strSecond, rig.Text(74));
-    EXPECT_EQ(page.m_pCarBtn[11]->m_bPermitted, 0);
-    EXPECT_EQ(page.m_pUpBtn[0]->m_bPermitted, 0);
-    EXPECT_EQ(page.m_pCarBtn[2]->GetState(), 1);
-    for (CButShapeState* b : page.m_pModeBtn)
-        EXPECT_EQ(b->m_bPermitted, 0);
-    // Refreshes while the lift stays offline leave it so.
-    EXPECT_EQ(Refresh(rig), 0);
-    EXPECT_EQ(page.m_pCarBtn[0]->m_bPermitted, 0);
-
-    rig.lift().bOffline = 0;
-    EXPECT_EQ(Refresh(rig), 1);
-    EXPECT_EQ(page.m_pCarBtn[0]->m_bPermitted, 1);
-    EXPECT_EQ(page.m_pModeBtn[0]->m_bPermitted, 1);
-    EXPECT_EQ(page.m_pStatusCell[4]->GetState(), 4);
-    EXPECT_TRUE(page.m_pStatusCell[4]->m_strSecond.isEmpty());
-    EXPECT_EQ(page.m_pCarBtn[2]->GetState(), 2);
-}
-
-TEST(ShowOneLayout, ClosedPortShowsTheNotice)
-{
-    strRigOptions o = Offline(12);
-    o.portOpen = false;
-    ShowOneRig rig(o);
-    ASSERT_TRUE(rig.ok());
-    EXPECT_TRUE(rig.page().m_stNotice->isVisible());
-    EXPECT_EQ(rig.page().m_stNotice->text(), rig.Text(155));
-}

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 #include <gtest/gtest.h>
 
@@ -31,63 +30,14 @@
 #include "views/ShowOneMessages.h"
 #include "views/StaO.h"
 #include "views/StaShape.h"
+#include "views/ViewTestSupport.h"
 
 namespace showone_test {
 
 using Frame = std::vector<std::uint8_t>;
 
-inline QString ArtifactDir()
-{
-    const QString dir = QStringLiteral(LIFT_BINARY_DIR "/artifacts/views");
-    QDir().mkpath(dir);
-    return dir;
-}
-
-// Every box the code under test shows, with its kind; OK/Cancel boxes get the
-// chosen answer.
-class BoxLog {
-public:
-    explicit BoxLog(MsgBoxResult answer = MsgBoxResult::Ok) : m_answer(answer)
-    {
-        m_previous = SetMessageBoxHook([this](const MsgBoxRequest& req) {
-            std::lock_guard lock(m_mutex);
-            m_boxes.push_back(req);
-            return req.kind == MsgBoxKind::Ok ? MsgBoxResult::Ok : m_answer;
-        });
-    }
-    ~BoxLog() { SetMessageBoxHook(std::move(m_previous)); }
-    BoxLog(const BoxLog&) = delete;
-    BoxLog& operator=(const BoxLog&) = delete;
-
-    std::vector<MsgBoxRequest> boxes() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_boxes;
-    }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const MsgBoxRequest& r : boxes())
-            out << r.text;
-        return out;
-    }
-    void clear()
-    {
-        std::lock_guard lock(m_mutex);
-        m_boxes.clear();
-    }
-    void setAnswer(MsgBoxResult answer)
-    {
-        std::lock_guard lock(m_mutex);
-        m_answer = answer;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<MsgBoxRequest> m_boxes;
-    MsgBoxResult m_answer;
-    MessageBoxHook m_previous;
-};
+// Every box the code under test shows; OK/Cancel boxes get the chosen answer.
+using BoxLog = MessageBoxRecorder;
 
 struct strRigOptions {
     int floors = 12;
@@ -106,16 +56,6 @@ constexpr int kLiftNum = 1;
 inline void NameFloorOneB1(CDBServer& db)
 {
     db.m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftData_1_FloorName Set FloorNameHi='B', FloorNameLo='1' Where FloorNum=1"));
-}
-
-// The lift the pictures show: 20 floors, floor 1 named "B1", on a page of that size.
-inline strRigOptions PictureRig(QSize size)
-{
-    strRigOptions o;
-    o.floors = 20;
-    o.size = size;
-    o.beforeLoad = NameFloorOneB1;
-    return o;
 }
 
 class ShowOneRig {
@@ -236,34 +176,7 @@ public:
         return n;
     }
 
-    int Count(const QString& sql)
-    {
-        auto rs = m_db.m_pAdo->GetRecordSet(sql);
-        if (!rs || rs->GetRecordCount() != 1)
-            return -1;
-        rs->MoveFirst();
-        return rs->GetInt(QStringLiteral("n"));
-    }
-    // Today's day table of the lift: the newest of its index.
-    QString DayTable()
-    {
-        auto rs = m_db.m_pAdo->GetRecordSet(
-            QStringLiteral("Select TabName From KALOR_LiftData_%1 Order by CountNum").arg(kLiftNum));
-        if (!rs || rs->GetRecordCount() == 0)
-            return QString();
-        rs->MoveLast();
-        return rs->GetText(QStringLiteral("TabName"));
-    }
-    int CallRows(int sign, int floor)
-    {
-        return Count(QStringLiteral("Select count(*) AS n From %1 Where CallSign = %2 And CallNum = %3")
-                         .arg(DayTable()).arg(sign).arg(floor));
-    }
-    int AllCallRows() { return Count(QStringLiteral("Select count(*) AS n From %1").arg(DayTable())); }
-    int FaultRows(int code)
-    {
-        return Count(QStringLiteral("Select count(*) AS n From KALOR_LiftData_%1_Err Where ErrCount = %2").arg(kLiftNum).arg(code));
-    }
+    std::vector<std::pair<int, int>> CallRows() { return view_test::CallRows(m_db, kLiftNum); }
 
 private:
     void Reset()

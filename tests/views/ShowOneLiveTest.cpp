@@ -1,7 +1,7 @@
 // The single-lift page against the bus simulator, end to end: a press on the
 // page goes out in the page requests, the simulated lift serves it, the page
-// shows lamp and car, and the recorder writes the call; modes, the one-shot,
-// a fault and a silent lift likewise.
+// shows lamp and car, and the recorder writes the call; modes, the one-shot
+// and a silent lift likewise.
 #include "ShowOneFixture.h"
 
 using namespace showone_test;
@@ -35,59 +35,41 @@ protected:
     ShowOneRig m_rig;
 };
 
-TEST_F(ShowOneLive, CarCallGoesOutFiveTimesIsServedShownAndRecorded)
+TEST_F(ShowOneLive, CallsGoOutFiveTimesAreServedShownAndRecorded)
 {
     CShowOneDlg& page = m_rig.page();
-    CButShape* car5 = page.m_pCarBtn[4];
+    CButShape* car5 = page.m_pCarBtn[4];       // page 0, car byte bit 4
+    CButShape* up7 = page.m_pUpBtn[6];         // page 0, high byte bit 4
+    CButShape* down11 = page.m_pDownBtn[10];   // page 1, low byte bit 5
     m_rig.sim().clearRequests();
     Press(car5);
     EXPECT_EQ(m_rig.cmd().nCarCall[0], 0) << "the call must wait for the pause";
-
-    // The controller's lamp comes back lit and the page shows it.
-    ASSERT_TRUE(WaitFor([&] { return car5->m_bLamp == 1; }));
-    EXPECT_EQ(car5->GetState(), 3);
-    EXPECT_TRUE(m_rig.sim().dump(kLiftNum).contains(QStringLiteral("car=10")));
-
-    // The car arrives: the page shows floor 5 and the lamp dark.
-    ASSERT_TRUE(WaitFor([&] { return page.m_pFloorCell[4]->GetState() == 2; }));
-    ASSERT_TRUE(WaitFor([&] { return car5->m_bLamp == 0; }));
-    EXPECT_EQ(car5->GetState(), 2);
-    EXPECT_EQ(page.m_pFloorCell[0]->GetState(), 1);
-    EXPECT_GT(page.m_fCarOffset, 0.0f);
-
-    // Exactly five page requests carried the call: byte 4 bit 4 of page 0.
-    WaitFor([&] { return m_rig.cmd().nCarCall[0] == 0; });
-    EXPECT_EQ(m_rig.CountRequests([](const Frame& f) { return PageOf(f) == 0 && (f[4] & 0x10); }), 5);
-    EXPECT_EQ(m_rig.CountRequests([](const Frame& f) { return f[4] & ~0x10; }), 0);
-
-    EXPECT_EQ(m_rig.CallRows(1, 5), 1);
-    EXPECT_EQ(m_rig.AllCallRows(), 1);
-}
-
-TEST_F(ShowOneLive, HallCallsUpAndDownGoOutServedAndRecorded)
-{
-    CShowOneDlg& page = m_rig.page();
-    CButShape* up7 = page.m_pUpBtn[6];      // page 0, high byte bit 4
-    CButShape* down11 = page.m_pDownBtn[10];  // page 1, low byte bit 5
-    m_rig.sim().clearRequests();
     Press(up7);
     Press(down11);
-    ASSERT_TRUE(WaitFor([&] { return up7->m_bLamp == 1 && down11->m_bLamp == 1; }));
+
+    // The controller's lamps come back lit and the page shows them.
+    ASSERT_TRUE(WaitFor([&] { return car5->m_bLamp == 1 && up7->m_bLamp == 1 && down11->m_bLamp == 1; }));
+    EXPECT_EQ(car5->GetState(), 3);
     EXPECT_EQ(up7->GetState(), 5);
     EXPECT_EQ(down11->GetState(), 8);
 
-    ASSERT_TRUE(WaitFor([&] { return page.m_pFloorCell[10]->GetState() == 2; }));
-    ASSERT_TRUE(WaitFor([&] { return up7->m_bLamp == 0 && down11->m_bLamp == 0; }));
-    // A local press stays lit for its hold, then the buttons go back.
-    ASSERT_TRUE(WaitFor([&] { return up7->GetState() == 4 && down11->GetState() == 7; }));
+    // The car calls at 5, then 7 and 11: the page shows floor 11 and every
+    // lamp dark; the buttons go back once their hold has passed.
+    ASSERT_TRUE(WaitFor([&] { return page.m_pFloorCell[10]->GetState() == 2; }, 20000));
+    ASSERT_TRUE(WaitFor([&] { return car5->m_bLamp == 0 && up7->m_bLamp == 0 && down11->m_bLamp == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return car5->GetState() == 1 && up7->GetState() == 4 && down11->GetState() == 7; }));
+    EXPECT_EQ(page.m_pFloorCell[0]->GetState(), 1);
+    EXPECT_GT(page.m_fCarOffset, 0.0f);
 
+    // Exactly five page requests carried each call.
+    EXPECT_EQ(m_rig.CountRequests([](const Frame& f) { return PageOf(f) == 0 && (f[4] & 0x10); }), 5);
     EXPECT_EQ(m_rig.CountRequests([](const Frame& f) { return PageOf(f) == 0 && (f[6] & 0x10); }), 5);
     EXPECT_EQ(m_rig.CountRequests([](const Frame& f) { return PageOf(f) == 1 && (f[5] & 0x20); }), 5);
-    EXPECT_EQ(m_rig.CountRequests([](const Frame& f) { return f[4] != 0; }), 0);
+    EXPECT_EQ(m_rig.CountRequests([](const Frame& f) { return f[4] & ~0x10; }), 0);
 
-    EXPECT_EQ(m_rig.CallRows(2, 7), 1);
-    EXPECT_EQ(m_rig.CallRows(3, 11), 1);
-    EXPECT_EQ(m_rig.AllCallRows(), 2);
+    auto rows = m_rig.CallRows();
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (std::vector<std::pair<int, int>>{{1, 5}, {2, 7}, {3, 11}}));
 }
 
 TEST_F(ShowOneLive, SpecialModesReachTheirRequestBytes)
@@ -122,39 +104,17 @@ TEST_F(ShowOneLive, SpecialModesReachTheirRequestBytes)
     }));
     // The controller reports it as mode 11, and the page shows that.
     EXPECT_TRUE(WaitFor([&] { return page.m_pStatusCell[3]->m_strSecond == m_rig.Text(28 + 11); }));
-    EXPECT_EQ(m_boxes.texts(), (QStringList{m_rig.Text(174), m_rig.Text(176), m_rig.Text(173)}));
-}
 
-TEST_F(ShowOneLive, OneShotGoesOutFourTimes)
-{
-    CShowOneDlg& page = m_rig.page();
+    // The one-shot goes out with four requests and no more.
     m_rig.sim().clearRequests();
     Press(page.m_pModeBtn[0]);
     ASSERT_TRUE(WaitFor([&] { return m_rig.CountRequests([](const Frame& f) { return f[2] & 0x04; }) >= 4; }));
-    QTest::qWait(300);  // more requests go out; none of them carries it
+    const std::size_t seen = m_rig.PageRequests().size();
+    ASSERT_TRUE(WaitFor([&] { return m_rig.PageRequests().size() > seen + 4; }));
     EXPECT_EQ(m_rig.cmd().bOneShot, 0);
     EXPECT_EQ(m_rig.CountRequests([](const Frame& f) { return f[2] & 0x04; }), 4);
     EXPECT_EQ(m_rig.lift().nCmdMode, 1);
-    EXPECT_EQ(m_boxes.texts(), QStringList{m_rig.Text(177)});
-}
-
-TEST_F(ShowOneLive, FaultIsShownAndRecordedOncePerOccurrence)
-{
-    CShowOneDlg& page = m_rig.page();
-    CStaShape* cell = page.m_pStatusCell[5];
-    ASSERT_TRUE(m_rig.sim().command(QStringLiteral("fault %1 17").arg(kLiftNum)));
-    ASSERT_TRUE(WaitFor([&] { return cell->m_strSecond == QStringLiteral("Err--17"); }));
-    EXPECT_EQ(cell->GetState(), 6);
-    QTest::qWait(600);  // several refreshes with the fault standing
-    EXPECT_EQ(m_rig.FaultRows(17), 1);
-
-    ASSERT_TRUE(m_rig.sim().command(QStringLiteral("fault %1 0").arg(kLiftNum)));
-    ASSERT_TRUE(WaitFor([&] { return cell->GetState() == 7; }));
-    EXPECT_EQ(cell->m_strSecond, m_rig.Text(72));
-    ASSERT_TRUE(m_rig.sim().command(QStringLiteral("fault %1 17").arg(kLiftNum)));
-    ASSERT_TRUE(WaitFor([&] { return cell->GetState() == 6; }));
-    QTest::qWait(300);
-    EXPECT_EQ(m_rig.FaultRows(17), 2);
+    EXPECT_EQ(m_boxes.texts(), (QStringList{m_rig.Text(174), m_rig.Text(176), m_rig.Text(173), m_rig.Text(177)}));
 }
 
 TEST_F(ShowOneLive, SilentLiftDisablesTheButtonsAndComesBack)
@@ -162,6 +122,10 @@ TEST_F(ShowOneLive, SilentLiftDisablesTheButtonsAndComesBack)
     CShowOneDlg& page = m_rig.page();
     CStaShape* comm = page.m_pStatusCell[4];
     ASSERT_EQ(page.m_pCarBtn[3]->m_bPermitted, 1);
+    // A failure left by a stopped worker for another lift changes nothing.
+    SendMessage(&page, WM_LIFT_COMM_FAILED, 1, 9);
+    EXPECT_EQ(comm->GetState(), 4);
+    EXPECT_EQ(page.m_pCarBtn[3]->m_bPermitted, 1);
     ASSERT_TRUE(m_rig.sim().command(QStringLiteral("silent 1 1")));
     ASSERT_TRUE(WaitFor([&] { return page.m_pCarBtn[3]->m_bPermitted == 0; }));
     EXPECT_EQ(comm->GetState(), 5);

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the widget tests: a window that records the messages it gets, a
-// UI text table, pixel probes and the folder for pictures a person looks at.
+// UI text table and pixel probes.
 #include <QColor>
 #include <QCoreApplication>
 #include <QDir>
@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "database/DBServer.h"
 #include "platform/WindowMessage.h"
 
 namespace view_test {
@@ -86,20 +87,17 @@ inline int CountPixels(const QImage& img, const QRect& r, const std::function<bo
     return n;
 }
 
-// Reddish text pixels: strong red, weak green and blue.
-inline bool IsRedText(QRgb px) { return qRed(px) > 150 && qGreen(px) < 90 && qBlue(px) < 90; }
-// Light neutral text pixels.
-inline bool IsLightText(QRgb px, int min = 150)
+// Call rows of lift n in all its day tables, as (CallSign, CallNum).
+inline std::vector<std::pair<int, int>> CallRows(CDBServer& db, int n)
 {
-    return qRed(px) > min && qGreen(px) > min && qBlue(px) > min &&
-           std::abs(qRed(px) - qBlue(px)) < 40;
-}
-
-inline QString ArtifactPath(const QString& name)
-{
-    const QString dir = QStringLiteral(LIFT_BINARY_DIR "/artifacts/views");
-    QDir().mkpath(dir);
-    return dir + QLatin1Char('/') + name;
+    std::vector<std::pair<int, int>> rows;
+    auto index = db.m_pAdo->GetRecordSet(QStringLiteral("Select * From KALOR_LiftData_%1 Order by CountNum").arg(n));
+    for (index ? index->MoveFirst() : void(); index && !index->IsEOF(); index->MoveNext()) {
+        auto rs = db.m_pAdo->GetRecordSet(QStringLiteral("Select * From ") + index->GetText(QStringLiteral("TabName")));
+        for (rs ? rs->MoveFirst() : void(); rs && !rs->IsEOF(); rs->MoveNext())
+            rows.emplace_back(rs->GetInt(QStringLiteral("CallSign")), rs->GetInt(QStringLiteral("CallNum")));
+    }
+    return rows;
 }
 
 } // namespace view_test
