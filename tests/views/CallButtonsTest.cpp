@@ -1,14 +1,11 @@
 // The call and mode buttons on their own: what a press posts and when, what
 // the operator is asked.
-#include <QEvent>
 #include <QTest>
 #include <QWidget>
 #include <algorithm>
 #include <vector>
-#include <gtest/gtest.h>
 
 #include "ShowOneFixture.h"
-#include "views/ViewTestSupport.h"
 
 using namespace showone_test;
 

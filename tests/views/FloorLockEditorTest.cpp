@@ -104,22 +104,6 @@ TEST_F(FloorLockEditor, EachModeEditsItsOwnSetAndOkHandsOverTheOneThatIsOn)
     EXPECT_EQ(page().m_pFloorLive[8], 0) << "the set in force changes only after the controller confirms";
 }
 
-TEST_F(FloorLockEditor, SwitchingTheModeOffAndOkAsksForAClear)
-{
-    Open();
-    Click(dlg().ModeButton(3));
-    EXPECT_EQ(dlg().ModeButton(3)->m_nOnValue, 0);
-    EXPECT_EQ(std::count(dlg().m_Set3.begin(), dlg().m_Set3.end(), 1), 0);
-    EXPECT_EQ(dlg().m_pFloorBtn[1]->GetState(), CFloorB::kOut);
-    // Toggling with no mode on changes no set.
-    Click(dlg().m_pFloorBtn[3]);
-    Click(dlg().m_btOk);
-    ASSERT_EQ(m_sink.messages.size(), 1u);
-    EXPECT_EQ(m_sink.messages[0].wParam, 0u);
-    EXPECT_EQ(m_sink.messages[0].lParam, 3);
-    EXPECT_EQ(page().m_pFloorEdit, page().m_pFloorLive) << "a clear leaves the edited set as it was";
-}
-
 TEST_F(FloorLockEditor, CancelForgetsTheEditAndKeysDoNotCloseIt)
 {
     Open();

@@ -1,18 +1,78 @@
-// The all-lifts page live against the bus simulator and a real database copy:
-// faults shown and recorded once, a silent station going offline and back.
+// The all-lifts page live against the bus simulator and a real database copy
+// (the station's store, groups and texts loaded as the main window loads
+// them, the poll-all worker and the 80 ms refresh): faults shown and recorded
+// once with the alarm raised, a silent station going offline and back.
 #include <QImage>
 
+#include "PageStation.h"
+#include "link/PollThread.h"
+#include "link/PollWorkers.h"
 #include "platform/UiText.h"
-#include "views/ShowAllStation.h"
+#include "views/ShowAllDlg.h"
+#include "views/StaA.h"
 #include "views/ViewMessages.h"
+#include "views/ViewTestSupport.h"
 
-using namespace showall_test;
 using view_test::CountPixels;
 
 namespace {
 
-class ShowAllLiveTest : public ShowAllStation {
+class ShowAllLiveTest : public view_test::PageStation {
 protected:
+    static constexpr int kWindowHeight = 900;
+
+    void TearDown() override
+    {
+        StopPollThread();
+        page.reset();
+        PageStation::TearDown();
+    }
+
+    // Twelve lifts on stations 1 to 3 (1 to 7 in "North", 8 to 12 in
+    // "South"), the page on the loaded configuration, polled live.
+    void Start()
+    {
+        std::vector<view_test::GroupSpec> spec(2);
+        spec[0].name = QStringLiteral("North");
+        spec[1].name = QStringLiteral("South");
+        for (int n = 1; n <= 12; ++n)
+            spec[n <= 7 ? 0 : 1].lifts.push_back({n, 8 + n, 0, QStringLiteral("L%1").arg(n)});
+        ASSERT_TRUE(InstallGroupsAndSim(spec, {}));
+        LoadLikeTheMainWindow();
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(OpenLine());
+        MakeWindow(kWindowHeight);
+        page = std::make_unique<CShowAllDlg>(window.get());
+        page->OnInitDialog();
+        page->m_bPortOpen = 1;
+        page->m_pLiftFault = store.m_pLiftFault;
+        page->m_pGroupTable = groups.data();
+        page->m_pLiftInf = store.m_pLiftInf;
+        page->m_pDB = db.get();
+        page->m_nGroupCount = int(groups.size());
+        page->CreateGroupCells();
+        page->m_pTexts = &texts;
+        page->m_hMainWnd = &mainWnd;
+        page->m_pViewMode = &viewMode;
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        page->setGeometry(0, kPageTop, kWindowWidth, kWindowHeight - kPageTop);
+        page->LayoutCells();
+        page->show();
+
+        db->m_tmToday = QDateTime::currentDateTime();
+        CLiftDataStore& s = store;
+        StartPollThread(PollAllThreadProc, &comm, page.get(), [&s](CLiftComm& c) {
+            c.m_pLiftInf = s.m_pLiftInf;
+            c.m_pLiftPage = s.m_pLiftPage;
+            c.m_pLiftCmd = s.m_pLiftCmd;
+            c.m_pLiftFault = s.m_pLiftFault;
+            c.BuildStationTable(s.m_pLiftInf);
+        });
+        page->SetRefreshTimer(80);
+    }
+
     // Waits until every lift of the list reports online (or offline).
     bool WaitOnline(std::initializer_list<int> lifts, bool online, int ms = 5000)
     {
@@ -21,26 +81,42 @@ protected:
                 if ((Lift(n).bOffline == 0) != online)
                     return false;
             return true;
-        }, ms);
+        }, ms, 20);
     }
+
+    // The status line the tile of lift n shows now.
+    QString StatusText(int n) { return CStaA::TileStatus(Lift(n), &texts).strText; }
 
     // Pixels of the tile's 5-pixel status frame that are drawn in the colour.
     int FramePixels(int n, const QColor& c)
     {
-        const QImage img = Tile(n)->grab().toImage();
+        const QImage img = page->Tile(n - 1)->grab().toImage();
         const QRect inner = img.rect().adjusted(8, 8, -8, -8);
         return CountPixels(img, img.rect(), [&](QRgb px) { return view_test::Near(px, c, 8); })
                - CountPixels(img, inner, [&](QRgb px) { return view_test::Near(px, c, 8); });
     }
+
+    // Rows of lift n's fault table, as (fault code) in insertion order.
+    std::vector<int> FaultRows(int n)
+    {
+        std::vector<int> codes;
+        auto rs = db->m_pAdo->GetRecordSet(QStringLiteral("Select * From KALOR_LiftData_%1_Err").arg(n));
+        for (rs ? rs->MoveFirst() : void(); rs && !rs->IsEOF(); rs->MoveNext())
+            codes.push_back(rs->GetInt(QStringLiteral("ErrCount")));
+        return codes;
+    }
+
+    int viewMode = CShowAllDlg::kViewMode;
+    view_test::MessageSink mainWnd;
+    std::unique_ptr<CShowAllDlg> page;
 };
 
 } // namespace
 
 TEST_F(ShowAllLiveTest, AFaultIsShownRecordedOnceAndRaisesTheAlarmAndASilentStationGoesOfflineAndBack)
 {
-    Start(TwelveLifts());
+    Start();
     ASSERT_FALSE(HasFatalFailure());
-    StartPolling();
     ASSERT_TRUE(WaitOnline({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, true));
     QTest::qWait(300);
     EXPECT_TRUE(FaultRows(3).empty());

@@ -2,7 +2,6 @@
 // the installed lifts live, a tile opens the single-lift page of its lift and a
 // header the group page of its group.
 #include "MainWindowStation.h"
-#include "config/BuildDlg.h"
 #include "controls/ButX.h"
 #include "link/PollThread.h"
 #include "views/ShowAllDlg.h"

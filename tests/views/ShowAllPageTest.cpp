@@ -140,9 +140,10 @@ TEST_F(ShowAllPageTest, TheDragMovesThePageSidewaysOnlyAndStopsAtTheEnds)
     EXPECT_EQ(page->x(), -50);
     EXPECT_EQ(page->y(), top);
 
-    // A cell that saw the button go up ends the page's drag too.
+    // A tile that saw the button go up ends the page's drag too.
     QTest::mousePress(page, Qt::LeftButton, {}, grip);
-    SendMessage(page, WM_CELL_DRAG_END, 0, 0);
+    QTest::mouseRelease(Tile(1), Qt::LeftButton, {}, QPoint(20, 20));
+    QCoreApplication::sendPostedEvents(page);
     EXPECT_EQ(page->m_bDrag, 0);
     QTest::mouseMove(page, grip + QPoint(-30, 0));
     EXPECT_EQ(page->x(), -50);

@@ -98,13 +98,6 @@ protected:
 
     std::vector<std::pair<int, int>> CallRows(int n) { return view_test::CallRows(*db, n); }
 
-    // Rows of lift n's day-table index: one per day table the recorder opened.
-    int DayTables(int n)
-    {
-        auto index = db->m_pAdo->GetRecordSet(QStringLiteral("Select * From KALOR_LiftData_%1").arg(n));
-        return index ? index->GetRecordCount() : -1;
-    }
-
     CAnimRunEvent animRun;
     std::array<strCarAnimSlot, kCarAnimSlots> animSlots{};
     std::unique_ptr<CShowGruDlg> page;

@@ -1,7 +1,7 @@
 // The single-lift page against the bus simulator, end to end: a press on the
 // page goes out in the page requests, the simulated lift serves it, the page
-// shows lamp and car, and the recorder writes the call; modes, the one-shot
-// and a silent lift likewise.
+// shows lamp and car, and the recorder writes the call; a silent lift turns
+// the buttons off and back on.
 #include "ShowOneFixture.h"
 
 using namespace showone_test;
@@ -70,51 +70,6 @@ TEST_F(ShowOneLive, CallsGoOutFiveTimesAreServedShownAndRecorded)
     auto rows = m_rig.CallRows();
     std::sort(rows.begin(), rows.end());
     EXPECT_EQ(rows, (std::vector<std::pair<int, int>>{{1, 5}, {2, 7}, {3, 11}}));
-}
-
-TEST_F(ShowOneLive, SpecialModesReachTheirRequestBytes)
-{
-    CShowOneDlg& page = m_rig.page();
-    CButShapeState* fire = page.m_pModeBtn[1];
-    CButShapeState* park = page.m_pModeBtn[2];
-    auto lastRequest = [&] { return m_rig.PageRequests().back(); };
-
-    // Fire service: mode base 1 in byte 2; the controller reports mode 3.
-    m_rig.sim().clearRequests();
-    Press(fire);
-    ASSERT_TRUE(WaitFor([&] { return fire->m_bOn == 1; }));
-    EXPECT_EQ(lastRequest()[2] & 0x03, 1);
-    EXPECT_EQ(lastRequest()[3], 0);
-    EXPECT_EQ(page.m_pStatusCell[3]->m_strSecond, m_rig.Text(31));
-
-    // Switched off, then parking: mode base 2; the controller reports mode 8.
-    Press(fire);
-    ASSERT_TRUE(WaitFor([&] { return fire->m_bOn == 0; }));
-    Press(park);
-    ASSERT_TRUE(WaitFor([&] { return park->m_bOn == 1; }));
-    EXPECT_EQ(lastRequest()[2] & 0x03, 2);
-    EXPECT_EQ(m_rig.lift().nCmdMode, 3);
-    EXPECT_EQ(page.m_bModeLatch, 1);
-
-    // A mode of the command byte (kind 6: bit 4).
-    m_rig.sim().clearRequests();
-    PostMessage(&page, WM_STATE_SWITCH, 1, 6);
-    ASSERT_TRUE(WaitFor([&] {
-        return m_rig.CountRequests([](const Frame& f) { return f[3] == 0x10 && (f[2] & 0x03) == 0; }) > 0;
-    }));
-    // The controller reports it as mode 11, and the page shows that.
-    EXPECT_TRUE(WaitFor([&] { return page.m_pStatusCell[3]->m_strSecond == m_rig.Text(28 + 11); }));
-
-    // The one-shot goes out with four requests and no more.
-    m_rig.sim().clearRequests();
-    Press(page.m_pModeBtn[0]);
-    ASSERT_TRUE(WaitFor([&] { return m_rig.CountRequests([](const Frame& f) { return f[2] & 0x04; }) >= 4; }));
-    const std::size_t seen = m_rig.PageRequests().size();
-    ASSERT_TRUE(WaitFor([&] { return m_rig.PageRequests().size() > seen + 4; }));
-    EXPECT_EQ(m_rig.cmd().bOneShot, 0);
-    EXPECT_EQ(m_rig.CountRequests([](const Frame& f) { return f[2] & 0x04; }), 4);
-    EXPECT_EQ(m_rig.lift().nCmdMode, 1);
-    EXPECT_EQ(m_boxes.texts(), (QStringList{m_rig.Text(174), m_rig.Text(176), m_rig.Text(173), m_rig.Text(177)}));
 }
 
 TEST_F(ShowOneLive, SilentLiftDisablesTheButtonsAndComesBack)

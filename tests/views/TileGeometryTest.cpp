@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <map>
 
 #include "link/GroupInf.h"
 #include "views/TileGeometry.h"

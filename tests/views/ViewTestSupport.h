@@ -3,7 +3,6 @@
 // UI text table and pixel probes.
 #include <QColor>
 #include <QCoreApplication>
-#include <QDir>
 #include <QImage>
 #include <QObject>
 #include <QRect>
