@@ -45,7 +45,7 @@ protected:
     }
 
     BoxLog m_boxes;
-    ShowOneRig m_rig{NoLine()};
+    ShowOneRig m_rig{{.withSim = false}};
     MessageSink m_sink;
 };
 

@@ -51,7 +51,7 @@ TEST(CtrlFile, AMissingOrShortFileIsMadeWholeAndOtherLiftsKeepTheirRecords)
 TEST(CtrlFilePage, CorruptShortOrMissingFilesReadAsNoLock)
 {
     BoxLog boxes;
-    ShowOneRig rig(NoLine());
+    ShowOneRig rig({.withSim = false});
     ASSERT_TRUE(rig.ok());
     CShowOneDlg& page = rig.page();
     auto lockEverything = [&] {

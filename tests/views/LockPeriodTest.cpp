@@ -54,7 +54,7 @@ protected:
     void Enable(const char* times) { Enable(QString::fromLatin1(times).split(QLatin1Char(' '))); }
 
     BoxLog m_boxes;
-    ShowOneRig m_rig{NoLine()};
+    ShowOneRig m_rig{{.withSim = false}};
     QDateTime m_now = Today(12, 0, 0);
 };
 

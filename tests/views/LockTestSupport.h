@@ -18,14 +18,6 @@ namespace lock_test {
 
 using showone_test::Frame;
 
-// A rig without the simulator: the lock tests that need no line.
-inline showone_test::strRigOptions NoLine()
-{
-    showone_test::strRigOptions o;
-    o.withSim = false;
-    return o;
-}
-
 // Lock requests (function 0x30) to the lift, oldest first.
 inline std::vector<Frame> LockRequests(CLiftSim& sim, int liftNum = showone_test::kLiftNum)
 {

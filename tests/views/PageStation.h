@@ -72,15 +72,29 @@ protected:
         return comm.OpenComm(1, 2);
     }
 
-    // The stand-in for the main window: black, as wide as the station's.
-    void MakeWindow(int height)
+    // The groups installed (each shaft 3 m a floor) with the simulator
+    // running their lifts, the station loaded as the main window loads it,
+    // the line open when asked, and a black window as wide as the station's
+    // standing in for the main window.
+    void StartStation(const std::vector<GroupSpec>& spec, const QStringList& simArgs, bool openLine, int height)
     {
+        ASSERT_TRUE(InstallGroupsAndSim(spec, simArgs));
+        for (const station_test::StationData::Lift& l : installed)
+            ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_LiftInf Set LiftHight=? Where RealAddr=?"),
+                                  {l.floors * 3000, l.n}));
+        LoadLikeTheMainWindow();
+        if (HasFatalFailure())
+            return;
+        if (openLine)
+            ASSERT_TRUE(OpenLine());
         window = std::make_unique<QWidget>();
         window->resize(kWindowWidth, height);
         QPalette pal = window->palette();
         pal.setColor(QPalette::Window, Qt::black);
         window->setPalette(pal);
         window->setAutoFillBackground(true);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
     // Runs the event loop until cond holds, at most ms milliseconds, looking

@@ -37,12 +37,9 @@ protected:
         spec[1].name = QStringLiteral("South");
         for (int n = 1; n <= 12; ++n)
             spec[n <= 7 ? 0 : 1].lifts.push_back({n, 8 + n, 0, QStringLiteral("L%1").arg(n)});
-        ASSERT_TRUE(InstallGroupsAndSim(spec, {}));
-        LoadLikeTheMainWindow();
+        StartStation(spec, {}, true, kWindowHeight);
         if (HasFatalFailure())
             return;
-        ASSERT_TRUE(OpenLine());
-        MakeWindow(kWindowHeight);
         page = std::make_unique<CShowAllDlg>(window.get());
         page->OnInitDialog();
         page->m_bPortOpen = 1;
@@ -55,8 +52,6 @@ protected:
         page->m_pTexts = &texts;
         page->m_hMainWnd = &mainWnd;
         page->m_pViewMode = &viewMode;
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         page->setGeometry(0, kPageTop, kWindowWidth, kWindowHeight - kPageTop);
         page->LayoutCells();
         page->show();

@@ -26,7 +26,6 @@ using view_test::GroupSpec;
 
 class ShowGruStation : public view_test::PageStation {
 protected:
-    static constexpr int kMmPerFloor = 3000;  // the simulator's default storey
 
     void TearDown() override
     {
@@ -41,19 +40,9 @@ protected:
     void Start(const std::vector<GroupSpec>& spec, QStringList simArgs = {}, bool openLine = true,
                int windowHeight = 1000)
     {
-        ASSERT_TRUE(InstallGroupsAndSim(spec, simArgs));
-        for (const StationData::Lift& l : installed)
-            ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_LiftInf Set LiftHight=? Where RealAddr=?"),
-                                  {l.floors * kMmPerFloor, l.n}));
-        LoadLikeTheMainWindow();
+        StartStation(spec, simArgs, openLine, windowHeight);
         if (HasFatalFailure())
             return;
-        ASSERT_GT(texts.size(), 155);
-        if (openLine) {
-            ASSERT_TRUE(OpenLine());
-        }
-
-        MakeWindow(windowHeight);
         page = std::make_unique<CShowGruDlg>(window.get());
         page->OnInitDialog();
         page->m_bPortOpen = openLine ? 1 : 0;
@@ -68,8 +57,6 @@ protected:
         page->m_pAnimSlots = animSlots.data();
         page->m_pAnimRun = &animRun;
         page->m_pDB = db.get();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         ShowPage();
     }
 

@@ -48,25 +48,12 @@ public:
     }
 };
 
-// A text table of 300 entries; the ones the tiles and cells show are words.
+// A text table of 300 entries, each naming its number.
 inline QStringList MakeTexts()
 {
     QStringList t;
     for (int i = 0; i < 300; ++i)
         t << QStringLiteral("T%1").arg(i);
-    t[35] = QStringLiteral("运行正常");
-    t[44] = QStringLiteral("检修");
-    t[45] = QStringLiteral("消防");
-    t[50] = QStringLiteral("门状态");
-    t[52] = QStringLiteral("故障");
-    t[72] = QStringLiteral("正常");
-    t[73] = QStringLiteral("通讯");
-    t[74] = QStringLiteral("通讯中断");
-    t[80] = QStringLiteral("确定");
-    t[253] = QStringLiteral("安全回路");
-    t[254] = QStringLiteral("门锁");
-    t[255] = QStringLiteral("超载");
-    t[256] = QStringLiteral("电梯故障");
     return t;
 }
 

@@ -1,17 +1,26 @@
-// The group page inside the real main window: shown through the group
-// message and left for another page again and again, each time with its
-// group worker and animation thread started and stopped again, with no thread
-// left behind and the cars still following their reports.
+// The pages inside the real main window over four lifts in two groups,
+// "North" (lifts 1 and 2) and "South" (lifts 5 and 6), logged in with the
+// line open on the bus simulator running the same four: tiles and headers of
+// the all-lifts page open their lift and group; the group page shown and left
+// again and again leaves no thread behind; the lock period's mode stays only
+// on the lift the single-lift page shows.
 #include <QDir>
 #include <QFile>
+#include <functional>
+#include <memory>
+#include <gtest/gtest.h>
 
-#include "MainWindowStation.h"
 #include "controls/ButX.h"
 #include "link/PollThread.h"
+#include "mainwnd/StationFixture.h"
+#include "support/LiftSim.h"
 #include "views/CarAnimThread.h"
-#include "views/ShowGruDlg.h"
 #include "views/LockMessages.h"
+#include "views/ShowAllDlg.h"
+#include "views/ShowGruDlg.h"
 #include "views/ShowOneDlg.h"
+#include "views/StaA.h"
+#include "views/StaG.h"
 #include "views/StaGrp.h"
 #include "views/ViewMessages.h"
 
@@ -36,28 +45,89 @@ int OwnThreads()
     return count;
 }
 
-class ShowGruMainWindowTest : public view_test::MainWindowStation {
+class MainWindowPages : public ::testing::Test {
 protected:
+    // The data copy with the operator, the groups and the lifts (each shaft
+    // 3 m a floor), and the window at 1280 x 1000, logged in.
     void SetUp() override
     {
-        InstallStation();
-        if (HasFatalFailure())
-            return;
+        station_test::PrivateSettings();
+        ASSERT_TRUE(data.ok());
+        ASSERT_FALSE(sim.port().isEmpty());
+        data.AddOperator();
+        ASSERT_TRUE(data.InstallGroups({QStringLiteral("North"), QStringLiteral("South")}, Lifts()));
         for (const StationData::Lift& l : Lifts())
             ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_LiftInf Set LiftHight=? Where RealAddr=?"),
                                   {l.floors * 3000, l.n}));
-        StartLoggedIn(1000);
-        if (HasFatalFailure())
-            return;
+        qputenv("LIFT_COM1", sim.port().toLocal8Bit());
+        dlg = std::make_unique<CKALORDlg>();
+        ASSERT_TRUE(station_test::ShowMainWindow(*dlg, 1000));
+        QTest::qWait(20);
+        ASSERT_TRUE(station_test::LogInOnCom1(*dlg, boxes));
         page = dlg->m_pShowGruDlg.get();
     }
 
-    CShowGruDlg* page = nullptr;
+    void TearDown() override
+    {
+        dlg.reset();
+        qunsetenv("LIFT_COM1");
+    }
+
+    static std::vector<station_test::StationData::Lift> Lifts()
+    {
+        return {{1, 10, 1, QStringLiteral("N1")}, {2, 12, 1, QStringLiteral("N2")},
+                {5, 8, 2, QStringLiteral("S1")}, {6, 9, 2, QStringLiteral("S2")}};
+    }
+
+    static bool WaitFor(const std::function<bool()>& cond, int ms = 5000) { return QTest::qWaitFor(cond, ms); }
+
+    station_test::StationData data;
+    CLiftSim sim{{QStringLiteral("--lift"), QStringLiteral("1:10:1"), QStringLiteral("--lift"),
+                  QStringLiteral("2:12:2"), QStringLiteral("--lift"), QStringLiteral("5:8:3"),
+                  QStringLiteral("--lift"), QStringLiteral("6:9:1")}};
+    MessageBoxRecorder boxes;
+    std::unique_ptr<CKALORDlg> dlg;
+    CShowGruDlg* page = nullptr;  // the group page
 };
 
 } // namespace
 
-TEST_F(ShowGruMainWindowTest, ShowAndHideCyclesLeaveNoThreadBehind)
+
+TEST_F(MainWindowPages, ATileOpensItsLiftAndAHeaderItsGroup)
+{
+    dlg->m_btShowAll->click();
+    CShowAllDlg* all = dlg->m_pShowAllDlg.get();
+    ASSERT_TRUE(all->isVisible());
+    ASSERT_TRUE(sim.command(QStringLiteral("floor 6 7")));
+    // The page shows the lifts live from the main window's store.
+    ASSERT_TRUE(WaitFor([&] { return dlg->m_Store.m_pLiftInf[5].nCurFloor == 7; }));
+    CStaA* tile = all->Tile(5);
+    ASSERT_TRUE(tile->isVisible());
+    EXPECT_EQ(tile->m_pLiftInf, &dlg->m_Store.m_pLiftInf[5]);
+    EXPECT_EQ(CStaA::FloorText(*tile->m_pLiftInf), QStringLiteral("7"));
+    EXPECT_TRUE(all->IsRefreshTimerActive());
+
+    QTest::mouseClick(tile, Qt::LeftButton, {}, QPoint(15, 15));
+    ASSERT_TRUE(WaitFor([&] { return dlg->m_nViewMode == CKALORDlg::kModeOne; }));
+    EXPECT_EQ(dlg->m_pShowOneDlg->m_nLiftIndex, 5);
+    EXPECT_TRUE(dlg->m_pShowOneDlg->isVisible());
+    EXPECT_FALSE(all->isVisible());
+    EXPECT_TRUE(WaitFor([&] { return !all->IsRefreshTimerActive(); }, 1000));
+
+    dlg->m_btShowAll->click();
+    ASSERT_TRUE(all->isVisible());
+    ASSERT_EQ(all->HeaderCount(), 2);
+    CStaG* south = all->Header(1);
+    ASSERT_TRUE(south->isVisible());
+    EXPECT_EQ(south->m_strGroupName, QStringLiteral("South"));
+    QTest::mouseClick(south, Qt::LeftButton, {}, QPoint(10, 5));
+    ASSERT_TRUE(WaitFor([&] { return dlg->m_nViewMode == CKALORDlg::kModeGroup; }));
+    EXPECT_EQ(dlg->m_pShowGruDlg->m_nCurGroup, 1);
+    EXPECT_TRUE(dlg->m_pShowGruDlg->isVisible());
+    EXPECT_FALSE(all->isVisible());
+}
+
+TEST_F(MainWindowPages, ShowAndHideCyclesLeaveNoThreadBehind)
 {
     ASSERT_TRUE(sim.command(QStringLiteral("floor 2 7")));
     ASSERT_TRUE(sim.command(QStringLiteral("floor 6 4")));
@@ -98,7 +168,7 @@ TEST_F(ShowGruMainWindowTest, ShowAndHideCyclesLeaveNoThreadBehind)
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
 }
 
-TEST_F(ShowGruMainWindowTest, ClosingTheWindowWhileTheGroupPageRunsEndsBothThreads)
+TEST_F(MainWindowPages, ClosingTheWindowWhileTheGroupPageRunsEndsBothThreads)
 {
     SendMessage(dlg.get(), WM_SHOW_GROUP, 0, 1);
     ASSERT_NE(g_pAnimThread, nullptr);
@@ -109,7 +179,7 @@ TEST_F(ShowGruMainWindowTest, ClosingTheWindowWhileTheGroupPageRunsEndsBothThrea
     EXPECT_EQ(g_hAnimThreadRun, nullptr);
 }
 
-TEST_F(ShowGruMainWindowTest, ThePeriodsModeStaysOnlyOnTheLiftTheSingleLiftPageShows)
+TEST_F(MainWindowPages, ThePeriodsModeStaysOnlyOnTheLiftTheSingleLiftPageShows)
 {
     auto reportedMode = [&](int n) { return sim.dump(n).section(QStringLiteral("mode="), 1).section(QLatin1Char(' '), 0, 0); };
     CShowOneDlg& one = *dlg->m_pShowOneDlg;
