@@ -45,7 +45,7 @@ protected:
     }
 
     BoxLog m_boxes;
-    ShowOneRig m_rig{{.withSim = false}};
+    ShowOneRig m_rig{kNoLine};
     MessageSink m_sink;
 };
 

@@ -217,7 +217,7 @@ TEST_F(LockLive, AllCallsModeWritesItsOwnCodeAndAnUnconfirmedEditRollsBack)
 TEST(LockRefusal, PortClosedOrLiftOfflineSendsNothing)
 {
     BoxLog boxes;
-    ShowOneRig rig({.withSim = false});
+    ShowOneRig rig(kNoLine);
     ASSERT_TRUE(rig.ok());
     CShowOneDlg& page = rig.page();
     for (const auto& [portOpen, offline, text] : {std::tuple{0, 0, 99}, std::tuple{1, 1, 98}}) {

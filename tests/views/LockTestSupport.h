@@ -2,8 +2,6 @@
 // Helpers of the lock tests: the lock requests the simulator saw, a window
 // that records the messages posted to it, and the lock files of the rig.
 #include <QFile>
-#include <QObject>
-#include <vector>
 
 #include "ShowOneFixture.h"
 #include "views/ButState.h"
@@ -12,11 +10,13 @@
 #include "views/FloorDlgB.h"
 #include "views/LockMessages.h"
 #include "views/ShowFloorDlg.h"
-#include "views/ViewTestSupport.h"
 
 namespace lock_test {
 
 using showone_test::Frame;
+
+// A rig without the simulator: the lock tests that need no line.
+inline const showone_test::strRigOptions kNoLine = [] { showone_test::strRigOptions o; o.withSim = false; return o; }();
 
 // Lock requests (function 0x30) to the lift, oldest first.
 inline std::vector<Frame> LockRequests(CLiftSim& sim, int liftNum = showone_test::kLiftNum)

@@ -4,7 +4,6 @@
 // running those lifts, the store, groups and UI texts loaded from the copy the
 // way the main window loads them, the line, and a black window standing in for
 // the main window.
-#include <QElapsedTimer>
 #include <QTest>
 #include <QWidget>
 #include <array>
@@ -42,12 +41,13 @@ protected:
         qunsetenv("LIFT_COM1");
     }
 
-    // Installs the groups in the data copy and starts the simulator with
-    // their lifts after simArgs.
-    ::testing::AssertionResult InstallGroupsAndSim(const std::vector<GroupSpec>& spec, QStringList simArgs)
+    // The groups installed (each shaft 3 m a floor) with the simulator
+    // running their lifts after simArgs, the station loaded as the main
+    // window loads it, the line open (COM1 at 38400) when asked, and a black
+    // window as wide as the station's standing in for the main window.
+    void StartStation(const std::vector<GroupSpec>& spec, QStringList simArgs, bool openLine, int height)
     {
-        if (!data.ok())
-            return ::testing::AssertionFailure() << "no copy of the data folder";
+        ASSERT_TRUE(data.ok()) << "no copy of the data folder";
         QStringList names;
         for (std::size_t g = 0; g < spec.size(); ++g) {
             names << spec[g].name;
@@ -57,36 +57,19 @@ protected:
                 simArgs << QStringLiteral("--lift") << QStringLiteral("%1:%2:%3").arg(l.n).arg(l.floors).arg(l.n % 3 + 1);
             }
         }
-        if (!data.InstallGroups(names, installed))
-            return ::testing::AssertionFailure() << "the groups were not installed";
+        ASSERT_TRUE(data.InstallGroups(names, installed));
         sim = std::make_unique<CLiftSim>(simArgs);
-        if (sim->port().isEmpty())
-            return ::testing::AssertionFailure() << "the simulator did not start";
-        return ::testing::AssertionSuccess();
-    }
-
-    // The line on the simulator, as COM1 at 38400.
-    bool OpenLine()
-    {
-        qputenv("LIFT_COM1", sim->port().toLocal8Bit());
-        return comm.OpenComm(1, 2);
-    }
-
-    // The groups installed (each shaft 3 m a floor) with the simulator
-    // running their lifts, the station loaded as the main window loads it,
-    // the line open when asked, and a black window as wide as the station's
-    // standing in for the main window.
-    void StartStation(const std::vector<GroupSpec>& spec, const QStringList& simArgs, bool openLine, int height)
-    {
-        ASSERT_TRUE(InstallGroupsAndSim(spec, simArgs));
+        ASSERT_FALSE(sim->port().isEmpty()) << "the simulator did not start";
         for (const station_test::StationData::Lift& l : installed)
             ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_LiftInf Set LiftHight=? Where RealAddr=?"),
                                   {l.floors * 3000, l.n}));
         LoadLikeTheMainWindow();
         if (HasFatalFailure())
             return;
-        if (openLine)
-            ASSERT_TRUE(OpenLine());
+        if (openLine) {
+            qputenv("LIFT_COM1", sim->port().toLocal8Bit());
+            ASSERT_TRUE(comm.OpenComm(1, 2));
+        }
         window = std::make_unique<QWidget>();
         window->resize(kWindowWidth, height);
         QPalette pal = window->palette();
@@ -97,19 +80,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
-    // Runs the event loop until cond holds, at most ms milliseconds, looking
-    // every stepMs.
-    static bool WaitFor(const std::function<bool()>& cond, int ms = 5000, int stepMs = 10)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!cond()) {
-            if (clock.elapsed() > ms)
-                return false;
-            QTest::qWait(stepMs);
-        }
-        return true;
-    }
+    // Runs the event loop until cond holds, at most ms milliseconds.
+    static bool WaitFor(const std::function<bool()>& cond, int ms = 5000) { return QTest::qWaitFor(cond, ms); }
 
     strLiftInf& Lift(int n) { return store.m_pLiftInf[n - 1]; }
 

@@ -76,7 +76,7 @@ protected:
                 if ((Lift(n).bOffline == 0) != online)
                     return false;
             return true;
-        }, ms, 20);
+        }, ms);
     }
 
     // The status line the tile of lift n shows now.
@@ -119,20 +119,13 @@ TEST_F(ShowAllLiveTest, AFaultIsShownRecordedOnceAndRaisesTheAlarmAndASilentStat
     ASSERT_TRUE(sim->command(QStringLiteral("fault 3 12")));
     const QString shown = UiText(&texts, 256) + QStringLiteral(":Err12");
     ASSERT_TRUE(WaitFor([&] { return StatusText(3) == shown; })) << StatusText(3).toStdString();
-    const CStaA::strTileStatus st = CStaA::TileStatus(Lift(3), &texts);
-    EXPECT_TRUE(st.bRed);
-    EXPECT_EQ(st.frame, CStaA::StatusFrame::Alert);
     EXPECT_GT(FramePixels(3, QColor(239, 245, 160)), 100);
     EXPECT_EQ(FramePixels(4, QColor(239, 245, 160)), 0);
 
     // Many status replies and refreshes later the fault is still one row.
     QTest::qWait(1500);
     EXPECT_EQ(FaultRows(3), std::vector<int>{12});
-    EXPECT_TRUE(FaultRows(4).empty());
-    auto alarms = mainWnd.Take(WM_FAULT_ALARM);
-    ASSERT_EQ(alarms.size(), 1u);
-    EXPECT_EQ(alarms[0].wParam, 0u);
-    EXPECT_EQ(alarms[0].lParam, 12);
+    EXPECT_EQ(mainWnd.Take(WM_FAULT_ALARM), (std::vector<view_test::RecordedMessage>{{WM_FAULT_ALARM, 0, 12}}));
 
     // Cleared: no row, the alarm goes down. A later fault is a second row.
     mainWnd.messages.clear();
@@ -140,9 +133,7 @@ TEST_F(ShowAllLiveTest, AFaultIsShownRecordedOnceAndRaisesTheAlarmAndASilentStat
     ASSERT_TRUE(WaitFor([&] { return Lift(3).nFaultCode == 0; }));
     QTest::qWait(300);
     EXPECT_EQ(FaultRows(3), std::vector<int>{12});
-    alarms = mainWnd.Take(WM_FAULT_ALARM);
-    ASSERT_EQ(alarms.size(), 1u);
-    EXPECT_EQ(alarms[0].lParam, 0);
+    EXPECT_EQ(mainWnd.Take(WM_FAULT_ALARM), (std::vector<view_test::RecordedMessage>{{WM_FAULT_ALARM, 0, 0}}));
 
     ASSERT_TRUE(sim->command(QStringLiteral("fault 3 7")));
     ASSERT_TRUE(WaitFor([&] { return FaultRows(3).size() == 2; }));
@@ -161,7 +152,6 @@ TEST_F(ShowAllLiveTest, AFaultIsShownRecordedOnceAndRaisesTheAlarmAndASilentStat
         EXPECT_GT(FramePixels(n, QColor(255, 0, 0)), 100) << "lift " << n;
     }
     EXPECT_EQ(FramePixels(8, QColor(255, 0, 0)), 0);
-    EXPECT_NE(StatusText(8), offline);
 
     ASSERT_TRUE(sim->command(QStringLiteral("silent 3 0")));
     ASSERT_TRUE(WaitOnline({9, 10, 11, 12}, true));

@@ -13,18 +13,6 @@ namespace {
 
 class ShowGruPageTest : public ShowGruStation {
 protected:
-    // North: lifts 1 (10 floors), 2 (12) and 3 (8); South: lift 5.
-    static std::vector<GroupSpec> TwoGroups()
-    {
-        std::vector<GroupSpec> spec(2);
-        spec[0].name = QStringLiteral("North");
-        spec[0].lifts = {{1, 10, 0, QStringLiteral("1号梯")}, {2, 12, 0, QStringLiteral("2号梯")},
-                         {3, 8, 0, QStringLiteral("3号梯")}};
-        spec[1].name = QStringLiteral("South");
-        spec[1].lifts = {{5, 8, 0, QStringLiteral("5号梯")}};
-        return spec;
-    }
-
     // Runs the animation thread's passes by hand, one a millisecond from
     // `from` to `to`, and lets the page take every step they post. Returns
     // the drawn positions of cell k after each step and the steps' ticks.
@@ -85,8 +73,7 @@ TEST_F(ShowGruPageTest, CellsFollowTheGroupTheViewHeightAndTheLine)
         EXPECT_FALSE(Cell(k)->isVisible()) << k;
     EXPECT_EQ(page->Caption()->text(), QStringLiteral("当前组："));
     page->StartViewThreads();
-    EXPECT_EQ(g_pPollThread, nullptr);
-    EXPECT_EQ(g_pAnimThread, nullptr);
+    EXPECT_TRUE(g_pPollThread == nullptr && g_pAnimThread == nullptr);
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
 }
 

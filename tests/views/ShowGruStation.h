@@ -6,9 +6,6 @@
 // started and stopped as the main window does it.
 #include <QThread>
 #include <array>
-#include <functional>
-#include <memory>
-#include <vector>
 
 #include "PageStation.h"
 #include "link/LiftMessages.h"
@@ -21,7 +18,6 @@
 
 namespace showgru_test {
 
-using station_test::StationData;
 using view_test::GroupSpec;
 
 class ShowGruStation : public view_test::PageStation {
@@ -79,6 +75,18 @@ protected:
             for (int msg : {WM_USER + 30, WM_LIFT_STATUS, WM_USER + 32})
                 RemovePostedMessages(page.get(), msg);
         }
+    }
+
+    // North: lifts 1 (10 floors), 2 (12) and 3 (8); South: lift 5.
+    static std::vector<GroupSpec> TwoGroups()
+    {
+        std::vector<GroupSpec> spec(2);
+        spec[0].name = QStringLiteral("North");
+        spec[0].lifts = {{1, 10, 0, QStringLiteral("1号梯")}, {2, 12, 0, QStringLiteral("2号梯")},
+                         {3, 8, 0, QStringLiteral("3号梯")}};
+        spec[1].name = QStringLiteral("South");
+        spec[1].lifts = {{5, 8, 0, QStringLiteral("5号梯")}};
+        return spec;
     }
 
     CStaGrp* Cell(int k) const { return page->Cell(k); }

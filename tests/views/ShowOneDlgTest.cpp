@@ -79,7 +79,7 @@ TEST(ShowOneLayout, PresentFloorsTitleAndCaptions)
     strRigOptions o = Offline(20);
     // Floor 1 named "B1"; floor 3 without a name shows its number.
     o.beforeLoad = [](CDBServer& db) {
-        NameFloorOneB1(db);
+        db.m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftData_1_FloorName Set FloorNameHi='B', FloorNameLo='1' Where FloorNum=1"));
         db.m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftData_1_FloorName Set FloorNameHi='', FloorNameLo='' Where FloorNum=3"));
     };
     ShowOneRig rig(o);
@@ -275,27 +275,6 @@ TEST(ShowOneCalls, RefusedCallsRestoreTheirButtonAndSayWhy)
     EXPECT_EQ(rig.cmd().nHallCallLo[0], 0);
 }
 
-TEST(ShowOneCalls, ButtonsRefuseBeforeTheFirstRefreshAndAbsentFloorsIgnoreClicks)
-{
-    BoxLog boxes;
-    ShowOneRig rig(Offline(12));
-    ASSERT_TRUE(rig.ok());
-    CShowOneDlg& page = rig.page();
-    Press(page.m_pCarBtn[3]);
-    EXPECT_EQ(boxes.texts(), QStringList{rig.Text(99)});
-    EXPECT_EQ(page.m_pCarBtn[3]->GetState(), 1);
-    EXPECT_EQ(rig.cmd().nCarCall[0], 0);
-
-    boxes.clear();
-    Standing(rig, 1);
-    ASSERT_EQ(Refresh(rig), 1);
-    Press(page.m_pCarBtn[20]);  // floor 21 of a 12-floor lift
-    Press(page.m_pUpBtn[30]);
-    EXPECT_TRUE(boxes.texts().isEmpty());
-    EXPECT_EQ(page.m_pCarBtn[20]->GetState(), 0);
-    EXPECT_EQ(rig.cmd().nCarCall[2], 0);
-}
-
 TEST(ShowOneModes, RefusalsInterlockAndSwitchOff)
 {
     BoxLog boxes;
@@ -307,20 +286,19 @@ TEST(ShowOneModes, RefusalsInterlockAndSwitchOff)
     CButShapeState* fire = page.m_pModeBtn[1];
     CButShapeState* park = page.m_pModeBtn[2];
 
-    // Port closed: refused with its message, the pressed flag put back.
-    page.m_bPortOpen = 0;
-    Press(park);
-    EXPECT_EQ(boxes.texts(), (QStringList{rig.Text(173), rig.Text(99)}));
-    EXPECT_EQ(park->m_bPressed, 0);
-    EXPECT_EQ(rig.cmd().nMode, 0);
-    // Offline likewise.
-    boxes.clear();
-    page.m_bPortOpen = 1;
-    rig.lift().bOffline = 1;
-    Press(fire);
-    EXPECT_EQ(boxes.texts(), (QStringList{rig.Text(174), rig.Text(98)}));
-    EXPECT_EQ(fire->m_bPressed, 0);
+    // Port closed, then lift offline: refused with its message, the pressed
+    // flag put back, no mode.
+    for (const auto& [button, portOpen, asked, refusal] : {std::tuple{park, 0, 173, 99}, std::tuple{fire, 1, 174, 98}}) {
+        boxes.clear();
+        page.m_bPortOpen = std::uint8_t(portOpen);
+        rig.lift().bOffline = std::uint8_t(portOpen);
+        Press(button);
+        EXPECT_EQ(boxes.texts(), (QStringList{rig.Text(asked), rig.Text(refusal)}));
+        EXPECT_EQ(button->m_bPressed, 0);
+        EXPECT_EQ(rig.cmd().nMode, 0);
+    }
     rig.lift().bOffline = 0;
+    boxes.clear();
 
     // Fire service on, then parking is refused.
     // The confirmation defaults to Cancel.

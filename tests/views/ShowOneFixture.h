@@ -41,22 +41,14 @@ using BoxLog = MessageBoxRecorder;
 
 struct strRigOptions {
     int floors = 12;
-    int model = 2;
     bool withSim = true;     // liftsim and the one-lift worker
     bool portOpen = true;
     QSize size{1280, 700};   // the page's client size
-    int languageKind = 1;
-    QStringList simArgs{QStringLiteral("--speed"), QStringLiteral("200"), QStringLiteral("--door"), QStringLiteral("300")};
     std::function<void(CDBServer&)> beforeLoad;  // database changes before the lift is loaded
 };
 
 constexpr int kLiftNum = 1;
-
-// Floor 1 of the rig's lift named "B1": a name that differs from the number.
-inline void NameFloorOneB1(CDBServer& db)
-{
-    db.m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftData_1_FloorName Set FloorNameHi='B', FloorNameLo='1' Where FloorNum=1"));
-}
+constexpr int kModel = 2;
 
 class ShowOneRig {
 public:
@@ -78,7 +70,7 @@ public:
             ADD_FAILURE() << "cannot open the database copy";
             return;
         }
-        if (!m_db.LoadLanguageAndFaultTexts(opt.languageKind, m_tabs.data(), &m_names))
+        if (!m_db.LoadLanguageAndFaultTexts(1, m_tabs.data(), &m_names))
             ADD_FAILURE() << "cannot load the UI texts";
 
         // Install the lift as the configuration page does, then load it as at login.
@@ -94,11 +86,11 @@ public:
         if (!m_db.LoadLiftInfo(m_store.m_pLiftInf, m_store.m_pLiftPage))
             ADD_FAILURE() << "cannot load the lift";
         lift().strGroupName = QStringLiteral("A座");
-        lift().nModel = opt.model;
+        lift().nModel = kModel;
 
         if (opt.withSim) {
-            QStringList args{QStringLiteral("--lift"), QStringLiteral("%1:%2:%3").arg(kLiftNum).arg(opt.floors).arg(opt.model)};
-            m_sim = std::make_unique<CLiftSim>(args + opt.simArgs);
+            m_sim = std::make_unique<CLiftSim>(QStringList{QStringLiteral("--lift"), QStringLiteral("%1:%2:%3").arg(kLiftNum).arg(opt.floors).arg(kModel),
+                QStringLiteral("--speed"), QStringLiteral("200"), QStringLiteral("--door"), QStringLiteral("300")});
             qputenv("LIFT_COM1", m_sim->port().toLocal8Bit());
             if (!m_comm.OpenComm(1, 0))  // 80 ms for a reply: a busy simulator is not a retry
                 ADD_FAILURE() << "cannot open the simulator's port";
@@ -114,7 +106,7 @@ public:
         m_page.m_pLiftPage = m_store.m_pLiftPage;
         m_page.m_pDB = &m_db;
         m_page.m_pErrInfTab = &m_tabs;
-        m_page.m_nLanguageKind = opt.languageKind;
+        m_page.m_nLanguageKind = 1;
         m_page.m_nLiftIndex = kLiftNum - 1;
         m_painter.m_pLanText = &m_texts;
         m_page.OnInitDialog();
@@ -156,7 +148,6 @@ public:
     strLiftCmd& cmd() { return m_store.m_pLiftCmd[kLiftNum - 1]; }
     CShowOneDlg& page() { return m_page; }
     CLiftSim& sim() { return *m_sim; }
-    CDBServer& db() { return m_db; }
     QString Text(int n) const { return n >= 0 && n < m_texts.size() ? m_texts.at(n) : QString(); }
 
     // Page requests (function 0x00) to the lift that the simulator has seen.

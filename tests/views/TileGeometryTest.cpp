@@ -1,5 +1,5 @@
-// Geometry of the all-lifts page: places inside a tile and the grid of tiles
-// and headers for several window sizes and lifts-per-column values.
+// Geometry of the all-lifts page: the grid of tiles and headers for several
+// window sizes and lifts-per-column values, and bad member lists.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,14 +20,6 @@ strGroupInf Group(int num, std::initializer_list<int> members, const char* name 
     g.strGroupName = QString::fromUtf8(name);
     return g;
 }
-
-bool Inside(const QRect& inner, int w, int h)
-{
-    return inner.left() >= 0 && inner.top() >= 0 && inner.right() < w && inner.bottom() < h;
-}
-
-int MinX(const TileTriangle& t) { return std::min({t[0].x(), t[1].x(), t[2].x()}); }
-int MaxX(const TileTriangle& t) { return std::max({t[0].x(), t[1].x(), t[2].x()}); }
 
 } // namespace
 
