@@ -58,9 +58,8 @@ TEST_F(FloorLockEditor, OpensWithTheSetInForceAndOnlyTheLiftsFloors)
         const int expected = i >= 12 ? CFloorB::kNone : (i == 1 || i == 4) ? CFloorB::kIn : CFloorB::kOut;
         EXPECT_EQ(states[std::size_t(i)], expected) << "floor " << i + 1;
     }
-    EXPECT_EQ(dlg().ModeButton(3)->m_nOnValue, 1);
-    EXPECT_EQ(dlg().ModeButton(2)->m_nOnValue, 0);
-    EXPECT_EQ(dlg().ModeButton(4)->m_nOnValue, 0);
+    EXPECT_EQ((std::array{dlg().ModeButton(2)->m_nOnValue, dlg().ModeButton(3)->m_nOnValue,
+                          dlg().ModeButton(4)->m_nOnValue}), (std::array{0, 1, 0}));
     EXPECT_EQ(dlg().m_Set3, page().m_pFloorLive);
     EXPECT_EQ(dlg().m_nActiveMode, 3);
     // A floor that is not offered ignores the click.

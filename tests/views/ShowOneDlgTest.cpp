@@ -211,6 +211,10 @@ TEST(ShowOneRefresh, LocalPressStaysLitForTheHoldThenGoesOut)
     Refresh(rig);
     EXPECT_EQ(car->GetState(), 1);
     EXPECT_EQ(car->m_bPressedLocally, 0);
+    // The tick difference is taken unsigned, across the counter's wrap.
+    car->m_dwPressTick = 0xFFFFF000u;
+    EXPECT_FALSE(car->HoldExpired(0x00000100u));  // 4352 ms after the press
+    EXPECT_TRUE(car->HoldExpired(0x00000400u));   // 5120 ms
 
     // Hall lamps: page 1 low byte bit 2 is the up call of floor 10, high byte
     // bit 3 the down call of floor 14 (above this lift: not lit).
@@ -219,14 +223,6 @@ TEST(ShowOneRefresh, LocalPressStaysLitForTheHoldThenGoesOut)
     Refresh(rig);
     EXPECT_EQ(page.m_pUpBtn[9]->GetState(), 5);
     EXPECT_EQ(page.m_pDownBtn[13]->GetState(), 9);
-}
-
-TEST(ShowOneHold, TickDifferenceIsTakenUnsigned)
-{
-    CButShape b;
-    b.m_dwPressTick = 0xFFFFF000u;
-    EXPECT_FALSE(b.HoldExpired(0x00000100u));   // 4352 ms after the press, across the wrap
-    EXPECT_TRUE(b.HoldExpired(0x00000400u));    // 5120 ms
 }
 
 TEST(ShowOneCalls, RefusedCallsRestoreTheirButtonAndSayWhy)

@@ -12,12 +12,6 @@ constexpr int kWaitMs = 10000;
 
 int PageOf(const Frame& f) { return f[2] >> 5; }
 
-// Presses a button with the mouse; its effect comes after the pause.
-void Press(QWidget* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
 } // namespace
 
 class ShowOneLive : public ::testing::Test {
@@ -42,10 +36,10 @@ TEST_F(ShowOneLive, CallsGoOutFiveTimesAreServedShownAndRecorded)
     CButShape* up7 = page.m_pUpBtn[6];         // page 0, high byte bit 4
     CButShape* down11 = page.m_pDownBtn[10];   // page 1, low byte bit 5
     m_rig.sim().clearRequests();
-    Press(car5);
+    QTest::mouseClick(car5, Qt::LeftButton);
     EXPECT_EQ(m_rig.cmd().nCarCall[0], 0) << "the call must wait for the pause";
-    Press(up7);
-    Press(down11);
+    QTest::mouseClick(up7, Qt::LeftButton);
+    QTest::mouseClick(down11, Qt::LeftButton);
 
     // The controller's lamps come back lit and the page shows them.
     ASSERT_TRUE(WaitFor([&] { return car5->m_bLamp == 1 && up7->m_bLamp == 1 && down11->m_bLamp == 1; }));
@@ -92,7 +86,7 @@ TEST_F(ShowOneLive, SilentLiftDisablesTheButtonsAndComesBack)
     EXPECT_EQ(page.m_pCarBtn[3]->m_bPermitted, 0);
 
     // A press while silent is refused by the button itself.
-    Press(page.m_pCarBtn[3]);
+    QTest::mouseClick(page.m_pCarBtn[3], Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return !m_boxes.texts().isEmpty(); }, 2000));
     EXPECT_EQ(m_boxes.texts(), QStringList{m_rig.Text(99)});
     EXPECT_EQ(m_rig.cmd().nCarCall[0], 0);

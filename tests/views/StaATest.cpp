@@ -167,6 +167,13 @@ TEST(StaATest, ClickOpensOnlyAnInstalledLift)
     f.tile.m_pLiftInf = nullptr;
     QTest::mouseClick(&f.tile, Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_TRUE(main.Take(WM_OPEN_LIFT).empty());
+
+    // Button up during a drag ends it at the view, once.
+    f.tile.m_hView = &main;
+    f.tile.m_bDrag = 1;
+    QTest::mouseRelease(&f.tile, Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseRelease(&f.tile, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(main.Take(WM_CELL_DRAG_END).size(), 1u);
 }
 
 TEST(StaGTest, LongGroupNamesBreakAfterFourCharacters)

@@ -1,17 +1,14 @@
 #pragma once
-// Helpers of the widget tests: a window that records the messages it gets, a
-// UI text table and pixel probes.
-#include <QColor>
+// Helpers of the widget tests: a window that records the messages it gets,
+// the call rows the recorder wrote, and (shared with other folders) a UI text
+// table and pixel probes.
 #include <QCoreApplication>
-#include <QImage>
 #include <QObject>
-#include <QRect>
-#include <QStringList>
-#include <functional>
 #include <vector>
 
 #include "database/DBServer.h"
 #include "platform/WindowMessage.h"
+#include "support/PixelProbes.h"
 
 namespace view_test {
 
@@ -47,31 +44,6 @@ public:
         return out;
     }
 };
-
-// A text table of 300 entries, each naming its number.
-inline QStringList MakeTexts()
-{
-    QStringList t;
-    for (int i = 0; i < 300; ++i)
-        t << QStringLiteral("T%1").arg(i);
-    return t;
-}
-
-inline bool Near(QRgb px, const QColor& c, int tol = 0)
-{
-    return std::abs(qRed(px) - c.red()) <= tol && std::abs(qGreen(px) - c.green()) <= tol &&
-           std::abs(qBlue(px) - c.blue()) <= tol;
-}
-
-inline int CountPixels(const QImage& img, const QRect& r, const std::function<bool(QRgb)>& pred)
-{
-    int n = 0;
-    const QRect area = r.intersected(img.rect());
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            n += pred(img.pixel(x, y)) ? 1 : 0;
-    return n;
-}
 
 // Call rows of lift n in all its day tables, as (CallSign, CallNum).
 inline std::vector<std::pair<int, int>> CallRows(CDBServer& db, int n)

@@ -1,0 +1,67 @@
+#pragma once
+// Helpers of the widget tests of more than one folder: a UI text table, pixel
+// probes and the folder for pictures a person looks at.
+#include <QColor>
+#include <QDir>
+#include <QImage>
+#include <QRect>
+#include <QStringList>
+#include <functional>
+
+namespace view_test {
+
+// A text table of 300 entries; the ones the tiles and cells show are words.
+inline QStringList MakeTexts()
+{
+    QStringList t;
+    for (int i = 0; i < 300; ++i)
+        t << QStringLiteral("T%1").arg(i);
+    t[35] = QStringLiteral("运行正常");
+    t[44] = QStringLiteral("检修");
+    t[45] = QStringLiteral("消防");
+    t[50] = QStringLiteral("门状态");
+    t[52] = QStringLiteral("故障");
+    t[72] = QStringLiteral("正常");
+    t[73] = QStringLiteral("通讯");
+    t[74] = QStringLiteral("通讯中断");
+    t[80] = QStringLiteral("确定");
+    t[253] = QStringLiteral("安全回路");
+    t[254] = QStringLiteral("门锁");
+    t[255] = QStringLiteral("超载");
+    t[256] = QStringLiteral("电梯故障");
+    return t;
+}
+
+inline bool Near(QRgb px, const QColor& c, int tol = 0)
+{
+    return std::abs(qRed(px) - c.red()) <= tol && std::abs(qGreen(px) - c.green()) <= tol &&
+           std::abs(qBlue(px) - c.blue()) <= tol;
+}
+
+inline int CountPixels(const QImage& img, const QRect& r, const std::function<bool(QRgb)>& pred)
+{
+    int n = 0;
+    const QRect area = r.intersected(img.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += pred(img.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+
+// Reddish text pixels: strong red, weak green and blue.
+inline bool IsRedText(QRgb px) { return qRed(px) > 150 && qGreen(px) < 90 && qBlue(px) < 90; }
+// Light neutral text pixels.
+inline bool IsLightText(QRgb px, int min = 150)
+{
+    return qRed(px) > min && qGreen(px) > min && qBlue(px) > min &&
+           std::abs(qRed(px) - qBlue(px)) < 40;
+}
+
+inline QString ArtifactPath(const QString& name)
+{
+    const QString dir = QStringLiteral(LIFT_BINARY_DIR "/artifacts/views");
+    QDir().mkpath(dir);
+    return dir + QLatin1Char('/') + name;
+}
+
+} // namespace view_test
