@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QStringList>
 #include <functional>
+#include <utility>
 
 namespace view_test {
 
@@ -16,19 +17,11 @@ inline QStringList MakeTexts()
     QStringList t;
     for (int i = 0; i < 300; ++i)
         t << QStringLiteral("T%1").arg(i);
-    t[35] = QStringLiteral("运行正常");
-    t[44] = QStringLiteral("检修");
-    t[45] = QStringLiteral("消防");
-    t[50] = QStringLiteral("门状态");
-    t[52] = QStringLiteral("故障");
-    t[72] = QStringLiteral("正常");
-    t[73] = QStringLiteral("通讯");
-    t[74] = QStringLiteral("通讯中断");
-    t[80] = QStringLiteral("确定");
-    t[253] = QStringLiteral("安全回路");
-    t[254] = QStringLiteral("门锁");
-    t[255] = QStringLiteral("超载");
-    t[256] = QStringLiteral("电梯故障");
+    const std::pair<int, const char*> words[] = {
+        {35, "运行正常"}, {44, "检修"}, {45, "消防"}, {50, "门状态"}, {52, "故障"}, {72, "正常"}, {73, "通讯"},
+        {74, "通讯中断"}, {80, "确定"}, {253, "安全回路"}, {254, "门锁"}, {255, "超载"}, {256, "电梯故障"}};
+    for (const auto& [i, word] : words)
+        t[i] = QString::fromUtf8(word);
     return t;
 }
 
