@@ -72,9 +72,13 @@ TEST_F(LoginTest, CorrectLoginAfterFailuresKeepsTheCountAndHidesTheRow)
     EXPECT_EQ(dlg.m_nLoginFailures, 2);
     EXPECT_EQ(dlg.m_pUser.strName, QStringLiteral("op"));
     EXPECT_EQ(dlg.m_pAnalysisDlg->m_pUser, &dlg.m_pUser);
-    // Cancelled serial settings: logged in, nothing opened, no page.
+    // Cancelled serial settings: logged in, nothing opened, and the station
+    // looks like one whose port is shut: the all-lifts page, lifts offline.
     EXPECT_EQ(dlg.m_bPortOpen, 0);
-    EXPECT_EQ(dlg.m_nViewMode, CKALORDlg::kModeNone);
+    EXPECT_EQ(dlg.m_nViewMode, CKALORDlg::kModeAll);
+    EXPECT_FALSE(dlg.m_pShowAllDlg->isHidden());
+    EXPECT_EQ(dlg.m_Store.m_pLiftInf[0].bOffline, 1);
+    EXPECT_EQ(dlg.windowTitle(), StationCaption() + QStringLiteral(" ----") + dlg.Text(19));
     EXPECT_EQ(dlg.m_bThreadsMayRun, 1);
     EXPECT_EQ(g_pPollThread, nullptr);
     // The login row is gone, so a second login cannot load everything again.
@@ -87,8 +91,6 @@ TEST_F(LoginTest, CorrectLoginAfterFailuresKeepsTheCountAndHidesTheRow)
     // Without a port a page button still switches, but no worker starts.
     dlg.OnBnClickedAnalysis();
     EXPECT_EQ(dlg.m_nViewMode, CKALORDlg::kModeAnalysis);
-    dlg.OnBnClickedShowAll();
-    EXPECT_EQ(dlg.m_nViewMode, CKALORDlg::kModeAll);
     EXPECT_EQ(g_pPollThread, nullptr);
 }
 

@@ -1,5 +1,6 @@
 // Start-up, keys, the about box and the shut-down of the main window.
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QLabel>
 #include <QMenu>
 #include <QContextMenuEvent>
@@ -7,6 +8,8 @@
 
 #include "config/SetShowNumDlg.h"
 #include "controls/ButX.h"
+#include "controls/EditX.h"
+#include "controls/ListCtrlX.h"
 #include "link/PollThread.h"
 #include "mainwnd/AboutDlg.h"
 #include "mainwnd/KALORApp.h"
@@ -117,20 +120,22 @@ TEST_F(MainWindowTest, MissingTextTableIsReportedAndStartUpGoesOn)
     CKALORDlg dlg;
     dlg.OnInitDialog();
     EXPECT_FALSE(dlg.IsEnded());
-    EXPECT_TRUE(boxes.texts().contains(QStringLiteral("Get SoftWare Language fault")));
+    // Said in the station's language, though its texts are missing.
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_FALSE(boxes.texts()[0].contains(QRegularExpression(QStringLiteral("[A-Za-z]"))));
     // Captions are empty rather than read beyond the table.
     EXPECT_TRUE(dlg.m_btSetup->text().isEmpty());
     EXPECT_TRUE(dlg.Text(115).isEmpty());
 }
 
-TEST_F(MainWindowTest, EnterEscapeAndSpaceNeverCloseOrPress)
+TEST_F(MainWindowTest, EnterEscapeAndSpaceAreKeptPerWindow)
 {
     StationData data;
     ASSERT_TRUE(data.ok());
     data.AddOperator();
+    data.InstallLifts({{1, 10, 1, QStringLiteral("L1")}});
     CKALORDlg dlg;
     ASSERT_TRUE(ShowMainWindow(dlg, 800));
-    QTest::qWait(20);
     dlg.m_edUser->setText(QStringLiteral("op"));
     dlg.m_edPwd->setText(QStringLiteral("pw"));
     dlg.m_edPwd->setFocus();
@@ -141,12 +146,36 @@ TEST_F(MainWindowTest, EnterEscapeAndSpaceNeverCloseOrPress)
         for (int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
             QTest::keyClick(target, Qt::Key(key));
     }
-    QTest::qWait(20);
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(dlg.m_bLoggedIn, 0);  // Enter in the password edit did not log in
     EXPECT_TRUE(boxes.texts().isEmpty());
-    // Space did not reach the edit either.
-    EXPECT_EQ(dlg.m_edPwd->text(), QStringLiteral("pw"));
+    EXPECT_EQ(dlg.m_edPwd->text(), QStringLiteral("pw"));  // nor Space
+
+    // The configuration and analysis pages let Space through: a lift name and
+    // a new user are stored with their blank; Return still presses nothing.
+    AnswerComSet(-1);
+    dlg.OnLogin();
+    dlg.m_btSetup->click();
+    CBuildDlg& build = *dlg.m_pBuildDlg;
+    build.m_lstLift->selectRow(0);
+    ASSERT_EQ(build.m_nLiftRow, 0);
+    build.m_edLiftName->clear();
+    QTest::keyClicks(build.m_edLiftName, QStringLiteral("Block A"));
+    QTest::keyClick(build.m_edLiftName, Qt::Key_Return);
+    EXPECT_EQ(dlg.m_Store.m_pLiftInf[0].strName, QStringLiteral("L1"));
+    build.m_btSaveLift->click();
+    EXPECT_EQ(dlg.m_Store.m_pLiftInf[0].strName, QStringLiteral("Block A"));
+
+    dlg.m_btAnalysis->click();
+    CAnalysisDlg& ana = *dlg.m_pAnalysisDlg;
+    ana.OnBnClickedUserManage();
+    ana.OnBnClickedNewUser();
+    QTest::keyClicks(ana.m_edUserName, QStringLiteral("John Smith"));
+    QTest::keyClicks(ana.m_edPassword, QStringLiteral("pw2"));
+    QTest::keyClicks(ana.m_edConfirm, QStringLiteral("pw2"));
+    ana.OnBnClickedUserOk();
+    EXPECT_TRUE(ana.m_strUserNames.contains(QStringLiteral("John Smith")));
+
     // The exit button still ends the window.
     dlg.m_btExit->click();
     EXPECT_FALSE(dlg.isVisible());
@@ -175,6 +204,7 @@ TEST_F(MainWindowTest, SerialDialogAlwaysOpensOnCom1And9600)
     CComSetDlg dlg;
     dlg.m_pTexts = &texts;
     WhenModal<CComSetDlg>([](CComSetDlg* d) {
+        EXPECT_EQ(d->windowTitle(), StationCaption());
         EXPECT_EQ(d->m_cbPort->count(), 8);
         EXPECT_EQ(d->m_cbPort->itemText(7), QStringLiteral("COM8"));
         EXPECT_EQ(d->m_cbBaud->count(), 3);
@@ -207,6 +237,7 @@ TEST_F(MainWindowTest, DisplayCountDialogRefusesNumbersOutsideOneTo32)
         texts << QStringLiteral("t%1").arg(i);
     CSetShowNumDlg dlg;
     dlg.m_pTexts = &texts;
+    dlg.m_nLanguageKind = 1;
     dlg.m_nShowNum = 0;
     int refused = 0;
     WhenModal<CSetShowNumDlg>([&](CSetShowNumDlg* d) {
@@ -227,6 +258,8 @@ TEST_F(MainWindowTest, DisplayCountDialogRefusesNumbersOutsideOneTo32)
     EXPECT_EQ(refused, 5);
     EXPECT_EQ(dlg.m_nShowNum, 32);
     EXPECT_EQ(boxes.count(), 5);
+    // The refusal speaks the station's language.
+    EXPECT_FALSE(boxes.texts().join(QString()).contains(QRegularExpression(QStringLiteral("[A-Za-z]"))));
 }
 
 TEST_F(MainWindowTest, RightClickOnTheBannerOffersTheAboutBox)
@@ -263,4 +296,22 @@ TEST_F(MainWindowTest, RightClickOnTheBannerOffersTheAboutBox)
     EXPECT_TRUE(aboutShown);
     EXPECT_EQ(version, QStringLiteral("KALOR V1.3.5 beta (T)"));
     EXPECT_TRUE(dlg.isVisible());
+}
+
+TEST_F(MainWindowTest, LoginRowStaysInsideTheWindowAtEverySize)
+{
+    StationData data;
+    ASSERT_TRUE(data.ok());
+    CKALORDlg dlg;
+    // First shown at the largest size, then resized: the row follows.
+    ASSERT_TRUE(ShowMainWindow(dlg, 1080, 1920));
+    QTRY_VERIFY_WITH_TIMEOUT(dlg.m_bFirstPaintDone, 5000);
+    for (QSize size : {QSize(1920, 1080), QSize(1280, 800), QSize(1600, 1000)}) {
+        dlg.resize(size);
+        QTRY_COMPARE_WITH_TIMEOUT(dlg.m_nClientHeight, size.height(), 5000);
+        for (QWidget* w : {static_cast<QWidget*>(dlg.m_stUser), static_cast<QWidget*>(dlg.m_edUser),
+                           static_cast<QWidget*>(dlg.m_stPwd), static_cast<QWidget*>(dlg.m_edPwd),
+                           static_cast<QWidget*>(dlg.m_btLogin)})
+            EXPECT_TRUE(dlg.rect().contains(w->geometry())) << size.width() << "x" << size.height();
+    }
 }

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTest>
 #include <map>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "link/LiftInf.h"
 #include "mainwnd/LiftPainter.h"
 #include "mainwnd/ShowAlarmDlg.h"
+#include "pics/BannerText.h"
 #include "platform/AppFolder.h"
 #include "platform/MessageBox.h"
 #include "views/ViewTestSupport.h"
@@ -89,6 +91,9 @@ TEST(PainterArtifactsTest, BannerAndLoginPictureAsLaidOut)
     const bool loaded = painter.LoadPictures();
     SetAppFolder(QString());
     ASSERT_TRUE(loaded) << boxes.texts().join(QLatin1Char('\n')).toStdString();
+    // The same banner goes to every site: no figure in it that a site could contradict.
+    for (const char* line : {kBannerTitle, kBannerSubtitle})
+        EXPECT_FALSE(QString::fromUtf8(line).contains(QRegularExpression(QStringLiteral("\\d")))) << line;
 
     for (auto [W, H] : {std::pair{1280, 800}, {1920, 1080}}) {
         painter.m_nClientWidth = W;

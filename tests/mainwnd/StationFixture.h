@@ -214,12 +214,12 @@ inline void TypeLogin(CKALORDlg& dlg, const QString& name, const QString& pwd)
 }
 
 // Every test shows the window alike: initialised, not maximised, 1280 pixels
-// wide, and on screen before the test goes on.
-inline bool ShowMainWindow(CKALORDlg& dlg, int height)
+// wide unless asked, and on screen before the test goes on.
+inline bool ShowMainWindow(CKALORDlg& dlg, int height, int width = 1280)
 {
     dlg.OnInitDialog();
     dlg.setWindowState(Qt::WindowNoState);
-    dlg.resize(1280, height);
+    dlg.resize(width, height);
     dlg.show();
     return QTest::qWaitForWindowExposed(&dlg);
 }
