@@ -21,7 +21,7 @@
 #include "link/LiftMessages.h"
 #include "link/PollThread.h"
 #include "link/SerialPort.h"
-#include "mainwnd/StationFixture.h"
+#include "support/StationFixture.h"
 #include "platform/MessageBox.h"
 #include "support/LiftSim.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <gtest/gtest.h>
 
-#include "mainwnd/StationFixture.h"
+#include "support/StationFixture.h"
 #include "support/LiftSim.h"
 
 namespace view_test {
