@@ -35,14 +35,15 @@ TEST(WaitDlg, EnterAndEscapeLeaveTheBoxOpen)
 TEST(WaitDlg, RoundedBoxThatKeepsItsShapeWhenResized)
 {
     CWaitDlg box;
-    for (QSize size : {box.size(), QSize(340, 130)}) {
+    box.show();
+    for (QSize size : {QSize(340, 130), QSize(420, 170)}) {
         box.resize(size);
         const QRegion shape = box.mask();
         const int w = size.width(), h = size.height();
         // The corners are the quarters of 40 x 40 ellipses.
         for (QPoint out : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(4, 4)})
             EXPECT_FALSE(shape.contains(out)) << w;
-        for (QPoint in : {QPoint(w / 2, 1), QPoint(1, h / 2), QPoint(w / 2, h / 2), QPoint(20, 20)})
+        for (QPoint in : {QPoint(w / 2, 1), QPoint(1, h / 2), QPoint(w - 2, h / 2), QPoint(20, 20)})
             EXPECT_TRUE(shape.contains(in)) << w;
     }
 }

@@ -83,6 +83,7 @@ TEST_F(LoginTest, CancelledSerialSettingsLeaveTheStationNotConnectedOnAPage)
     for (QWidget* w : {static_cast<QWidget*>(dlg.m_btLogin), static_cast<QWidget*>(dlg.m_edUser),
                        static_cast<QWidget*>(dlg.m_edPwd), static_cast<QWidget*>(dlg.m_stPwd)})
         EXPECT_TRUE(w->isHidden());
+    dlg.m_edPwd->clear();  // a login run again would refuse it, and say so
     dlg.OnLogin();
     EXPECT_TRUE(boxes.texts().isEmpty());
     // A page button still switches, but no worker starts without a port.
