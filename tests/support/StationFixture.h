@@ -1,5 +1,5 @@
 #pragma once
-// Shared by the main-window and end-to-end suites: a private copy of the data
+// Shared by the main-window, configuration, view and end-to-end suites: a private copy of the data
 // folder for each test, the database changes the tests need, an operator who
 // answers the modal dialogs, and the window shown and logged in alike.
 #include <QApplication>
