@@ -1,7 +1,8 @@
 #pragma once
-// Shared by the main-window, configuration, view and end-to-end suites: a private copy of the data
-// folder for each test, the database changes the tests need, an operator who
-// answers the modal dialogs, and the window shown and logged in alike.
+// Shared by the main-window, configuration, view and end-to-end suites: a
+// private copy of the data folder for each test, the database changes the
+// tests need, an operator who answers the modal dialogs, and the window shown
+// and logged in alike.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
