@@ -5,6 +5,7 @@
 # executable.
 add_executable(mkpics ${PROJECT_SOURCE_DIR}/tools/mkpics/MakePictures.cpp)
 target_link_libraries(mkpics PRIVATE Qt6::Gui)
+target_include_directories(mkpics PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 set_target_properties(mkpics PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 add_executable(mkwav ${PROJECT_SOURCE_DIR}/tools/mkwav/MakeAlarmSound.cpp)
 set_target_properties(mkwav PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

@@ -19,6 +19,7 @@
 #include "controls/ListCtrlX.h"
 #include "controls/StaX.h"
 #include "database/ErrInfTab.h"
+#include "platform/KeyGuard.h"
 #include "platform/UiText.h"
 
 namespace {
@@ -57,6 +58,7 @@ CAnalysisDlg::CAnalysisDlg(QWidget* parent)
     , m_fontTitle(QStringLiteral("宋体"))
 {
     setObjectName(QStringLiteral("AnalysisDlg"));
+    CKeyGuard::Install(this, CKeyGuard::Keys::ReturnEscape);
     // Labels, swatches, chart and buttons all stand on white.
     setAutoFillBackground(true);
     QPalette pal = palette();

@@ -1,6 +1,7 @@
 // The analysis page's user management: the user list, a new user, the
 // logged-in user's password, and deleting other users.
 #include <QLineEdit>
+#include <algorithm>
 
 #include "analysis/AnalysisDlg.h"
 #include "analysis/ButAnaly.h"
@@ -135,16 +136,20 @@ void CAnalysisDlg::OnBnClickedDeleteUser()
 
 bool CAnalysisDlg::ValidateAccountText(QString& text, int nKind)
 {
-    text.remove(QLatin1Char(' '));
+    // A name keeps its blanks ("John Smith"): the login compares stored names
+    // without them. A password keeps none; line feeds never belong to either.
     text.remove(QLatin1Char('\n'));
-    if (text.isEmpty()) {
+    if (nKind != 1)
+        text.remove(QLatin1Char(' '));
+    const QString bare = QString(text).remove(QLatin1Char(' '));
+    if (bare.isEmpty()) {
         if (nKind == 1)
             AfxMessageBox(Text(181));
         else if (nKind == 2)
             AfxMessageBox(Text(182));
         return false;
     }
-    for (const QChar c : text) {
+    for (const QChar c : bare) {
         if (!IsAccountChar(c)) {
             AfxMessageBox(Text(191));
             return false;
@@ -159,7 +164,10 @@ void CAnalysisDlg::OnBnClickedUserOk()
         QString name = m_edUserName->text();
         if (!ValidateAccountText(name, 1))
             return;
-        if (m_strUserNames.contains(name)) {
+        // Names are told apart without their blanks, as the login tells them.
+        const auto bare = [](QString n) { return n.remove(QLatin1Char(' ')); };
+        if (std::any_of(m_strUserNames.begin(), m_strUserNames.end(),
+                        [&](const QString& n) { return bare(n) == bare(name); })) {
             AfxMessageBox(Text(179));
             m_edUserName->clear();
             m_edPassword->clear();

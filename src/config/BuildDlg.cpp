@@ -1,7 +1,6 @@
 #include "config/BuildDlg.h"
 
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
@@ -16,6 +15,7 @@
 #include "link/LiftDataStore.h"
 #include "link/LiftMessages.h"
 #include "link/PollThread.h"
+#include "platform/KeyGuard.h"
 #include "platform/UiText.h"
 
 namespace {
@@ -125,9 +125,8 @@ CBuildDlg::CBuildDlg(QWidget* parent)
     m_msgMap.On(WM_READ_FAILED, [this](WPARAM w, LPARAM l) { return OnReadFailed(w, l); });
     m_msgMap.On(WM_READ_FINISHED, [this](WPARAM w, LPARAM l) { return OnReadFinished(w, l); });
 
-    // Enter and Escape are kept from every control of the page.
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    // Enter and Escape are kept from every control of the page; Space is typed.
+    CKeyGuard::Install(this, CKeyGuard::Keys::ReturnEscape);
 }
 
 CBuildDlg::~CBuildDlg()
@@ -473,14 +472,4 @@ bool CBuildDlg::event(QEvent* event)
     if (m_msgMap.Dispatch(event))
         return true;
     return QWidget::event(event);
-}
-
-bool CBuildDlg::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
-            return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }

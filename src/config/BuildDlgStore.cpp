@@ -13,25 +13,23 @@
 #include "database/DBServer.h"
 #include "link/LiftDataStore.h"
 #include "mainwnd/KALORDlg.h"
+#include "platform/FixedText.h"
 #include "platform/MessageBox.h"
 #include "views/ShowAllDlg.h"
 
 namespace {
 
-const QString kNoGroupName = QStringLiteral("请输入组名!");
-const QString kDuplicateGroupName = QStringLiteral("名称重复,请重新输入");
+const FixedText kNoGroupName{QStringLiteral("请输入组名!"), QStringLiteral("Enter a group name."),
+                             QStringLiteral("請輸入組名!")};
+const FixedText kDuplicateGroupName{QStringLiteral("名称重复,请重新输入"),
+                                    QStringLiteral("Another group already has this name."),
+                                    QStringLiteral("名稱重複,請重新輸入")};
 
 // Lift names become sheet names of the exported workbooks, which cannot hold these.
 const QString kSheetForbidden = QStringLiteral("[]:*?/\\");
-
-QString SheetCharsMessage(int nLanguageKind)
-{
-    switch (nLanguageKind) {
-    case 2: return QStringLiteral("A lift name cannot contain any of these characters: [ ] : * ? / \\");
-    case 3: return QStringLiteral("電梯名稱不能包含以下字元：[ ] : * ? / \\");
-    default: return QStringLiteral("电梯名称不能包含以下字符：[ ] : * ? / \\");
-    }
-}
+const FixedText kSheetChars{QStringLiteral("电梯名称不能包含以下字符：[ ] : * ? / \\"),
+                            QStringLiteral("A lift name cannot contain any of these characters: [ ] : * ? / \\"),
+                            QStringLiteral("電梯名稱不能包含以下字元：[ ] : * ? / \\")};
 
 } // namespace
 
@@ -83,7 +81,7 @@ QString CBuildDlg::CheckLiftName(const QString& name, int nLiftNum) const
     if (NameWidth(name) > kMaxNameWidth)
         return Text(120);
     if (std::any_of(name.begin(), name.end(), [](QChar c) { return kSheetForbidden.contains(c); }))
-        return SheetCharsMessage(m_nLanguageKind);
+        return kSheetChars.In(m_nLanguageKind);
     return QString();
 }
 
@@ -139,12 +137,12 @@ void CBuildDlg::OnBnClickedSaveGroup()
         return;
     const QString name = m_edGroupName->text();
     if (name.isEmpty()) {
-        AfxMessageBox(kNoGroupName);
+        AfxMessageBox(kNoGroupName.In(m_nLanguageKind));
         return;
     }
     for (int g = 0; g < m_nGroupCount; ++g) {
         if (m_pGroupTable[g].strGroupName == name) {
-            AfxMessageBox(kDuplicateGroupName);
+            AfxMessageBox(kDuplicateGroupName.In(m_nLanguageKind));
             return;
         }
     }
@@ -248,6 +246,7 @@ void CBuildDlg::OnBnClickedShowNum()
     CSetShowNumDlg dlg;
     dlg.m_nShowNum = 0;
     dlg.m_pTexts = m_pTexts;
+    dlg.m_nLanguageKind = m_nLanguageKind;
     if (dlg.DoModal() != QDialog::Accepted)
         return;
     auto* main = qobject_cast<CKALORDlg*>(parentWidget() ? parentWidget() : m_hMainWnd);

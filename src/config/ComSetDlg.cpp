@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/MessageBox.h"
 #include "platform/UiText.h"
 
 CComSetDlg::CComSetDlg(QWidget* parent)
@@ -22,6 +23,7 @@ CComSetDlg::CComSetDlg(QWidget* parent)
     , m_btCancel(new QPushButton)
 {
     setObjectName(QStringLiteral("ComSetDlg"));
+    setWindowTitle(StationCaption());
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, m_brBack);

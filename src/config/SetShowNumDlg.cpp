@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/FixedText.h"
 #include "platform/MessageBox.h"
 #include "platform/UiText.h"
 
@@ -63,14 +64,11 @@ bool CSetShowNumDlg::UpdateData(bool bSaveAndValidate)
     }
     bool ok = false;
     const int value = m_edNum->text().trimmed().toInt(&ok);
-    if (!ok) {
-        AfxMessageBox(QStringLiteral("Please enter an integer."));
-        m_edNum->setFocus();
-        m_edNum->selectAll();
-        return false;
-    }
-    if (value < kMinShowNum || value > kMaxShowNum) {
-        AfxMessageBox(QStringLiteral("Please enter an integer between %1 and %2.")
+    if (!ok || value < kMinShowNum || value > kMaxShowNum) {
+        AfxMessageBox(FixedText{QStringLiteral("请输入%1到%2之间的整数。"),
+                                QStringLiteral("Please enter an integer between %1 and %2."),
+                                QStringLiteral("請輸入%1到%2之間的整數。")}
+                          .In(m_nLanguageKind)
                           .arg(kMinShowNum)
                           .arg(kMaxShowNum));
         m_edNum->setFocus();

@@ -18,6 +18,7 @@ public:
 
     std::int32_t m_nShowNum = 0;
     const QStringList* m_pTexts = nullptr;
+    int m_nLanguageKind = 0;  // of the refusals, which no UI text fits
 
     static constexpr int kMinShowNum = 1;
     static constexpr int kMaxShowNum = 32;

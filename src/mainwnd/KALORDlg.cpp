@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
@@ -25,6 +24,8 @@
 #include "mainwnd/LiftPainter.h"
 #include "mainwnd/ShowAlarmDlg.h"
 #include "platform/AppFolder.h"
+#include "platform/FixedText.h"
+#include "platform/KeyGuard.h"
 #include "platform/MessageBox.h"
 #include "platform/UiText.h"
 #include "views/AnimRunEvent.h"
@@ -128,13 +129,14 @@ CKALORDlg::CKALORDlg(QWidget* parent)
     m_msgMap.On(WM_FAULT_ALARM, [this](WPARAM w, LPARAM l) { return OnFaultAlarmMsg(w, l); });
     m_msgMap.On(WM_ALARM2, [this](WPARAM w, LPARAM l) { return OnAlarm2Msg(w, l); });
 
-    // Enter, Escape and Space are kept from every control of the window.
-    qApp->installEventFilter(this);
+    // Enter must never press a default button, Escape never close the station
+    // and Space never press a focused button; the pages keep their own choice.
+    CKeyGuard::Install(this, CKeyGuard::Keys::ReturnEscapeSpace);
+    setWindowTitle(StationCaption());
 }
 
 CKALORDlg::~CKALORDlg()
 {
-    qApp->removeEventFilter(this);
     m_bThreadsMayRun = 1;
     Cleanup();
 }
@@ -175,8 +177,14 @@ bool CKALORDlg::OnInitDialog()
         EndDialog(0);
         return true;
     }
+    // The texts early: every message of the start-up is in the station's language.
+    m_pDB->m_pLanText = m_pLanText.get();
+    m_pDB->m_pAdo->m_pLanText = m_pLanText.get();
+    m_nLanguageKind = m_pDB->GetLanguageKind();
+    LoadLanguage();
     SetExcelTypeGuessRows();
     m_pPainter->m_pLanText = m_pLanText.get();
+    m_pPainter->m_nLanguageKind = m_nLanguageKind;
     m_pPainter->LoadPictures();
     InitAlarmSoundPath();
 
@@ -193,10 +201,6 @@ bool CKALORDlg::OnInitDialog()
     m_pShowOneDlg->OnInitDialog();
     m_pAnalysisDlg->OnInitDialog();
 
-    m_pDB->m_pLanText = m_pLanText.get();
-    m_pDB->m_pAdo->m_pLanText = m_pLanText.get();
-    m_nLanguageKind = m_pDB->GetLanguageKind();
-    LoadLanguage();
     for (auto& popup : m_pAlarmDlg)
         popup->m_pLanText = m_pLanText.get();
 
@@ -229,7 +233,10 @@ void CKALORDlg::SetExcelTypeGuessRows()
     settings.setValue(QStringLiteral("SOFTWARE/Microsoft/Jet/4.0/Engines/Excel/TypeGuessRows"), 300);
     settings.sync();
     if (settings.status() != QSettings::NoError)
-        AfxMessageBox(QStringLiteral("RegeditExcel"));
+        AfxMessageBox(FixedText{QStringLiteral("无法写入表格引擎的设置。"),
+                                QStringLiteral("The spreadsheet engine setting could not be written."),
+                                QStringLiteral("無法寫入表格引擎的設定。")}
+                          .In(m_nLanguageKind));
 }
 
 void CKALORDlg::InitAlarmSoundPath()
@@ -242,7 +249,10 @@ void CKALORDlg::InitAlarmSoundPath()
 void CKALORDlg::LoadLanguage()
 {
     if (!m_pDB->LoadLanguageAndFaultTexts(m_nLanguageKind, m_pErrInfTab.data(), &m_mapErrName)) {
-        AfxMessageBox(QStringLiteral("Get SoftWare Language fault"));
+        AfxMessageBox(FixedText{QStringLiteral("读取界面语言失败。"),
+                                QStringLiteral("The display language could not be read."),
+                                QStringLiteral("讀取介面語言失敗。")}
+                          .In(m_nLanguageKind));
         return;
     }
     m_stStatus->setText(Text(9));
@@ -258,34 +268,6 @@ void CKALORDlg::OnAbout()
 {
     CAboutDlg dlg(this);
     dlg.DoModal();
-}
-
-bool CKALORDlg::IsSwallowedKey(int key)
-{
-    return key == Qt::Key_Space || key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-bool CKALORDlg::eventFilter(QObject* watched, QEvent* event)
-{
-    // Enter must never press a default button, Escape never close the station
-    // and Space never press a focused button, whichever control has the focus.
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease
-        || event->type() == QEvent::ShortcutOverride) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && (widget == this || isAncestorOf(widget))
-            && IsSwallowedKey(static_cast<QKeyEvent*>(event)->key()))
-            return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void CKALORDlg::keyPressEvent(QKeyEvent* event)
-{
-    if (IsSwallowedKey(event->key())) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void CKALORDlg::reject()

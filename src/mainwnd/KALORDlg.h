@@ -161,8 +161,6 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     void paintEvent(QPaintEvent* event) override;
@@ -180,11 +178,16 @@ private:
     void HideLockEditors();
     // Login and connect open the line alike; false when it stayed shut (told, all-lifts page shown).
     bool ConnectChosenPort();
+    // The port flag of the window and every page, and the title that says it.
+    void SetPortOpen(bool open);
+    // No line: port shut, every lift offline, as after a port that did not open.
+    void MarkNotConnected();
     void OnPaint();
     void OnSize();
+    // The pictures and the login row placed for the client size measured last.
+    void LayoutPictures();
     void EndDialog(int result);
     void ReportPictureFailure();
-    static bool IsSwallowedKey(int key);
 
     CMessageMap m_msgMap;
     bool m_bEnded = false;

@@ -20,7 +20,7 @@
 
 namespace {
 constexpr int kProbeTries = 6;
-const char* const kTitle = "KALOR ----";
+const char* const kTitleSeparator = " ----";
 } // namespace
 
 void CKALORDlg::OnLogin()
@@ -59,6 +59,10 @@ void CKALORDlg::OnLogin()
 
     m_dlgComSet.m_pTexts = m_pLanText.get();
     if (m_dlgComSet.DoModal() != QDialog::Accepted) {
+        // No line chosen: the station shows itself as one whose port is shut,
+        // with the bar and the all-lifts page, never an empty window.
+        MarkNotConnected();
+        OnBnClickedShowAll();
         m_bThreadsMayRun = 1;
         return;
     }
@@ -228,26 +232,32 @@ void CKALORDlg::ShareWithViews()
     ana.m_nLanguageKind = m_nLanguageKind;
 }
 
-bool CKALORDlg::OpenComPort()
+void CKALORDlg::SetPortOpen(bool open)
 {
-    QString title = QString::fromLatin1(kTitle);
-    m_nComPort = m_nComPort + 1;
-    const bool opened = m_pComm->OpenComm(m_nComPort, m_nBaudIndex);
-    m_bPortOpen = opened ? 1 : 0;
+    m_bPortOpen = open ? 1 : 0;
     m_pBuildDlg->m_bPortOpen = m_bPortOpen;
     m_pShowAllDlg->m_bPortOpen = m_bPortOpen;
     m_pShowGruDlg->m_bPortOpen = m_bPortOpen;
     m_pShowOneDlg->m_bPortOpen = m_bPortOpen;
-    if (opened) {
-        title += Text(18);
-        setWindowTitle(title);
-        return true;
-    }
+    setWindowTitle(StationCaption() + QString::fromLatin1(kTitleSeparator) + Text(open ? 18 : 19));
+}
+
+void CKALORDlg::MarkNotConnected()
+{
+    SetPortOpen(false);
     for (int k = 0; k < kLiftSlots; ++k)
         m_Store.m_pLiftInf[k].bOffline = 1;
-    title += Text(19);
-    setWindowTitle(title);
-    return false;
+}
+
+bool CKALORDlg::OpenComPort()
+{
+    m_nComPort = m_nComPort + 1;
+    if (!m_pComm->OpenComm(m_nComPort, m_nBaudIndex)) {
+        MarkNotConnected();
+        return false;
+    }
+    SetPortOpen(true);
+    return true;
 }
 
 void CKALORDlg::OnConnect()

@@ -374,8 +374,20 @@ void CKALORDlg::OnSize()
         return;
     }
     MeasureClient();
-    if (!isMinimized())
-        LayoutMainWindow();
+    if (isMinimized())
+        return;
+    // After the first paint a new size moves the pictures and the login row too.
+    if (m_bFirstPaintDone)
+        LayoutPictures();
+    LayoutMainWindow();
+}
+
+void CKALORDlg::LayoutPictures()
+{
+    m_pPainter->m_nBannerHeight = m_nBannerHeight;
+    m_pPainter->m_nClientWidth = m_nClientWidth;
+    m_pPainter->m_nClientHeight = m_nClientHeight;
+    m_nLoginTop = m_pPainter->LayoutPictures();
 }
 
 void CKALORDlg::paintEvent(QPaintEvent* event)
@@ -394,10 +406,7 @@ void CKALORDlg::OnPaint()
         // The size may not have been measured yet when the first resize was
         // the only one (a window shown at its final size).
         MeasureClient();
-        m_pPainter->m_nBannerHeight = m_nBannerHeight;
-        m_pPainter->m_nClientWidth = m_nClientWidth;
-        m_pPainter->m_nClientHeight = m_nClientHeight;
-        m_nLoginTop = m_pPainter->LayoutPictures();
+        LayoutPictures();
         LayoutMainWindow();
     }
     dc.fillRect(rect(), m_brBack);
@@ -420,6 +429,6 @@ void CKALORDlg::ReportPictureFailure()
     m_bPictureReportPending = true;
     QTimer::singleShot(0, this, [this] {
         m_bPictureReportPending = false;
-        AfxMessageBox(Text(221));
+        AfxMessageBox(Text(CLiftPainter::kPictureFailureText));
     });
 }

@@ -7,6 +7,7 @@
 #include "link/LiftInf.h"
 #include "pics/BitmapResource.h"
 #include "platform/AppFolder.h"
+#include "platform/FixedText.h"
 #include "platform/MessageBox.h"
 #include "platform/UiText.h"
 
@@ -27,11 +28,14 @@ QRect Ltrb(int l, int t, int r, int b)
 
 CLiftPainter::CLiftPainter() = default;
 
-QString CLiftPainter::FailureText(int n, const QString& fallback) const
+QString CLiftPainter::PictureFailureText() const
 {
-    // The pictures are loaded before the texts; until then say it plainly.
-    const QString text = UiText(m_pLanText, n);
-    return text.isEmpty() ? fallback : text;
+    const QString text = UiText(m_pLanText, kPictureFailureText);
+    if (!text.isEmpty())
+        return text;
+    return FixedText{QStringLiteral("图片显示失败。"), QStringLiteral("The picture could not be shown."),
+                     QStringLiteral("圖片顯示失敗。")}
+        .In(m_nLanguageKind);
 }
 
 bool CLiftPainter::LoadPictures()
@@ -44,7 +48,7 @@ bool CLiftPainter::LoadPictures()
     };
     for (const auto& pic : pictures) {
         if (!LoadJpeg(pic.file, pic.which)) {
-            AfxMessageBox(FailureText(1, QStringLiteral("Cannot load the picture ") + pic.file));
+            AfxMessageBox(PictureFailureText());
             ok = false;
         }
     }
@@ -100,8 +104,11 @@ int CLiftPainter::LayoutPictures()
     }
 
     // Login picture: below the button bar, fitted to the area keeping its aspect.
-    m_nLoginAreaHeight = H - b - 75;
+    // Below it stays room for the login row (20 pixels to its top, and the row:
+    // its button reaches 23 pixels below that), so the row is never cut off.
+    constexpr int kLoginRowRoom = 20 + 30;
     const int y = b + 35;
+    m_nLoginAreaHeight = H - y - kLoginRowRoom;
     m_rcLogin = QRect(0, y, 0, 0);
     if (!m_szLogin.isEmpty() && m_nLoginAreaHeight > 0 && W > 0) {
         const double r2 = double(m_szLogin.height()) / m_szLogin.width();

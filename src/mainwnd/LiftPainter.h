@@ -19,6 +19,8 @@ struct strLiftInf;
 class CLiftPainter {
 public:
     enum { kLoginPicture = 0, kBannerPicture = 1 };
+    // UI text of a picture that cannot be loaded or drawn.
+    static constexpr int kPictureFailureText = 221;
     static constexpr int kDoorFrames = 12;          // frame 0 closed .. 11 open
     static constexpr int kShaftBitmap = 171;        // 93 x 517
     static constexpr int kFirstDoorBitmap = 138;    // 68 x 70 each
@@ -61,7 +63,8 @@ public:
     QString FloorLabel() const;
 
     // Inputs, set by the owner.
-    const QStringList* m_pLanText = nullptr;   // UI text table, for the two messages
+    const QStringList* m_pLanText = nullptr;   // UI text table, for the picture message
+    int m_nLanguageKind = 0;                   // its language, when the table could not be read
     strLiftInf* m_pLiftInf = nullptr;          // the lift being drawn
 
     // Pictures of the main window.
@@ -106,7 +109,7 @@ public:
 private:
     void LoadBitmaps();
     void ScaleBitmaps();
-    QString FailureText(int n, const QString& fallback) const;
+    QString PictureFailureText() const;
 
     // Shaft and frames scaled to the current sizes (remade when they change).
     QImage m_imgShaftScaled;

@@ -10,6 +10,7 @@
 
 #include "mainwnd/SoundEffectAlarm.h"
 #include "pics/BitmapResource.h"
+#include "platform/MessageBox.h"
 #include "platform/UiText.h"
 
 namespace {
@@ -34,7 +35,7 @@ CShowAlarmDlg::~CShowAlarmDlg()
 
 void CShowAlarmDlg::OnInitDialog()
 {
-    setWindowTitle(QStringLiteral("提示"));
+    setWindowTitle(StationCaption());
     setFixedSize(380, 132);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kBack);

@@ -40,9 +40,15 @@ MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
 }
 } // namespace
 
+QString StationCaption()
+{
+    return QStringLiteral("KALOR");
+}
+
 MsgBoxResult AfxMessageBox(const QString& text, const QString& caption, MsgBoxKind kind, bool bDefaultSecond)
 {
-    MsgBoxRequest req{text, caption, kind, bDefaultSecond};
+    // Without a caption the toolkit would title the box with the executable's name.
+    MsgBoxRequest req{text, caption.isEmpty() ? StationCaption() : caption, kind, bDefaultSecond};
     MessageBoxHook hook;
     {
         std::lock_guard lock(g_hookMutex);

@@ -20,8 +20,12 @@ struct MsgBoxRequest {
 
 using MessageBoxHook = std::function<MsgBoxResult(const MsgBoxRequest&)>;
 
-// Shows a box (or hands it to the installed hook). Safe from any thread: a call
-// from a worker is carried to the user-interface thread and waited for.
+// The station's caption: the title of every box and dialog of its own.
+QString StationCaption();
+
+// Shows a box (or hands it to the installed hook), titled with the station's
+// caption when no caption is given. Safe from any thread: a call from a
+// worker is carried to the user-interface thread and waited for.
 MsgBoxResult AfxMessageBox(const QString& text, const QString& caption = QString(),
                            MsgBoxKind kind = MsgBoxKind::Ok, bool bDefaultSecond = false);
 

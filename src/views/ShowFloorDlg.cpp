@@ -6,6 +6,7 @@
 
 #include "link/LiftInf.h"
 #include "platform/ColorRef.h"
+#include "platform/KeyGuard.h"
 #include "platform/UiText.h"
 #include "views/ButState.h"
 #include "views/FloorB.h"
@@ -43,6 +44,7 @@ ShowFloorDlg::ShowFloorDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("ShowFloorDlg"));
+    CKeyGuard::Install(this, CKeyGuard::Keys::ReturnEscapeSpace);
     setModal(false);
     setAutoFillBackground(true);
     QPalette pal = palette();

@@ -14,6 +14,7 @@
 #include "mainwnd/LiftPainter.h"
 #include "pics/BitmapResource.h"
 #include "platform/AppFolder.h"
+#include "platform/KeyGuard.h"
 #include "platform/UiText.h"
 #include "views/ButShape.h"
 #include "views/ButShapeState.h"
@@ -70,6 +71,7 @@ CShowOneDlg::CShowOneDlg(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("ShowOneDlg"));
+    CKeyGuard::Install(this, CKeyGuard::Keys::ReturnEscapeSpace);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::black);

@@ -1,14 +1,9 @@
 #pragma once
-// The configuration page on its own, wired as the main window wires it: a
-// private copy of the shipped data folder, the database object opened on it,
-// the texts of the shipped table, the lift store and the group table loaded
-// as at login, and (for the tests that read the bus) a link to the simulator.
+// The configuration page as the station shows it: a private copy of the shipped
+// data folder, the main window started on it with an operator logged in (no
+// line yet), and the page shown. Its configuration is loaded by the window's
+// own login code, so a "restart" is that code run again.
 #include <QComboBox>
-#include <QTest>
-#include <gtest/gtest.h>
-#include <map>
-#include <memory>
-#include <vector>
 
 #include "config/BuildDlg.h"
 #include "controls/ButX.h"
@@ -17,16 +12,30 @@
 #include "controls/WaitDlg.h"
 #include "database/DBServer.h"
 #include "link/LiftComm.h"
-#include "link/LiftDataStore.h"
 #include "link/LiftMessages.h"
 #include "link/PollThread.h"
-#include "link/SerialPort.h"
-#include "mainwnd/StationFixture.h"
-#include "platform/MessageBox.h"
 #include "support/LiftSim.h"
+#include "support/StationFixture.h"
 
 namespace config_test {
 
+// Hands every event that reaches the watched objects to one function.
+class Watcher : public QObject {
+public:
+    explicit Watcher(std::function<void(QObject*, QEvent*)> fn) : m_fn(std::move(fn)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        m_fn(watched, e);
+        return false;
+    }
+
+private:
+    std::function<void(QObject*, QEvent*)> m_fn;
+};
+
+using station_test::ClickRow;
 using station_test::StationData;
 
 class ConfigPageTest : public ::testing::Test {
@@ -34,78 +43,21 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(data.ok());
-        OpenDatabase();
+        station_test::PrivateSettings();
+        ASSERT_TRUE(station_test::ShowMainWindow(station, 900));
+        station.m_bLoggedIn = 1;
         LoadConfig();
-        page = std::make_unique<CBuildDlg>();
-        page->OnInitDialog();
-        Wire();
-        page->resize(1280, 765);
-        page->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
-        page->RefreshPage();
+        station.OnBnClickedGroupSetup();
+        ASSERT_TRUE(page->isVisible());
+        boxes.clear();
     }
+    void TearDown() override { qunsetenv("LIFT_COM1"); }
 
-    void TearDown() override
-    {
-        page.reset();
-        StopPollThread();
-        comm.m_Port.ClosePort();
-        qunsetenv("LIFT_COM1");
-    }
-
-    void OpenDatabase()
-    {
-        db = data.OpenDb();
-        db->m_pLanText = &texts;
-        db->m_pAdo->m_pLanText = &texts;
-        texts.clear();
-        ASSERT_TRUE(db->LoadLanguageAndFaultTexts(1, tabs.data(), &faultNames));
-    }
-
-    // What the main window does at login: resets, then the stored configuration.
+    // What the window does at login (and so after a restart).
     void LoadConfig()
     {
-        store.ResetLiftRecords();
-        store.ResetLiftPages();
-        store.ResetLiftCmds();
-        store.ResetLiftFaults();
-        for (int k = 0; k < kLiftSlots; ++k) {
-            store.m_pLiftInf[k].strName.clear();
-            store.m_pLiftInf[k].strGroupName.clear();
-            store.m_pLiftInf[k].arrFloorNameHi.clear();
-            store.m_pLiftInf[k].arrFloorNameLo.clear();
-        }
-        floorShow = {};
-        int color = 0, port = 0, baud = 0;
-        ASSERT_TRUE(db->LoadSoftInfo(&color, &groupCount, &port, &baud, floorShow.data()));
-        db->LoadLiftInfo(store.m_pLiftInf, store.m_pLiftPage);
-        groups.assign(std::size_t(groupCount), strGroupInf{});
-        db->LoadGroupInfo(groupCount, groups.data());
-        for (strGroupInf& group : groups) {
-            int count = 0;
-            for (int k = 0; k < kLiftSlots; ++k) {
-                strLiftInf& lift = store.m_pLiftInf[k];
-                if (lift.nKind != 0 && lift.nGroupNum == group.nGroupNum) {
-                    group.byLiftNum[std::size_t(count++)] = std::uint8_t(lift.nLiftNum);
-                    lift.strGroupName = group.strGroupName;
-                }
-            }
-            group.nLiftCount = count;
-        }
-    }
-
-    void Wire()
-    {
-        page->m_pLiftInf = store.m_pLiftInf;
-        page->m_pLiftPage = store.m_pLiftPage;
-        page->m_pLiftCmd = store.m_pLiftCmd;
-        page->m_pTexts = &texts;
-        page->m_pComm = &comm;
-        page->m_pDB = db.get();
-        page->m_pGroupTable = groups.empty() ? nullptr : groups.data();
-        page->m_nGroupCount = groupCount;
-        page->m_pFloorShow = &floorShow;
-        page->m_nLanguageKind = 1;
+        station.LoadLiftConfig();
+        station.ShareWithViews();
     }
 
     // Opens COM1 on the simulator, as the serial-settings dialog would.
@@ -114,15 +66,7 @@ protected:
         ASSERT_FALSE(sim.port().isEmpty());
         qputenv("LIFT_COM1", sim.port().toLocal8Bit());
         ASSERT_TRUE(comm.OpenComm(1, baudIndex));
-        page->m_bPortOpen = 1;
-    }
-
-    // Selects row r of a list as a click does.
-    static void ClickRow(ClistCtrlX* list, int r)
-    {
-        list->setCurrentCell(r, 0);
-        list->selectRow(r);
-        emit list->cellClicked(r, 0);
+        station.m_bPortOpen = page->m_bPortOpen = 1;
     }
 
     int LiftRowOf(int liftNum) const
@@ -163,12 +107,7 @@ protected:
     {
         return Value(QStringLiteral("SELECT count(*) AS n FROM ") + table, QStringLiteral("n")).toInt();
     }
-    bool TableExists(const QString& name)
-    {
-        return !Column(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?"),
-                       QStringLiteral("name"), {name})
-                    .isEmpty();
-    }
+    bool TableExists(const QString& name) { return Tables().contains(name); }
     QStringList Tables()
     {
         return Column(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
@@ -184,17 +123,15 @@ protected:
     }
 
     StationData data;
-    std::unique_ptr<CDBServer> db;
-    QStringList texts;
-    std::array<strErrInfTab, 3> tabs;
-    CErrNameMap faultNames;
-    CLiftDataStore store;
-    std::vector<strGroupInf> groups;
-    int groupCount = 0;
-    std::array<QStringList, 2> floorShow;
-    CLiftComm comm;
     MessageBoxRecorder boxes;
-    std::unique_ptr<CBuildDlg> page;
+    CKALORDlg station;
+    CBuildDlg* page = station.m_pBuildDlg.get();
+    std::unique_ptr<CDBServer>& db = station.m_pDB;
+    QStringList& texts = *station.m_pLanText;
+    CLiftDataStore& store = station.m_Store;
+    std::vector<strGroupInf>& groups = station.m_pGroupTable;
+    int& groupCount = station.m_nGroupCount;
+    CLiftComm& comm = *station.m_pComm;
 };
 
 } // namespace config_test

@@ -1,8 +1,6 @@
 // The page's store handlers on a real database file: lift names and groups,
 // group names, floor display texts and deleting a lift, with their refusals,
 // and that memory changes only with a store that went through.
-#include <QMouseEvent>
-
 #include "ConfigPageFixture.h"
 
 using namespace config_test;
@@ -32,20 +30,26 @@ protected:
         boxes.clear();
         page->m_btSaveLift->click();
     }
-
+    // A name stored for lift 1 everywhere it shows, or refused everywhere with why.
+    void ExpectLiftOneNamed(const QString& name)
+    {
+        EXPECT_EQ(StoredName(1), name);
+        EXPECT_EQ(Lift(1).strName, name);
+        EXPECT_EQ(page->m_lstLift->GetItemText(LiftRowOf(1), 1), name);
+    }
+    void SaveGroupName(const QString& name)
+    {
+        page->m_edGroupName->setText(name);
+        boxes.clear();
+        page->m_btSaveGroup->click();
+    }
     QString StoredName(int n)
     {
         return Value(QStringLiteral("Select strName_1 From KALOR_LiftInf Where RealAddr = ?"), QStringLiteral("strName_1"), {n});
     }
-    int StoredGroup(int n)
+    int Stored(const char* sql, int key)
     {
-        return Value(QStringLiteral("Select GroupNum From KALOR_LiftInf Where RealAddr = ?"), QStringLiteral("GroupNum"), {n})
-            .toInt();
-    }
-    int StoredGroupCount(int g)
-    {
-        return Value(QStringLiteral("Select GroupCount From KALOR_GroupInf Where GroupNum = ?"), QStringLiteral("GroupCount"), {g})
-            .toInt();
+        return Value(QString::fromLatin1(sql), QStringLiteral("v"), {key}).toInt();
     }
     QString StoredFloor(int n, int floor)
     {
@@ -56,112 +60,76 @@ protected:
     }
 };
 
+constexpr const char* kGroupOfLift = "Select GroupNum AS v From KALOR_LiftInf Where RealAddr = ?";
+constexpr const char* kMembersOfGroup = "Select GroupCount AS v From KALOR_GroupInf Where GroupNum = ?";
+
 } // namespace
 
-TEST_F(StoreHandlersTest, NameWidthCountsCharactersAboveFFTwice)
+TEST_F(StoreHandlersTest, LiftNamesAreCheckedForWidthEmptinessDuplicatesAndSheetCharacters)
 {
-    struct Case {
-        QString name;
-        bool accepted;
-    };
     const QString wide7 = QStringLiteral("一二三四五六七");
-    const std::vector<Case> cases = {
-        {wide7, true},
-        {wide7 + QStringLiteral("八"), false},
-        {QStringLiteral("ABCDEFGHIJKLMN"), true},
-        {QStringLiteral("ABCDEFGHIJKLMNO"), false},
-        {QStringLiteral("Lift一二三四五"), true},      // 4 + 10
-        {QStringLiteral("Lift一二三四五6"), false},    // 15
-        {QStringLiteral("é1234567890123"), true},      // é is below 0x100: 14
-        // Characters beyond the basic plane are one character each, not two halves.
-        {QString::fromUcs4(U"\U00020000\U00020001\U00020002\U00020003\U00020004\U00020005\U00020006"), true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name.toStdString());
-        const QString before = StoredName(1);
-        SaveLift(1, c.name);
-        if (c.accepted) {
-            EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
-            EXPECT_EQ(StoredName(1), c.name);
-            EXPECT_EQ(Lift(1).strName, c.name);
-            EXPECT_EQ(page->m_lstLift->GetItemText(LiftRowOf(1), 1), c.name);
-        } else {
-            EXPECT_EQ(boxes.texts(), QStringList{T(120)});
-            EXPECT_EQ(StoredName(1), before);
-            EXPECT_EQ(Lift(1).strName, before);
-            EXPECT_EQ(page->m_lstLift->GetItemText(LiftRowOf(1), 1), before);
-        }
-    }
-}
-
-TEST_F(StoreHandlersTest, EmptyDuplicateAndSheetUnsafeNamesAreRefused)
-{
-    const std::vector<std::pair<QString, QString>> refused = {
+    // Width counts characters above 0xFF twice, one beyond the basic plane once.
+    const std::vector<std::pair<QString, QString>> cases = {
+        {wide7, QString()},
+        {wide7 + QStringLiteral("八"), T(120)},
+        {QStringLiteral("ABCDEFGHIJKLMN"), QString()},
+        {QStringLiteral("ABCDEFGHIJKLMNO"), T(120)},
+        {QStringLiteral("Lift一二三四五6"), T(120)},
+        {QStringLiteral("é1234567890123"), QString()},
+        {QString::fromUcs4(U"\U00020000\U00020001\U00020002\U00020003\U00020004\U00020005\U00020006"), QString()},
         {QString(), T(162)},
         {QStringLiteral("   "), T(162)},
-        {QStringLiteral("东2"), T(161)},  // lift 2's name
-        {QStringLiteral("高楼"), T(161)},
+        {QStringLiteral("高楼"), T(161)},  // lift 7's name
+        {QStringLiteral("O'Neil"), QString()},
     };
-    for (const auto& [name, why] : refused) {
+    for (const auto& [name, why] : cases) {
+        SCOPED_TRACE(name.toStdString());
+        const QString before = StoredName(1);
         SaveLift(1, name);
-        EXPECT_EQ(boxes.texts(), QStringList{why}) << name.toStdString();
+        EXPECT_EQ(boxes.texts(), why.isEmpty() ? QStringList() : QStringList{why});
+        ExpectLiftOneNamed(why.isEmpty() ? name : before);
     }
-    for (const QChar c : QStringLiteral("[]:*?/\\")) {
-        SaveLift(1, QStringLiteral("A") + c + QStringLiteral("B"));
-        ASSERT_EQ(boxes.count(), 1) << QString(c).toStdString();
-        EXPECT_TRUE(boxes.texts().first().contains(QStringLiteral("[ ] : * ? / \\")));
-        EXPECT_TRUE(boxes.texts().first().startsWith(QStringLiteral("电梯名称")));
-    }
-    EXPECT_EQ(StoredName(1), QStringLiteral("东1"));
-    EXPECT_EQ(Lift(1).strName, QStringLiteral("东1"));
-
-    // The message follows the language in force.
-    page->m_nLanguageKind = 2;
-    SaveLift(1, QStringLiteral("A/B"));
-    ASSERT_EQ(boxes.count(), 1);
-    EXPECT_TRUE(boxes.texts().first().startsWith(QStringLiteral("A lift name cannot contain")));
-
-    // Keeping its own name is no duplicate; a quote is just a character.
-    SaveLift(1, QStringLiteral("东1"));
-    EXPECT_TRUE(boxes.texts().isEmpty());
+    // Keeping its own name is no duplicate.
     SaveLift(1, QStringLiteral("O'Neil"));
     EXPECT_TRUE(boxes.texts().isEmpty());
-    EXPECT_EQ(StoredName(1), QStringLiteral("O'Neil"));
+    // Characters a sheet name cannot hold, refused in the language in force.
+    for (int kind : {1, 2}) {
+        page->m_nLanguageKind = kind;
+        for (const QChar c : QStringLiteral("[]:*?/\\")) {
+            SaveLift(1, QStringLiteral("A") + c + QStringLiteral("B"));
+            ASSERT_EQ(boxes.count(), 1) << QString(c).toStdString();
+            EXPECT_TRUE(boxes.texts()[0].startsWith(kind == 1 ? QStringLiteral("电梯名称") : QStringLiteral("A lift name")));
+        }
+    }
+    ExpectLiftOneNamed(QStringLiteral("O'Neil"));
 }
 
 TEST_F(StoreHandlersTest, GroupLimitCountsOnlyForALiftThatChangesGroup)
 {
-    // Lift 1 sits in group 0; pretend its group is full.
+    // Lift 1 sits in group 0; pretend its group is full: it may stay.
     groups[0].nLiftCount = 64;
     SaveLift(1, QStringLiteral("东一"), 0);
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(StoredName(1), QStringLiteral("东一"));
-
     // Now group 1 is full: lift 1 may not join it.
     groups[1].nLiftCount = 64;
     SaveLift(1, QStringLiteral("东一"), 1);
     EXPECT_EQ(boxes.texts(), QStringList{T(251)});
-    EXPECT_EQ(StoredGroup(1), 0);
+    EXPECT_EQ(Stored(kGroupOfLift, 1), 0);
     EXPECT_EQ(Lift(1).nGroupNum, 0);
 
     // Into group 2: file, record, list and member table all follow.
     SaveLift(1, QStringLiteral("东一"), 2);
     EXPECT_TRUE(boxes.texts().isEmpty());
-    EXPECT_EQ(StoredGroup(1), 2);
-    EXPECT_EQ(StoredGroupCount(0), 1);
-    EXPECT_EQ(StoredGroupCount(2), 2);
-    EXPECT_EQ(Lift(1).nGroupNum, 2);
+    EXPECT_EQ(Stored(kGroupOfLift, 1), 2);
+    EXPECT_EQ(Stored(kMembersOfGroup, 0), 1);
+    EXPECT_EQ(Stored(kMembersOfGroup, 2), 2);
     EXPECT_EQ(Lift(1).strGroupName, groups[2].strGroupName);
     EXPECT_EQ(page->m_lstLift->GetItemText(LiftRowOf(1), 2), QStringLiteral("2:") + groups[2].strGroupName);
-    EXPECT_EQ(groups[0].nLiftCount, 1);
-    EXPECT_EQ(groups[2].nLiftCount, 2);
     EXPECT_EQ(groups[2].byLiftNum[0], 1);
-    EXPECT_EQ(groups[2].byLiftNum[1], 7);
-
     // And so it is found again after a restart.
     LoadConfig();
     EXPECT_EQ(Lift(1).nGroupNum, 2);
-    EXPECT_EQ(Lift(1).strName, QStringLiteral("东一"));
     EXPECT_EQ(groups[2].nLiftCount, 2);
 }
 
@@ -170,17 +138,15 @@ TEST_F(StoreHandlersTest, AStoreThatFailsLeavesMemoryAsItWas)
     db->m_pAdo->CloseConnection();
     SaveLift(1, QStringLiteral("新名"), 2);
     EXPECT_FALSE(boxes.texts().isEmpty());  // the connection reported why
-    EXPECT_EQ(Lift(1).strName, QStringLiteral("东1"));
     EXPECT_EQ(Lift(1).nGroupNum, 0);
     EXPECT_EQ(groups[0].nLiftCount, 2);
     EXPECT_EQ(groups[2].nLiftCount, 1);
+    EXPECT_EQ(Lift(1).strName, QStringLiteral("东1"));
     EXPECT_EQ(page->m_lstLift->GetItemText(LiftRowOf(1), 1), QStringLiteral("东1"));
     EXPECT_EQ(page->m_lstLift->GetItemText(LiftRowOf(1), 2), QStringLiteral("0:") + groups[0].strGroupName);
 
     ClickRow(page->m_lstGroup, 1);
-    page->m_edGroupName->setText(QStringLiteral("北楼"));
-    boxes.clear();
-    page->m_btSaveGroup->click();
+    SaveGroupName(QStringLiteral("北楼"));
     EXPECT_FALSE(boxes.texts().isEmpty());
     EXPECT_NE(groups[1].strGroupName, QStringLiteral("北楼"));
     EXPECT_NE(page->m_lstGroup->GetItemText(1, 1), QStringLiteral("北楼"));
@@ -189,39 +155,26 @@ TEST_F(StoreHandlersTest, AStoreThatFailsLeavesMemoryAsItWas)
 TEST_F(StoreHandlersTest, GroupNamesAreCheckedAndReachListsComboAndLifts)
 {
     const QString oldName = groups[1].strGroupName;
-    page->m_btSaveGroup->click();  // no group row selected: nothing at all
-    EXPECT_TRUE(boxes.texts().isEmpty());
-
     ClickRow(page->m_lstGroup, 1);
-    EXPECT_EQ(page->m_edGroupName->text(), oldName);
-    const std::vector<std::pair<QString, QString>> refused = {
-        {QString(), QStringLiteral("请输入组名!")},
-        {groups[0].strGroupName, QStringLiteral("名称重复,请重新输入")},
-        {oldName, QStringLiteral("名称重复,请重新输入")},  // its own name too
-    };
-    for (const auto& [name, why] : refused) {
-        page->m_edGroupName->setText(name);
-        boxes.clear();
-        page->m_btSaveGroup->click();
-        EXPECT_EQ(boxes.texts(), QStringList{why});
+    // Empty, another group's and its own name are refused, in the language in force.
+    for (const QString& name : {QString(), groups[0].strGroupName, oldName}) {
+        SaveGroupName(name);
+        ASSERT_EQ(boxes.count(), 1);
+        page->m_nLanguageKind = 2;
+        SaveGroupName(name);
+        EXPECT_TRUE(boxes.texts()[0].startsWith(name.isEmpty() ? QStringLiteral("Enter") : QStringLiteral("Another")));
+        page->m_nLanguageKind = 1;
     }
     EXPECT_EQ(Value(QStringLiteral("Select strGroupName From KALOR_GroupInf Where GroupNum = 1"), QStringLiteral("strGroupName")),
               oldName);
 
-    page->m_edGroupName->setText(QStringLiteral("北楼"));
-    boxes.clear();
-    page->m_btSaveGroup->click();
+    SaveGroupName(QStringLiteral("北楼"));
     EXPECT_TRUE(boxes.texts().isEmpty());
-    EXPECT_EQ(Value(QStringLiteral("Select strGroupName From KALOR_GroupInf Where GroupNum = 1"), QStringLiteral("strGroupName")),
-              QStringLiteral("北楼"));
     EXPECT_EQ(page->m_lstGroup->GetItemText(1, 1), QStringLiteral("北楼"));
     EXPECT_EQ(page->m_cbGroup->itemText(1), QStringLiteral("1:北楼"));
-    EXPECT_EQ(page->m_cbGroup->currentIndex(), 0);
     EXPECT_EQ(page->m_lstLift->GetItemText(LiftRowOf(5), 2), QStringLiteral("1:北楼"));
     EXPECT_EQ(Lift(5).strGroupName, QStringLiteral("北楼"));
-    EXPECT_EQ(groups[1].strGroupName, QStringLiteral("北楼"));
     EXPECT_EQ(page->m_lstLift->GetItemText(LiftRowOf(1), 2), QStringLiteral("0:") + groups[0].strGroupName);
-
     LoadConfig();
     EXPECT_EQ(groups[1].strGroupName, QStringLiteral("北楼"));
 }
@@ -230,18 +183,11 @@ TEST_F(StoreHandlersTest, FloorTextsAreShownChosenAndWrittenForEveryFloor)
 {
     SelectLift(2);
     ASSERT_EQ(page->m_lstFloor->GetItemCount(), 12);
-    EXPECT_EQ(page->m_lstFloor->GetItemText(0, 0), QStringLiteral("1") + T(92));
-    EXPECT_EQ(page->m_lstFloor->GetItemText(0, 1), QStringLiteral(" 1"));
-    EXPECT_EQ(page->m_lstFloor->GetItemText(11, 1), QStringLiteral("1 2"));
-
     // A click puts the floor's two texts into the combos.
     ClickRow(page->m_lstFloor, 11);
-    EXPECT_EQ(page->m_cbFloorHi->currentText(), QStringLiteral("1"));
-    EXPECT_EQ(page->m_cbFloorLo->currentText(), QStringLiteral("2"));
+    EXPECT_EQ(page->m_cbFloorHi->currentText() + page->m_cbFloorLo->currentText(), QStringLiteral("12"));
     ClickRow(page->m_lstFloor, 4);
     EXPECT_EQ(page->m_cbFloorHi->currentText(), QString());
-    EXPECT_EQ(page->m_cbFloorLo->currentText(), QStringLiteral("5"));
-
     // Floor 3 is changed behind the page's back; storing floor 5 writes every floor.
     ASSERT_TRUE(db->m_pAdo->ExecuteSql(QStringLiteral("Update KALOR_LiftData_2_FloorName Set FloorNameLo = 'X' Where FloorNum = 3")));
     page->m_cbFloorHi->setCurrentText(QStringLiteral("B"));
@@ -250,21 +196,13 @@ TEST_F(StoreHandlersTest, FloorTextsAreShownChosenAndWrittenForEveryFloor)
     EXPECT_TRUE(boxes.texts().isEmpty());
     EXPECT_EQ(StoredFloor(2, 5), QStringLiteral("B/2"));
     EXPECT_EQ(StoredFloor(2, 3), QStringLiteral("/3"));
-    EXPECT_EQ(StoredFloor(2, 12), QStringLiteral("1/2"));
     EXPECT_EQ(page->m_lstFloor->GetItemText(4, 1), QStringLiteral("B 2"));
-    EXPECT_EQ(Lift(2).arrFloorNameHi.at(4), QStringLiteral("B"));
-
     LoadConfig();
-    EXPECT_EQ(Lift(2).arrFloorNameHi.at(4), QStringLiteral("B"));
-    EXPECT_EQ(Lift(2).arrFloorNameLo.at(4), QStringLiteral("2"));
-}
+    EXPECT_EQ(Lift(2).arrFloorNameHi.at(4) + Lift(2).arrFloorNameLo.at(4), QStringLiteral("B2"));
 
-TEST_F(StoreHandlersTest, FloorListReadsNoMoreTextsThanThereAre)
-{
     // Sixty floors and texts for 56: the rest show their number and cannot be stored.
     SelectLift(7);
     ASSERT_EQ(page->m_lstFloor->GetItemCount(), 60);
-    EXPECT_EQ(page->m_lstFloor->GetItemText(55, 1), QStringLiteral("5 6"));
     EXPECT_EQ(page->m_lstFloor->GetItemText(57, 1), QStringLiteral("5 8"));
     ClickRow(page->m_lstFloor, 57);
     page->m_cbFloorHi->setCurrentText(QStringLiteral("B"));
@@ -278,7 +216,6 @@ TEST_F(StoreHandlersTest, FloorListReadsNoMoreTextsThanThereAre)
     Lift(1).arrFloorNameHi.clear();
     Lift(1).arrFloorNameLo.clear();
     SelectLift(1);
-    ASSERT_EQ(page->m_lstFloor->GetItemCount(), 10);
     EXPECT_EQ(page->m_lstFloor->GetItemText(9, 1), QStringLiteral("1 0"));
     ClickRow(page->m_lstFloor, 2);
     page->m_cbFloorHi->setCurrentText(QStringLiteral("G"));
@@ -291,13 +228,19 @@ TEST_F(StoreHandlersTest, FloorListReadsNoMoreTextsThanThereAre)
 
 TEST_F(StoreHandlersTest, DeletingALiftDropsItsTablesClearsItsRowAndCompacts)
 {
+    // Nothing happens without a selected row.
+    const QStringList rows = LiftRows();
+    page->m_edLiftName->setText(QStringLiteral("X"));
+    for (CButX* button : {page->m_btSaveLift, page->m_btSaveGroup, page->m_btSaveFloor, page->m_btDeleteLift})
+        button->click();
+    EXPECT_TRUE(boxes.texts().isEmpty());
+    EXPECT_EQ(LiftRows(), rows);
+
     SelectLift(2);
     boxes.setAnswer(MsgBoxResult::Cancel);
     page->m_btDeleteLift->click();
     EXPECT_EQ(boxes.texts(), QStringList{T(47)});
-    EXPECT_TRUE(TableExists(QStringLiteral("KALOR_LiftData_2_FloorName")));
     EXPECT_EQ(Lift(2).nKind, 1);
-
     boxes.clear();
     boxes.setAnswer(MsgBoxResult::Ok);
     page->m_btDeleteLift->click();
@@ -306,31 +249,14 @@ TEST_F(StoreHandlersTest, DeletingALiftDropsItsTablesClearsItsRowAndCompacts)
         EXPECT_FALSE(TableExists(QStringLiteral("KALOR_LiftData_2") + QLatin1String(suffix))) << suffix;
     EXPECT_TRUE(TableExists(QStringLiteral("KALOR_LiftData_1_FloorName")));
     EXPECT_EQ(LiftRows().at(1), QStringLiteral("2|0|0|0|0|0|0|"));
-    EXPECT_EQ(StoredGroupCount(0), 1);
-
-    EXPECT_EQ(Lift(2).nKind, 0);
-    EXPECT_EQ(Lift(2).nMaxFloor, 0);
-    EXPECT_TRUE(Lift(2).strName.isEmpty());
-    EXPECT_TRUE(Lift(2).arrFloorNameHi.isEmpty());
+    EXPECT_EQ(Stored(kMembersOfGroup, 0), 1);
+    EXPECT_TRUE(Lift(2).nKind == 0 && Lift(2).nMaxFloor == 0 && Lift(2).strName.isEmpty());
     EXPECT_EQ(groups[0].nLiftCount, 1);
-    EXPECT_EQ(page->m_lstLift->GetItemCount(), 3);
     EXPECT_EQ(LiftRowOf(2), -1);
     EXPECT_EQ(page->m_lstFloor->GetItemCount(), 0);
-    EXPECT_EQ(page->m_nLiftRow, -1);
-
     // Compacted: the dropped tables left no free pages, and the reopened file keeps working.
     EXPECT_EQ(Value(QStringLiteral("PRAGMA freelist_count"), QStringLiteral("freelist_count")), QStringLiteral("0"));
     SaveLift(1, QStringLiteral("仍可保存"));
     EXPECT_TRUE(boxes.texts().isEmpty());
     EXPECT_EQ(StoredName(1), QStringLiteral("仍可保存"));
-}
-
-TEST_F(StoreHandlersTest, NothingHappensWithoutASelectedRow)
-{
-    const QStringList rows = LiftRows();
-    page->m_edLiftName->setText(QStringLiteral("X"));
-    for (CButX* button : {page->m_btSaveLift, page->m_btSaveGroup, page->m_btSaveFloor, page->m_btDeleteLift})
-        button->click();
-    EXPECT_TRUE(boxes.texts().isEmpty());
-    EXPECT_EQ(LiftRows(), rows);
 }

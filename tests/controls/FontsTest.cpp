@@ -1,14 +1,12 @@
 #include <QApplication>
-#include <QCoreApplication>
-#include <QFile>
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QRawFont>
 #include <QTextLayout>
+#include <optional>
 #include <gtest/gtest.h>
 
-#include "platform/FontSetup.h"
 
 namespace {
 
@@ -20,92 +18,56 @@ const QStringList kSansFaces = {QStringLiteral("Arial"), QStringLiteral("Microso
 
 // Removes the Qt substitutions for a while, so that only fontconfig and the
 // shipped file decide.
-class WithoutSubstitutions {
-public:
-    explicit WithoutSubstitutions(const QStringList& families) : m_families(families)
+struct WithoutSubstitutions {
+    QStringList families;
+    QList<QStringList> saved;
+    explicit WithoutSubstitutions(const QStringList& f) : families(f)
     {
-        for (const QString& family : m_families) {
-            m_saved.append(QFont::substitutes(family));
+        for (const QString& family : families) {
+            saved << QFont::substitutes(family);
             QFont::removeSubstitutions(family);
         }
     }
     ~WithoutSubstitutions()
     {
-        for (qsizetype i = 0; i < m_families.size(); ++i)
-            QFont::insertSubstitutions(m_families[i], m_saved[i]);
+        for (qsizetype i = 0; i < families.size(); ++i)
+            QFont::insertSubstitutions(families[i], saved[i]);
     }
-
-private:
-    QStringList m_families;
-    QList<QStringList> m_saved;
 };
 
 // Families that actually draw the glyphs of a text, and whether any glyph is
 // the missing-glyph box (glyph 0).
-struct Shaped {
-    QStringList families;
-    bool anyMissing = false;
-};
-
-Shaped Shape(const QString& text, const QFont& font)
+std::pair<QStringList, bool> Shape(const QString& text, const QFont& font)
 {
     QTextLayout layout(text, font);
     layout.beginLayout();
     layout.createLine();
     layout.endLayout();
-    Shaped shaped;
+    std::pair<QStringList, bool> shaped{{}, false};
     for (const QGlyphRun& run : layout.glyphRuns()) {
-        shaped.families.append(run.rawFont().familyName());
-        for (quint32 glyph : run.glyphIndexes())
-            shaped.anyMissing = shaped.anyMissing || glyph == 0;
+        shaped.first << run.rawFont().familyName();
+        shaped.second = shaped.second || run.glyphIndexes().contains(0);
     }
     return shaped;
 }
 
 } // namespace
 
-TEST(Fonts, TheShippedFontconfigFileLiesBesideTheExecutableAndIsInForce)
+TEST(Fonts, StationFamiliesResolveToChineseAndLiberationFaces)
 {
-    const QString path = ShippedFontConfigPath();
-    EXPECT_EQ(path, QCoreApplication::applicationDirPath() + QStringLiteral("/fonts/fonts.conf"));
-    QFile shipped(path);
-    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly)) << path.toStdString();
-    QFile source(QStringLiteral(LIFT_SOURCE_DIR "/res/fonts/fonts.conf"));
-    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
-    EXPECT_EQ(shipped.readAll(), source.readAll());
-    EXPECT_EQ(qEnvironmentVariable("FONTCONFIG_FILE"), path);
-}
-
-TEST(Fonts, ChineseFamiliesResolveToAFontWithChineseGlyphs)
-{
-    for (const QString& family : {kSong, kHei}) {
-        const QFont font(family, 11);
-        EXPECT_EQ(QFontInfo(font).family(), kCjk) << family.toStdString();
-        const QFontMetrics fm(font);
-        for (QChar ch : QStringLiteral("宋体初始化数据库失败电梯"))
-            EXPECT_TRUE(fm.inFont(ch)) << family.toStdString();
+    for (bool bare : {false, true}) {
+        std::optional<WithoutSubstitutions> without;
+        if (bare)
+            without.emplace(QStringList{kSong, kHei, QStringLiteral("Times New Roman")} + kSansFaces);
+        const int size = bare ? 17 : 11;
+        for (const QString& family : {kSong, kHei}) {
+            EXPECT_EQ(QFontInfo(QFont(family, size)).family(), kCjk) << family.toStdString() << bare;
+            EXPECT_TRUE(QFontMetrics(QFont(family, size)).inFont(QChar(0x5B8B)));  // 宋
+        }
+        for (const QString& family : kSansFaces)
+            EXPECT_EQ(QFontInfo(QFont(family, size)).family(), QStringLiteral("Liberation Sans")) << family.toStdString();
+        EXPECT_EQ(QFontInfo(QFont(QStringLiteral("Times New Roman"), size)).family(), QStringLiteral("Liberation Serif"));
     }
-}
-
-TEST(Fonts, WindowsLatinFamiliesResolveToTheirLiberationTwins)
-{
-    for (const QString& family : kSansFaces)
-        EXPECT_EQ(QFontInfo(QFont(family, 10)).family(), QStringLiteral("Liberation Sans")) << family.toStdString();
-    EXPECT_EQ(QFontInfo(QFont(QStringLiteral("Times New Roman"), 10)).family(), QStringLiteral("Liberation Serif"));
-}
-
-TEST(Fonts, TheFontconfigFileAloneMapsTheFamilies)
-{
-    WithoutSubstitutions bare(QStringList{kSong, kHei, QStringLiteral("Times New Roman")} + kSansFaces);
-    // Sizes no other test asks for, so that nothing cached answers.
-    for (const QString& family : {kSong, kHei}) {
-        const QFont font(family, 17);
-        EXPECT_EQ(QFontInfo(font).family(), kCjk) << family.toStdString();
-        EXPECT_TRUE(QFontMetrics(font).inFont(QChar(0x5B8B)));  // 宋
-    }
-    for (const QString& family : kSansFaces)
-        EXPECT_EQ(QFontInfo(QFont(family, 17)).family(), QStringLiteral("Liberation Sans")) << family.toStdString();
-    EXPECT_EQ(QFontInfo(QFont(QStringLiteral("Times New Roman"), 17)).family(), QStringLiteral("Liberation Serif"));
 }
 
 TEST(Fonts, ChineseTextInAnyFaceOfTheStationHasNoMissingGlyphs)
@@ -114,9 +76,8 @@ TEST(Fonts, ChineseTextInAnyFaceOfTheStationHasNoMissingGlyphs)
     for (const QFont& font : {QApplication::font(), QFont(kSong, 9), QFont(QStringLiteral("Arial"), 10),
                               QFont(QStringLiteral("Microsoft Sans Serif"), 10),
                               QFont(QStringLiteral("Times New Roman"), 10)}) {
-        const Shaped shaped = Shape(text, font);
-        EXPECT_FALSE(shaped.anyMissing) << font.family().toStdString();
-        EXPECT_TRUE(shaped.families.contains(kCjk, Qt::CaseInsensitive))
-            << font.family().toStdString() << ": " << shaped.families.join(QLatin1Char(',')).toStdString();
+        const auto [families, anyMissing] = Shape(text, font);
+        EXPECT_FALSE(anyMissing) << font.family().toStdString();
+        EXPECT_TRUE(families.contains(kCjk, Qt::CaseInsensitive)) << font.family().toStdString();
     }
 }

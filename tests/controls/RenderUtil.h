@@ -8,7 +8,6 @@
 #include <QRect>
 #include <QWidget>
 #include <cmath>
-#include <cstdlib>
 #include <functional>
 
 // Sentinel behind every rendered widget: whatever a widget leaves unpainted
@@ -68,24 +67,19 @@ inline PixelTest Exactly(const QColor& wanted)
 inline PixelTest InkOn(const QColor& ink, const QColor& bg)
 {
     return [ink, bg](const QColor& c) {
-        const int ic[3] = {ink.red(), ink.green(), ink.blue()};
-        const int bc[3] = {bg.red(), bg.green(), bg.blue()};
-        const int pc[3] = {c.red(), c.green(), c.blue()};
+        const double i[3] = {ink.redF(), ink.greenF(), ink.blueF()}, b[3] = {bg.redF(), bg.greenF(), bg.blueF()},
+                     p[3] = {c.redF(), c.greenF(), c.blueF()};
         // Least-squares share of ink, then how far the pixel is from that blend.
         double num = 0, den = 0;
-        for (int i = 0; i < 3; ++i) {
-            num += double(pc[i] - bc[i]) * (ic[i] - bc[i]);
-            den += double(ic[i] - bc[i]) * (ic[i] - bc[i]);
+        for (int k = 0; k < 3; ++k) {
+            num += (p[k] - b[k]) * (i[k] - b[k]);
+            den += (i[k] - b[k]) * (i[k] - b[k]);
         }
-        if (den == 0)
-            return false;
-        const double a = num / den;
-        if (a < 0.6 || a > 1.05)
-            return false;
-        for (int i = 0; i < 3; ++i)
-            if (std::abs(pc[i] - (bc[i] + a * (ic[i] - bc[i]))) > 14)
-                return false;
-        return true;
+        const double a = den == 0 ? 0 : num / den;
+        bool near = a >= 0.6 && a <= 1.05;
+        for (int k = 0; k < 3; ++k)
+            near = near && std::abs(p[k] - (b[k] + a * (i[k] - b[k]))) <= 14.0 / 255;
+        return near;
     };
 }
 

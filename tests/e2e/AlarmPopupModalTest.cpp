@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "mainwnd/ShowAlarmDlg.h"
-#include "mainwnd/StationFixture.h"
+#include "support/StationFixture.h"
 #include "views/ViewMessages.h"
 
 using namespace station_test;

@@ -6,11 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "link/LiftInf.h"
 #include "mainwnd/LiftPainter.h"
+#include "pics/BannerText.h"
 #include "pics/BitmapResource.h"
 #include "platform/AppFolder.h"
 #include "platform/MessageBox.h"
@@ -23,28 +25,21 @@ namespace {
 constexpr int kAreaW = 112;   // car area of the small page
 constexpr int kAreaH = 556;
 constexpr int kCar = 48;
-constexpr int kShaftTop = 54;
-constexpr int kShaftBottom = 506;
 const QColor kGreen(0, 255, 0);
 
-std::unique_ptr<strLiftInf> Lift(int floors)
-{
-    auto lift = std::make_unique<strLiftInf>();
-    lift->nLiftNum = 9;
-    lift->nMaxFloor = floors;
-    for (int f = 1; f <= floors; ++f) {
-        lift->arrFloorNameHi << (f >= 10 ? QString::number(f / 10) : QString());
-        lift->arrFloorNameLo << QString::number(f % 10);
-    }
-    return lift;
-}
-
 struct CarFixture {
-    std::unique_ptr<strLiftInf> lift = Lift(20);
+    strLiftInf lift;
     CLiftPainter painter;
     explicit CarFixture(int layout = 1)
     {
-        painter.m_pLiftInf = lift.get();
+        lift.nLiftNum = 9;
+        lift.nMaxFloor = 20;
+        for (int f = 1; f <= 20; ++f) {
+            lift.arrFloorNameHi << (f >= 10 ? QString::number(f / 10) : QString());
+            lift.arrFloorNameLo << QString::number(f % 10);
+        }
+        painter.m_pLiftInf = &lift;
+        painter.m_nLiftNum = 9;
         painter.SetCarLayout(layout, kAreaW, layout == 1 ? kAreaH : 757, kCar);
         painter.CreateFrameDCs();
     }
@@ -62,18 +57,18 @@ struct CarFixture {
     void AtFloor(int floor, int top)
     {
         painter.m_nFloor = floor;
-        painter.m_fCarOffset = CLiftPainter::CarOffsetForFloor(floor, top, kShaftTop, kShaftBottom);
+        painter.m_fCarOffset = CLiftPainter::CarOffsetForFloor(floor, top, 54, 506);
+    }
+    // First row in the car's middle column lit like the car's ceiling strip.
+    int CeilingRow()
+    {
+        const QImage img = Draw();
+        for (int y = 0; y < img.height(); ++y)
+            if (Near(img.pixel(painter.m_nCarX + kCar / 2, y), QColor(255, 252, 230), 25))
+                return y;
+        return -1;
     }
 };
-
-// First row in the car's middle column lit like the car's ceiling strip.
-int CeilingRow(const QImage& img, int x)
-{
-    for (int y = 0; y < img.height(); ++y)
-        if (Near(img.pixel(x, y), QColor(255, 252, 230), 25))
-            return y;
-    return -1;
-}
 
 QPoint Centroid(const QPolygon& t)
 {
@@ -82,43 +77,22 @@ QPoint Centroid(const QPolygon& t)
 
 } // namespace
 
-TEST(LiftPainterTest, CarOffsetByFloorStaysInTheShaft)
-{
-    const float travel = float(kShaftBottom - kShaftTop);
-    EXPECT_FLOAT_EQ(CLiftPainter::CarOffsetForFloor(1, 20, kShaftTop, kShaftBottom), 0.0f);
-    EXPECT_FLOAT_EQ(CLiftPainter::CarOffsetForFloor(20, 20, kShaftTop, kShaftBottom), travel);
-    EXPECT_NEAR(CLiftPainter::CarOffsetForFloor(11, 21, kShaftTop, kShaftBottom), travel / 2, 0.01);
-    float last = -1.0f;
-    for (int f = 1; f <= 20; ++f) {
-        const float off = CLiftPainter::CarOffsetForFloor(f, 20, kShaftTop, kShaftBottom);
-        EXPECT_GT(off, last);
-        last = off;
-    }
-    // No floor, a lift of one floor, no top floor: the bottom. Beyond the top: the top.
-    EXPECT_FLOAT_EQ(CLiftPainter::CarOffsetForFloor(0, 20, kShaftTop, kShaftBottom), 0.0f);
-    EXPECT_FLOAT_EQ(CLiftPainter::CarOffsetForFloor(1, 1, kShaftTop, kShaftBottom), 0.0f);
-    EXPECT_FLOAT_EQ(CLiftPainter::CarOffsetForFloor(5, 1, kShaftTop, kShaftBottom), 0.0f);
-    EXPECT_FLOAT_EQ(CLiftPainter::CarOffsetForFloor(5, 0, kShaftTop, kShaftBottom), 0.0f);
-    EXPECT_FLOAT_EQ(CLiftPainter::CarOffsetForFloor(200, 20, kShaftTop, kShaftBottom), travel);
-    EXPECT_FLOAT_EQ(CLiftPainter::CarOffsetForFloor(255, 56, kShaftTop, kShaftBottom), travel);
-}
-
-TEST(LiftPainterTest, CarIsDrawnWhereItsFloorPutsIt)
+TEST(LiftPainterTest, CarRisesWithItsFloorAndNeverLeavesTheShaft)
 {
     CarFixture f;
-    const int x = f.painter.m_nCarX + kCar / 2;
-    for (auto [floor, top] : {std::pair{1, 20}, {10, 20}, {20, 20}, {0, 20}, {200, 20}, {1, 1}, {3, 1}}) {
-        SCOPED_TRACE(testing::Message() << "floor " << floor << " of " << top);
-        f.AtFloor(floor, top);
-        const QImage img = f.Draw();
-        const int carTop = int(547.0f - f.painter.m_fCarOffset - kCar);
-        const int row = CeilingRow(img, x);
-        ASSERT_GE(row, 0);
-        EXPECT_GE(row, carTop);
-        EXPECT_LE(row, carTop + 5);
-        // The car stays in the area whatever the floor.
-        EXPECT_GE(carTop, 0);
-        EXPECT_LE(carTop + kCar, kAreaH);
+    f.AtFloor(1, 20);
+    const int bottom = f.CeilingRow();
+    f.AtFloor(20, 20);
+    const int top = f.CeilingRow();
+    ASSERT_GE(top, 0);
+    EXPECT_GT(bottom - top, 400);  // the shaft's whole travel
+    f.AtFloor(11, 21);
+    EXPECT_NEAR(f.CeilingRow(), (top + bottom) / 2, 2);
+    // No floor, a lift of one floor or none: the bottom. Beyond the top: the top.
+    for (auto [floor, floors, row] : {std::tuple{0, 20, bottom}, {1, 1, bottom}, {3, 1, bottom}, {5, 0, bottom},
+                                      {200, 20, top}, {255, 56, top}}) {
+        f.AtFloor(floor, floors);
+        EXPECT_EQ(f.CeilingRow(), row) << floor << " of " << floors;
     }
 }
 
@@ -128,20 +102,18 @@ TEST(LiftPainterTest, DoorFrameByStateClosedToOpen)
     f.AtFloor(1, 20);
     const int carTop = 547 - kCar;
     const QPoint mid(f.painter.m_nCarX + kCar / 2 - 3, carTop + kCar / 2);
-
     std::vector<QRgb> seen;
     for (int frame = 0; frame < CLiftPainter::kDoorFrames; ++frame) {
         f.painter.m_nDoorFrame = frame;
         const QImage img = f.Draw();
         const QImage ref = LoadScaledBitmap(CLiftPainter::kFirstDoorBitmap + frame, QSize(kCar, kCar));
         ASSERT_FALSE(ref.isNull());
-        for (QPoint probe : {mid, QPoint(f.painter.m_nCarX + 8, carTop + 20)})
-            EXPECT_EQ(img.pixel(probe), ref.pixel(probe - QPoint(f.painter.m_nCarX, carTop))) << frame;
+        EXPECT_EQ(img.pixel(mid), ref.pixel(mid - QPoint(f.painter.m_nCarX, carTop))) << frame;
         seen.push_back(img.pixel(mid));
     }
-    // Closed shows a leaf in the middle, open the lit car.
+    // Closed shows a leaf in the middle, open the lit car; frames outside
+    // 0..11 draw the nearest one.
     EXPECT_NE(seen.front(), seen.back());
-    // Frames outside 0..11 draw the nearest one.
     f.painter.m_nDoorFrame = 12;
     EXPECT_EQ(f.Draw().pixel(mid), seen.back());
     f.painter.m_nDoorFrame = -7;
@@ -154,227 +126,146 @@ TEST(LiftPainterTest, SymbolsByRunStateAndDoorMode)
         SCOPED_TRACE(layout);
         CarFixture f(layout);
         const CLiftPainter& p = f.painter;
-        const QRect panel(0, 0, kAreaW, 40);
-        auto greens = [&](const QImage& img) { return CountPixels(img, panel, [](QRgb c) { return Near(c, kGreen); }); };
-
+        auto green = [&](QPoint at) { return Near(f.Draw(800).pixel(at), kGreen); };
         f.painter.m_nRunState = 0;
-        EXPECT_EQ(greens(f.Draw(800)), 0);
-
+        EXPECT_EQ(CountPixels(f.Draw(800), QRect(0, 0, kAreaW, 40), [](QRgb c) { return Near(c, kGreen); }), 0);
         f.painter.m_nRunState = 1;
-        QImage img = f.Draw(800);
-        EXPECT_TRUE(Near(img.pixel(Centroid(p.m_rgnUp)), kGreen));
+        EXPECT_TRUE(green(Centroid(p.m_rgnUp)));
         f.painter.m_nRunState = 2;
-        img = f.Draw(800);
-        EXPECT_TRUE(Near(img.pixel(Centroid(p.m_rgnDown)), kGreen));
-
+        EXPECT_TRUE(green(Centroid(p.m_rgnDown)));
         f.painter.m_nRunState = 3;
         f.painter.m_nDoorMode = 6;
-        img = f.Draw(800);
-        EXPECT_TRUE(Near(img.pixel(p.m_rcStopBar.center()), kGreen));
-        EXPECT_EQ(greens(img), p.m_rcStopBar.width() * p.m_rcStopBar.height());
-
+        EXPECT_TRUE(green(p.m_rcStopBar.center()));
         f.painter.m_nDoorMode = 1;
-        img = f.Draw(800);
-        EXPECT_TRUE(Near(img.pixel(Centroid(p.m_rgnOpen[0])), kGreen));
-        EXPECT_TRUE(Near(img.pixel(Centroid(p.m_rgnOpen[1])), kGreen));
-        EXPECT_FALSE(Near(img.pixel(p.m_rcStopBar.left() + 1, p.m_rcStopBar.top()), kGreen));
-
+        EXPECT_TRUE(green(Centroid(p.m_rgnOpen[0])) && green(Centroid(p.m_rgnOpen[1])));
+        EXPECT_FALSE(green(QPoint(p.m_rcStopBar.left() + 1, p.m_rcStopBar.top())));
         f.painter.m_nDoorMode = 3;
-        img = f.Draw(800);
-        EXPECT_TRUE(Near(img.pixel(Centroid(p.m_rgnClose[0])), kGreen));
-        EXPECT_TRUE(Near(img.pixel(Centroid(p.m_rgnClose[1])), kGreen));
+        EXPECT_TRUE(green(Centroid(p.m_rgnClose[0])) && green(Centroid(p.m_rgnClose[1])));
     }
 }
 
-TEST(LiftPainterTest, NumberAndFloorNameInRed)
+TEST(LiftPainterTest, NumberAndFloorNameInRedNeverReadBeyondTheNames)
 {
     CarFixture f;
-    f.painter.m_nLiftNum = 9;
     f.AtFloor(12, 20);
     EXPECT_EQ(f.painter.FloorLabel(), QStringLiteral("12F"));
     QImage img = f.Draw();
     EXPECT_GT(CountPixels(img, f.painter.m_rcNumber, IsRedText), 5);
     EXPECT_GT(CountPixels(img, f.painter.m_rcName, IsRedText), 5);
-
     // No floor reported: no floor name.
     f.AtFloor(0, 20);
     EXPECT_EQ(f.painter.FloorLabel(), QString());
-    img = f.Draw();
-    EXPECT_EQ(CountPixels(img, f.painter.m_rcName, IsRedText), 0);
-}
+    EXPECT_EQ(CountPixels(f.Draw(), f.painter.m_rcName, IsRedText), 0);
 
-TEST(LiftPainterTest, FloorLabelNeverReadsBeyondTheNames)
-{
-    CarFixture f;
-    f.painter.m_nFloor = 3;
-    EXPECT_EQ(f.painter.FloorLabel(), QStringLiteral("3F"));
     // Beyond the names: the floor number.
-    for (int floor : {21, 56, 200, 255}) {
+    for (int floor : {21, 255}) {
         f.painter.m_nFloor = floor;
         EXPECT_EQ(f.painter.FloorLabel(), QString::number(floor) + QLatin1Char('F'));
-        f.Draw();
     }
-    // Units list shorter than the tens list: tens text alone.
-    f.lift->arrFloorNameHi[14] = QStringLiteral("B");
-    f.lift->arrFloorNameLo.erase(f.lift->arrFloorNameLo.begin() + 10, f.lift->arrFloorNameLo.end());
+    // Units list shorter than the tens list: tens text alone; no names, no record: the number.
+    f.lift.arrFloorNameHi[14] = QStringLiteral("B");
+    f.lift.arrFloorNameLo.erase(f.lift.arrFloorNameLo.begin() + 10, f.lift.arrFloorNameLo.end());
     f.painter.m_nFloor = 15;
     EXPECT_EQ(f.painter.FloorLabel(), QStringLiteral("BF"));
-    // Names that shrank after the layout count no further than they reach.
-    f.lift->arrFloorNameHi.clear();
+    f.lift.arrFloorNameHi.clear();
     EXPECT_EQ(f.painter.FloorLabel(), QStringLiteral("15F"));
-    // No lift record at all.
     f.painter.m_pLiftInf = nullptr;
     EXPECT_EQ(f.painter.FloorLabel(), QStringLiteral("15F"));
     f.Draw();
     // A painter never laid out draws nothing of the car, and does not fail.
     CLiftPainter bare;
-    QImage img(50, 50, QImage::Format_ARGB32);
-    QPainter p(&img);
+    QImage small(50, 50, QImage::Format_ARGB32);
+    QPainter p(&small);
     EXPECT_EQ(bare.DrawCar(p), 1);
 }
 
-namespace {
-
-struct PictureFolder {
-    QTemporaryDir tmp;
-    PictureFolder()
-    {
-        QDir().mkpath(tmp.path() + QStringLiteral("/SoftResoure/Pic"));
-        SetAppFolder(tmp.path());
-    }
-    ~PictureFolder() { SetAppFolder(QString()); }
-    QString Path(const QString& name) const { return tmp.path() + QStringLiteral("/SoftResoure/Pic/") + name; }
-    void Write(const QString& name, QSize size) const
-    {
-        QImage img(size, QImage::Format_RGB32);
-        img.fill(QColor(30, 120, 200));
-        ASSERT_TRUE(img.save(Path(name), "JPG"));
-    }
-};
-
-} // namespace
-
-TEST(LiftPainterTest, LoadPicturesReportsEachMissingOne)
+TEST(LiftPainterTest, LoadPicturesReportsEachMissingOneInTheStationsLanguage)
 {
-    PictureFolder dir;
+    QTemporaryDir tmp;
+    const QString pics = tmp.path() + QStringLiteral("/SoftResoure/Pic/");
+    QDir().mkpath(pics);
+    SetAppFolder(tmp.path());
     const QStringList texts = MakeTexts();
-    {
-        // Both missing: one message each, the table's text 1.
+    for (bool withTexts : {true, false}) {
         MessageBoxRecorder boxes;
         CLiftPainter painter;
-        painter.m_pLanText = &texts;
+        painter.m_pLanText = withTexts ? &texts : nullptr;
+        painter.m_nLanguageKind = 1;
         EXPECT_FALSE(painter.LoadPictures());
         ASSERT_EQ(boxes.count(), 2);
-        EXPECT_EQ(boxes.texts()[0], texts[1]);
+        // The table's text of a failed picture, or the fixed one of the language.
+        if (withTexts)
+            EXPECT_EQ(boxes.texts()[0], texts[CLiftPainter::kPictureFailureText]);
+        else
+            EXPECT_FALSE(boxes.texts()[0].contains(QRegularExpression(QStringLiteral("[A-Za-z]"))));
         // The bitmaps load all the same.
         EXPECT_EQ(painter.m_imgShaft.size(), QSize(93, 517));
-        for (const QImage& frame : painter.m_imgDoor)
-            EXPECT_EQ(frame.size(), QSize(68, 70));
     }
-    {
-        // Before the texts are loaded the message still says something.
-        MessageBoxRecorder boxes;
-        CLiftPainter painter;
-        EXPECT_FALSE(painter.LoadPictures());
-        ASSERT_EQ(boxes.count(), 2);
-        EXPECT_TRUE(boxes.texts()[0].contains(QStringLiteral("LoadPic.jpg")));
-    }
-
-    // The login picture present, the banner only as ".jpeg".
-    dir.Write(QStringLiteral("LoadPic.jpg"), QSize(800, 400));
-    dir.Write(QStringLiteral("LogoPic.jpeg"), QSize(300, 60));
-    {
-        MessageBoxRecorder boxes;
-        CLiftPainter painter;
-        EXPECT_TRUE(painter.LoadPictures());
-        EXPECT_EQ(boxes.count(), 0);
-        EXPECT_EQ(painter.m_szLogin, QSize(800, 400));
-        EXPECT_EQ(painter.m_szBanner, QSize(300, 60));
-    }
-
-    // A file that is no picture fails cleanly.
-    QFile bad(dir.Path(QStringLiteral("LoadPic.jpg")));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("not a picture at all");
-    bad.close();
+    // The login picture present, the banner only as ".jpeg"; then a file that
+    // is no picture fails cleanly.
+    QImage img(800, 400, QImage::Format_RGB32);
+    img.fill(QColor(30, 120, 200));
+    ASSERT_TRUE(img.save(pics + QStringLiteral("LoadPic.jpg"), "JPG"));
+    ASSERT_TRUE(img.scaled(300, 60).save(pics + QStringLiteral("LogoPic.jpeg"), "JPG"));
     MessageBoxRecorder boxes;
     CLiftPainter painter;
-    EXPECT_FALSE(painter.LoadJpeg(dir.Path(QStringLiteral("LoadPic.jpg")), CLiftPainter::kLoginPicture));
-    EXPECT_TRUE(painter.m_imgLogin.isNull());
-    QFile::resize(dir.Path(QStringLiteral("LoadPic.jpg")), 0);
-    EXPECT_FALSE(painter.LoadJpeg(dir.Path(QStringLiteral("LoadPic.jpg")), CLiftPainter::kLoginPicture));
+    EXPECT_TRUE(painter.LoadPictures());
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(painter.m_szLogin, QSize(800, 400));
+    EXPECT_EQ(painter.m_szBanner, QSize(300, 60));
+    QFile bad(pics + QStringLiteral("LoadPic.jpg"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    bad.write("not a picture at all");
+    bad.close();
+    EXPECT_FALSE(painter.LoadJpeg(bad.fileName(), CLiftPainter::kLoginPicture));
+    SetAppFolder(QString());
 }
 
-TEST(LiftPainterTest, BannerKeepsItsSizeOrFitsItsBand)
-{
-    CLiftPainter p;
-    p.m_nClientWidth = 1280;
-    p.m_nClientHeight = 800;
-    p.m_nBannerHeight = 100;
-
-    // Lower than the band: own size, 5 pixels above the bar, x 20.
-    p.m_szBanner = QSize(300, 60);
-    p.LayoutPictures();
-    EXPECT_EQ(p.m_rcBanner, QRect(20, 35, 300, 60));
-
-    // Taller than the band: fitted to the band's height keeping its aspect.
-    p.m_szBanner = QSize(600, 150);
-    p.LayoutPictures();
-    EXPECT_EQ(p.m_rcBanner, QRect(20, 0, 400, 100));
-
-    // Wider than the window: fitted to the width.
-    p.m_szBanner = QSize(5200, 80);
-    p.LayoutPictures();
-    EXPECT_EQ(p.m_rcBanner.left(), 20);
-    EXPECT_LE(p.m_rcBanner.right(), 1279);
-    EXPECT_LE(p.m_rcBanner.height(), 100);
-    EXPECT_NEAR(double(p.m_rcBanner.width()) / p.m_rcBanner.height(), 5200.0 / 80.0, 2.0);
-}
-
-TEST(LiftPainterTest, LoginPictureFitsItsAreaKeepingAspect)
+TEST(LiftPainterTest, PicturesFitTheirAreasKeepingAspectAndLeaveRoomForTheLoginRow)
 {
     CLiftPainter p;
     for (QSize pic : {QSize(1200, 600), QSize(600, 600), QSize(400, 900), QSize(3000, 500)}) {
         for (auto [W, H, b] : {std::tuple{1280, 800, 80}, {1024, 768, 80}, {1920, 1080, 100}, {800, 1200, 100}}) {
             SCOPED_TRACE(testing::Message() << pic.width() << "x" << pic.height() << " in " << W << "x" << H);
             p.m_szLogin = pic;
+            p.m_szBanner = pic / 4;
             p.m_nClientWidth = W;
             p.m_nClientHeight = H;
             p.m_nBannerHeight = b;
             const int loginTop = p.LayoutPictures();
+            for (const QRect& r : {p.m_rcLogin, p.m_rcBanner}) {
+                EXPECT_GE(r.left(), 0);
+                EXPECT_LE(r.right(), W - 1);
+                const double aspect = double(pic.width()) / pic.height();
+                EXPECT_NEAR(double(r.width()) / r.height() / aspect, 1.0, 0.02);
+            }
+            // The banner stays in its band; the login picture below the bar,
+            // one side filling its room, centred across.
+            EXPECT_LE(p.m_rcBanner.bottom(), b - 1);
             const QRect& r = p.m_rcLogin;
-            const int area = H - b - 75;
-            EXPECT_EQ(p.m_nLoginAreaHeight, area);
             EXPECT_EQ(r.top(), b + 35);
-            EXPECT_GE(r.left(), 0);
-            EXPECT_LE(r.right(), W - 1);
-            EXPECT_LE(r.height(), area);
-            // One side fills its room; the aspect is kept.
-            EXPECT_TRUE(r.width() == W || r.height() == area);
-            const double aspect = double(pic.width()) / pic.height();
-            EXPECT_NEAR(double(r.width()) / r.height() / aspect, 1.0, 0.01);
-            // Centred across when narrower than the window.
+            EXPECT_TRUE(r.width() == W || r.height() == p.m_nLoginAreaHeight);
             EXPECT_LE(std::abs(r.left() - (W - r.right() - 1)), 1);
-            EXPECT_EQ(loginTop, r.height() + r.top() + 20);
+            // The login row (its button reaches 23 pixels below its top) stays inside.
+            EXPECT_EQ(loginTop, r.bottom() + 1 + 20);
+            EXPECT_LE(loginTop + 23, H);
         }
     }
-    // Nothing to place: the login row follows the bar.
+    // Nothing to place: the login row follows the bar; no room: nothing drawn.
     CLiftPainter empty;
     empty.m_nClientWidth = 1280;
     empty.m_nClientHeight = 800;
     empty.m_nBannerHeight = 80;
     EXPECT_EQ(empty.LayoutPictures(), 80 + 35 + 20);
-    empty.m_nClientHeight = 100;  // no room at all
+    empty.m_nClientHeight = 100;
     empty.m_szLogin = QSize(100, 100);
-    EXPECT_TRUE(empty.LayoutPictures() >= 0);
+    empty.LayoutPictures();
     EXPECT_TRUE(empty.m_rcLogin.isEmpty());
 }
 
-TEST(LiftPainterTest, DrawPictureRendersOrReleases)
+TEST(LiftPainterTest, DrawPictureRendersOrReleasesWithoutABoxInsideThePaint)
 {
-    const QStringList texts = MakeTexts();
     CLiftPainter p;
-    p.m_pLanText = &texts;
     p.m_imgBanner = QImage(300, 60, QImage::Format_RGB32);
     p.m_imgBanner.fill(QColor(200, 10, 10));
     p.m_szBanner = p.m_imgBanner.size();
@@ -382,26 +273,32 @@ TEST(LiftPainterTest, DrawPictureRendersOrReleases)
     p.m_nClientHeight = 480;
     p.m_nBannerHeight = 100;
     p.LayoutPictures();
-
     QImage target(640, 480, QImage::Format_ARGB32);
     target.fill(Qt::black);
-    {
-        QPainter painter(&target);
-        EXPECT_TRUE(p.DrawPicture(CLiftPainter::kBannerPicture, painter));
-        // The login picture was never loaded: nothing drawn, nothing said.
-        MessageBoxRecorder boxes;
-        EXPECT_FALSE(p.DrawPicture(CLiftPainter::kLoginPicture, painter));
-        EXPECT_EQ(boxes.count(), 0);
-    }
+    MessageBoxRecorder boxes;
+    QPainter painter(&target);
+    EXPECT_TRUE(p.DrawPicture(CLiftPainter::kBannerPicture, painter));
+    EXPECT_FALSE(p.DrawPicture(CLiftPainter::kLoginPicture, painter));  // never loaded
+    painter.end();
     EXPECT_TRUE(Near(target.pixel(p.m_rcBanner.center()), QColor(200, 10, 10), 3));
-    EXPECT_TRUE(Near(target.pixel(5, 5), Qt::black));
-
     // A painter that cannot draw: the picture is let go, and no box opens
     // from inside a paint (the window reports it afterwards).
-    MessageBoxRecorder boxes;
     QPainter inactive;
     EXPECT_FALSE(p.DrawPicture(CLiftPainter::kBannerPicture, inactive));
-    EXPECT_EQ(boxes.count(), 0);
     EXPECT_TRUE(p.m_imgBanner.isNull());
-    EXPECT_FALSE(p.DrawPicture(CLiftPainter::kBannerPicture, inactive));
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+// The pictures the build draws load, and the banner carries no figure that a
+// site could contradict: the same banner goes to every site.
+TEST(LiftPainterTest, BuiltPicturesLoadAndTheBannerNamesNoFigure)
+{
+    for (const char* line : {kBannerTitle, kBannerSubtitle})
+        EXPECT_FALSE(QString::fromUtf8(line).contains(QRegularExpression(QStringLiteral("\\d")))) << line;
+    SetAppFolder(QStringLiteral(LIFT_BINARY_DIR "/bin"));
+    MessageBoxRecorder boxes;
+    CLiftPainter painter;
+    EXPECT_TRUE(painter.LoadPictures()) << boxes.texts().join(QLatin1Char('\n')).toStdString();
+    SetAppFolder(QString());
+    EXPECT_FALSE(painter.m_imgBanner.isNull() || painter.m_imgLogin.isNull());
 }

@@ -6,8 +6,9 @@
 
 #include "platform/MessageBox.h"
 
-// The real box, answered by a timer inside its own modal loop: it shows the
-// captions of the language in force and reports the button pressed.
+// The real box, answered by a timer inside its own modal loop: it carries the
+// station's title and the captions of the language in force, and reports the
+// button pressed.
 TEST(MessageBoxTest, RealBoxShowsTheLanguageCaptionsAndReportsTheButton)
 {
     const MessageBoxHook previous = SetMessageBoxHook({});
@@ -16,7 +17,8 @@ TEST(MessageBoxTest, RealBoxShowsTheLanguageCaptionsAndReportsTheButton)
     QTimer::singleShot(50, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
-        seen << box->text() << box->button(QMessageBox::Ok)->text() << box->button(QMessageBox::Cancel)->text();
+        seen << box->windowTitle() << box->text() << box->button(QMessageBox::Ok)->text()
+             << box->button(QMessageBox::Cancel)->text();
         box->button(QMessageBox::Cancel)->click();
     });
     const MsgBoxResult result = AfxMessageBox(QStringLiteral("删除电梯？"), QString(), MsgBoxKind::OkCancel);
@@ -24,7 +26,10 @@ TEST(MessageBoxTest, RealBoxShowsTheLanguageCaptionsAndReportsTheButton)
     SetMessageBoxHook(previous);
 
     EXPECT_EQ(result, MsgBoxResult::Cancel);
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("删除电梯？"), QStringLiteral("确定"), QStringLiteral("取消")}));
+    // Titled with the station's caption, never the executable's name.
+    EXPECT_EQ(seen, (QStringList{StationCaption(), QStringLiteral("删除电梯？"), QStringLiteral("确定"),
+                                 QStringLiteral("取消")}));
+    EXPECT_FALSE(StationCaption().isEmpty());
 }
 
 TEST(MessageBoxTest, RecorderTakesEveryBoxAndAnswersConfirmations)

@@ -12,7 +12,7 @@
 
 #include "controls/ButX.h"
 #include "link/PollThread.h"
-#include "mainwnd/StationFixture.h"
+#include "support/StationFixture.h"
 #include "support/LiftSim.h"
 #include "views/CarAnimThread.h"
 #include "views/LockMessages.h"

@@ -17,7 +17,7 @@
 #include "link/GroupInf.h"
 #include "link/LiftComm.h"
 #include "link/LiftDataStore.h"
-#include "mainwnd/StationFixture.h"
+#include "support/StationFixture.h"
 #include "platform/MessageBox.h"
 #include "support/LiftSim.h"
 

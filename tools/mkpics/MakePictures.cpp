@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "pics/BannerText.h"
+
 namespace {
 
 QImage NewImage(int w, int h, QColor fill = Qt::black)
@@ -407,13 +409,13 @@ QImage BannerPicture()
     p.setFont(font);
     p.setPen(QColor(225, 232, 240));
     p.drawText(QRect(104, 4, w - 108, 40), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Lift Monitoring Station"));
+               QString::fromUtf8(kBannerTitle));
     font.setPixelSize(15);
     font.setBold(false);
     p.setFont(font);
     p.setPen(QColor(208, 157, 1));
     p.drawText(QRect(106, 42, w - 110, 24), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("64 lifts  \u00b7  16 stations  \u00b7  live status, calls and faults"));
+               QString::fromUtf8(kBannerSubtitle));
     return img;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// Shared by the main-window and end-to-end suites: a private copy of the data
-// folder for each test, the database changes the tests need, an operator who
-// answers the modal dialogs, and the window shown and logged in alike.
+// Shared by the main-window, configuration, view and end-to-end suites: a
+// private copy of the data folder for each test, the database changes the
+// tests need, an operator who answers the modal dialogs, and the window shown
+// and logged in alike.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -57,6 +59,14 @@ inline bool CopyTree(const QString& from, const QString& to)
 inline QString ShippedDataFolder()
 {
     return QStringLiteral(LIFT_BINARY_DIR "/bin/SoftResoure");
+}
+
+// Selects row r of a list as a click does.
+inline void ClickRow(QTableWidget* list, int r)
+{
+    list->setCurrentCell(r, 0);
+    list->selectRow(r);
+    emit list->cellClicked(r, 0);
 }
 
 // Runs fn on the next modal dialog of type T that opens (within 10 s).
@@ -199,12 +209,6 @@ inline void PrivateSettings()
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
 }
 
-// Texts of the loaded table, for comparing with what the window showed.
-inline QString UiTextOf(const CKALORDlg& dlg, int n)
-{
-    return dlg.Text(n);
-}
-
 // Puts name and password into the login row and presses the login button.
 inline void TypeLogin(CKALORDlg& dlg, const QString& name, const QString& pwd)
 {
@@ -214,12 +218,12 @@ inline void TypeLogin(CKALORDlg& dlg, const QString& name, const QString& pwd)
 }
 
 // Every test shows the window alike: initialised, not maximised, 1280 pixels
-// wide, and on screen before the test goes on.
-inline bool ShowMainWindow(CKALORDlg& dlg, int height)
+// wide unless asked, and on screen before the test goes on.
+inline bool ShowMainWindow(CKALORDlg& dlg, int height, int width = 1280)
 {
     dlg.OnInitDialog();
     dlg.setWindowState(Qt::WindowNoState);
-    dlg.resize(1280, height);
+    dlg.resize(width, height);
     dlg.show();
     return QTest::qWaitForWindowExposed(&dlg);
 }
@@ -234,18 +238,6 @@ inline ::testing::AssertionResult LogInOnCom1(CKALORDlg& dlg, const MessageBoxRe
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "the line did not open: "
                                          << boxes.texts().join(QLatin1Char('|')).toStdString();
-}
-
-// Share of the pixels in r that differ from the colour at its top-left
-// corner: whether a picture has anything drawn there at all.
-inline double Busy(const QImage& img, const QRect& r)
-{
-    const QRgb corner = img.pixel(r.topLeft());
-    int differ = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            differ += img.pixel(x, y) != corner;
-    return double(differ) / double(r.width() * r.height());
 }
 
 } // namespace station_test
