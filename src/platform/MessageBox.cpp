@@ -17,6 +17,8 @@ MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
     QMessageBox box;
     box.setWindowTitle(req.caption);
     box.setText(req.text);
+    if (req.bTopmost)
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
     switch (req.kind) {
     case MsgBoxKind::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case MsgBoxKind::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
@@ -42,7 +44,11 @@ MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
 
 MsgBoxResult AfxMessageBox(const QString& text, const QString& caption, MsgBoxKind kind, bool bDefaultSecond)
 {
-    MsgBoxRequest req{text, caption, kind, bDefaultSecond};
+    return AfxMessageBox(MsgBoxRequest{text, caption, kind, bDefaultSecond});
+}
+
+MsgBoxResult AfxMessageBox(const MsgBoxRequest& req)
+{
     MessageBoxHook hook;
     {
         std::lock_guard lock(g_hookMutex);

@@ -121,7 +121,7 @@ TEST_F(AnalysisFaultsTest, QueryCountsPerLiftWithinTheRangeIncludingTheWholeLast
     SetRange(QDate(2024, 3, 1), QDate(2024, 3, 2));
     page.OnBnClickedQueryRange();
     EXPECT_EQ(page.m_strQueryDate, QStringLiteral("2024-3-2"));
-    EXPECT_EQ(page.m_strRangeLabel, QStringLiteral("2024-03-01~2024-03-03"));
+    EXPECT_EQ(page.m_strRangeLabel, QStringLiteral("2024-03-01~2024-03-02"));
     EXPECT_EQ(m_excel.m_strPeriod, page.m_strRangeLabel);
     EXPECT_EQ(TreeChildren(), QStringList({"1号梯", "2号梯", "5号梯"}));
     EXPECT_EQ(Rows(), QList<QStringList>({{FaultItem(3), "1", "50.00%"}, {FaultItem(12), "1", "50.00%"}}));
@@ -169,7 +169,7 @@ TEST_F(AnalysisFaultsTest, QueryActsOnlyOnceAModeIsChosenAndLeavesTheHelpTreeAlo
     m_page->OnBnClickedQueryRange();
     EXPECT_EQ((*m_page->m_pFaultStat)[0].nRealAddr, 1);
     EXPECT_EQ((*m_page->m_pFaultStat)[0].nErrTotal, 1);
-    EXPECT_EQ(m_page->m_strRangeLabel, QStringLiteral("2024-03-01~2024-03-02"));
+    EXPECT_EQ(m_page->m_strRangeLabel, QStringLiteral("2024-03-01~2024-03-01"));
     EXPECT_EQ(Root()->text(0), Text(129));
     EXPECT_EQ(TreeChildren(), helpTree);
 }
@@ -210,7 +210,7 @@ TEST_F(AnalysisPageTest, NoRecordsLeaveTheBoundsWhichTheQueryThenExchanges)
     page.OnBnClickedQueryRange();
     EXPECT_EQ(page.m_dtStart->date(), QDate(2010, 1, 1));
     EXPECT_EQ(page.m_dtEnd->date(), QDate(2030, 1, 1));
-    EXPECT_EQ(page.m_strRangeLabel, QStringLiteral("2010-01-01~2030-01-02"));
+    EXPECT_EQ(page.m_strRangeLabel, QStringLiteral("2010-01-01~2030-01-01"));
     EXPECT_EQ(page.m_lstFault->GetItemCount(), 0);
     EXPECT_EQ(m_boxes.count(), 0);
 }

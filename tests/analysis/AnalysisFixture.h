@@ -14,6 +14,7 @@
 
 #include "support/ShippedDatabase.h"
 #include "analysis/AnalysisDlg.h"
+#include "analysis/FaultEntry.h"
 #include "controls/ListCtrlX.h"
 #include "database/DBServer.h"
 #include "link/GroupInf.h"
@@ -143,7 +144,7 @@ protected:
     // Shipped fault texts of the enhanced model: "ERR12: <name>".
     QString FaultItem(int nCode) const
     {
-        const int i = CAnalysisDlg::FaultEntryOfCode(m_tabs[2], nCode);
+        const int i = FaultEntryOfCode(m_tabs[2], nCode);
         return i < 0 ? QString() : m_tabs[2].strErrCount[i] + QStringLiteral(": ") + m_tabs[2].strErrName[i];
     }
 

@@ -19,8 +19,14 @@ protected:
         for (int i = 0; i < 300; ++i)
             m_texts << QStringLiteral("T%1").arg(i);
         m_excel.m_pLanText = &m_texts;
+        m_excel.m_nLanguageKind = 2;
+        // Code 4 has no text: a row's position is not its code.
         for (int c = 1; c <= 150; ++c) {
-            m_tabs[1].strErrCount << QStringLiteral("E%1").arg(c, 2, 10, QLatin1Char('0'));
+            if (c == 4)
+                continue;
+            const QString code = QStringLiteral("ERR%1").arg(c, 2, 10, QLatin1Char('0'));
+            m_tabs[1].strErrCount << code;
+            m_tabs[2].strErrCount << code;
             m_tabs[2].strErrName << QStringLiteral("name%1").arg(c);
         }
     }
@@ -69,7 +75,7 @@ TEST_F(ExcelIORecordsTest, FaultCountSheetHasABlockPerLiftAndTheTotals)
     const CXlsxReader::Sheet s = xltest::ReadBack(path, QStringLiteral("RecInf_Err"));
 
     // Codes that occur, in code order, then the lift total column.
-    EXPECT_EQ(xltest::RowOf(s, 1, 6), QStringList({"", "E03", "E12", "E40", "E150", "T153"}));
+    EXPECT_EQ(xltest::RowOf(s, 1, 6), QStringList({"", "ERR03", "ERR12", "ERR40", "ERR150", "T153"}));
     EXPECT_EQ(xltest::RowOf(s, 2, 1), QStringList({"一号梯"}));
     EXPECT_EQ(xltest::RowOf(s, 3, 6), QStringList({"T132", "1", "3", "", "", "4"}));
     EXPECT_EQ(xltest::RowOf(s, 4, 6), QStringList({"T151", "25.00%", "75.00%", "", "", ""}));
@@ -93,7 +99,7 @@ TEST_F(ExcelIORecordsTest, FaultCountSheetHasABlockPerLiftAndTheTotals)
 
 TEST_F(ExcelIORecordsTest, FaultSheetsGiveEachLiftItsRecords)
 {
-    Lift(0, 1, QStringLiteral("A/B"), {5, 200});
+    Lift(0, 1, QStringLiteral("A/B"), {5, 200, 4});
     Lift(1, 2, QStringLiteral("a/b"), {});
     strLiftFaultStat& third = Lift(5, 7, QStringLiteral("第三台电梯的名字真的非常非常非常长"), {1, 2, 3});
     third.lstLiftState[2] = 1000000;  // beyond every text
@@ -115,7 +121,8 @@ TEST_F(ExcelIORecordsTest, FaultSheetsGiveEachLiftItsRecords)
     EXPECT_EQ(xltest::RowOf(first, 4, 4), QStringList({"", "T128", "T129", "T130"}));
     EXPECT_EQ(xltest::RowOf(first, 5, 4), QStringList({"0", "2024-03-20 10:00:00", "Err05:name5", "T28"}));
     EXPECT_EQ(xltest::RowOf(first, 6, 4), QStringList({"1", "2024-03-19 10:00:00", "Err200:", "T29"}));
-    EXPECT_EQ(first.nLastRow, 6);
+    EXPECT_EQ(xltest::RowOf(first, 7, 4), QStringList({"2", "2024-03-18 10:00:00", "Err04:", "T30"}));
+    EXPECT_EQ(first.nLastRow, 7);
 
     const CXlsxReader::Sheet empty = xltest::ReadBack(path, names[1]);
     EXPECT_EQ(empty.nLastRow, 4);

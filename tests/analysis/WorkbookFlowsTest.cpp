@@ -175,7 +175,7 @@ TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
          QStringLiteral("not an .xlsx")},
         {Path(QStringLiteral("missing.xlsx")), QStringLiteral("does not exist")},
         {sheet(QStringLiteral("wrongname.xlsx"), QStringLiteral("Sheet1"), noEnd), Text(147)},
-        {sheet(QStringLiteral("noend.xlsx"), QStringLiteral("SoftLanguageTab"), noEnd), QStringLiteral("not imported")},
+        {sheet(QStringLiteral("noend.xlsx"), QStringLiteral("SoftLanguageTab"), noEnd), QStringLiteral("第 3 行第 A 列")},
         {sheet(QStringLiteral("nolanguage.xlsx"), QStringLiteral("SoftLanguageTab"), signsOnly), Text(231)},
     };
     for (const auto& [path, message] : cases) {

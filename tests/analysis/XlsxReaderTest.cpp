@@ -60,7 +60,7 @@ TEST_F(XlsxReaderTest, ReadsEveryKindOfValueAndFindsSheetsByName)
         "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c><c r=\"C1\" t=\"s\"><v>2</v></c></row>"
         "<row r=\"3\"><c r=\"A3\"><v>232</v></c><c r=\"B3\" t=\"n\"><v>1.5E3</v></c><c r=\"C3\"><v>0.1</v></c>"
         "<c r=\"D3\" t=\"b\"><v>1</v></c><c r=\"E3\" t=\"e\"><v>#N/A</v></c><c r=\"F3\" t=\"str\"><f>A1</f><v>plain</v></c>"
-        "<c r=\"G3\" s=\"1\"/></row>"
+        "<c r=\"G3\" s=\"1\"/><c r=\"H3\"><v></v></c></row>"
         "<row><c><v>7</v></c><c t=\"inlineStr\"><is><t>中文 \"q\" 'a'</t></is></c></row>";
     Parts parts = Package({{QStringLiteral("First"), first}, {QStringLiteral("第二"), "<row r=\"5\">" + InlineCell("C5", "x") + "</row>"}}, shared);
     // A chart sheet is listed in the workbook but is no worksheet.
@@ -91,6 +91,7 @@ TEST_F(XlsxReaderTest, ReadsEveryKindOfValueAndFindsSheetsByName)
     EXPECT_EQ(sheet.At(3, 5)->kind, CXlsxReader::CellKind::Error);
     EXPECT_EQ(sheet.Text(3, 6), QStringLiteral("plain"));
     EXPECT_EQ(sheet.At(3, 7), nullptr);  // formatted but without value
+    EXPECT_EQ(sheet.At(3, 8), nullptr);  // an empty number is an empty cell
     // A row and cells without references follow the ones before them.
     EXPECT_EQ(sheet.Text(4, 1), QStringLiteral("7"));
     EXPECT_EQ(sheet.Text(4, 2), QStringLiteral("中文 \"q\" 'a'"));
@@ -184,26 +185,25 @@ TEST_F(XlsxReaderTest, RefusesWhatIsNotAReadableWorkbook)
     }
 }
 
-TEST_F(XlsxReaderTest, LimitsBoundWhatIsUnpacked)
+TEST_F(XlsxReaderTest, LimitsBoundWhatIsKeptNotWhatIsUnpacked)
 {
-    // A small archive that unpacks to a large sheet.
+    // A small archive that unpacks to a large sheet is streamed, not held.
     QByteArray rows;
     for (int r = 1; r <= 20000; ++r)
         rows += "<row r=\"" + QByteArray::number(r) + "\"><c><v>1</v></c><c><v>2</v></c></row>";
     const QString path = Write(QStringLiteral("big.xlsx"), Package({{QStringLiteral("S"), rows}}));
-    EXPECT_TRUE(Refusal(path).isEmpty());
-
     CXlsxReader::Limits small;
     small.nMaxPartBytes = 64 * 1024;
-    EXPECT_TRUE(Refusal(path, small).contains(QStringLiteral("larger"))) << Refusal(path, small).toStdString();
-
-    CXlsxReader::Limits fewCells;
-    fewCells.nMaxCells = 1000;
-    EXPECT_TRUE(Refusal(path, fewCells).contains(QStringLiteral("more than 1000 cells")));
+    EXPECT_TRUE(Refusal(path, small).isEmpty());
 
     CXlsxReader::Limits fewBytes;
+    fewBytes.nMaxHeldBytes = 256 * 1024;
+    EXPECT_TRUE(Refusal(path, fewBytes).contains(QStringLiteral("holds more cells"))) << Refusal(path, fewBytes).toStdString();
     fewBytes.nMaxTotalBytes = 600;  // the package parts alone already take more
     EXPECT_FALSE(Refusal(path, fewBytes).isEmpty());
+    fewBytes.nMaxTotalBytes = 512 << 20;
+    const QString sst = Write(QStringLiteral("sst.xlsx"), Package({{QStringLiteral("S"), {}}}, QByteArray("<si><t>x</t></si>").repeated(20000)));
+    EXPECT_TRUE(Refusal(sst, fewBytes).contains(QStringLiteral("shared texts"))) << Refusal(sst, fewBytes).toStdString();
 }
 
 TEST_F(XlsxReaderTest, DamagedPartsAreReadOrRefusedButNeverOverrun)
