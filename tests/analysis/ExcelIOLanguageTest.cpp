@@ -3,6 +3,8 @@
 // out of the shipped database and back in.
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
+#include <tuple>
 #include <gtest/gtest.h>
 
 #include "ExcelIOTestSupport.h"
@@ -22,6 +24,7 @@ protected:
         for (int i = 0; i < 300; ++i)
             m_texts << QStringLiteral("text %1").arg(i);
         m_excel.m_pLanText = &m_texts;
+        m_excel.m_nLanguageKind = 2;
     }
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
@@ -155,8 +158,14 @@ TEST_F(ExcelIOLanguageTest, RefusalsSayWhyAndAppendNothing)
 
     // A wrong sheet name and unreadable files are refused the same way (the
     // page's tests go through them).
+    // Two cells far apart never become a million rows.
+    const QString sparse = Path(QStringLiteral("sparse.xlsx"));
+    ASSERT_TRUE(xltest::WriteZip(sparse, xltest::Package({{QStringLiteral("SoftLanguageTab"),
+                                                           "<row r=\"1\">" + xltest::InlineCell("A1", "Sign") + "</row><row r=\"1048576\">"
+                                                               + xltest::InlineCell("A1048576", "End") + "</row>"}})));
     const std::vector<std::pair<QString, QString>> cases = {
         {errorCell, QStringLiteral("cell B2 of the sheet \"SoftLanguageTab\" holds the error value #REF!")},
+        {sparse, QStringLiteral("more empty rows than cells before row 4")},
     };
     for (const auto& [path, message] : cases) {
         m_boxes.clear();
@@ -169,6 +178,18 @@ TEST_F(ExcelIOLanguageTest, RefusalsSayWhyAndAppendNothing)
         ASSERT_EQ(got.rows.size(), 1u);
         EXPECT_EQ(got.rows[0][0], QStringLiteral("before"));
     }
+
+    // Another first sheet: the warning is kept on top of every window.
+    bool topmost = false;
+    MessageBoxHook previous = SetMessageBoxHook([&](const MsgBoxRequest& req) {
+        topmost = req.text == m_texts[147] && req.bTopmost;
+        return MsgBoxResult::Ok;
+    });
+    strLanguageSheet got;
+    int flags = 0;
+    EXPECT_FALSE(m_excel.ImportLanguageTable(&flags, WriteSheet(QStringLiteral("other.xlsx"), QStringLiteral("Sheet1"), {}), &got));
+    SetMessageBoxHook(std::move(previous));
+    EXPECT_TRUE(topmost);
 }
 
 // Out of a copy of the shipped database into a workbook and back, through the
@@ -201,26 +222,72 @@ protected:
     CDBServer m_db;
 };
 
-TEST_F(ExcelIOLanguageDbTest, QuotesChineseAndLineBreaksSurviveTheRoundTrip)
+// Through the station's own workbook and import: a damaged sheet changes
+// neither table and the next start still loads every text in every language;
+// the intact sheet, quotes and line breaks included, comes back unchanged.
+TEST_F(ExcelIOLanguageDbTest, DamagedSheetsChangeNothingAndTheIntactOneComesBack)
 {
-    strLanguageSheet table = Stored();
-    ASSERT_GT(table.rows.size(), 10u);
-    const QString quoted = QStringLiteral("他说\"好\"，it's 'fine'; DROP TABLE x; --");
-    const QString lines = QStringLiteral("第一行\r\n第二行\n'end'");
-    table.rows[5][1] = quoted;
-    table.rows[5][3] = lines;
-    table.rows.back()[2] = QStringLiteral("ends with 'a quote'");
-
-    const QString path = Path(QStringLiteral("edited.xlsx"));
-    ASSERT_TRUE(m_excel.ExportLanguageTable(path, QStringLiteral("stamp"), table));
-    strLanguageSheet imported;
-    int flags = -1;
-    ASSERT_TRUE(m_excel.ImportLanguageTable(&flags, path, &imported));
-    ASSERT_TRUE(m_db.ImportLanguageTable(imported)) << m_boxes.texts().join('\n').toStdString();
-    const strLanguageSheet after = Stored();
-    EXPECT_EQ(after.rows, table.rows);
-    EXPECT_EQ(after.rows[5][1], quoted);
-    EXPECT_EQ(after.rows[5][3], lines);
+    auto loadsEveryText = [this](std::size_t* pFaults) {
+        for (int kind : {1, 3, 2}) {  // the messages stay in English
+            QStringList texts;
+            strErrInfTab tabs[3];
+            CErrNameMap names;
+            m_db.m_pLanText = &texts;
+            EXPECT_TRUE(m_db.LoadLanguageAndFaultTexts(kind, tabs, &names));
+            EXPECT_EQ(texts.size(), kUiTextsUsed) << kind;
+            EXPECT_FALSE(texts.contains(QString())) << kind;
+            if (*pFaults == 0)
+                *pFaults = names.size();
+            EXPECT_EQ(names.size(), *pFaults) << kind;
+        }
+        m_db.m_pLanText = &m_dbTexts;
+    };
+    std::size_t faults = 0;
+    const strLanguageSheet stored = Stored();
+    loadsEveryText(&faults);
+    ASSERT_GT(faults, 10u);
+    const auto ui = std::ptrdiff_t(kUiTextsUsed);
+    using Spoil = std::function<void(std::vector<Row>&)>;
+    const std::vector<std::tuple<const char*, Spoil, QString>> cases = {
+        {"blank sign", [](auto& r) { r[98][0].clear(); }, "row 100, column A: the sign 98 is expected"},
+        {"row deleted", [](auto& r) { r.erase(r.begin() + 10); }, "row 12, column A: the sign 10 is expected"},
+        {"row repeated", [](auto& r) { r.insert(r.begin() + 10, r[10]); }, "row 13, column A: the sign 11 is expected"},
+        {"sign nan", [](auto& r) { r[5][0] = QStringLiteral("nan"); }, "row 7, column A: the sign 5 is expected"},
+        {"no fault rows", [ui](auto& r) { r.resize(std::size_t(ui) + 1); },
+         QStringLiteral("row %1, column A: a fault key is expected").arg(ui + 3)},
+        {"no UI rows", [ui](auto& r) { r.erase(r.begin(), r.begin() + ui); }, "row 2, column A: the sign 0 is expected"},
+        {"key changes within a fault", [ui](auto& r) { r[std::size_t(ui) + 2][0] = r[std::size_t(ui) + 4][0]; },
+         QStringLiteral("row %1, column A: each fault takes three rows").arg(ui + 4)},
+        {"faults out of order", [ui](auto& r) { std::swap_ranges(r.begin() + ui + 1, r.begin() + ui + 4, r.begin() + ui + 4); },
+         "must come after"},
+        {"separator filled", [ui](auto& r) { r[std::size_t(ui)][2] = QStringLiteral("x"); },
+         QStringLiteral("row %1, column C").arg(ui + 2)},
+        {"Lan1 emptied", [](auto& r) { for (Row& row : r) row[1].clear(); }, QString()},
+        {"intact, with quotes and line breaks", [](auto& r) {
+             r[5][1] = QStringLiteral("他说\"好\"，it's 'fine'; DROP TABLE x; --");
+             r[5][3] = QStringLiteral("第一行\r\n第二行\n'end'");
+         }, QString()},
+    };
+    for (const auto& [what, spoil, refusal] : cases) {
+        SCOPED_TRACE(what);
+        strLanguageSheet sheet = Stored();
+        strLanguageSheet expected = sheet;
+        spoil(sheet.rows);
+        if (QLatin1String(what).startsWith(QLatin1String("intact")))
+            expected = sheet;
+        const QString path = Path(QStringLiteral("spoiled.xlsx"));
+        ASSERT_TRUE(m_excel.ExportLanguageTable(path, QStringLiteral("stamp"), sheet));
+        strLanguageSheet imported;
+        int flags = -1;
+        ASSERT_TRUE(m_excel.ImportLanguageTable(&flags, path, &imported));
+        m_boxes.clear();
+        m_db.m_nLanguageKind = 2;
+        EXPECT_EQ(m_db.ImportLanguageTable(imported), refusal.isEmpty());
+        EXPECT_EQ(m_boxes.texts(), refusal.isEmpty() ? QStringList() : QStringList({m_boxes.texts().value(0)}));
+        EXPECT_TRUE(m_boxes.texts().value(0).contains(refusal)) << m_boxes.texts().value(0).toStdString();
+        EXPECT_EQ(Stored().rows, expected.rows);
+        loadsEveryText(&faults);
+    }
 }
 
 } // namespace

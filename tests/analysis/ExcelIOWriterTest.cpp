@@ -3,6 +3,7 @@
 // the file that was there.
 #include <QDir>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include "ExcelIOTestSupport.h"
@@ -87,6 +88,41 @@ TEST_F(XlsxWriterTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind)
     CXlsxWriter folder(m_dir.filePath(QStringLiteral("adir.xlsx")));
     EXPECT_FALSE(folder.Save());
     EXPECT_TRUE(QFileInfo(m_dir.filePath(QStringLiteral("adir.xlsx"))).isDir());
+}
+
+// A saved workbook is an .xlsx file whatever the typed name, replaces a file
+// keeping its mode, gets the umask's mode when new, and writes through a link.
+TEST_F(XlsxWriterTest, SavedFileEndsXlsxKeepsItsModeAndFollowsLinks)
+{
+    auto save = [](const QString& path) {
+        CXlsxWriter book(path);
+        book.Write(book.AddSheet(QStringLiteral("S")), 1, 1, QStringLiteral("new"));
+        EXPECT_TRUE(book.Save()) << book.ErrorString().toStdString();
+        return book.Path();
+    };
+    auto mode = [](const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    };
+    EXPECT_EQ(save(m_dir.filePath(QStringLiteral("typed.xls"))), m_dir.filePath(QStringLiteral("typed.xlsx")));
+    EXPECT_EQ(Leftovers({QStringLiteral("typed.xlsx")}), QStringList());
+
+    const mode_t mask = ::umask(027);
+    save(m_dir.filePath(QStringLiteral("fresh.xlsx")));
+    ::umask(mask);
+    EXPECT_EQ(mode(m_dir.filePath(QStringLiteral("fresh.xlsx"))), 0640);
+
+    const QString kept = m_dir.filePath(QStringLiteral("kept.xlsx"));
+    QFile(kept).open(QIODevice::WriteOnly);
+    ASSERT_EQ(::chmod(QFile::encodeName(kept).constData(), 0604), 0);
+    save(kept);
+    EXPECT_EQ(mode(kept), 0604);
+
+    const QString link = m_dir.filePath(QStringLiteral("link.xlsx"));
+    ASSERT_TRUE(QFile::link(kept, link));
+    save(link);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(xltest::ReadBack(kept, QStringLiteral("S")).Text(1, 1), QStringLiteral("new"));
 }
 
 TEST_F(XlsxWriterTest, SheetNamesFromLiftNamesAreAlwaysValid)

@@ -21,8 +21,10 @@ protected:
         for (int i = 0; i < 300; ++i)
             texts << QStringLiteral("T%1").arg(i);
         list.m_pLanText = &texts;
-        // Fault texts of the enhanced model: entry i is code i + 1.
+        // Fault texts of the enhanced model, without code 5: rows are found by code, not position.
         for (int c = 1; c <= 20; ++c) {
+            if (c == 5)
+                continue;
             tabs[2].strErrCount << QStringLiteral("ERR%1").arg(c);
             tabs[2].strErrName << QStringLiteral("name%1").arg(c);
         }
@@ -203,10 +205,15 @@ TEST_F(ListFillersTest, FaultListsPerLiftAndPerCode)
     }
     FillFaultStatList(&list, 9, 1000, stats->data(), tabs.data());
     EXPECT_EQ(list.GetItemCount(), 3);
-    // A code beyond the fault-text table has no name.
+    // A code without a text shows its code alone.
     AddRecord(b, QStringLiteral("2024-03-11 11:00:00"), 140, 0);
+    AddRecord(b, QStringLiteral("2024-03-12 11:00:00"), 5, 0);
     FillFaultStatList(&list, 6, 1, stats->data(), tabs.data());
     EXPECT_EQ(list.GetItemText(1, 1), QStringLiteral("Err140:"));
+    EXPECT_EQ(list.GetItemText(2, 1), QStringLiteral("Err05:"));
+    FillFaultStatList(&list, 8, 1, stats->data(), tabs.data());
+    EXPECT_EQ(list.GetItemText(0, 0), QStringLiteral("ERR05: "));
+    EXPECT_EQ(list.GetItemText(1, 0), QStringLiteral("ERR12: name12"));
 }
 
 TEST(ShareText, TwoDecimalsAndZeroForNothingToShare)

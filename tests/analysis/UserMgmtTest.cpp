@@ -144,6 +144,19 @@ TEST_F(UserMgmtTest, OwnPasswordIsChanged)
     EXPECT_EQ(m_boxes.texts(), QStringList({Text(187)}));
     EXPECT_EQ(Login("admin", "777"), 0);
     EXPECT_EQ(Login("admin", "123456"), 2);
+
+    // A name stored with a blank logs in without it; its own row is changed.
+    ASSERT_TRUE(m_db.AddUser(QStringLiteral("op 1"), QStringLiteral("111")));
+    m_user.strName = QStringLiteral("op1");
+    m_boxes.clear();
+    page.OnBnClickedUserOk();
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(187)}));
+    EXPECT_EQ(Login("op1", "777"), 0);
+    // A change that reaches no stored row is a failure.
+    m_user.strName = QStringLiteral("ghost");
+    m_boxes.clear();
+    page.OnBnClickedUserOk();
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(203)}));
 }
 
 TEST_F(UserMgmtTest, DeletionSparesTheLoggedInUserAndKeepsTheListTrue)

@@ -135,7 +135,9 @@ TEST_F(WorkbookFlowsTest, ExportThenImportLeavesTheTablesAsTheyWere)
     EXPECT_EQ(info.Text(2, 2) + QStringLiteral("-Language"), save.defaultName);
 
     m_boxes.clear();
+    m_page->OnBnClickedLanguageSetting();
     Import(path);
+    EXPECT_TRUE(m_page->m_rbLanguage[1]->isHidden());  // an import never brings the second language back
     ASSERT_EQ(m_files.asked.size(), 2u);
     EXPECT_EQ(m_files.asked[1].mode, FileDialogMode::Open);
     EXPECT_EQ(m_page->m_edPath->text(), path);
@@ -319,6 +321,19 @@ TEST_F(WorkbookFlowsTest, WrittenWorkbooksOpenInTheSpreadsheetProgram)
         ASSERT_TRUE(QDir().mkpath(out));
         xltest::ExpectOfficeReadsSame(office, path, out);
     }
+
+    // The language sheet saved again by the spreadsheet program imports unchanged.
+    const strLanguageSheet before = Stored();
+    const QString out = Path(QStringLiteral("converted"));
+    QProcess convert;
+    convert.start(office, {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(out + QStringLiteral("/profile")).toString(),
+                           QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("xlsx"),
+                           QStringLiteral("--outdir"), out, language});
+    ASSERT_TRUE(convert.waitForFinished(120000));
+    m_boxes.clear();
+    Import(out + QStringLiteral("/language.xlsx"));
+    EXPECT_EQ(m_boxes.texts(), QStringList({QStringLiteral("OK")}));
+    EXPECT_EQ(Stored().rows, before.rows);
 }
 
 } // namespace
