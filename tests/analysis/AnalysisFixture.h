@@ -106,6 +106,13 @@ protected:
 
     QString Text(int n) const { return m_texts.value(n); }
 
+    strLanguageSheet Stored()
+    {
+        strLanguageSheet sheet;
+        EXPECT_TRUE(m_db.LoadLanguageTableForExport(&sheet));
+        return sheet;
+    }
+
     QTreeWidgetItem* Root() const { return m_page->m_tree->topLevelItem(0); }
     QStringList TreeChildren() const
     {
@@ -117,28 +124,16 @@ protected:
     }
     void SelectChild(int i) const { m_page->m_tree->setCurrentItem(Root()->child(i)); }
 
-    QStringList Row(int r) const
-    {
-        QStringList cells;
-        const ClistCtrlX* list = m_page->m_lstFault;
-        for (int c = 0; c < list->columnCount(); ++c)
-            cells << list->GetItemText(r, c);
-        return cells;
-    }
     QList<QStringList> Rows() const
     {
         QList<QStringList> rows;
-        for (int r = 0; r < m_page->m_lstFault->GetItemCount(); ++r)
-            rows << Row(r);
-        return rows;
-    }
-    QStringList Headers() const
-    {
-        QStringList out;
         const ClistCtrlX* list = m_page->m_lstFault;
-        for (int c = 0; c < list->columnCount(); ++c)
-            out << list->horizontalHeaderItem(c)->text();
-        return out;
+        for (int r = 0; r < list->GetItemCount(); ++r) {
+            rows.append(QStringList());
+            for (int c = 0; c < list->columnCount(); ++c)
+                rows.last() << list->GetItemText(r, c);
+        }
+        return rows;
     }
 
     // Shipped fault texts of the enhanced model: "ERR12: <name>".

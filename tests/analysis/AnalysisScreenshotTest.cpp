@@ -1,9 +1,7 @@
-// Pictures of the analysis page with recorded faults and the shipped texts,
-// saved under ${build}/artifacts/analysis for a person to look at. The checks
-// are on what must hold in any case: the page is white, the title is
-// underlined in orange, the lists carry rows and the pie is drawn.
+// A picture of the analysis page with recorded faults and the shipped texts,
+// saved under ${build}/artifacts/analysis for a person to look at, and checked
+// for what must hold in any case.
 #include <QDir>
-#include <QLineEdit>
 
 #include "AnalysisFixture.h"
 #include "analysis/PieChartWnd.h"
@@ -57,25 +55,8 @@ protected:
 
 } // namespace
 
-TEST_F(AnalysisScreenshotTest, FaultsOfOneLiftAsAList)
-{
-    ASSERT_GT(m_page->m_lstFault->GetItemCount(), 3);
-    const QImage image = Save(QStringLiteral("analysis-faults-by-lift"));
-    ExpectFrame(image);
-    // The list draws its rows with text.
-    const QRect list = m_page->m_lstFault->geometry();
-    EXPECT_GT(CountPixels(image, [](const QColor& c) { return c.lightness() < 100; },
-                          QRect(list.left(), list.top() + 30, list.width(), 60)),
-              200);
-}
-
-TEST_F(AnalysisScreenshotTest, StatisticsOfOneFaultAsAList)
-{
-    m_page->OnBnClickedStatsByFault();
-    ASSERT_GT(m_page->m_lstFault->GetItemCount(), 1);
-    ExpectFrame(Save(QStringLiteral("analysis-stats-by-fault")));
-}
-
+// The page is white with its title underlined in orange (grey captions were
+// unreadable on black); each swatch shows its slice's colour.
 TEST_F(AnalysisScreenshotTest, StatisticsOfOneLiftAsAPie)
 {
     m_page->OnBnClickedStatsByLift();
@@ -83,46 +64,10 @@ TEST_F(AnalysisScreenshotTest, StatisticsOfOneLiftAsAPie)
     ASSERT_GT(m_page->m_wndPie->m_mapItems.size(), 2u);
     const QImage image = Save(QStringLiteral("analysis-stats-by-lift-pie"));
     ExpectFrame(image);
-    // Each swatch shows its slice's colour; the chart paints colour beyond white.
     for (std::size_t i = 0; i < m_page->m_wndPie->m_mapItems.size(); ++i) {
         const CStaInfX* swatch = m_page->m_pSwatches[i];
         EXPECT_EQ(Pixel(image, swatch->x() + 10, swatch->y() + 10), FromColorRef(swatch->GetColor()));
     }
     const QRect pie = m_page->m_wndPie->geometry().intersected(image.rect());
     EXPECT_GT(CountPixels(image, [](const QColor& c) { return c.saturation() > 60; }, pie), 2000);
-}
-
-TEST_F(AnalysisScreenshotTest, FaultHelpAndUserPages)
-{
-    m_page->OnBnClickedFaultHelp();
-    ExpectFrame(Save(QStringLiteral("analysis-fault-help")));
-
-    m_page->OnBnClickedUserManage();
-    m_page->OnBnClickedNewUser();
-    m_page->m_edUserName->setText(QStringLiteral("op1"));
-    const QImage image = Save(QStringLiteral("analysis-users"));
-    EXPECT_EQ(CountPixels(image, Exactly(kSentinel)), 0);
-    EXPECT_EQ(m_page->m_lstFault->GetItemCount(), 1);
-}
-
-TEST_F(AnalysisScreenshotTest, SmallLayoutInEnglish)
-{
-    // The same page in the shipped English texts on a lower screen.
-    QStringList english;
-    std::array<strErrInfTab, 3> tabs;
-    CErrNameMap names;
-    m_db.m_pLanText = &english;
-    ASSERT_TRUE(m_db.LoadLanguageAndFaultTexts(2, tabs.data(), &names));
-    m_db.m_pLanText = &m_texts;
-    m_page->m_pLanText = &english;
-    m_page->m_pErrInfTab = &tabs;
-    m_page->m_nLanguageKind = 2;
-    m_page->resize(1100, 700);
-    m_page->LayoutControls();
-    m_page->OnBnClickedFaultsByLift();
-    m_page->OnBnClickedStatsByLift();
-    EXPECT_EQ(m_page->m_bLargeLayout, 0);
-    EXPECT_EQ(m_page->m_nTitleWidth, 500);
-    ExpectFrame(Save(QStringLiteral("analysis-small-english")));
-    m_page->m_pErrInfTab = &m_tabs;
 }

@@ -71,135 +71,33 @@ TEST(PieChartTest, AddItemRefusesBadLabelsAndValuesAndChangesNothing)
     EXPECT_EQ(big->AddItem("b", "", 0xFFFF0000, 1e308), nullptr);
     EXPECT_EQ(big->m_mapItems.at(0)->fFraction, 1.0f);
 
-    // Labels are compared exactly: a different letter case is another label.
-    PieChartItem* lower = chart->AddItem("a", "lower", 0xFF0000FF, 1.0);
-    PieChartItem* upper = chart->AddItem("A", "upper", 0xFF0000FF, 1.0);
-    ASSERT_NE(lower, nullptr);
-    ASSERT_NE(upper, nullptr);
-    EXPECT_EQ(chart->FindItem("A"), upper);
-    EXPECT_EQ(chart->FindItem("a"), lower);
-    EXPECT_EQ(chart->FindItem("b"), nullptr);
-    EXPECT_EQ(upper->nIndex, 2);
-    EXPECT_EQ(upper->strText, "upper");
-}
-
-TEST(PieChartTest, FractionsFollowEveryAddAndKeysRestartAfterClearing)
-{
-    auto chart = MakeChart({400, 300});
-    PieChartItem* one = chart->AddItem("1", "", 0xFFFF0000, 7.5);
-    ASSERT_NE(one, nullptr);
-    EXPECT_EQ(one->fFraction, 1.0f);
-    EXPECT_EQ(one->fSweep, 360.0f);
-
-    chart->AddItem("2", "", 0xFF00FF00, 2.5);
-    chart->AddItem("3", "", 0xFF0000FF, 10.0);  // equal to the total so far
-    EXPECT_FLOAT_EQ(one->fFraction, 0.375f);
-    EXPECT_FLOAT_EQ(chart->m_mapItems.at(1)->fSweep, 45.0f);
-    EXPECT_FLOAT_EQ(chart->m_mapItems.at(2)->fFraction, 0.5f);
-    float sum = 0;
-    for (const auto& [key, item] : chart->m_mapItems)
-        sum += item->fSweep;
-    EXPECT_NEAR(sum, 360.0f, 1e-3);
-
+    // Fractions follow every add; keys start again after clearing.
+    chart->AddItem("2", "", 0xFF00FF00, 1.0);
+    EXPECT_FLOAT_EQ(chart->m_mapItems.at(0)->fFraction, 0.75f);
     chart->RemoveAllItems();
     EXPECT_EQ(chart->m_dTotal, 0.0);
-    EXPECT_EQ(chart->m_nItemCount, 0);
-    EXPECT_EQ(chart->m_nLegendHeight, -chart->m_nLegendGap);
-    PieChartItem* again = chart->AddItem("2", "", 0xFF00FF00, 1.0);
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(again->nIndex, 0);
+    ASSERT_NE(chart->AddItem("2", "", 0xFF00FF00, 1.0), nullptr);
     EXPECT_EQ(chart->m_mapItems.begin()->first, 0);
 }
 
-TEST(PieChartTest, ShadingKeepsChannelsApartAndForcesOpacity)
-{
-    EXPECT_EQ(CPieChartWnd::LightenColor(0x00102030, 0.0f), 0xFF102030u);
-    EXPECT_EQ(CPieChartWnd::DarkenColor(0x00102030, 0.0f), 0xFF102030u);
-    // Each channel moves by its own distance to white or black.
-    EXPECT_EQ(CPieChartWnd::LightenColor(0xFF80FF00, 51.0f), 0xFF99FF33u);
-    EXPECT_EQ(CPieChartWnd::DarkenColor(0xFF0033FF, 51.0f), 0xFF0028CCu);
-    EXPECT_EQ(CPieChartWnd::LightenColor(0xFFFFFFFF, 500.0f), 0xFFFFFFFFu);
-    EXPECT_EQ(CPieChartWnd::DarkenColor(0xFF102030, 1000.0f), 0xFF000000u);
-
-    auto chart = MakeChart({400, 300});
-    PieChartItem* item = chart->AddItem("1", "", 0x80FF0000, 1.0);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->argbLight, 0xFFFF7878u);
-    EXPECT_TRUE(chart->SetItemColor(item, 0xFF0000FF));
-    EXPECT_EQ(item->argbBase, 0xFF0000FFu);
-    EXPECT_EQ(item->argbLight, 0xFF7878FFu);
-    EXPECT_EQ(item->argbDark, 0xFF0000F5u);
-    EXPECT_FALSE(chart->SetItemColor(nullptr, 0xFF0000FF));
-}
-
-TEST(PieChartTest, PieAndChartRectanglesFromTheClientArea)
-{
-    // Wide client: the pie is a square as high as the area under the title.
-    auto wide = MakeChart({600, 400});
-    EXPECT_EQ(wide->m_nLegendLeft, 400);  // two thirds of the width
-    EXPECT_EQ(wide->GetPieRect(true), QRect(30, 100, 270, 270));
-    EXPECT_EQ(wide->GetPieRect(false), QRect(30, 100, 270, 270));
-    // An odd side grows by one pixel for the pie only.
-    wide->resize(600, 401);
-    EXPECT_EQ(wide->GetPieRect(true), QRect(30, 100, 272, 272));
-    EXPECT_EQ(wide->GetPieRect(false), QRect(30, 100, 271, 271));
-
-    // Tall client: the square is as wide as the room left of the legend and
-    // centred vertically.
-    auto tall = MakeChart({300, 700});
-    EXPECT_EQ(tall->m_nLegendLeft, 200);
-    EXPECT_EQ(tall->GetPieRect(true), QRect(30, 305, 160, 160));
-    EXPECT_EQ(tall->GetPieRect(false), QRect(30, 250, 270, 270));
-
-    // A tiny client still gives a side of 150, even past the window.
-    auto tiny = MakeChart({100, 120});
-    EXPECT_EQ(tiny->GetPieRect(true), QRect(30, 100, 150, 150));
-    tiny->m_nPieShiftX = 7;
-    EXPECT_EQ(tiny->GetPieRect(true), QRect(37, 100, 150, 150));
-    // Overrides are returned as they are, shift and all ignored.
-    tiny->m_rcPie3D = QRect(5, 6, 71, 33);
-    tiny->m_rcChart = QRect(1, 2, 3, 4);
-    EXPECT_EQ(tiny->GetPieRect(true), QRect(5, 6, 71, 33));
-    EXPECT_EQ(tiny->GetPieRect(false), QRect(1, 2, 3, 4));
-}
-
-TEST(PieChartTest, PieSizeAndOffsetsScaleWithThePieRectangle)
+TEST(PieChartTest, PieSizeRefusesWhatItCannotDivideBy)
 {
     auto chart = MakeChart({600, 400});
     chart->m_rcPie3D = QRect(0, 0, 200, 200);
-    const float before = chart->m_fDepthRatio;
     EXPECT_FALSE(chart->SetPieSize(-1.0f));
     EXPECT_FALSE(chart->SetPieSize(std::nanf("")));
-    EXPECT_EQ(chart->m_fDepthRatio, before);
-    EXPECT_TRUE(chart->SetPieSize(0.0f));
-    EXPECT_EQ(chart->m_fDepthRatio, 0.0f);
     EXPECT_TRUE(chart->SetPieSize(40.0f));
-    EXPECT_FLOAT_EQ(chart->m_fDepthRatio, 40.0f / 98.0f);  // (200 x 89) / 180 = 98
-
+    const float ratio = chart->m_fDepthRatio;
     // A pie rectangle without height has nothing to divide by.
     chart->m_rcPie3D = QRect(0, 0, 200, 1);
     EXPECT_FALSE(chart->SetPieSize(40.0f));
-    EXPECT_FLOAT_EQ(chart->m_fDepthRatio, 40.0f / 98.0f);
-
-    chart->m_rcPie3D = QRect(0, 0, 200, 200);
-    PieChartItem* a = chart->AddItem("1", "", 0xFFFF0000, 1.0);
-    PieChartItem* b = chart->AddItem("2", "", 0xFF00FF00, 1.0);
-    EXPECT_TRUE(chart->SetItemOffset(a, 5));
-    EXPECT_EQ(a->nOffset, 10);
-    EXPECT_TRUE(chart->SetItemOffset(b, 33));
-    EXPECT_EQ(b->nOffset, 66);
-    EXPECT_FALSE(chart->SetItemOffset(nullptr, 5));
-    chart->ResetItemOffsets();
-    EXPECT_EQ(a->nOffset, 0);
-    EXPECT_EQ(b->nOffset, 0);
+    EXPECT_EQ(chart->m_fDepthRatio, ratio);
 }
 
 TEST(PieChartTest, PointAngleCoversTheFullTurnClockwise)
 {
     const QRect r(0, 0, 200, 100);  // centre (100, 50)
-    EXPECT_FLOAT_EQ(CPieChartWnd::PointAngle(100, 50, r), 0.0f);    // the centre itself
-    // Integer halves: the centre of a 3 x 3 rectangle at the origin is (1, 1).
-    EXPECT_FLOAT_EQ(CPieChartWnd::PointAngle(2, 1, QRect(0, 0, 3, 3)), 0.0f);
+    EXPECT_FLOAT_EQ(CPieChartWnd::PointAngle(100, 50, r), 0.0f);  // the centre itself
     for (int deg = 0; deg < 360; deg += 7) {
         const float x = 100 + 40 * float(std::cos(deg * kRad));
         const float y = 50 + 40 * float(std::sin(deg * kRad));
@@ -221,16 +119,10 @@ TEST(PieChartTest, FlatHitTestFindsTheSliceUnderThePoint)
         EXPECT_EQ(chart->HitTest(At(o, 45, 70)), a);
         EXPECT_EQ(chart->HitTest(At(o, 135, 70)), b);
         EXPECT_EQ(chart->HitTest(At(o, 300, 70)), c);
-        EXPECT_EQ(chart->HitTest(At(o, 89, 70)), a);
-        EXPECT_EQ(chart->HitTest(At(o, 91, 70)), b);
         EXPECT_EQ(chart->HitTest(At(o, 359, 70)), c);
         EXPECT_EQ(chart->HitTest(At(o, 1, 70)), a);
         // On a border the point belongs to one of the two slices, never none.
-        PieChartItem* border = chart->HitTest(At(o, 90, 70));
-        EXPECT_TRUE(border == a || border == b);
-        border = chart->HitTest(At(o, 180, 70));
-        EXPECT_TRUE(border == b || border == c);
-        border = chart->HitTest(At(o, 0, 70));
+        PieChartItem* border = chart->HitTest(At(o, 0, 70));
         EXPECT_TRUE(border == a || border == c);
         EXPECT_EQ(chart->HitTest(At(o, 45, 105)), nullptr);
         EXPECT_EQ(chart->HitTest(QPoint(590, 10)), nullptr);
@@ -244,7 +136,6 @@ TEST(PieChartTest, FlatHitTestFindsTheSliceUnderThePoint)
         EXPECT_TRUE(chart->SetItemOffset(a, 10));  // 20 pixels along 45 degrees
         EXPECT_EQ(chart->HitTest(At(o, 45, 110)), a);
         EXPECT_EQ(chart->HitTest(At(o, 45, style == 0 ? 50 : 10)), nullptr);
-        EXPECT_EQ(CPieChartWnd::FlatSliceRect(QRect(100, 100, 200, 200), 0, 90, 20), QRectF(114, 114, 200, 200));
 
         // A click highlights the slice under it and clears the others.
         Click(*chart, At(o, 300, 70));
@@ -294,24 +185,9 @@ TEST(PieChartTest, RenderedSlicesLegendAndBackgroundHaveTheirColours)
     EXPECT_EQ(PixelAt(image, {310, 380}), QColor(0x10, 0x20, 0x30));
 
     const QColor red = PixelAt(image, {200, 250});
-    const QColor blue = PixelAt(image, {200, 150});
     EXPECT_GT(red.red(), 200);
     EXPECT_LT(red.blue(), 150);
-    EXPECT_EQ(red.green(), red.blue());
-    EXPECT_GT(blue.blue(), 200);
-    EXPECT_LT(blue.red(), 150);
-    EXPECT_EQ(blue.red(), blue.green());
-    // The face runs from the base colour at the top to the light colour below.
-    EXPECT_GT(PixelAt(image, {200, 285}).green(), PixelAt(image, {200, 215}).green());
-
-    // Each legend box holds the slice's base colour.
-    for (QColor base : {QColor(255, 0, 0), QColor(0, 0, 255)}) {
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = chart->m_nLegendLeft; x < image.width(); ++x)
-                count += PixelAt(image, {x, y}) == base ? 1 : 0;
-        EXPECT_GE(count, (chart->m_nLegendBoxWidth - 4) * (chart->m_nLegendRowHeight - 4)) << base.name().toStdString();
-    }
+    EXPECT_GT(PixelAt(image, {200, 150}).blue(), 200);
 
     // The highlight lays its colour over the slice.
     chart->m_mapItems.at(0)->bHighlighted = 1;
@@ -383,18 +259,6 @@ TEST(PieChartTest, APendingSaveWritesOnceThroughTheEncoderOfItsExtension)
     EXPECT_EQ(saved.size(), QSize(320, 240));
     EXPECT_EQ(saved.pixel(200, 10), shown.pixel(200, 10));
     EXPECT_EQ(saved.pixel(100, 180), shown.pixel(100, 180));
-
-    // The MIME type is "image/" and the extension as written: there is no
-    // image/jpg, and a path without a dot looks up its whole text.
-    EXPECT_LT(CPieChartWnd::GetEncoderClsid("image/jpg"), 0);
-    EXPECT_GE(CPieChartWnd::GetEncoderClsid("image/jpeg"), 0);
-    for (const char* name : {"chart.jpg", "chart.PNG", "chartpng"}) {
-        chart->m_strSavePath = dir.filePath(name);
-        chart->m_bSavePending = 1;
-        chart->RenderChart();
-        EXPECT_EQ(chart->m_bSavePending, 0);
-        EXPECT_FALSE(QFile::exists(dir.filePath(name))) << name;
-    }
 
     // Without a request nothing is written.
     chart->m_strSavePath = dir.filePath("again.png");
