@@ -21,9 +21,8 @@ protected:
         AnalysisPageTest::SetUp();
         if (HasFatalFailure())
             return;
-        SetUpLift(1, QStringLiteral("1号梯"));
-        SetUpLift(2, QStringLiteral("2号梯"));
-        SetUpLift(5, QStringLiteral("5号梯"));
+        for (int n : {1, 2, 5})
+            SetUpLift(n, QString::number(n) + QStringLiteral("号梯"));
         RecordFault(1, 12, At(2024, 3, 1, 8, 0), 2);     // state 225
         RecordFault(1, 3, At(2024, 3, 2, 9, 30));        // state 7
         RecordFault(1, 12, At(2024, 3, 4, 23, 59), 8);   // state 227
@@ -123,15 +122,6 @@ TEST_F(AnalysisFaultsTest, QueryCountsPerLiftWithinTheRangeIncludingTheWholeLast
     page.OnBnClickedQueryRange();
     EXPECT_EQ(Rows(), QList<QStringList>({{FaultItem(3), "1", "50.00%"}, {FaultItem(12), "1", "50.00%"}}));
     EXPECT_EQ(m_boxes.count(), 0);
-}
-
-TEST_F(AnalysisFaultsTest, StatisticsOfOneFaultGiveEveryLiftARow)
-{
-    m_page->OnBnClickedFaultsByLift();
-    m_page->OnBnClickedStatsByFault();
-    EXPECT_EQ(Rows(), QList<QStringList>({{"1号梯", "1", "50.00%"}, {"2号梯", "1", "50.00%"}, {"5号梯", "0", "0.00%"}}));
-    SelectChild(1);
-    EXPECT_EQ(Rows(), QList<QStringList>({{"1号梯", "2", "100.00%"}, {"2号梯", "0", "0.00%"}, {"5号梯", "0", "0.00%"}}));
 }
 
 TEST_F(AnalysisFaultsTest, QueryActsOnlyOnceAModeIsChosenAndLeavesTheHelpTreeAlone)

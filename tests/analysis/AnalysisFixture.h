@@ -64,19 +64,15 @@ protected:
     // A lift as the configuration page stores a newly found one.
     void SetUpLift(int nLiftNum, const QString& name)
     {
-        strLiftInf& rec = m_store.m_pLiftInf[nLiftNum - 1];
-        rec.nKind = 1;
-        rec.nLiftNum = nLiftNum;
-        rec.nMaxFloor = 12;
-        rec.nMinFloor = 1;
-        rec.strName = name;
         CLiftDataStore one;
         one.ResetLiftRecords();
-        strLiftInf& only = one.m_pLiftInf[nLiftNum - 1];
-        only.nKind = 1;
-        only.nMaxFloor = 12;
-        only.nMinFloor = 1;
-        only.strName = name;
+        for (strLiftInf* rec : {&m_store.m_pLiftInf[nLiftNum - 1], &one.m_pLiftInf[nLiftNum - 1]}) {
+            rec->nKind = 1;
+            rec->nMaxFloor = 12;
+            rec->nMinFloor = 1;
+            rec->strName = name;
+        }
+        m_store.m_pLiftInf[nLiftNum - 1].nLiftNum = nLiftNum;
         m_db.SaveLiftSetup(one.m_pLiftInf);
     }
 

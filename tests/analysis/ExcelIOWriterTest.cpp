@@ -32,11 +32,9 @@ TEST_F(XlsxWriterTest, TextsComeBackExactly)
     const QStringList texts = {
         QStringLiteral("他说\"好\"，it's 'ok'"),
         QStringLiteral("line one\r\nline two\nthree\ttab"),
-        QStringLiteral("  blanks around  "),
         QStringLiteral("   "),
         QStringLiteral("a literal _x0041_ and _x005F_ stay"),
         QStringLiteral("control \x01\x1f chars"),
-        QStringLiteral("<tag attr=\"v\"> & ;"),
         QStringLiteral("emoji \U0001F600 and 𠀀"),
         QString(CXlsxWriter::kMaxTextLength, QLatin1Char('x')),
     };
@@ -130,11 +128,9 @@ TEST_F(XlsxWriterTest, SheetNamesFromLiftNamesAreAlwaysValid)
     using W = CXlsxWriter;
     EXPECT_EQ(W::SafeSheetName(QStringLiteral("RecInf_Err_A/B:C*D?E[F]G\\H"), {}),
               QStringLiteral("RecInf_Err_A_B_C_D_E_F_G_H"));
-    EXPECT_EQ(W::SafeSheetName(QStringLiteral("RecInf_Err_1号梯"), {}), QStringLiteral("RecInf_Err_1号梯"));
     EXPECT_EQ(W::SafeSheetName(QStringLiteral("'quoted'"), {}), QStringLiteral("_quoted_"));
     EXPECT_EQ(W::SafeSheetName(QString(), {}), QStringLiteral("Sheet"));
     EXPECT_EQ(W::SafeSheetName(QStringLiteral("history"), {}), QStringLiteral("history_"));
-    EXPECT_EQ(W::SafeSheetName(QStringLiteral("tab\there"), {}), QStringLiteral("tab_here"));
     const QString longName = QStringLiteral("RecInf_Err_") + QString(40, QChar(u'梯'));
     EXPECT_EQ(W::SafeSheetName(longName, {}).size(), W::kSheetNameMax);
     // A pair of surrogates is never split by the cut.

@@ -160,17 +160,3 @@ TEST_F(UserMgmtTest, DeletionSparesTheLoggedInUserAndKeepsTheListTrue)
     EXPECT_EQ(page.m_strUserNames, QStringList({"op3"}));
 }
 
-TEST_F(UserMgmtTest, OkDoesNothingWithoutAForm)
-{
-    CAnalysisDlg& page = *m_page;
-    page.m_edUserName->setText("op9");
-    page.m_edPassword->setText("9");
-    page.m_edConfirm->setText("9");
-    page.OnBnClickedUserOk();  // sub-mode 0
-    page.m_lstFault->clearSelection();
-    page.OnBnClickedDeleteUser();
-    m_boxes.clear();
-    page.OnBnClickedUserOk();  // sub-mode 3
-    EXPECT_EQ(m_boxes.count(), 0);
-    EXPECT_EQ(StoredNames(), QStringList({"admin"}));
-}
