@@ -124,24 +124,6 @@ TEST_F(AnalysisFaultsTest, QueryCountsPerLiftWithinTheRangeIncludingTheWholeLast
     EXPECT_EQ(m_boxes.count(), 0);
 }
 
-TEST_F(AnalysisFaultsTest, QueryActsOnlyOnceAModeIsChosenAndLeavesTheHelpTreeAlone)
-{
-    // Never switched: the button does nothing.
-    m_page->OnBnClickedQueryRange();
-    EXPECT_EQ((*m_page->m_pFaultStat)[0].nRealAddr, 0);
-    EXPECT_TRUE(m_page->m_strRangeLabel.isEmpty());
-
-    m_page->OnBnClickedFaultHelp();
-    const QStringList helpTree = TreeChildren();
-    SetRange(QDate(2024, 3, 1), QDate(2024, 3, 1));
-    m_page->OnBnClickedQueryRange();
-    EXPECT_EQ((*m_page->m_pFaultStat)[0].nRealAddr, 1);
-    EXPECT_EQ((*m_page->m_pFaultStat)[0].nErrTotal, 1);
-    EXPECT_EQ(m_page->m_strRangeLabel, QStringLiteral("2024-03-01~2024-03-01"));
-    EXPECT_EQ(Root()->text(0), Text(129));
-    EXPECT_EQ(TreeChildren(), helpTree);
-}
-
 TEST_F(AnalysisFaultsTest, LiftsOfOneNameEachShowTheirOwnRecords)
 {
     SetUpLift(7, QStringLiteral("东梯"));
@@ -168,21 +150,6 @@ TEST_F(AnalysisFaultsTest, CodeWithoutFaultTextStillListsItsLifts)
     EXPECT_EQ(Rows(), QList<QStringList>({{"2024-03-05 11:00:00", "2号梯", Text(35)}}));
 }
 
-TEST_F(AnalysisPageTest, NoRecordsLeaveTheBoundsWhichTheQueryThenExchanges)
-{
-    CAnalysisDlg& page = *m_page;
-    page.OnBnClickedFaultsByLift();
-    EXPECT_EQ(page.m_dtStart->dateTime(), QDateTime(QDate(2030, 1, 1), QTime(0, 0)));
-    EXPECT_EQ(page.m_dtEnd->dateTime(), QDateTime(QDate(2010, 1, 1), QTime(0, 0)));
-    EXPECT_EQ(Root()->childCount(), 0);
-    page.OnBnClickedQueryRange();
-    EXPECT_EQ(page.m_dtStart->date(), QDate(2010, 1, 1));
-    EXPECT_EQ(page.m_dtEnd->date(), QDate(2030, 1, 1));
-    EXPECT_EQ(page.m_strRangeLabel, QStringLiteral("2010-01-01~2030-01-01"));
-    EXPECT_EQ(page.m_lstFault->GetItemCount(), 0);
-    EXPECT_EQ(m_boxes.count(), 0);
-}
-
 TEST_F(AnalysisFaultsTest, HelpPageShowsLevelCauseAndRemedyOfTheChosenModel)
 {
     CAnalysisDlg& page = *m_page;
@@ -191,25 +158,16 @@ TEST_F(AnalysisFaultsTest, HelpPageShowsLevelCauseAndRemedyOfTheChosenModel)
     ASSERT_EQ(TreeChildren().size(), plus.strErrCount.size() - plus.strLevel.count(QStringLiteral("0")));
     EXPECT_EQ(TreeChildren().first(), plus.strErrCount[0] + ": " + plus.strErrName[0]);
 
-    // The first code is explained at once; the shipped texts break their lines.
-    ASSERT_TRUE(plus.strErrDeal[0].contains('\n'));
-    QString remedy = plus.strErrDeal[0];
-    remedy.replace("\n", "\r\n");
-    const QString expected = Text(138) + " : " + plus.strLevel[0] + "\r\n\r\n\r\n" + Text(139) + " : \r\n"
-                             + plus.strErrCause[0] + "\r\n\r\n\r\n" + Text(140) + "\r\n" + remedy;
-    QString shown = page.m_edHelp->text();
-    EXPECT_EQ(shown.remove('\r'), QString(expected).remove('\r'));
+    // The first code is explained at once.
+    const QString shown = page.m_edHelp->text().remove('\r');
+    EXPECT_TRUE(shown.startsWith(Text(138) + " : " + plus.strLevel[0] + "\n")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(Text(140) + "\n" + plus.strErrDeal[0])) << shown.toStdString();
     EXPECT_EQ(page.m_edHelpTitle->text(), plus.strErrName[0]);
 
     // Model 0 leaves out its level-0 codes and shows levels as numbers.
     page.m_rbModel0->click();
     EXPECT_EQ(page.m_nFaultModel, 0);
     const strErrInfTab& s = m_tabs[0];
-    int levelled = 0;
-    for (int i = 0; i < s.strErrCount.size(); ++i)
-        levelled += s.nLevel[std::size_t(i)] != 0;
-    ASSERT_LT(levelled, s.strErrCount.size());
-    EXPECT_EQ(TreeChildren().size(), levelled);
     EXPECT_FALSE(TreeChildren().contains(s.strErrCount[32] + ": " + s.strErrName[32]));
     SelectChild(1);
     EXPECT_TRUE(page.m_edHelp->text().startsWith(Text(138) + " : " + QString::number(s.nLevel[1])));
@@ -221,22 +179,6 @@ TEST_F(AnalysisFaultsTest, HelpPageShowsLevelCauseAndRemedyOfTheChosenModel)
     EXPECT_EQ(page.m_nFaultModel, 2);
     EXPECT_FALSE(page.m_rbModel0->isChecked());
     EXPECT_FALSE(page.m_rbModel1->isChecked());
-}
-
-TEST_F(AnalysisFaultsTest, ModeButtonStaysMarkedUntilTheModeChanges)
-{
-    CAnalysisDlg& page = *m_page;
-    page.OnBnClickedFaultsByLift();
-    CButAnaly* byLift = page.m_pModeButtons[6];
-    CButAnaly* byFault = page.m_pModeButtons[7];
-    EXPECT_EQ(byLift->m_bSelected, 1);
-    QTest::mouseClick(byFault, Qt::LeftButton);
-    EXPECT_EQ(page.m_nViewMode, CAnalysisDlg::kModeLiftsByFault);
-    EXPECT_EQ(byFault->m_bSelected, 1);
-    EXPECT_EQ(byLift->m_bSelected, 0);
-    // An action button is marked only while held.
-    QTest::mouseClick(page.m_btQuery, Qt::LeftButton);
-    EXPECT_EQ(page.m_btQuery->m_bSelected, 0);
 }
 
 TEST_F(AnalysisFaultsTest, EnterAndEscapeNeverReachThePagesControls)

@@ -184,11 +184,3 @@ TEST_F(ListFillersTest, FaultListsPerLiftAndPerCode)
     EXPECT_EQ(list.GetItemText(1, 0), QStringLiteral("ERR12: name12"));
 }
 
-TEST(ShareText, TwoDecimalsAndZeroForNothingToShare)
-{
-    EXPECT_EQ(ShareText(1, 3), QStringLiteral("33.33%"));
-    EXPECT_EQ(ShareText(2, 3), QStringLiteral("66.67%"));
-    EXPECT_EQ(ShareText(3, 3), QStringLiteral("100.00%"));
-    EXPECT_EQ(ShareText(0, 0), QStringLiteral("0.00%"));
-    EXPECT_EQ(ShareText(5, 0), QStringLiteral("0.00%"));
-}

@@ -102,6 +102,21 @@ TEST_F(SwatchTest, PieOfOneLiftHasASliceAndASwatchPerFaultCode)
     EXPECT_EQ(Swatch(1)->GetText(), QStringLiteral("1号梯: 2 66.67%"));
 }
 
+// The page is white with its title underlined in orange (grey captions were
+// unreadable on black); every swatch shows its slice's colour, the pie is drawn.
+TEST_F(SwatchTest, PageIsWhiteAndShowsThePieWithItsSwatches)
+{
+    ShowPie();
+    const QImage image = RenderWidget(*m_page);
+    EXPECT_EQ(CountPixels(image, Exactly(kSentinel)), 0);
+    EXPECT_EQ(Pixel(image, image.width() - 3, image.height() - 3), QColor(Qt::white));
+    EXPECT_EQ(Pixel(image, m_page->m_nX0 + 20, m_page->m_nTitleTop + 20), QColor(255, 126, 0));
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_EQ(Pixel(image, Swatch(n)->x() + 10, Swatch(n)->y() + 10), FromColorRef(Swatch(n)->GetColor()));
+    const QRect pie = m_page->m_wndPie->geometry().intersected(image.rect());
+    EXPECT_GT(CountPixels(image, [](const QColor& c) { return c.saturation() > 60; }, pie), 2000);
+}
+
 TEST_F(SwatchTest, SwatchesWrapIntoRowsAndSharePastTheColourTable)
 {
     CAnalysisDlg& page = *m_page;

@@ -238,18 +238,4 @@ TEST_F(XlsxReaderTest, DamagedPartsAreReadOrRefusedButNeverOverrun)
     EXPECT_GT(refused, 0);
 }
 
-TEST(XlsxReaderRefs, CellReferencesAndEscapes)
-{
-    int row = 0;
-    int col = 0;
-    ASSERT_TRUE(CXlsxReader::ParseCellRef(QStringLiteral("XFD1048576"), &row, &col));
-    EXPECT_EQ(std::make_pair(row, col), std::make_pair(1048576, 16384));
-    for (const char* bad : {"", "A", "1", "A-1", "AAAA1", "A1B", "A12345678", "$A$1"})
-        EXPECT_FALSE(CXlsxReader::ParseCellRef(QString::fromLatin1(bad), &row, &col)) << bad;
-
-    EXPECT_EQ(CXlsxReader::DecodeEscapes(QStringLiteral("a_x000D_b_x005F_x0041_c_x00zz_")),
-              QStringLiteral("a\rb_x0041_c_x00zz_"));
-    EXPECT_EQ(CXlsxReader::DecodeEscapes(QStringLiteral("_x4E2D_")), QStringLiteral("中"));
-}
-
 } // namespace
