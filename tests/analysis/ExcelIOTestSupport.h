@@ -71,26 +71,6 @@ inline bool WriteZip(const QString& path, const Parts& parts)
     return zip_close(za) == 0;
 }
 
-inline QByteArray ZipPart(const QString& path, const QString& part)
-{
-    int error = 0;
-    zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
-    if (!za)
-        return {};
-    QByteArray data;
-    zip_stat_t st;
-    if (zip_stat(za, part.toUtf8().constData(), 0, &st) == 0) {
-        if (zip_file_t* f = zip_fopen(za, part.toUtf8().constData(), 0)) {
-            data.resize(qsizetype(st.size));
-            const zip_int64_t n = zip_fread(f, data.data(), st.size);
-            data.resize(n < 0 ? 0 : qsizetype(n));
-            zip_fclose(f);
-        }
-    }
-    zip_discard(za);
-    return data;
-}
-
 constexpr const char* kMainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 constexpr const char* kRelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
