@@ -132,6 +132,9 @@ TEST_F(XlsxReaderTest, RefusesWhatIsNotAReadableWorkbook)
     // Somewhere inside the sheet's compressed data, past its local header.
     flipped[sheetAt + 24 + 300] = char(flipped[sheetAt + 24 + 300] ^ 0x55);
 
+    auto sheet = [this](const char* name, const QByteArray& xml, const QByteArray& shared = {}) {
+        return Write(QLatin1String(name), Package({{QStringLiteral("S"), xml}}, shared));
+    };
     const std::vector<std::pair<QString, QString>> cases = {
         {m_dir.filePath(QStringLiteral("missing.xlsx")), QStringLiteral("does not exist")},
         {WriteRaw(QStringLiteral("text.xlsx"), "Sign,Lan1,Lan2,Lan3\n1,a,b,c\n"), QStringLiteral("not an .xlsx workbook")},
@@ -140,21 +143,13 @@ TEST_F(XlsxReaderTest, RefusesWhatIsNotAReadableWorkbook)
         {WriteRaw(QStringLiteral("cut.xlsx"), bytes.left(bytes.size() / 2)), QStringLiteral("truncated")},
         {WriteRaw(QStringLiteral("flipped.xlsx"), flipped), QString()},
         {Write(QStringLiteral("nobook.xlsx"), {{QStringLiteral("readme.txt"), "hello"}}), QStringLiteral("no workbook part")},
-        {Write(QStringLiteral("badxml.xlsx"), Package({{QStringLiteral("S"), "<row><c r=\"A1\"><v>1</v></row>"}})),
-         QStringLiteral("not well-formed")},
-        {Write(QStringLiteral("sst.xlsx"), Package({{QStringLiteral("S"), "<row><c r=\"A1\" t=\"s\"><v>3</v></c></row>"}},
-                                                   "<si><t>only</t></si>")),
-         QStringLiteral("shared string")},
-        {Write(QStringLiteral("ref0.xlsx"), Package({{QStringLiteral("S"), "<row><c r=\"A0\"><v>1</v></c></row>"}})),
-         QStringLiteral("cell reference")},
-        {Write(QStringLiteral("rowbig.xlsx"), Package({{QStringLiteral("S"), "<row r=\"1048577\"><c><v>1</v></c></row>"}})),
-         QStringLiteral("row number")},
-        {Write(QStringLiteral("num.xlsx"), Package({{QStringLiteral("S"), "<row><c r=\"A1\"><v>1,5</v></c></row>"}})),
-         QStringLiteral("number")},
-        {Write(QStringLiteral("type.xlsx"), Package({{QStringLiteral("S"), "<row><c r=\"A1\" t=\"zz\"><v>1</v></c></row>"}})),
-         QStringLiteral("cell type")},
-        {Write(QStringLiteral("dtd.xlsx"), Package({{QStringLiteral("S"), "<!-- x --><row><c r=\"A1\"><v>1</v></c></row>"}})),
-         QStringLiteral("declarations")},
+        {sheet("badxml.xlsx", "<row><c r=\"A1\"><v>1</v></row>"), QStringLiteral("not well-formed")},
+        {sheet("sst.xlsx", "<row><c r=\"A1\" t=\"s\"><v>3</v></c></row>", "<si><t>only</t></si>"), QStringLiteral("shared string")},
+        {sheet("ref0.xlsx", "<row><c r=\"A0\"><v>1</v></c></row>"), QStringLiteral("cell reference")},
+        {sheet("rowbig.xlsx", "<row r=\"1048577\"><c><v>1</v></c></row>"), QStringLiteral("row number")},
+        {sheet("num.xlsx", "<row><c r=\"A1\"><v>1,5</v></c></row>"), QStringLiteral("number")},
+        {sheet("type.xlsx", "<row><c r=\"A1\" t=\"zz\"><v>1</v></c></row>"), QStringLiteral("cell type")},
+        {sheet("dtd.xlsx", "<!-- x --><row><c r=\"A1\"><v>1</v></c></row>"), QStringLiteral("declarations")},
     };
     for (const auto& [path, reason] : cases) {
         const QString why = Refusal(path);
