@@ -152,11 +152,8 @@ TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
 TEST_F(WorkbookFlowsTest, OnlyWorkbookNamesAreAccepted)
 {
     m_page->OnBnClickedLanguageSetting();
-    const QString good = ExportLanguage(Path(QStringLiteral("good.xlsx")));
-    m_files.answers.push_back(good);
+    m_files.answers.push_back(ExportLanguage(Path(QStringLiteral("good.xlsx"))));
     m_page->OnBnClickedImportLanguage();
-    EXPECT_EQ(m_page->m_bImportAccepted, 1);
-
     // Cancelling keeps the choice; another kind of file withdraws it.
     m_page->OnBnClickedImportLanguage();
     EXPECT_EQ(m_page->m_bImportAccepted, 1);
@@ -175,18 +172,13 @@ TEST_F(WorkbookFlowsTest, RecordExportWritesTheLoadedRecords)
 {
     SetUpLift(1, QStringLiteral("A/B"));
     SetUpLift(2, QStringLiteral("二号梯"));
-    RecordFault(1, 5, At(2024, 3, 1, 10));
-    RecordFault(1, 7, At(2024, 3, 2, 11));
-    RecordFault(2, 5, At(2024, 3, 3, 12));
+    for (auto [lift, code, day] : {std::array{1, 5, 1}, {1, 7, 2}, {2, 5, 3}})
+        RecordFault(lift, code, At(2024, 3, day, 10));
     m_page->OnBnClickedFaultsByLift();
     m_boxes.clear();
-
     // An earlier file of the chosen name is replaced.
     const QString path = Path(QStringLiteral("records.xlsx"));
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
+    QFile(path).open(QIODevice::WriteOnly);
     m_files.answers.push_back(path);
     m_page->OnBnClickedExportRecords();
     EXPECT_EQ(m_boxes.count(), 0);
