@@ -2,9 +2,7 @@
 // shown at the scroll offset with its fixed axis and legend, and dragging.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QImage>
-#include <QMouseEvent>
 #include <array>
 
 #include "analysis/CallStatBlock.h"
@@ -53,14 +51,6 @@ protected:
         image.fill(Qt::magenta);
         chart.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
         return image;
-    }
-
-    void Mouse(QEvent::Type type, int x, Qt::MouseButtons buttons)
-    {
-        const QPoint p(x, 100);
-        QMouseEvent e(type, p, chart.mapToGlobal(p), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
-                      Qt::NoModifier);
-        QApplication::sendEvent(&chart, &e);
     }
 
     std::array<strCallStatBlock, 4> blocks;
@@ -143,23 +133,3 @@ TEST_F(ColumnChartTest, TheScreenShowsTheChartFromTheScrollOffsetUnderFixedAxisA
     EXPECT_EQ(edge.pixel(60, 100), image.pixel(10, 100));
 }
 
-TEST_F(ColumnChartTest, DraggingScrollsOneMoveBehindWithinTheLimit)
-{
-    chart.m_bDragEnabled = 1;
-    Mouse(QEvent::MouseButtonPress, 100, Qt::LeftButton);
-    Mouse(QEvent::MouseMove, 100, Qt::LeftButton);
-    Mouse(QEvent::MouseMove, 130, Qt::LeftButton);
-    EXPECT_EQ(chart.m_nScrollOffset, 0);  // one move behind
-    Mouse(QEvent::MouseMove, 450, Qt::LeftButton);
-    Mouse(QEvent::MouseMove, 460, Qt::LeftButton);
-    EXPECT_EQ(chart.m_nScrollOffset, 300);  // 350 stops at the limit
-    Mouse(QEvent::MouseMove, 0, Qt::LeftButton);
-    EXPECT_EQ(chart.m_nScrollOffset, 300);
-    Mouse(QEvent::MouseMove, 0, Qt::LeftButton);
-    EXPECT_EQ(chart.m_nScrollOffset, 0);  // -160 stops at 0
-
-    Mouse(QEvent::MouseButtonRelease, 0, Qt::NoButton);
-    Mouse(QEvent::MouseMove, 200, Qt::NoButton);
-    Mouse(QEvent::MouseMove, 400, Qt::NoButton);
-    EXPECT_EQ(chart.m_nScrollOffset, 0);
-}

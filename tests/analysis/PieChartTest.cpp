@@ -5,10 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QImage>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -186,57 +184,6 @@ TEST(PieChartTest, RenderedSlicesLegendAndBackgroundHaveTheirColours)
     const QImage ring = chart->RenderChart();
     EXPECT_EQ(PixelAt(ring, {220, 220}), QColor(0x10, 0x20, 0x30));
     EXPECT_GT(PixelAt(ring, {200, 270}).red(), 200);
-}
-
-TEST(PieChartTest, AnyItemCountAndWindowSizeDrawsInEveryStyle)
-{
-    for (int style : {0, 1, 2, 7}) {
-        for (QSize size : {QSize(1, 1), QSize(90, 40), QSize(600, 400), QSize(1600, 300)}) {
-            for (int count : {0, 1, 100}) {
-                auto chart = MakeChart(size, style);
-                chart->m_fTiltAngle = 60.0f;
-                chart->SetPieSize(40.0f);
-                chart->m_strTitle = "故障统计";
-                for (int i = 0; i < count; ++i)
-                    chart->AddItem(QString::number(i), QStringLiteral("第%1项").arg(i), 0xFF000000u | ARGB(i * 0x030507),
-                                   i == 0 ? 1000.0 : 0.01 * (i % 7 + 1));
-                chart->AddItem("neg", "", 0xFFFFFFFF, -3.0);
-                ASSERT_EQ(chart->RenderChart().size(), size);
-                for (const QPointF& p : chart->PercentLabelAnchors())
-                    ASSERT_TRUE(std::isfinite(p.x()) && std::isfinite(p.y()));
-                for (const auto& [key, item] : chart->m_mapItems)
-                    ASSERT_TRUE(std::isfinite(item->f3DSweep) && std::isfinite(item->ptRim.y()));
-            }
-        }
-    }
-    // A window of no size draws nothing and still drops a pending save.
-    auto empty = MakeChart({0, 0}, 1);
-    empty->m_bSavePending = 1;
-    EXPECT_TRUE(empty->RenderChart().isNull());
-    EXPECT_EQ(empty->m_bSavePending, 0);
-}
-
-TEST(PieChartTest, APendingSaveWritesOnceThroughTheEncoderOfItsExtension)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    auto chart = MakeChart({320, 240}, 1);
-    chart->AddItem("1", "", 0xFFFF0000, 1.0);
-
-    const QString png = dir.filePath("chart.png");
-    chart->m_strSavePath = png;
-    chart->m_bSavePending = 1;
-    QImage shown(chart->size(), QImage::Format_ARGB32);
-    chart->render(&shown);  // a paint runs the save
-    EXPECT_EQ(chart->m_bSavePending, 0);
-    const QImage saved(png);
-    ASSERT_FALSE(saved.isNull());
-    EXPECT_EQ(saved.pixel(100, 180), shown.pixel(100, 180));
-
-    // Without a request nothing is written.
-    chart->m_strSavePath = dir.filePath("again.png");
-    chart->RenderChart();
-    EXPECT_FALSE(QFile::exists(dir.filePath("again.png")));
 }
 
 namespace {
