@@ -1,5 +1,5 @@
-// The column chart: columns from the call blocks, the chart image, the part
-// shown at the scroll offset with its fixed axis and legend, and dragging.
+// The column chart: columns from the call blocks and the part shown at the
+// scroll offset, within its bounds.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -10,7 +10,6 @@
 
 namespace {
 
-const QColor kColours[4] = {QColor(122, 156, 194), QColor(205, 157, 208), QColor(240, 196, 158), QColor(240, 151, 124)};
 const QColor kAxis(255, 126, 0);
 
 class ColumnChartTest : public ::testing::Test {
@@ -27,7 +26,6 @@ protected:
         blocks[1].nCarCalls = {13, 1, 0};
         blocks[2].nCarCalls = {40, 40, 40};
         blocks[3].nCarCalls = {3, -4, 80};
-        blocks[0].nUpCalls = {5};
         blocks[3].nDownCalls = {10};
 
         chart.resize(500, 300);
@@ -42,7 +40,6 @@ protected:
         chart.m_nLabelStepPixels = 40;
         chart.m_nVisibleWidth = 500;
         chart.m_nVisibleHeight = 300;
-        chart.m_nScrollLimit = 300;
     }
 
     QImage Screen()

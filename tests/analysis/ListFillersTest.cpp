@@ -91,17 +91,15 @@ TEST_F(ListFillersTest, LiftListShowsInstalledLiftsWithGroupFloorsAndState)
     groups[0].strGroupName = QStringLiteral("A座");
     groups[1].nGroupNum = 1;
     groups[1].strGroupName = QStringLiteral("B座");
-    auto install = [&](int n, int floors, int group, bool offline, const QString& name) {
+    // Lift 40 is in a group the table does not have.
+    for (auto [n, floors, group, offline, name] : {std::tuple{3, 12, 1, 0, "三号"}, {1, 0, 0, 1, "一号"}, {40, 56, 7, 0, "无组"}}) {
         strLiftInf& l = store.m_pLiftInf[n - 1];
         l.nKind = 1;
         l.nMaxFloor = floors;
         l.nGroupNum = group;
-        l.bOffline = offline ? 1 : 0;
-        l.strName = name;
-    };
-    install(3, 12, 1, false, QStringLiteral("三号"));
-    install(1, 0, 0, true, QStringLiteral("一号"));
-    install(40, 56, 7, false, QStringLiteral("无组"));  // a group the table does not have
+        l.bOffline = offline;
+        l.strName = QString::fromUtf8(name);
+    }
 
     FillLiftList(&list, store.m_pLiftInf, groups.data(), 2);
     ASSERT_EQ(list.GetItemCount(), 3);
