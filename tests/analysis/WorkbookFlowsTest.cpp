@@ -112,29 +112,22 @@ TEST_F(WorkbookFlowsTest, ExportThenImportLeavesTheTablesAsTheyWere)
 TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
 {
     const strLanguageSheet before = Stored();
-    const QString good = ExportLanguage(Path(QStringLiteral("good.xlsx")));
-    QFile whole(good);
-    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
-    const QByteArray bytes = whole.readAll();
-    auto raw = [this](const QString& name, const QByteArray& data) {
-        QFile f(Path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(data);
-        return Path(name);
-    };
+    QFile good(ExportLanguage(Path(QStringLiteral("good.xlsx"))));
+    QFile cut(Path(QStringLiteral("truncated.xlsx")));
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
+    cut.write(good.read(good.size() * 2 / 3));
+    cut.close();
     auto sheet = [this](const QString& name, const QString& sheetName, const QByteArray& rows) {
         EXPECT_TRUE(xltest::WriteZip(Path(name), xltest::Package({{sheetName, rows}})));
         return Path(name);
     };
-    QByteArray signsOnly = "<row r=\"1\">" + xltest::InlineCell("A1", "Sign") + "</row>";
-    for (int r = 2; r <= 30; ++r)
-        signsOnly += "<row r=\"" + QByteArray::number(r) + "\">" + xltest::InlineCell(QStringLiteral("A%1").arg(r), QString::number(r)) + "</row>";
+    const QByteArray signsOnly = QByteArray("<row><c t=\"inlineStr\"><is><t>1</t></is></c></row>").repeated(30);
     QByteArray noEnd = "<row r=\"1\">" + xltest::InlineCell("A1", "Sign") + "</row><row r=\"2\">"
                        + xltest::InlineCell("A2", "0") + xltest::InlineCell("B2", "x") + xltest::InlineCell("C2", "y")
                        + xltest::InlineCell("D2", "z") + "</row>";
 
     const std::vector<std::pair<QString, QString>> cases = {
-        {raw(QStringLiteral("truncated.xlsx"), bytes.left(bytes.size() * 2 / 3)), QStringLiteral("truncated")},
+        {cut.fileName(), QStringLiteral("truncated")},
         {sheet(QStringLiteral("wrongname.xlsx"), QStringLiteral("Sheet1"), noEnd), Text(147)},
         {sheet(QStringLiteral("noend.xlsx"), QStringLiteral("SoftLanguageTab"), noEnd), QStringLiteral("第 3 行第 A 列")},
         {sheet(QStringLiteral("nolanguage.xlsx"), QStringLiteral("SoftLanguageTab"), signsOnly), Text(231)},
@@ -142,9 +135,8 @@ TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
     for (const auto& [path, message] : cases) {
         m_boxes.clear();
         Import(path);
-        ASSERT_EQ(m_boxes.count(), 1) << path.toStdString() << ": " << m_boxes.texts().join('|').toStdString();
-        EXPECT_TRUE(m_boxes.texts().first().contains(message))
-            << path.toStdString() << ": " << m_boxes.texts().first().toStdString();
+        EXPECT_EQ(m_boxes.count(), 1) << path.toStdString();
+        EXPECT_TRUE(m_boxes.texts().value(0).contains(message)) << m_boxes.texts().value(0).toStdString();
         EXPECT_EQ(Stored().rows, before.rows) << path.toStdString();
     }
 }
