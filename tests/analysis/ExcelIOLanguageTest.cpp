@@ -126,21 +126,15 @@ TEST_F(ExcelIOLanguageTest, FlagsMarkLargelyEmptyColumns)
 
 TEST_F(ExcelIOLanguageTest, RefusalsSayWhyAndAppendNothing)
 {
-    QByteArray errorRow = "<row r=\"1\">" + xltest::InlineCell("A1", "Sign") + "</row><row r=\"2\">"
-                          + xltest::InlineCell("A2", "1") + "<c r=\"B2\" t=\"e\"><v>#REF!</v></c></row>";
-    const QString errorCell = Path(QStringLiteral("error.xlsx"));
-    ASSERT_TRUE(xltest::WriteZip(errorCell, xltest::Package({{QStringLiteral("SoftLanguageTab"), errorRow}})));
-
-    // A wrong sheet name and unreadable files are refused the same way (the
-    // page's tests go through them).
-    // Two cells far apart never become a million rows.
-    const QString sparse = Path(QStringLiteral("sparse.xlsx"));
-    ASSERT_TRUE(xltest::WriteZip(sparse, xltest::Package({{QStringLiteral("SoftLanguageTab"),
-                                                           "<row r=\"1\">" + xltest::InlineCell("A1", "Sign") + "</row><row r=\"1048576\">"
-                                                               + xltest::InlineCell("A1048576", "End") + "</row>"}})));
+    const QString tab = QStringLiteral("SoftLanguageTab");
+    // An error value, and two cells far apart that must never become a million rows.
     const std::vector<std::pair<QString, QString>> cases = {
-        {errorCell, QStringLiteral("cell B2 of the sheet \"SoftLanguageTab\" holds the error value #REF!")},
-        {sparse, QStringLiteral("more empty rows than cells before row 4")},
+        {xltest::WriteSheet(Path(QStringLiteral("error.xlsx")), tab,
+                            "<row><c r=\"A1\"><v>1</v></c></row><row><c r=\"A2\"><v>1</v></c><c r=\"B2\" t=\"e\"><v>#REF!</v></c></row>"),
+         QStringLiteral("cell B2 of the sheet \"SoftLanguageTab\" holds the error value #REF!")},
+        {xltest::WriteSheet(Path(QStringLiteral("sparse.xlsx")), tab,
+                            "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"1048576\"><c r=\"A1048576\"><v>2</v></c></row>"),
+         QStringLiteral("more empty rows than cells before row 4")},
     };
     for (const auto& [path, message] : cases) {
         m_boxes.clear();

@@ -104,6 +104,13 @@ inline Parts Package(const std::vector<std::pair<QString, QByteArray>>& sheets, 
     return parts;
 }
 
+// A workbook of one sheet whose sheetData is `rows`; gives its path.
+inline QString WriteSheet(const QString& path, const QString& sheetName, const QByteArray& rows)
+{
+    EXPECT_TRUE(WriteZip(path, Package({{sheetName, rows}})));
+    return path;
+}
+
 // An inline-string cell.
 inline QByteArray InlineCell(const QString& ref, const QString& text)
 {
