@@ -171,6 +171,5 @@ TEST_F(AnalysisFaultsTest, EnterAndEscapeNeverReachThePagesControls)
     QTest::keyClick(m_page->m_edUserName, Qt::Key_Escape);
     QTest::keyClick(m_page->m_edUserName, Qt::Key_Return);
     EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(dlg.result(), 0);
     m_page->setParent(nullptr);
 }

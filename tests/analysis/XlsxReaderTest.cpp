@@ -163,15 +163,11 @@ TEST_F(XlsxReaderTest, RefusesWhatIsNotAReadableWorkbook)
 TEST_F(XlsxReaderTest, LimitsBoundWhatIsKeptNotWhatIsUnpacked)
 {
     // A small archive that unpacks to a large sheet is streamed, not held.
-    QByteArray rows;
-    for (int r = 1; r <= 20000; ++r)
-        rows += "<row r=\"" + QByteArray::number(r) + "\"><c><v>1</v></c><c><v>2</v></c></row>";
+    const QByteArray rows = QByteArray("<row><c><v>1</v></c><c><v>2</v></c></row>").repeated(20000);
     const QString path = Write(QStringLiteral("big.xlsx"), Package({{QStringLiteral("S"), rows}}));
-    CXlsxReader::Limits small;
-    small.nMaxPartBytes = 64 * 1024;
-    EXPECT_TRUE(Refusal(path, small).isEmpty());
-
     CXlsxReader::Limits fewBytes;
+    fewBytes.nMaxPartBytes = 64 * 1024;
+    EXPECT_TRUE(Refusal(path, fewBytes).isEmpty());
     fewBytes.nMaxHeldBytes = 256 * 1024;
     EXPECT_TRUE(Refusal(path, fewBytes).contains(QStringLiteral("holds more cells"))) << Refusal(path, fewBytes).toStdString();
     fewBytes.nMaxTotalBytes = 600;  // the package parts alone already take more
