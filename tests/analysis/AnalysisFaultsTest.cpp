@@ -113,10 +113,10 @@ TEST_F(AnalysisFaultsTest, QueryCountsPerLiftWithinTheRangeIncludingTheWholeLast
 
 TEST_F(AnalysisFaultsTest, LiftsOfOneNameEachShowTheirOwnRecords)
 {
-    SetUpLift(7, QStringLiteral("东梯"));
-    SetUpLift(8, QStringLiteral("东梯"));
-    RecordFault(7, 5, At(2024, 3, 5, 10, 0));
-    RecordFault(8, 6, At(2024, 3, 6, 10, 0));
+    for (int n : {7, 8}) {
+        SetUpLift(n, QStringLiteral("东梯"));
+        RecordFault(n, n - 2, At(2024, 3, n - 2, 10, 0));
+    }
     m_page->OnBnClickedFaultsByLift();
     ASSERT_EQ(TreeChildren(), QStringList({"1号梯", "2号梯", "5号梯", "东梯", "东梯"}));
     SelectChild(3);

@@ -106,10 +106,8 @@ TEST_F(ColumnChartTest, SeriesScaleAndBadFiguresChooseWhatIsDrawn)
 
 TEST_F(ColumnChartTest, TheScreenShowsTheChartFromTheScrollOffsetUnderFixedAxisAndLegend)
 {
-    blocks[0].nFloorCount = 20;
-    chart.m_nFloorCount = 20;
-    for (int f = 0; f < 20; ++f)
-        blocks[0].nCarCalls[std::size_t(f)] = 40;
+    blocks[0].nFloorCount = chart.m_nFloorCount = 20;
+    blocks[0].nCarCalls.fill(40);
     chart.m_nScrollOffset = 100;
     const QImage screen = Screen();
     const QImage& image = chart.m_imgChart;
@@ -117,7 +115,6 @@ TEST_F(ColumnChartTest, TheScreenShowsTheChartFromTheScrollOffsetUnderFixedAxisA
         for (int y = 40; y < 220; y += 11)
             ASSERT_EQ(screen.pixel(x, y), image.pixel(x + 100, y)) << x << "," << y;
     EXPECT_EQ(PixelAt(screen, 45, 100), kAxis);
-
     // An offset or size past the chart image shows what there is and no more.
     chart.m_nScrollOffset = 1300;
     QImage edge = Screen();

@@ -27,12 +27,8 @@ inline CXlsxReader::Sheet ReadBack(const QString& path, const QString& sheetName
 {
     CXlsxReader reader;
     CXlsxReader::Sheet sheet;
-    if (!reader.Open(path)) {
-        ADD_FAILURE() << "cannot open " << path.toStdString() << ": " << reader.ErrorString().toStdString();
-        return sheet;
-    }
-    if (!reader.ReadSheet(sheetName, &sheet))
-        ADD_FAILURE() << reader.ErrorString().toStdString();
+    if (!reader.Open(path) || !reader.ReadSheet(sheetName, &sheet))
+        ADD_FAILURE() << path.toStdString() << ": " << reader.ErrorString().toStdString();
     return sheet;
 }
 
