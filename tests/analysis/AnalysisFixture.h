@@ -10,14 +10,12 @@
 #include <array>
 #include <gtest/gtest.h>
 #include <memory>
-#include <vector>
 
 #include "support/ShippedDatabase.h"
 #include "analysis/AnalysisDlg.h"
 #include "analysis/FaultEntry.h"
 #include "controls/ListCtrlX.h"
 #include "database/DBServer.h"
-#include "link/GroupInf.h"
 #include "link/LiftDataStore.h"
 #include "mainwnd/UserInf.h"
 #include "platform/MessageBox.h"

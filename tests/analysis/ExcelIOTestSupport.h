@@ -119,12 +119,8 @@ inline QByteArray InlineCell(const QString& ref, const QString& text)
 
 inline QString OfficeProgram()
 {
-    for (const char* name : {"soffice", "libreoffice"}) {
-        const QString path = QStandardPaths::findExecutable(QLatin1String(name));
-        if (!path.isEmpty())
-            return path;
-    }
-    return {};
+    const QString path = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    return path.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("libreoffice")) : path;
 }
 
 // Has the program open the workbook and save it again as .xlsx into outDir;

@@ -48,11 +48,9 @@ TEST_F(XlsxWriterTest, TextsComeBackExactly)
 TEST_F(XlsxWriterTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind)
 {
     const QString path = m_dir.filePath(QStringLiteral("keep.xlsx"));
-    {
-        QFile old(path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old contents");
-    }
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly) && kept.write("old contents") > 0);
+    kept.close();
     {
         CXlsxWriter book(path);
         const int s = book.AddSheet(QStringLiteral("S"));
@@ -60,7 +58,6 @@ TEST_F(XlsxWriterTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind)
         EXPECT_FALSE(book.Write(s, CXlsxWriter::kMaxRows + 1, 1, QStringLiteral("past the last row")));
         EXPECT_FALSE(book.Save());
     }
-    QFile kept(path);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("old contents"));
     EXPECT_EQ(Leftovers({QStringLiteral("keep.xlsx")}), QStringList());
@@ -68,8 +65,7 @@ TEST_F(XlsxWriterTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind)
     // A folder that does not exist, and a folder in place of the file.
     EXPECT_FALSE(CXlsxWriter(m_dir.filePath(QStringLiteral("no/such/folder/x.xlsx"))).Save());
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("adir.xlsx")));
-    CXlsxWriter folder(m_dir.filePath(QStringLiteral("adir.xlsx")));
-    EXPECT_FALSE(folder.Save());
+    EXPECT_FALSE(CXlsxWriter(m_dir.filePath(QStringLiteral("adir.xlsx"))).Save());
     EXPECT_TRUE(QFileInfo(m_dir.filePath(QStringLiteral("adir.xlsx"))).isDir());
 }
 

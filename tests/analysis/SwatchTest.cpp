@@ -50,12 +50,9 @@ protected:
     }
 
     CStaInfX* Swatch(int n) const { return m_page->m_pSwatches[std::size_t(n - 1)]; }
-    int VisibleSwatches() const
+    auto VisibleSwatches() const
     {
-        int n = 0;
-        for (CStaInfX* s : m_page->m_pSwatches)
-            n += s->isVisible();
-        return n;
+        return std::count_if(m_page->m_pSwatches.begin(), m_page->m_pSwatches.end(), [](CStaInfX* s) { return s->isVisible(); });
     }
     PieChartItem* Slice(int n) const { return m_page->m_wndPie->FindItem(QString::number(n)); }
 
