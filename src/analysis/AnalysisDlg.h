@@ -148,8 +148,6 @@ public:
     void ShowPieForSelection(int nArg);
     void ShowHelpPage();
     void ShowFaultHelp(const QString& text);
-    // The fault-text entry of a numeric code in a model's table, -1 when it has none.
-    static int FaultEntryOfCode(const strErrInfTab& tab, int nCode);
     // The range label that goes with exported records ("Default" or the dates).
     void SetRangeLabel(const QString& label);
     // The page's text n of the UI text table (empty when missing).

@@ -8,6 +8,7 @@
 #include "analysis/AnalysisDlg.h"
 #include "analysis/ButAnaly.h"
 #include "analysis/ExcelIO.h"
+#include "analysis/FaultEntry.h"
 #include "analysis/ListFillers.h"
 #include "analysis/PieChartWnd.h"
 #include "analysis/StaCol.h"
@@ -38,20 +39,6 @@ QDateTime ParseRecordTime(const QString& text)
     return t;
 }
 
-// The number of a code text such as "ERR12" (every "ERR" removed, then the
-// leading digits); 0 without digits.
-int CodeNumber(QString text)
-{
-    text.remove(QStringLiteral("ERR"));
-    int value = 0;
-    for (const QChar c : text) {
-        if (!c.isDigit() || value > 100000)
-            break;
-        value = value * 10 + c.digitValue();
-    }
-    return value;
-}
-
 QString At(const QStringList& list, int i)
 {
     return i >= 0 && i < list.size() ? list.at(i) : QString();
@@ -69,20 +56,6 @@ const strErrInfTab* CAnalysisDlg::FaultTab(int nModel) const
     if (!m_pErrInfTab || nModel < 0 || nModel > 2)
         return nullptr;
     return &(*m_pErrInfTab)[std::size_t(nModel)];
-}
-
-int CAnalysisDlg::FaultEntryOfCode(const strErrInfTab& tab, int nCode)
-{
-    // The rows are in the text order of their codes (ERR1, ERR10, ..., ERR2), so
-    // entry code - 1 is the code's own only while the codes are numbered alike;
-    // otherwise the entry is sought by its number.
-    if (nCode >= 1 && nCode <= tab.strErrCount.size() && CodeNumber(tab.strErrCount.at(nCode - 1)) == nCode)
-        return nCode - 1;
-    for (int i = 0; i < tab.strErrCount.size(); ++i) {
-        if (!tab.strErrCount.at(i).isEmpty() && CodeNumber(tab.strErrCount.at(i)) == nCode)
-            return i;
-    }
-    return -1;
 }
 
 void CAnalysisDlg::SetRangeLabel(const QString& label)
@@ -229,8 +202,9 @@ void CAnalysisDlg::OnBnClickedQueryRange()
     ReadPickerRange(&m_tmQueryStart, &m_tmQueryEnd);
     if (m_pDB)
         m_pDB->QueryFaultRecords(true, m_tmQueryStart.date(), m_tmQueryEnd.date(), m_pFaultStat->data());
+    // The label names the days the operator picked; the query's end is the day after.
     const QDate s = m_tmQueryStart.date();
-    const QDate e = m_tmQueryEnd.date();
+    const QDate e = m_tmQueryEnd.date().addDays(-1);
     SetRangeLabel(QString::asprintf("%04d-%02d-%02d~%04d-%02d-%02d", s.year(), s.month(), s.day(), e.year(),
                                     e.month(), e.day()));
     if (m_nViewMode >= kModeFaultsByLift && m_nViewMode <= kModeStatsByFault) {
@@ -292,10 +266,7 @@ void CAnalysisDlg::FillTree()
             });
             if (!occurs)
                 continue;
-            const int entry = tab ? FaultEntryOfCode(*tab, c) : -1;
-            const QString codeText = entry >= 0 ? tab->strErrCount.at(entry) : QString::asprintf("ERR%02d", c);
-            const QString name = entry >= 0 ? At(tab->strErrName, entry) : QString();
-            child(codeText + QStringLiteral(": ") + name, kRowIndex, c);
+            child(FaultCodeText(tab, c) + QStringLiteral(": ") + FaultNameOfCode(tab, c), kRowIndex, c);
         }
         break;
     }

@@ -202,8 +202,11 @@ void CAnalysisDlg::OnBnClickedUserOk()
             AfxMessageBox(Text(180));
             return;
         }
-        if (!m_pUser || !m_pDB || !m_pDB->ChangePassword(m_pUser->strName, pwd))
+        // A change that reached no stored row is a failure, not a success.
+        if (!m_pUser || !m_pDB || !m_pDB->ChangePassword(m_pUser->strName, pwd)) {
+            AfxMessageBox(Text(203));
             return;
+        }
         AfxMessageBox(Text(187));
     }
 }

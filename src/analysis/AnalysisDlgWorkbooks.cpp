@@ -69,7 +69,6 @@ void CAnalysisDlg::ShowLanguagePage()
             m_rbLanguage[i]->setChecked(true);
     }
     SetLanguageRadioCaptions();
-    m_rbLanguage[1]->hide();
 
     int y = kRadioTop + 40;
     m_stLanguagePage[0]->setText(Text(213));  // 1113
@@ -110,6 +109,8 @@ void CAnalysisDlg::SetLanguageRadioCaptions()
         radio->setText(m_strLanNames.at(i));
         radio->setVisible(!m_strLanNames.at(i).isEmpty());
     }
+    // The second language is never offered here, whatever the names hold.
+    m_rbLanguage[1]->hide();
 }
 
 void CAnalysisDlg::OnBnClickedLanguage1()
@@ -153,7 +154,9 @@ void CAnalysisDlg::OnBnClickedImportLanguage()
     m_strImportPath.clear();
     m_bImportAccepted = 0;
     m_edPath->clear();
-    AfxMessageBox(Text(231), QString());
+    MsgBoxRequest refused{Text(231), QString()};
+    refused.bTopmost = true;
+    AfxMessageBox(refused);
 }
 
 void CAnalysisDlg::OnBnClickedImportConfirm()
@@ -162,8 +165,10 @@ void CAnalysisDlg::OnBnClickedImportConfirm()
         AfxMessageBox(Text(231), QString());
         return;
     }
-    m_ImportSheet.rows.clear();
+    m_ImportSheet = {};
     int flags = 0;
+    if (m_pExcel)
+        m_pExcel->m_nLanguageKind = m_nLanguageKind;
     if (!m_pExcel || !m_pExcel->ImportLanguageTable(&flags, m_strImportPath, &m_ImportSheet)) {
         m_bImportAccepted = 0;  // the workbook side said why
         return;
@@ -231,8 +236,14 @@ void CAnalysisDlg::OnBnClickedExportLanguage()
     m_ExportSheet.rows.clear();
     if (m_pDB)
         m_pDB->LoadLanguageTableForExport(&m_ExportSheet);
-    if (m_pExcel && m_pExcel->ExportLanguageTable(path, stamp, m_ExportSheet))
-        AfxMessageBox(Text(91), QString());
+    if (!m_pExcel)
+        return;
+    m_pExcel->m_nLanguageKind = m_nLanguageKind;
+    if (m_pExcel->ExportLanguageTable(path, stamp, m_ExportSheet)) {
+        MsgBoxRequest done{Text(91), QString()};
+        done.bTopmost = true;
+        AfxMessageBox(done);
+    }
 }
 
 void CAnalysisDlg::OnBnClickedExportRecords()
@@ -246,6 +257,7 @@ void CAnalysisDlg::OnBnClickedExportRecords()
     // The saved workbook replaces an existing file only once it is complete,
     // so the old file is not deleted beforehand.
     m_pExcel->m_strPeriod = m_strRangeLabel;
+    m_pExcel->m_nLanguageKind = m_nLanguageKind;
     m_pExcel->ExportRecords(m_nViewMode, path, m_pCallStat ? m_pCallStat->data() : nullptr, m_pFaultStat->data(),
                             m_pErrInfTab ? m_pErrInfTab->data() : nullptr);
 }

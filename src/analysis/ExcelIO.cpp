@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 
+#include "analysis/FaultEntry.h"
 #include "analysis/XlsxReader.h"
 #include "analysis/XlsxWriter.h"
 #include "platform/MessageBox.h"
@@ -101,17 +102,24 @@ void CExcelIO::TrimTrailingBlanks(QString& text)
         text.chop(1);
 }
 
-bool CExcelIO::Save(CXlsxWriter& book, const QString& strFile) const
+QString CExcelIO::Say(const char* zh, const char* en, const char* tw) const
+{
+    return QString::fromUtf8(m_nLanguageKind == 2 ? en : m_nLanguageKind == 3 ? tw : zh);
+}
+
+bool CExcelIO::Save(CXlsxWriter& book) const
 {
     if (book.Save())
         return true;
-    AfxMessageBox(QStringLiteral("The workbook \"%1\" could not be saved: %2.").arg(strFile, book.ErrorString()));
+    AfxMessageBox(Say("工作簿“%1”未能保存：%2。", "The workbook \"%1\" could not be saved: %2.", "工作簿「%1」未能保存：%2。")
+                      .arg(book.Path(), book.ErrorString()));
     return false;
 }
 
 bool CExcelIO::ReadFailed(const QString& strFile, const QString& why)
 {
-    AfxMessageBox(QStringLiteral("The workbook \"%1\" cannot be read: %2.").arg(strFile, why));
+    AfxMessageBox(Say("工作簿“%1”无法读取：%2。", "The workbook \"%1\" cannot be read: %2.", "工作簿「%1」無法讀取：%2。")
+                      .arg(strFile, why));
     CloseExcel();
     return false;
 }
@@ -144,7 +152,7 @@ bool CExcelIO::ExportLanguageTable(const QString& strFile, const QString& strSav
     book.Write(info, 1, 2, QStringLiteral("SaveTime"));
     book.Write(info, 2, 1, QStringLiteral("Language Inf Table of Halvern KLAOR"));
     book.Write(info, 2, 2, strSaveTime);
-    const bool saved = Save(book, strFile);
+    const bool saved = Save(book);
     CloseExcel();
     return saved;
 }
@@ -157,7 +165,9 @@ bool CExcelIO::ImportLanguageTable(int* pFlags, const QString& strFile, strLangu
     if (!book.Open(strFile))
         return ReadFailed(strFile, book.ErrorString());
     if (GetSheetName(book, 0) != kLanguageSheet) {
-        AfxMessageBox(Text(147), QString());
+        MsgBoxRequest box{Text(147), QString()};
+        box.bTopmost = true;  // the import's own warning stays above the page
+        AfxMessageBox(box);
         CloseExcel();
         return false;
     }
@@ -172,6 +182,13 @@ bool CExcelIO::ImportLanguageTable(int* pFlags, const QString& strFile, strLangu
     std::vector<std::array<QString, 4>> rows;
     std::array<int, 3> empty{};
     for (int r = 2; r <= count; ++r) {
+        // A row is made only for rows the cells reach: a sheet of a few cells far
+        // apart must not turn into a million empty rows.
+        if (rows.size() >= sheet.cells.size())
+            return ReadFailed(strFile, Say("第 %1 行之前的空行多于单元格，这不是语言表",
+                                           "it has more empty rows than cells before row %1, so it is not a language table",
+                                           "第 %1 行之前的空行多於儲存格，這不是語言表")
+                                           .arg(top + r - 1));
         std::array<QString, 4> row;
         for (int c = 0; c < 4; ++c) {
             const CXlsxReader::Cell* cell = sheet.At(top + r - 1, left + c);
@@ -205,8 +222,13 @@ bool CExcelIO::ImportLanguageTable(int* pFlags, const QString& strFile, strLangu
     }
     if (pFlags)
         *pFlags = flags;
-    if (pSheet)
+    if (pSheet) {
+        if (pSheet->rows.empty()) {
+            pSheet->nFirstRow = top + 1;
+            pSheet->nFirstCol = std::max(left, 1);
+        }
         pSheet->rows.insert(pSheet->rows.end(), rows.begin(), rows.end());
+    }
     CloseExcel();
     return true;
 }
@@ -230,7 +252,7 @@ bool CExcelIO::ExportRecords(int nMode, const QString& strFile, const strCallSta
         WriteCallSheet(book, sheet, pBlocks);
         book.FitColumns(sheet, 1, kLastCallColumn);
     }
-    const bool saved = Save(book, strFile);
+    const bool saved = Save(book);
     CloseExcel();
     return saved;
 }
@@ -255,7 +277,7 @@ void CExcelIO::WriteFaultCountSheet(CXlsxWriter& book, int sheet, const strLiftF
     }
     auto column = [](std::size_t j) { return int(j) + 2; };
     for (std::size_t j = 0; j < codes.size(); ++j)
-        book.Write(sheet, 1, column(j), pTabs ? pTabs[1].strErrCount.value(codes[j] - 1) : QString());
+        book.Write(sheet, 1, column(j), FaultCodeText(pTabs ? &pTabs[1] : nullptr, codes[j]));
     const int totalColumn = column(codes.size());
     book.Write(sheet, 1, totalColumn, Text(153));
 
@@ -374,7 +396,7 @@ bool CExcelIO::ExportFaultSheets(int nMode, const QString& strFile, const strLif
         for (int k = 0; k < rows; ++k) {
             const int row = k + kFaultRowsTop;
             const int code = lift.lstErrCode.at(k);
-            const QString name = pTabs && code >= 1 ? pTabs[2].strErrName.value(code - 1) : QString();
+            const QString name = FaultNameOfCode(pTabs ? &pTabs[2] : nullptr, code);
             const int state = lift.lstLiftState.at(k);
             book.Write(sheet, row, 1, Num(k));
             book.Write(sheet, row, 2, lift.arrErrTime.at(k));
@@ -385,7 +407,7 @@ bool CExcelIO::ExportFaultSheets(int nMode, const QString& strFile, const strLif
     }
     if (j == 0)
         book.AddSheet(QStringLiteral("Sheet1"));  // a workbook holds at least one sheet
-    const bool saved = Save(book, strFile);
+    const bool saved = Save(book);
     CloseExcel();
     return saved;
 }

@@ -57,12 +57,14 @@ public:
     static void TrimTrailingBlanks(QString& text);
 
     std::uint8_t m_nExcelVersion = 0;
+    int m_nLanguageKind = 1;                  // 1..3: the language of the job's messages
     const QStringList* m_pLanText = nullptr;  // UI text table; not owned
     QString m_strPeriod;                      // query period shown on the per-lift fault sheets
 
 private:
     QString Text(int n) const;
-    bool Save(CXlsxWriter& book, const QString& strFile) const;
+    QString Say(const char* zh, const char* en, const char* tw) const;
+    bool Save(CXlsxWriter& book) const;
     bool ReadFailed(const QString& strFile, const QString& why);
     void WriteFaultCountSheet(CXlsxWriter& book, int sheet, const strLiftFaultStat* pLifts, const strErrInfTab* pTabs) const;
     void WriteCallSheet(CXlsxWriter& book, int sheet, const strCallStatBlock* pBlocks) const;

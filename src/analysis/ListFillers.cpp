@@ -5,6 +5,7 @@
 #include <span>
 #include <utility>
 
+#include "analysis/FaultEntry.h"
 #include "controls/HeadCtrlX.h"
 #include "controls/ListCtrlX.h"
 #include "database/ErrInfTab.h"
@@ -50,20 +51,15 @@ std::span<const Column> ColumnsOfKind(int nKind)
     }
 }
 
-QString At(const QStringList& list, int i)
-{
-    return i >= 0 && i < list.size() ? list.at(i) : QString();
-}
-
-// Fault code texts and names of the enhanced model, entry code - 1.
+// Fault code texts and names of the enhanced model, found by the code's number.
 QString FaultName(const strErrInfTab* pTabs, int nCode)
 {
-    return pTabs ? At(pTabs[kEnhancedModel].strErrName, nCode - 1) : QString();
+    return pTabs ? FaultNameOfCode(&pTabs[kEnhancedModel], nCode) : QString();
 }
 
-QString FaultCodeText(const strErrInfTab* pTabs, int nCode)
+QString FaultText(const strErrInfTab* pTabs, int nCode)
 {
-    return pTabs ? At(pTabs[kEnhancedModel].strErrCount, nCode - 1) : QString();
+    return FaultCodeText(pTabs ? &pTabs[kEnhancedModel] : nullptr, nCode);
 }
 
 int CodeCount(const strLiftFaultStat& stat, int nCode)
@@ -157,7 +153,7 @@ void FillFaultStatList(ClistCtrlX* pList, int nMode, int nSel, const strLiftFaul
             const int count = stat.nCodeCount[std::size_t(c)];
             if (count <= 0)
                 continue;
-            AppendRow(pList, {FaultCodeText(pTabs, c) + QStringLiteral(": ") + FaultName(pTabs, c),
+            AppendRow(pList, {FaultText(pTabs, c) + QStringLiteral(": ") + FaultName(pTabs, c),
                               QString::number(count), ShareText(count, stat.nErrTotal)});
         }
         break;

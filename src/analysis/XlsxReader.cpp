@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
+#include <QXmlStreamReader>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <pugixml.hpp>
@@ -44,31 +47,6 @@ pugi::xml_attribute Attr(const pugi::xml_node& node, const char* local)
 QString Utf8(const char* text)
 {
     return QString::fromUtf8(text);
-}
-
-// All character data directly inside an element.
-QString ElementText(const pugi::xml_node& node)
-{
-    QByteArray bytes;
-    for (const pugi::xml_node& c : node.children()) {
-        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
-            bytes += c.value();
-    }
-    return QString::fromUtf8(bytes);
-}
-
-// A string item (<si> or <is>): its plain text, or its rich-text runs joined;
-// phonetic hints are not part of the value.
-QString StringItemText(const pugi::xml_node& item)
-{
-    QString text;
-    for (const pugi::xml_node& c : item.children()) {
-        if (Is(c, "t"))
-            text += ElementText(c);
-        else if (Is(c, "r"))
-            text += ElementText(Child(c, "t"));
-    }
-    return CXlsxReader::DecodeEscapes(text);
 }
 
 // A relationship target against the folder of the part that names it.
@@ -125,8 +103,10 @@ const CXlsxReader::Cell* CXlsxReader::Sheet::At(int row, int col) const
 {
     if (row < 1 || row > kMaxRows || col < 1 || col > kMaxCols)
         return nullptr;
-    const auto it = cells.find(Key(row, col));
-    return it == cells.end() ? nullptr : &it->second;
+    const std::int64_t key = Key(row, col);
+    const auto it = std::lower_bound(cells.begin(), cells.end(), key,
+                                     [](const auto& entry, std::int64_t k) { return entry.first < k; });
+    return it == cells.end() || it->first != key ? nullptr : &it->second;
 }
 
 QString CXlsxReader::Sheet::Text(int row, int col) const
@@ -215,12 +195,13 @@ void CXlsxReader::Close()
     m_pArchive.reset();
     m_sheets.clear();
     m_sharedStrings.clear();
+    m_sharedStrings.shrink_to_fit();
+    m_nSharedBytes = 0;
     m_nBytesRead = 0;
 }
 
-bool CXlsxReader::ReadPart(const QString& part, QByteArray* pData, bool bRequired)
+bool CXlsxReader::FindPart(const QString& part, std::int64_t* pIndex, std::uint64_t* pSize, bool bRequired)
 {
-    pData->clear();
     zip_t* za = m_pArchive->za;
     const QByteArray name = part.toUtf8();
     zip_int64_t index = zip_name_locate(za, name.constData(), 0);
@@ -228,11 +209,24 @@ bool CXlsxReader::ReadPart(const QString& part, QByteArray* pData, bool bRequire
         index = zip_name_locate(za, name.constData(), ZIP_FL_NOCASE);
     if (index < 0)
         return bRequired ? Fail(QStringLiteral("the part %1 is missing").arg(part)) : false;
-
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(za, zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
         return Fail(QStringLiteral("the part %1 cannot be read: %2").arg(part, Utf8(zip_strerror(za))));
+    *pIndex = index;
+    *pSize = st.size;
+    return true;
+}
+
+bool CXlsxReader::ReadPart(const QString& part, QByteArray* pData, bool bRequired)
+{
+    pData->clear();
+    zip_t* za = m_pArchive->za;
+    std::int64_t index = 0;
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (!FindPart(part, &index, &st.size, bRequired))
+        return false;
     if (st.size > zip_uint64_t(m_limits.nMaxPartBytes)
         || m_nBytesRead + std::int64_t(st.size) > m_limits.nMaxTotalBytes)
         return Fail(QStringLiteral("the part %1 is larger than a workbook of this station can be (%2 bytes)")
@@ -408,20 +402,196 @@ bool CXlsxReader::Open(const QString& path)
     return true;
 }
 
+// ---- streamed parts ------------------------------------------------------
+
+namespace {
+
+// Longest stretch of a streamed part between two '<': the longest cell text,
+// escaped, fits many times over; anything longer would have to be held whole.
+constexpr std::int64_t kMaxRunBytes = 1 << 20;
+// What one kept text costs besides its characters (header and allocation).
+constexpr std::int64_t kTextOverhead = 32;
+
+std::int64_t TextBytes(const QString& text)
+{
+    return std::int64_t(text.size()) * 2 + kTextOverhead;
+}
+
+bool IsName(const QXmlStreamReader& xml, const char* local)
+{
+    return xml.name() == QLatin1StringView(local);
+}
+
+QString AttrOf(const QXmlStreamReader& xml, const char* local)
+{
+    for (const QXmlStreamAttribute& a : xml.attributes()) {
+        if (a.name() == QLatin1StringView(local))
+            return a.value().toString();
+    }
+    return {};
+}
+
+bool HasAttr(const QXmlStreamReader& xml, const char* local)
+{
+    const auto attrs = xml.attributes();
+    return std::any_of(attrs.begin(), attrs.end(), [local](const QXmlStreamAttribute& a) {
+        return a.name() == QLatin1StringView(local);
+    });
+}
+
+// A string item (<si> or <is>) from its start tag to its end: its plain text,
+// or its rich-text runs joined; phonetic hints are not part of the value.
+QString StreamStringItem(QXmlStreamReader& xml)
+{
+    QString text;
+    int depth = 0;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            if (IsName(xml, "t")) {
+                text += xml.readElementText();
+            } else if (IsName(xml, "r")) {
+                ++depth;
+            } else {
+                xml.skipCurrentElement();
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (depth == 0)
+                break;
+            --depth;
+        }
+    }
+    return CXlsxReader::DecodeEscapes(text);
+}
+
+} // namespace
+
+// One part of the archive read as it unpacks. Refuses a part that outgrows the
+// reader's limits and markup that would make the parser hold a large piece
+// whole (declarations, comments and unbroken runs of text beyond kMaxRunBytes).
+class CXlsxReader::PartDevice : public QIODevice {
+public:
+    PartDevice(zip_file_t* file, std::int64_t nAllowed)
+        : m_file(file)
+        , m_nAllowed(nAllowed)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    ~PartDevice() override
+    {
+        if (m_file)
+            zip_fclose(m_file);
+    }
+    bool isSequential() const override { return true; }
+    std::int64_t BytesRead() const { return m_nRead; }
+    QString Problem() const { return m_strProblem; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (!m_strProblem.isEmpty())
+            return -1;
+        const zip_int64_t n = zip_fread(m_file, data, zip_uint64_t(maxSize));
+        if (n < 0) {
+            m_strProblem = QStringLiteral("it is damaged: ") + Utf8(zip_file_strerror(m_file));
+            return -1;
+        }
+        m_nRead += n;
+        if (m_nRead > m_nAllowed) {
+            m_strProblem = QStringLiteral("it unpacks to more than a workbook of this station can be");
+            return -1;
+        }
+        for (zip_int64_t i = 0; i < n; ++i) {
+            const char c = data[i];
+            if (m_bAfterOpen && c == '!') {
+                m_strProblem = QStringLiteral("it holds declarations or comments, which a sheet never has");
+                return -1;
+            }
+            m_bAfterOpen = c == '<';
+            m_nRun = m_bAfterOpen ? 0 : m_nRun + 1;
+            if (m_nRun > kMaxRunBytes) {
+                m_strProblem = QStringLiteral("it holds a text longer than a cell can");
+                return -1;
+            }
+        }
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    zip_file_t* m_file;
+    std::int64_t m_nAllowed;
+    std::int64_t m_nRead = 0;
+    std::int64_t m_nRun = 0;
+    bool m_bAfterOpen = false;
+    QString m_strProblem;
+};
+
+namespace {
+
+// Runs a streamed part through `handle`; false with the reason when the part or
+// its XML is bad.
+template <typename Handler>
+bool StreamXml(CXlsxReader::PartDevice& device, const QString& part, QString* pWhy, Handler handle)
+{
+    QXmlStreamReader xml(&device);
+    const bool handled = handle(xml);
+    if (!device.Problem().isEmpty()) {
+        *pWhy = QStringLiteral("the part %1 is refused: %2").arg(part, device.Problem());
+        return false;
+    }
+    if (xml.hasError()) {
+        *pWhy = QStringLiteral("the part %1 is not well-formed XML (%2 at line %3)")
+                    .arg(part, xml.errorString())
+                    .arg(xml.lineNumber());
+        return false;
+    }
+    return handled;
+}
+
+} // namespace
+
 bool CXlsxReader::LoadSharedStrings(const QString& part)
 {
-    QByteArray data;
-    if (!ReadPart(part, &data, true))
+    std::int64_t index = 0;
+    std::uint64_t size = 0;
+    if (!FindPart(part, &index, &size, true))
         return false;
-    pugi::xml_document doc;
+    zip_file_t* file = zip_fopen_index(m_pArchive->za, zip_uint64_t(index), 0);
+    if (!file)
+        return Fail(QStringLiteral("the part %1 cannot be read: %2").arg(part, Utf8(zip_strerror(m_pArchive->za))));
+    PartDevice device(file, m_limits.nMaxTotalBytes - m_nBytesRead);
     QString why;
-    if (!ParseXml(data, part, &doc, &why))
-        return Fail(why);
-    for (const pugi::xml_node& si : Child(doc, "sst").children()) {
-        if (Is(si, "si"))
-            m_sharedStrings.push_back(StringItemText(si));
-    }
-    return true;
+    bool tooMany = false;
+    const bool ok = StreamXml(device, part, &why, [&](QXmlStreamReader& xml) {
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement || !IsName(xml, "si"))
+                continue;
+            QString text = StreamStringItem(xml);
+            if (m_sharedStrings.size() == m_sharedStrings.capacity()) {
+                const std::int64_t grown = std::int64_t(std::max<std::size_t>(16, m_sharedStrings.capacity() * 2));
+                const std::int64_t capacityBytes = std::int64_t(sizeof(QString)) * (grown - std::int64_t(m_sharedStrings.capacity()));
+                if (m_nSharedBytes + capacityBytes > m_limits.nMaxHeldBytes) {
+                    tooMany = true;
+                    return false;
+                }
+                m_sharedStrings.reserve(std::size_t(grown));
+                m_nSharedBytes += capacityBytes;
+            }
+            m_nSharedBytes += TextBytes(text);
+            if (m_nSharedBytes > m_limits.nMaxHeldBytes) {
+                tooMany = true;
+                return false;
+            }
+            m_sharedStrings.push_back(std::move(text));
+        }
+        return true;
+    });
+    m_nBytesRead += device.BytesRead();
+    if (tooMany)
+        return Fail(QStringLiteral("its shared texts need more than the %1 MB a workbook of this station may hold")
+                        .arg(m_limits.nMaxHeldBytes >> 20));
+    return ok || Fail(why);
 }
 
 QStringList CXlsxReader::SheetNames() const
@@ -449,92 +619,169 @@ bool CXlsxReader::ReadSheet(int index, Sheet* pSheet)
     if (index < 0 || index >= int(m_sheets.size()))
         return Fail(QStringLiteral("it has no sheet %1").arg(index + 1));
     const SheetEntry& entry = m_sheets[std::size_t(index)];
-    QByteArray data;
-    if (!ReadPart(entry.part, &data, true))
+    std::int64_t partIndex = 0;
+    std::uint64_t size = 0;
+    if (!FindPart(entry.part, &partIndex, &size, true))
         return false;
+    zip_file_t* file = zip_fopen_index(m_pArchive->za, zip_uint64_t(partIndex), 0);
+    if (!file)
+        return Fail(QStringLiteral("the part %1 cannot be read: %2").arg(entry.part, Utf8(zip_strerror(m_pArchive->za))));
+    PartDevice device(file, m_limits.nMaxTotalBytes - m_nBytesRead);
     pSheet->name = entry.name;
-    if (!ParseSheet(data, entry.part, pSheet)) {
+    const bool ok = ParseSheet(device, entry.part, pSheet);
+    m_nBytesRead += device.BytesRead();
+    if (!ok) {
         *pSheet = Sheet{};
         return false;
     }
     return true;
 }
 
-bool CXlsxReader::ParseSheet(const QByteArray& xml, const QString& part, Sheet* pSheet)
+bool CXlsxReader::ParseSheet(PartDevice& device, const QString& part, Sheet* pSheet)
 {
-    pugi::xml_document doc;
-    QString why;
-    if (!ParseXml(xml, part, &doc, &why))
-        return Fail(why);
-    const pugi::xml_node root = doc.document_element();
-    if (!Is(root, "worksheet"))
-        return Fail(QStringLiteral("the part %1 holds no worksheet").arg(part));
-
+    QString reason;  // a refusal of the cells themselves, found while streaming
     auto bad = [&](const QString& what) {
-        return Fail(QStringLiteral("the sheet \"%1\" is malformed: %2").arg(pSheet->name, what));
+        reason = QStringLiteral("the sheet \"%1\" is malformed: %2").arg(pSheet->name, what);
+        return false;
     };
-    int row = 0;
-    for (const pugi::xml_node& rowNode : Child(root, "sheetData").children()) {
-        if (!Is(rowNode, "row"))
-            continue;
-        if (const pugi::xml_attribute r = Attr(rowNode, "r")) {
-            bool ok = false;
-            row = QString::fromUtf8(r.value()).toInt(&ok);
-            if (!ok || row < 1 || row > kMaxRows)
-                return bad(QStringLiteral("row number \"%1\"").arg(Utf8(r.value())));
-        } else if (++row > kMaxRows) {
-            return bad(QStringLiteral("more rows than a sheet has"));
+    auto& cells = pSheet->cells;
+    std::int64_t textBytes = 0;  // what the kept cells' own texts cost
+    bool sorted = true;
+    // Whether one more cell still fits in what a sheet may hold.
+    auto room = [&](std::int64_t moreText) {
+        std::int64_t entries = std::int64_t(cells.capacity());
+        if (cells.size() == cells.capacity())
+            entries = std::max<std::int64_t>(16, entries * 2);
+        const std::int64_t held = entries * std::int64_t(sizeof(cells.front())) + textBytes + moreText + m_nSharedBytes;
+        return held <= m_limits.nMaxHeldBytes && std::int64_t(cells.size()) < m_limits.nMaxCells;
+    };
+
+    QString why;
+    const bool streamed = StreamXml(device, part, &why, [&](QXmlStreamReader& xml) {
+        if (xml.readNextStartElement() && !IsName(xml, "worksheet")) {
+            reason = QStringLiteral("the part %1 holds no worksheet").arg(part);
+            return false;
         }
+        int row = 0;
         int col = 0;
-        for (const pugi::xml_node& c : rowNode.children()) {
-            if (!Is(c, "c"))
+        bool inData = false;  // cells are only those of <sheetData>
+        while (!xml.atEnd()) {
+            const QXmlStreamReader::TokenType token = xml.readNext();
+            if (token == QXmlStreamReader::EndElement && IsName(xml, "sheetData"))
+                inData = false;
+            if (token != QXmlStreamReader::StartElement)
                 continue;
+            if (!inData) {
+                if (IsName(xml, "sheetData"))
+                    inData = true;
+                else
+                    xml.skipCurrentElement();
+                continue;
+            }
+            if (IsName(xml, "row")) {
+                if (HasAttr(xml, "r")) {
+                    bool ok = false;
+                    const QString r = AttrOf(xml, "r");
+                    row = r.toInt(&ok);
+                    if (!ok || row < 1 || row > kMaxRows)
+                        return bad(QStringLiteral("row number \"%1\"").arg(r));
+                } else if (++row > kMaxRows) {
+                    return bad(QStringLiteral("more rows than a sheet has"));
+                }
+                col = 0;
+                continue;
+            }
+            if (!IsName(xml, "c")) {
+                xml.skipCurrentElement();
+                continue;
+            }
             int cellRow = row;
-            if (const pugi::xml_attribute r = Attr(c, "r")) {
-                if (!ParseCellRef(Utf8(r.value()), &cellRow, &col))
-                    return bad(QStringLiteral("cell reference \"%1\"").arg(Utf8(r.value())));
+            const QString ref = AttrOf(xml, "r");
+            if (HasAttr(xml, "r")) {
+                if (!ParseCellRef(ref, &cellRow, &col))
+                    return bad(QStringLiteral("cell reference \"%1\"").arg(ref));
             } else if (++col > kMaxCols) {
                 return bad(QStringLiteral("more columns than a sheet has in row %1").arg(row));
             }
+            if (cellRow < 1)
+                return bad(QStringLiteral("a cell outside any row"));
 
-            const QString type = Utf8(Attr(c, "t").value());
-            const pugi::xml_node v = Child(c, "v");
+            const QString type = AttrOf(xml, "t");
+            bool hasValue = false;
+            QString value;
+            QString inlineText;
+            bool hasInline = false;
+            while (!xml.atEnd()) {
+                const QXmlStreamReader::TokenType token = xml.readNext();
+                if (token == QXmlStreamReader::EndElement)
+                    break;
+                if (token != QXmlStreamReader::StartElement)
+                    continue;
+                if (IsName(xml, "v")) {
+                    value = xml.readElementText();
+                    hasValue = true;
+                } else if (IsName(xml, "is")) {
+                    inlineText = StreamStringItem(xml);
+                    hasInline = true;
+                } else {
+                    xml.skipCurrentElement();
+                }
+            }
+
             Cell cell;
+            std::int64_t ownText = 0;
             if (type == QLatin1String("inlineStr")) {
-                cell.text = StringItemText(Child(c, "is"));
-            } else if (!v) {
+                if (!hasInline)
+                    continue;
+                cell.text = inlineText;
+                ownText = TextBytes(cell.text);
+            } else if (!hasValue) {
                 continue;  // a formatted cell without a value
             } else if (type == QLatin1String("s")) {
                 bool ok = false;
-                const qulonglong i = ElementText(v).trimmed().toULongLong(&ok);
+                const qulonglong i = value.trimmed().toULongLong(&ok);
                 if (!ok || i >= m_sharedStrings.size())
-                    return bad(QStringLiteral("cell %1 names a shared string that does not exist").arg(Utf8(Attr(c, "r").value())));
-                cell.text = m_sharedStrings[std::size_t(i)];
+                    return bad(QStringLiteral("cell %1 names a shared string that does not exist").arg(ref));
+                cell.text = m_sharedStrings[std::size_t(i)];  // shares the text, costs nothing more
             } else if (type == QLatin1String("str") || type == QLatin1String("d")) {
-                cell.text = DecodeEscapes(ElementText(v));
+                cell.text = DecodeEscapes(value);
+                ownText = TextBytes(cell.text);
             } else if (type == QLatin1String("b")) {
-                const QString b = ElementText(v).trimmed();
+                const QString b = value.trimmed();
                 if (b != QLatin1String("0") && b != QLatin1String("1"))
                     return bad(QStringLiteral("boolean \"%1\"").arg(b));
                 cell.kind = CellKind::Boolean;
                 cell.text = b == QLatin1String("1") ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
             } else if (type == QLatin1String("e")) {
                 cell.kind = CellKind::Error;
-                cell.text = ElementText(v);
+                cell.text = value;
+                ownText = TextBytes(cell.text);
             } else if (type.isEmpty() || type == QLatin1String("n")) {
+                const QString number = value.trimmed();
+                if (number.isEmpty())
+                    continue;  // an empty number is an empty cell, as spreadsheet programs read it
                 bool ok = false;
-                const double d = ElementText(v).trimmed().toLatin1().toDouble(&ok);
+                const double d = number.toLatin1().toDouble(&ok);
                 if (!ok || !std::isfinite(d))
-                    return bad(QStringLiteral("number \"%1\"").arg(ElementText(v)));
+                    return bad(QStringLiteral("number \"%1\"").arg(value));
                 cell.kind = CellKind::Number;
                 cell.text = QString::number(d, 'g', 15);
+                ownText = TextBytes(cell.text);
             } else {
                 return bad(QStringLiteral("cell type \"%1\"").arg(type));
             }
 
-            if (std::int64_t(pSheet->cells.size()) >= m_limits.nMaxCells)
-                return Fail(QStringLiteral("the sheet \"%1\" has more than %2 cells").arg(pSheet->name).arg(m_limits.nMaxCells));
-            pSheet->cells[Sheet::Key(cellRow, col)] = std::move(cell);
+            if (!room(ownText)) {
+                reason = QStringLiteral("the sheet \"%1\" holds more cells than a workbook of this station may (%2 MB)")
+                             .arg(pSheet->name)
+                             .arg(m_limits.nMaxHeldBytes >> 20);
+                return false;
+            }
+            const std::int64_t key = Sheet::Key(cellRow, col);
+            if (!cells.empty() && key <= cells.back().first)
+                sorted = false;
+            textBytes += ownText;
+            cells.emplace_back(key, std::move(cell));
             if (pSheet->nFirstRow == 0) {
                 pSheet->nFirstRow = pSheet->nLastRow = cellRow;
                 pSheet->nFirstCol = pSheet->nLastCol = col;
@@ -545,6 +792,23 @@ bool CXlsxReader::ParseSheet(const QByteArray& xml, const QString& part, Sheet* 
                 pSheet->nLastCol = std::max(pSheet->nLastCol, col);
             }
         }
+        return true;
+    });
+    if (!reason.isEmpty())
+        return Fail(reason);
+    if (!streamed)
+        return Fail(why);
+    if (!sorted) {
+        // Cells out of order, or one written twice: the last of a cell stands.
+        std::stable_sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            if (kept > 0 && cells[kept - 1].first == cells[i].first)
+                cells[kept - 1] = std::move(cells[i]);
+            else if (kept++ != i)
+                cells[kept - 1] = std::move(cells[i]);
+        }
+        cells.resize(kept);
     }
     return true;
 }

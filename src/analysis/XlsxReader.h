@@ -3,11 +3,13 @@
 // their cell values (shared strings, inline strings, numbers, booleans, error
 // values). It refuses what is not a readable workbook with a reason - a file
 // that is missing, not a zip archive, truncated, damaged, malformed, or larger
-// than its limits - and never reads outside what it was given.
+// than its limits - and never reads outside what it was given. Sheets and
+// shared strings are read as a stream, so the memory a workbook costs is what
+// it keeps (bounded by Limits), never the size of its unpacked parts.
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <map>
+#include <utility>
 #include <memory>
 #include <vector>
 
@@ -18,9 +20,10 @@ public:
     static constexpr int kMaxCols = 16384;
 
     struct Limits {
-        std::int64_t nMaxPartBytes = 64LL << 20;    // one unpacked part of the archive
-        std::int64_t nMaxTotalBytes = 256LL << 20;  // all parts read while the file is open
-        std::int64_t nMaxCells = 4'000'000;         // cells holding a value, per sheet
+        std::int64_t nMaxPartBytes = 4LL << 20;      // a package part read whole (relationships, workbook)
+        std::int64_t nMaxTotalBytes = 512LL << 20;   // all unpacked bytes read while the file is open
+        std::int64_t nMaxHeldBytes = 40LL << 20;     // shared strings and the cells of a sheet kept in memory
+        std::int64_t nMaxCells = 4'000'000;          // cells holding a value, per sheet
         int nMaxSheets = 4096;
     };
 
@@ -33,7 +36,7 @@ public:
     // One worksheet's cells that hold a value; rows and columns from 1.
     struct Sheet {
         QString name;
-        std::map<std::int64_t, Cell> cells;  // by Key(row, col): row-major order
+        std::vector<std::pair<std::int64_t, Cell>> cells;  // by Key(row, col), in row-major order
         int nFirstRow = 0, nFirstCol = 0, nLastRow = 0, nLastCol = 0;  // all 0 when empty
 
         static std::int64_t Key(int row, int col) { return std::int64_t(row) * kMaxCols + (col - 1); }
@@ -41,6 +44,9 @@ public:
         QString Text(int row, int col) const;  // empty for a cell without value
         bool IsEmpty() const { return cells.empty(); }
     };
+
+    // One package part read as it unpacks (defined with the reader).
+    class PartDevice;
 
     CXlsxReader();
     explicit CXlsxReader(const Limits& limits);
@@ -75,14 +81,16 @@ private:
     };
 
     bool Fail(const QString& why);
+    bool FindPart(const QString& part, std::int64_t* pIndex, std::uint64_t* pSize, bool bRequired);
     bool ReadPart(const QString& part, QByteArray* pData, bool bRequired);
     bool LoadSharedStrings(const QString& part);
-    bool ParseSheet(const QByteArray& xml, const QString& part, Sheet* pSheet);
+    bool ParseSheet(PartDevice& xml, const QString& part, Sheet* pSheet);
 
     Limits m_limits;
     std::unique_ptr<Archive> m_pArchive;
     std::vector<SheetEntry> m_sheets;
     std::vector<QString> m_sharedStrings;
+    std::int64_t m_nSharedBytes = 0;  // memory the shared strings hold
     std::int64_t m_nBytesRead = 0;
     QString m_strError;
 };

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <xlsxwriter.h>
 
 namespace {
@@ -62,12 +63,53 @@ QString CutTo(const QString& text, int n)
     return cut;
 }
 
+// A workbook is always an .xlsx file, whatever the typed name ends with.
+QString WithWorkbookSuffix(const QString& path)
+{
+    if (QFileInfo(path).fileName().isEmpty() || path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+        return path;
+    return path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive) ? path + QLatin1Char('x') : path + QStringLiteral(".xlsx");
+}
+
+// The file a chain of symbolic links ends at, so that saving writes through the link.
+QString FollowLinks(QString path)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo info(path);
+        if (!info.isSymLink())
+            break;
+        path = info.symLinkTarget();
+    }
+    return path;
+}
+
+// The mode a new file gets: 0666 less the process's file-creation mask, read
+// without changing the mask for the other threads.
+mode_t NewFileMode()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return mode_t(0666 & ~mask);
+            }
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mode_t(0666 & ~mask);
+}
+
 } // namespace
 
 CXlsxWriter::CXlsxWriter(const QString& path)
-    : m_strPath(path)
+    : m_strName(WithWorkbookSuffix(path))
 {
-    const QFileInfo target(path);
+    m_strPath = FollowLinks(m_strName);
+    const QFileInfo target(m_strPath);
     if (path.isEmpty() || target.fileName().isEmpty()) {
         Fail(QStringLiteral("no file name was given"));
         return;
@@ -206,7 +248,11 @@ bool CXlsxWriter::Save()
         Discard();
         return false;
     }
-    QFile::setPermissions(m_strTemp, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    // A replaced file keeps its mode; a new one gets what any new file would.
+    struct stat old {};
+    const QByteArray target = QFile::encodeName(m_strPath);
+    const mode_t mode = ::stat(target.constData(), &old) == 0 ? mode_t(old.st_mode & 07777) : NewFileMode();
+    ::chmod(QFile::encodeName(m_strTemp).constData(), mode);
     if (std::rename(QFile::encodeName(m_strTemp).constData(), QFile::encodeName(m_strPath).constData()) != 0) {
         Fail(QString::fromLocal8Bit(std::strerror(errno)));
         Discard();

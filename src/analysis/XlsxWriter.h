@@ -2,7 +2,8 @@
 // A small writer of .xlsx workbooks over the workbook library: worksheets of
 // text cells, a merged caption, columns fitted to their texts. The file is
 // written beside its target and replaces it only once complete, so a failed
-// save leaves whatever was there before.
+// save leaves whatever was there before; a replaced file keeps its mode and a
+// symbolic link at the name is written through.
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -36,6 +37,8 @@ public:
     // Writes the workbook; false with ErrorString() when it could not.
     bool Save();
     QString ErrorString() const { return m_strError; }
+    // The file written: the name given, ending in ".xlsx".
+    QString Path() const { return m_strName; }
     QStringList SheetNames() const { return m_names; }
 
     // A valid sheet name near `wanted`: the characters a sheet name cannot
@@ -49,7 +52,8 @@ private:
     bool Fail(const QString& why);
     void Discard();
 
-    QString m_strPath;
+    QString m_strName;
+    QString m_strPath;  // where the bytes go: the name, or the file its links end at
     QString m_strTemp;
     QString m_strError;
     lxw_workbook* m_pBook = nullptr;

@@ -1,7 +1,9 @@
 // Text tables and the language table of the database object.
 #include "database/DBServer.h"
 
+#include <algorithm>
 #include <climits>
+#include <map>
 
 #include "database/DbTransaction.h"
 #include "platform/MessageBox.h"
@@ -131,34 +133,114 @@ bool CDBServer::LoadLanguageTableForExport(strLanguageSheet* pSheet)
     return true;
 }
 
+namespace {
+
+// What is wrong with a language sheet, told in the language in force.
+enum class SheetFault { Sign, SignOrSeparator, SeparatorNotEmpty, FaultExpected, BadKey, KeyOrder, KeyRepeat, EndExpected };
+
+QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, const QString& b)
+{
+    const int lan = nLanguageKind == 2 || nLanguageKind == 3 ? nLanguageKind : 1;
+    auto pick = [lan](const char* zh, const char* en, const char* tw) {
+        return QString::fromUtf8(lan == 2 ? en : lan == 3 ? tw : zh);
+    };
+    switch (fault) {
+    case SheetFault::Sign: return pick("应为序号 %1。", "the sign %1 is expected.", "應為序號 %1。").arg(a);
+    case SheetFault::SignOrSeparator:
+        return pick("应为序号 %1 或空行。", "the sign %1 or an empty row is expected.", "應為序號 %1 或空行。").arg(a);
+    case SheetFault::SeparatorNotEmpty:
+        return pick("界面文字与故障文字之间的分隔行应为空。", "the row between the texts and the faults must be empty.",
+                    "界面文字與故障文字之間的分隔行應為空。");
+    case SheetFault::FaultExpected: return pick("应为故障键。", "a fault key is expected.", "應為故障鍵。");
+    case SheetFault::BadKey:
+        return pick("故障键“%1”应为“代码_级别”的形式。", "the fault key \"%1\" is not of the form code_level.",
+                    "故障鍵「%1」應為「代碼_級別」的形式。").arg(a);
+    case SheetFault::KeyOrder:
+        return pick("故障键“%1”应排在“%2”之后。", "the fault key \"%1\" must come after \"%2\".",
+                    "故障鍵「%1」應排在「%2」之後。").arg(a, b);
+    case SheetFault::KeyRepeat:
+        return pick("每个故障占三行，此处应为故障键“%1”。", "each fault takes three rows: the fault key \"%1\" is expected.",
+                    "每個故障佔三行，此處應為故障鍵「%1」。").arg(a);
+    case SheetFault::EndExpected: return pick("应为“End”。", "\"End\" is expected.", "應為「End」。");
+    }
+    return {};
+}
+
+QString SheetRefusal(int nLanguageKind, int row, int col, const QString& reason)
+{
+    QString letters;
+    for (int c = col; c > 0; c = (c - 1) / 26)
+        letters.prepend(QChar(u'A' + (c - 1) % 26));
+    const int lan = nLanguageKind == 2 || nLanguageKind == 3 ? nLanguageKind : 1;
+    const char* head = lan == 2 ? "The language table was not imported: row %1, column %2: %3"
+                       : lan == 3 ? "語言表未導入：第 %1 行第 %2 列：%3"
+                                  : "语言表未导入：第 %1 行第 %2 列：%3";
+    return QString::fromUtf8(head).arg(row).arg(letters, reason);
+}
+
+bool IsWholeNumber(const QString& text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A fault key as the export writes it: a code ("ERR12" or "12") and a level, joined by "_".
+bool IsFaultKey(const QString& key)
+{
+    const qsizetype cut = key.indexOf(QLatin1Char('_'));
+    if (cut <= 0)
+        return false;
+    const QString code = key.left(cut);
+    return IsWholeNumber(code.startsWith(QLatin1String("ERR")) ? code.mid(3) : code) && IsWholeNumber(key.mid(cut + 1));
+}
+
+QString CodeOfKey(const QString& key)
+{
+    return key.left(key.indexOf(QLatin1Char('_')));
+}
+
+} // namespace
+
 bool CDBServer::ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pWhy) const
 {
+    // Only the shape the export writes is taken: UI signs from 0 without gap or
+    // repeat, at least as many as the station shows; one empty row; three rows
+    // per fault under one key, codes in the order the export gives; "End".
     const auto& rows = sheet.rows;
-    std::size_t r = 0;
-    for (; r < rows.size() && !rows[r][0].isEmpty(); ++r) {
-        bool ok = false;
-        rows[r][0].trimmed().toDouble(&ok);
-        if (!ok) {
-            *pWhy = QStringLiteral("row %1: the sign \"%2\" is not a number").arg(r + 1).arg(rows[r][0]);
-            return false;
-        }
-    }
-    if (r >= rows.size()) {
-        *pWhy = QStringLiteral("the empty row after the UI texts is missing");
+    const auto refuse = [&](std::size_t r, int c, SheetFault fault, const QString& a = {}, const QString& b = {}) {
+        *pWhy = SheetRefusal(m_nLanguageKind, sheet.nFirstRow + int(r), sheet.nFirstCol + c,
+                             SheetFaultText(m_nLanguageKind, fault, a, b));
         return false;
+    };
+    const auto cell = [&rows](std::size_t r, int c) { return r < rows.size() ? rows[r][std::size_t(c)] : QString(); };
+    std::size_t r = 0;
+    for (;; ++r) {
+        const QString sign = cell(r, 0);
+        if (sign.isEmpty() && r >= std::size_t(kUiTextsUsed) && r < rows.size())
+            break;
+        if (sign != QString::number(r))
+            return refuse(r, 0, r >= std::size_t(kUiTextsUsed) ? SheetFault::SignOrSeparator : SheetFault::Sign,
+                          QString::number(r));
     }
+    for (int c = 1; c < 4; ++c) {
+        if (!cell(r, c).isEmpty())
+            return refuse(r, c, SheetFault::SeparatorNotEmpty);
+    }
+    QString previous;
     for (++r;; r += 3) {
-        if (r >= rows.size()) {
-            *pWhy = QStringLiteral("the sheet does not end with \"End\"");
-            return false;
-        }
-        const QString& key = rows[r][0];
-        if (key.isEmpty() || key == QLatin1String("End"))
+        const QString key = cell(r, 0);
+        if (key == QLatin1String("End") && !previous.isEmpty())
             return true;
-        if (r + 2 >= rows.size()) {
-            *pWhy = QStringLiteral("row %1: the fault \"%2\" lacks its cause or remedy row").arg(r + 1).arg(key);
-            return false;
+        if (key.isEmpty() || key == QLatin1String("End"))
+            return refuse(r, 0, previous.isEmpty() ? SheetFault::FaultExpected : SheetFault::EndExpected);
+        if (!IsFaultKey(key))
+            return refuse(r, 0, SheetFault::BadKey, key);
+        if (!previous.isEmpty() && CodeOfKey(key) <= CodeOfKey(previous))
+            return refuse(r, 0, SheetFault::KeyOrder, key, previous);
+        for (std::size_t k = 1; k < 3; ++k) {
+            if (cell(r + k, 0) != key)
+                return refuse(r + k, 0, SheetFault::KeyRepeat, key);
         }
+        previous = key;
     }
 }
 
@@ -168,11 +250,40 @@ bool CDBServer::ImportLanguageTable(const strLanguageSheet& sheet)
     // transaction: on any failure the texts of the next start stay as they were.
     QString why;
     if (!ValidateLanguageSheet(sheet, &why)) {
-        AfxMessageBox(QStringLiteral("The language table was not imported: %1.").arg(why));
+        AfxMessageBox(why);
         return false;
     }
     if (!m_pAdo->IsOpen())
         return Exec(QStringLiteral("Delete From KALOR_SoftLan"));  // reports the closed connection
+
+    // An empty cell keeps the text stored for its sign or fault: a language
+    // column left empty in the workbook never wipes the station's captions.
+    std::map<QString, std::array<QString, 3>> oldTexts;
+    if (auto rs = Query(QStringLiteral("Select * From KALOR_SoftLan"))) {
+        for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext())
+            oldTexts[rs->GetText(QStringLiteral("nSign"))] = {rs->GetText(QStringLiteral("Lan1")),
+                                                              rs->GetText(QStringLiteral("Lan2")),
+                                                              rs->GetText(QStringLiteral("Lan3"))};
+    }
+    std::map<QString, std::array<QString, 9>> oldFaults;
+    if (auto rs = Query(QStringLiteral("Select * From KALOR_VELAMPlus_ErrInf"))) {
+        for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
+            std::array<QString, 9>& texts = oldFaults[rs->GetText(QStringLiteral("ErrCount"))];
+            for (int lan = 1; lan <= 3; ++lan) {
+                int part = 0;
+                for (const char* column : {"ErrName", "ErrCause", "ErrDeal"})
+                    texts[std::size_t(3 * (lan - 1) + part++)] = rs->GetText(QLatin1String(column) + QString::number(lan));
+            }
+        }
+    }
+    m_pRecordset.reset();
+    const auto orKept = [](const QString& text, const auto& old, const QString& key, std::size_t i) {
+        if (!text.isEmpty())
+            return text;
+        const auto it = old.find(key);
+        return it == old.end() ? text : it->second[i];
+    };
+
     CDbTransaction trans(*m_pAdo);
     if (!trans.IsActive())
         return false;
@@ -188,8 +299,10 @@ bool CDBServer::ImportLanguageTable(const strLanguageSheet& sheet)
     if (!Exec(QStringLiteral("Delete From KALOR_SoftLan")))
         return fail(nullptr);
     for (; !rows[r][0].isEmpty(); ++r) {
+        const QString& sign = rows[r][0];
         if (!Exec(QStringLiteral("Insert into KALOR_SoftLan values( ?,?,?,?)"),
-                  {rows[r][0], rows[r][1], rows[r][2], rows[r][3]}))
+                  {sign, orKept(rows[r][1], oldTexts, sign, 0), orKept(rows[r][2], oldTexts, sign, 1),
+                   orKept(rows[r][3], oldTexts, sign, 2)}))
             return fail("Insert the SoftLan record to the data base failure");
     }
     if (!Exec(QStringLiteral("Delete From ") + QLatin1String("KALOR_VELAMPlus_ErrInf") + QLatin1String("")))
@@ -201,16 +314,17 @@ bool CDBServer::ImportLanguageTable(const strLanguageSheet& sheet)
                            + QLatin1String("?,?,?,?,?,?, ?,?)");
     for (;; r += 3) {
         const QString& key = rows[r][0];
-        if (key.isEmpty() || key == QLatin1String("End"))
+        if (key == QLatin1String("End"))
             break;
         const qsizetype cut = key.indexOf(QLatin1Char('_'));
-        const QString code = cut < 0 ? QString() : key.left(cut);
-        const QString level = cut < 0 ? key : key.mid(cut + 1);
-        const auto& name = rows[r];
-        const auto& cause = rows[r + 1];
-        const auto& deal = rows[r + 2];
-        if (!Exec(insert, {code, level, name[1], cause[1], deal[1], name[2], cause[2], deal[2], name[3], cause[3],
-                           deal[3]}))
+        const QString code = key.left(cut);
+        const QString level = key.mid(cut + 1);
+        QVariantList values{code, level};
+        for (std::size_t lan = 1; lan <= 3; ++lan) {
+            for (std::size_t part = 0; part < 3; ++part)
+                values << orKept(rows[r + part][lan], oldFaults, code, 3 * (lan - 1) + part);
+        }
+        if (!Exec(insert, values))
             return fail("Insert the ErrInfo record to the data base failure");
     }
     return trans.Commit();

@@ -1,6 +1,8 @@
 // Operators and the login check of the database object.
 #include "database/DBServer.h"
 
+#include <optional>
+
 namespace {
 // Stored names and passwords are compared without blanks and line feeds.
 QString Cleaned(QString text)
@@ -9,6 +11,17 @@ QString Cleaned(QString text)
     text.remove(QLatin1Char('\n'));
     return text;
 }
+
+// The first stored name that, cleaned, is the typed one: the row the login matched.
+std::optional<QString> MatchedName(CAdoRecordset* pNames, const QString& strName)
+{
+    for (pNames->MoveFirst(); !pNames->IsEOF(); pNames->MoveNext()) {
+        const QString raw = pNames->GetText(QStringLiteral("UserName"));
+        if (Cleaned(raw) == strName)
+            return raw;
+    }
+    return std::nullopt;
+}
 } // namespace
 
 int CDBServer::CheckLogin(const QString& strName, const QString& strPwd, int* pLimit)
@@ -16,21 +29,12 @@ int CDBServer::CheckLogin(const QString& strName, const QString& strPwd, int* pL
     auto rs = Query(QStringLiteral("Select UserName From KALOR_UserInf"));
     if (!rs)
         return 1;
-    QString stored;
-    bool found = false;
-    for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
-        const QString raw = rs->GetText(QStringLiteral("UserName"));
-        if (Cleaned(raw) == strName) {
-            stored = raw;
-            found = true;
-            break;
-        }
-    }
-    if (!found)
+    const std::optional<QString> stored = MatchedName(rs.get(), strName);
+    if (!stored)
         return 1;
     // The row is looked up by the stored name that matched, so a name stored
     // with stray blanks or line feeds still finds its password.
-    rs = Query(QStringLiteral("Select * From KALOR_UserInf Where UserName = ? "), {stored});
+    rs = Query(QStringLiteral("Select * From KALOR_UserInf Where UserName = ? "), {*stored});
     if (!rs || rs->GetRecordCount() == 0)
         return 2;
     rs->MoveFirst();
@@ -60,7 +64,16 @@ bool CDBServer::AddUser(const QString& strName, const QString& strPwd)
 
 bool CDBServer::ChangePassword(const QString& strName, const QString& strPwd)
 {
-    return Exec(QStringLiteral("Update KALOR_UserInf Set UserPwd = ? where UserName  = ?"), {strPwd, strName});
+    // The row the login matched is changed, and only a changed row is a success.
+    auto rs = Query(QStringLiteral("Select UserName From KALOR_UserInf"));
+    const std::optional<QString> stored = rs ? MatchedName(rs.get(), strName) : std::nullopt;
+    if (!stored || !Exec(QStringLiteral("Update KALOR_UserInf Set UserPwd = ? where UserName  = ?"), {strPwd, *stored}))
+        return false;
+    rs = Query(QStringLiteral("Select changes() As n"));
+    if (!rs || rs->GetRecordCount() == 0)
+        return false;
+    rs->MoveFirst();
+    return rs->GetInt(QStringLiteral("n")) > 0;
 }
 
 bool CDBServer::DeleteUser(const QString& strName)

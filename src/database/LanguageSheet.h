@@ -10,6 +10,13 @@
 #include <array>
 #include <vector>
 
+// UI texts the station shows: a sheet must bring signs 0 to 276 at least.
+constexpr int kUiTextsUsed = 277;
+
 struct strLanguageSheet {
     std::vector<std::array<QString, 4>> rows;
+    // Where rows[0] and its sign cell stand in the workbook, so that a refusal
+    // names the cell the operator sees.
+    int nFirstRow = 2;
+    int nFirstCol = 1;
 };

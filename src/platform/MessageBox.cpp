@@ -17,6 +17,8 @@ MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
     QMessageBox box;
     box.setWindowTitle(req.caption);
     box.setText(req.text);
+    if (req.bTopmost)
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
     switch (req.kind) {
     case MsgBoxKind::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case MsgBoxKind::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
@@ -47,8 +49,15 @@ QString StationCaption()
 
 MsgBoxResult AfxMessageBox(const QString& text, const QString& caption, MsgBoxKind kind, bool bDefaultSecond)
 {
+    return AfxMessageBox(MsgBoxRequest{text, caption, kind, bDefaultSecond});
+}
+
+MsgBoxResult AfxMessageBox(const MsgBoxRequest& asked)
+{
     // Without a caption the toolkit would title the box with the executable's name.
-    MsgBoxRequest req{text, caption.isEmpty() ? StationCaption() : caption, kind, bDefaultSecond};
+    MsgBoxRequest req = asked;
+    if (req.caption.isEmpty())
+        req.caption = StationCaption();
     MessageBoxHook hook;
     {
         std::lock_guard lock(g_hookMutex);

@@ -16,6 +16,7 @@ struct MsgBoxRequest {
     QString caption;
     MsgBoxKind kind = MsgBoxKind::Ok;
     bool bDefaultSecond = false;  // Cancel (or No) is the default answer
+    bool bTopmost = false;        // kept above every other window
 };
 
 using MessageBoxHook = std::function<MsgBoxResult(const MsgBoxRequest&)>;
@@ -28,6 +29,7 @@ QString StationCaption();
 // worker is carried to the user-interface thread and waited for.
 MsgBoxResult AfxMessageBox(const QString& text, const QString& caption = QString(),
                            MsgBoxKind kind = MsgBoxKind::Ok, bool bDefaultSecond = false);
+MsgBoxResult AfxMessageBox(const MsgBoxRequest& req);
 
 // Captions of the OK and Cancel buttons of the real box, in the language in
 // force (empty: the toolkit's own).

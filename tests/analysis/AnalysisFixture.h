@@ -10,13 +10,12 @@
 #include <array>
 #include <gtest/gtest.h>
 #include <memory>
-#include <vector>
 
 #include "support/ShippedDatabase.h"
 #include "analysis/AnalysisDlg.h"
+#include "analysis/FaultEntry.h"
 #include "controls/ListCtrlX.h"
 #include "database/DBServer.h"
-#include "link/GroupInf.h"
 #include "link/LiftDataStore.h"
 #include "mainwnd/UserInf.h"
 #include "platform/MessageBox.h"
@@ -63,19 +62,15 @@ protected:
     // A lift as the configuration page stores a newly found one.
     void SetUpLift(int nLiftNum, const QString& name)
     {
-        strLiftInf& rec = m_store.m_pLiftInf[nLiftNum - 1];
-        rec.nKind = 1;
-        rec.nLiftNum = nLiftNum;
-        rec.nMaxFloor = 12;
-        rec.nMinFloor = 1;
-        rec.strName = name;
         CLiftDataStore one;
         one.ResetLiftRecords();
-        strLiftInf& only = one.m_pLiftInf[nLiftNum - 1];
-        only.nKind = 1;
-        only.nMaxFloor = 12;
-        only.nMinFloor = 1;
-        only.strName = name;
+        for (strLiftInf* rec : {&m_store.m_pLiftInf[nLiftNum - 1], &one.m_pLiftInf[nLiftNum - 1]}) {
+            rec->nKind = 1;
+            rec->nMaxFloor = 12;
+            rec->nMinFloor = 1;
+            rec->strName = name;
+        }
+        m_store.m_pLiftInf[nLiftNum - 1].nLiftNum = nLiftNum;
         m_db.SaveLiftSetup(one.m_pLiftInf);
     }
 
@@ -105,6 +100,13 @@ protected:
 
     QString Text(int n) const { return m_texts.value(n); }
 
+    strLanguageSheet Stored()
+    {
+        strLanguageSheet sheet;
+        EXPECT_TRUE(m_db.LoadLanguageTableForExport(&sheet));
+        return sheet;
+    }
+
     QTreeWidgetItem* Root() const { return m_page->m_tree->topLevelItem(0); }
     QStringList TreeChildren() const
     {
@@ -116,34 +118,22 @@ protected:
     }
     void SelectChild(int i) const { m_page->m_tree->setCurrentItem(Root()->child(i)); }
 
-    QStringList Row(int r) const
-    {
-        QStringList cells;
-        const ClistCtrlX* list = m_page->m_lstFault;
-        for (int c = 0; c < list->columnCount(); ++c)
-            cells << list->GetItemText(r, c);
-        return cells;
-    }
     QList<QStringList> Rows() const
     {
         QList<QStringList> rows;
-        for (int r = 0; r < m_page->m_lstFault->GetItemCount(); ++r)
-            rows << Row(r);
-        return rows;
-    }
-    QStringList Headers() const
-    {
-        QStringList out;
         const ClistCtrlX* list = m_page->m_lstFault;
-        for (int c = 0; c < list->columnCount(); ++c)
-            out << list->horizontalHeaderItem(c)->text();
-        return out;
+        for (int r = 0; r < list->GetItemCount(); ++r) {
+            rows.append(QStringList());
+            for (int c = 0; c < list->columnCount(); ++c)
+                rows.last() << list->GetItemText(r, c);
+        }
+        return rows;
     }
 
     // Shipped fault texts of the enhanced model: "ERR12: <name>".
     QString FaultItem(int nCode) const
     {
-        const int i = CAnalysisDlg::FaultEntryOfCode(m_tabs[2], nCode);
+        const int i = FaultEntryOfCode(m_tabs[2], nCode);
         return i < 0 ? QString() : m_tabs[2].strErrCount[i] + QStringLiteral(": ") + m_tabs[2].strErrName[i];
     }
 

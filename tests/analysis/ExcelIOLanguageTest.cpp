@@ -3,8 +3,11 @@
 // out of the shipped database and back in.
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
+#include <tuple>
 #include <gtest/gtest.h>
 
+#include "AnalysisFixture.h"
 #include "ExcelIOTestSupport.h"
 #include "analysis/ExcelIO.h"
 #include "database/DBServer.h"
@@ -22,6 +25,7 @@ protected:
         for (int i = 0; i < 300; ++i)
             m_texts << QStringLiteral("text %1").arg(i);
         m_excel.m_pLanText = &m_texts;
+        m_excel.m_nLanguageKind = 2;
     }
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
@@ -32,26 +36,12 @@ protected:
     {
         QByteArray xml;
         for (std::size_t r = 0; r < rows.size(); ++r) {
-            xml += "<row r=\"" + QByteArray::number(qulonglong(top + r)) + "\">";
-            for (int c = 0; c < 4; ++c) {
-                if (!rows[r][std::size_t(c)].isEmpty())
-                    xml += xltest::InlineCell(QString(QChar(u'A' + left - 1 + c)) + QString::number(top + r),
-                                              rows[r][std::size_t(c)]);
-            }
+            xml += "<row>";
+            for (int c = 0; c < 4; ++c)
+                xml += rows[r][std::size_t(c)].isEmpty() ? QByteArray() : xltest::InlineCell(QString(QChar(u'A' + left - 1 + c)) + QString::number(top + r), rows[r][std::size_t(c)]);
             xml += "</row>";
         }
-        const QString path = Path(name);
-        EXPECT_TRUE(xltest::WriteZip(path, xltest::Package({{sheetName, xml}})));
-        return path;
-    }
-
-    static std::vector<Row> Numbered(int n)
-    {
-        std::vector<Row> rows;
-        for (int i = 0; i < n; ++i)
-            rows.push_back({QString::number(i), QStringLiteral("一%1").arg(i), QStringLiteral("two %1").arg(i),
-                            QStringLiteral("三%1").arg(i)});
-        return rows;
+        return xltest::WriteSheet(Path(name), sheetName, xml);
     }
 
     QTemporaryDir m_dir;
@@ -63,27 +53,19 @@ protected:
 TEST_F(ExcelIOLanguageTest, ExportLaysOutTheTableAndTheInfoSheet)
 {
     strLanguageSheet table;
-    table.rows = Numbered(3);
+    table.rows = {{"0", "一0", "two 0", "三0"}, {"1", "一1", "two 1", "三1"}};
     table.rows.push_back({});  // the separator between UI and fault texts
     table.rows.push_back({QStringLiteral("ERR01_3"), QStringLiteral("名"), QStringLiteral("name"), QStringLiteral("名")});
     const QString path = Path(QStringLiteral("lan.xlsx"));
     ASSERT_TRUE(m_excel.ExportLanguageTable(path, QStringLiteral("2021-3-3--9-5"), table));
-    EXPECT_EQ(m_boxes.count(), 0);
-
     EXPECT_EQ(xltest::SheetNames(path), QStringList({QStringLiteral("SoftLanguageTab"), QStringLiteral("Infor")}));
     const CXlsxReader::Sheet lan = xltest::ReadBack(path, QStringLiteral("SoftLanguageTab"));
     EXPECT_EQ(xltest::RowOf(lan, 1, 4), QStringList({"Sign", "Lan1", "Lan2", "Lan3"}));
-    EXPECT_EQ(xltest::RowOf(lan, 3, 4), QStringList({"1", "一1", "two 1", "三1"}));
-    EXPECT_EQ(xltest::RowOf(lan, 5, 4), QStringList({"", "", "", ""}));
-    EXPECT_EQ(xltest::RowOf(lan, 6, 4), QStringList({"ERR01_3", "名", "name", "名"}));
-    EXPECT_EQ(xltest::RowOf(lan, 7, 4), QStringList({"End", "End", "End", "End"}));
-    EXPECT_EQ(lan.nLastRow, 7);
-    EXPECT_EQ(lan.nLastCol, 4);
-
+    EXPECT_EQ(xltest::RowOf(lan, 5, 4), QStringList({"ERR01_3", "名", "name", "名"}));
+    EXPECT_EQ(xltest::RowOf(lan, 6, 4), QStringList({"End", "End", "End", "End"}));
     const CXlsxReader::Sheet info = xltest::ReadBack(path, QStringLiteral("Infor"));
     EXPECT_EQ(info.cells.size(), 4u);
-    EXPECT_EQ(xltest::RowOf(info, 1, 2), QStringList({"Sign", "SaveTime"}));
-    EXPECT_EQ(xltest::RowOf(info, 2, 2), QStringList({"Language Inf Table of Halvern KLAOR", "2021-3-3--9-5"}));
+    EXPECT_EQ(info.Text(2, 2), QStringLiteral("2021-3-3--9-5"));
 }
 
 TEST_F(ExcelIOLanguageTest, ImportReadsUpToEndAndTrimsOnlyTheSecondLanguage)
@@ -98,26 +80,20 @@ TEST_F(ExcelIOLanguageTest, ImportReadsUpToEndAndTrimsOnlyTheSecondLanguage)
     got.rows.push_back({QStringLiteral("kept")});
     int flags = -1;
     ASSERT_TRUE(m_excel.ImportLanguageTable(&flags, path, &got));
-    EXPECT_EQ(flags, 0);
-    ASSERT_EQ(got.rows.size(), 4u);
-    EXPECT_EQ(got.rows[0][0], QStringLiteral("kept"));  // appended after what was there
-    EXPECT_EQ(got.rows[1], (Row{"1", "a  ", "b", "c  "}));
-    EXPECT_EQ(got.rows[2], (Row{"2", "", "", ""}));
-    EXPECT_EQ(got.rows[3], (Row{"End", "End", "End", "End"}));
+    // Appended after what was there.
+    EXPECT_EQ(got.rows, (std::vector<Row>{{"kept"}, {"1", "a  ", "b", "c  "}, {"2", "", "", ""}, {"End", "End", "End", "End"}}));
 
     // Rows are taken from the top-left cell in use, wherever that is.
     const QString moved = WriteSheet(QStringLiteral("moved.xlsx"), QStringLiteral("SoftLanguageTab"), rows, 4, 3);
     strLanguageSheet again;
     ASSERT_TRUE(m_excel.ImportLanguageTable(&flags, moved, &again));
-    ASSERT_EQ(again.rows.size(), 3u);
-    EXPECT_EQ(again.rows[0], (Row{"1", "a  ", "b", "c  "}));
+    EXPECT_EQ(again.rows.size(), 3u);
+    EXPECT_EQ(again.nFirstRow, 5);
 
     // Only the header row: nothing is read, and no "End" is made up.
     const QString header = WriteSheet(QStringLiteral("header.xlsx"), QStringLiteral("SoftLanguageTab"), {rows[0]});
     strLanguageSheet none;
-    flags = -1;
     ASSERT_TRUE(m_excel.ImportLanguageTable(&flags, header, &none));
-    EXPECT_EQ(flags, 0);
     EXPECT_TRUE(none.rows.empty());
     EXPECT_EQ(m_boxes.count(), 0);
 }
@@ -126,101 +102,127 @@ TEST_F(ExcelIOLanguageTest, FlagsMarkLargelyEmptyColumns)
 {
     auto flagsOf = [this](int emptyB, int emptyC, int emptyD) {
         std::vector<Row> rows = {{"Sign", "Lan1", "Lan2", "Lan3"}};
-        const int n = std::max({emptyB, emptyC, emptyD}) + 5;
-        for (int i = 0; i < n; ++i)
-            rows.push_back({QString::number(i), i < emptyB ? QString() : QStringLiteral("b"),
-                            i < emptyC ? QString() : QStringLiteral("c"), i < emptyD ? QString() : QStringLiteral("d")});
-        rows.push_back({"End", "End", "End", "End"});
+        for (int i = 0; i < 35; ++i)
+            rows.push_back({QString::number(i), i < emptyB ? "" : "b", i < emptyC ? "" : "c", i < emptyD ? "" : "d"});
         const QString path = WriteSheet(QStringLiteral("flags.xlsx"), QStringLiteral("SoftLanguageTab"), rows);
         strLanguageSheet got;
         int flags = -1;
         EXPECT_TRUE(m_excel.ImportLanguageTable(&flags, path, &got));
         return flags;
     };
-    EXPECT_EQ(flagsOf(21, 0, 0), 4);
-    EXPECT_EQ(flagsOf(0, 21, 0), 2);
-    EXPECT_EQ(flagsOf(0, 0, 30), 1);
+    EXPECT_EQ(flagsOf(21, 0, 30), 5);
     EXPECT_EQ(flagsOf(21, 22, 23), CExcelIO::kNoLanguageFilled);
     // A few gaps flag nothing: 7 can only mean that no language is filled.
-    EXPECT_EQ(flagsOf(7, 0, 0), 0);
-    EXPECT_EQ(flagsOf(20, 20, 20), 0);
+    EXPECT_EQ(flagsOf(20, 7, 20), 0);
 }
 
 TEST_F(ExcelIOLanguageTest, RefusalsSayWhyAndAppendNothing)
 {
-    QByteArray errorRow = "<row r=\"1\">" + xltest::InlineCell("A1", "Sign") + "</row><row r=\"2\">"
-                          + xltest::InlineCell("A2", "1") + "<c r=\"B2\" t=\"e\"><v>#REF!</v></c></row>";
-    const QString errorCell = Path(QStringLiteral("error.xlsx"));
-    ASSERT_TRUE(xltest::WriteZip(errorCell, xltest::Package({{QStringLiteral("SoftLanguageTab"), errorRow}})));
-
-    // A wrong sheet name and unreadable files are refused the same way (the
-    // page's tests go through them).
+    const QString tab = QStringLiteral("SoftLanguageTab");
+    // An error value, and two cells far apart that must never become a million rows.
     const std::vector<std::pair<QString, QString>> cases = {
-        {errorCell, QStringLiteral("cell B2 of the sheet \"SoftLanguageTab\" holds the error value #REF!")},
+        {xltest::WriteSheet(Path(QStringLiteral("error.xlsx")), tab,
+                            "<row><c r=\"A1\"><v>1</v></c></row><row><c r=\"A2\"><v>1</v></c><c r=\"B2\" t=\"e\"><v>#REF!</v></c></row>"),
+         QStringLiteral("cell B2 of the sheet \"SoftLanguageTab\" holds the error value #REF!")},
+        {xltest::WriteSheet(Path(QStringLiteral("sparse.xlsx")), tab,
+                            "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"1048576\"><c r=\"A1048576\"><v>2</v></c></row>"),
+         QStringLiteral("more empty rows than cells before row 4")},
     };
     for (const auto& [path, message] : cases) {
         m_boxes.clear();
         strLanguageSheet got;
-        got.rows.push_back({QStringLiteral("before")});
         int flags = 99;
         EXPECT_FALSE(m_excel.ImportLanguageTable(&flags, path, &got)) << path.toStdString();
-        ASSERT_EQ(m_boxes.count(), 1) << path.toStdString();
-        EXPECT_TRUE(m_boxes.texts().first().contains(message)) << m_boxes.texts().first().toStdString();
-        ASSERT_EQ(got.rows.size(), 1u);
-        EXPECT_EQ(got.rows[0][0], QStringLiteral("before"));
+        EXPECT_EQ(m_boxes.count(), 1) << path.toStdString();
+        EXPECT_TRUE(m_boxes.texts().value(0).contains(message)) << m_boxes.texts().value(0).toStdString();
+        EXPECT_TRUE(got.rows.empty());
     }
+
+    // Another first sheet: the warning is kept on top of every window.
+    bool topmost = false;
+    MessageBoxHook previous = SetMessageBoxHook([&](const MsgBoxRequest& req) {
+        topmost = req.text == m_texts[147] && req.bTopmost;
+        return MsgBoxResult::Ok;
+    });
+    strLanguageSheet got;
+    int flags = 0;
+    EXPECT_FALSE(m_excel.ImportLanguageTable(&flags, WriteSheet(QStringLiteral("other.xlsx"), QStringLiteral("Sheet1"), {}), &got));
+    SetMessageBoxHook(std::move(previous));
+    EXPECT_TRUE(topmost);
 }
 
 // Out of a copy of the shipped database into a workbook and back, through the
 // database object's own operations.
-class ExcelIOLanguageDbTest : public ExcelIOLanguageTest {
+class ExcelIOLanguageDbTest : public AnalysisPageTest {
 protected:
-    void SetUp() override
-    {
-        ExcelIOLanguageTest::SetUp();
-        const QString shipped = QStringLiteral(LIFT_BINARY_DIR "/bin/SoftResoure/DB/DBServer.mdb");
-        ASSERT_TRUE(QFileInfo::exists(shipped)) << "build the lift_db target first";
-        ASSERT_TRUE(QDir().mkpath(m_dir.path() + QStringLiteral("/SoftResoure/DB")));
-        ASSERT_TRUE(QFile::copy(shipped, m_dir.path() + QStringLiteral("/SoftResoure/DB/DBServer.mdb")));
-        m_db.m_strAppFolder = m_dir.path();
-        m_db.m_pLanText = &m_dbTexts;
-        m_db.m_pAdo->m_pLanText = &m_dbTexts;
-        m_db.m_pAdo->InitConnection();
-        m_db.BuildDBPath();
-        ASSERT_TRUE(m_db.m_pAdo->OpenDatabase(false, m_db.m_strDBPath));
-    }
-
-    strLanguageSheet Stored()
-    {
-        strLanguageSheet sheet;
-        EXPECT_TRUE(m_db.LoadLanguageTableForExport(&sheet));
-        return sheet;
-    }
-
-    QStringList m_dbTexts;
-    CDBServer m_db;
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+    CExcelIO m_excel;
 };
 
-TEST_F(ExcelIOLanguageDbTest, QuotesChineseAndLineBreaksSurviveTheRoundTrip)
+// Through the station's own workbook and import: a damaged sheet changes
+// neither table and the next start still loads every text in every language;
+// the intact sheet, quotes and line breaks included, comes back unchanged.
+TEST_F(ExcelIOLanguageDbTest, DamagedSheetsChangeNothingAndTheIntactOneComesBack)
 {
-    strLanguageSheet table = Stored();
-    ASSERT_GT(table.rows.size(), 10u);
-    const QString quoted = QStringLiteral("他说\"好\"，it's 'fine'; DROP TABLE x; --");
-    const QString lines = QStringLiteral("第一行\r\n第二行\n'end'");
-    table.rows[5][1] = quoted;
-    table.rows[5][3] = lines;
-    table.rows.back()[2] = QStringLiteral("ends with 'a quote'");
-
-    const QString path = Path(QStringLiteral("edited.xlsx"));
-    ASSERT_TRUE(m_excel.ExportLanguageTable(path, QStringLiteral("stamp"), table));
-    strLanguageSheet imported;
-    int flags = -1;
-    ASSERT_TRUE(m_excel.ImportLanguageTable(&flags, path, &imported));
-    ASSERT_TRUE(m_db.ImportLanguageTable(imported)) << m_boxes.texts().join('\n').toStdString();
-    const strLanguageSheet after = Stored();
-    EXPECT_EQ(after.rows, table.rows);
-    EXPECT_EQ(after.rows[5][1], quoted);
-    EXPECT_EQ(after.rows[5][3], lines);
+    auto loadsEveryText = [this](std::size_t* pFaults) {
+        for (int kind : {1, 3, 2}) {  // the messages stay in English
+            QStringList texts;
+            strErrInfTab tabs[3];
+            CErrNameMap names;
+            m_db.m_pLanText = &texts;
+            EXPECT_TRUE(m_db.LoadLanguageAndFaultTexts(kind, tabs, &names));
+            EXPECT_EQ(texts.size(), kUiTextsUsed) << kind;
+            EXPECT_FALSE(texts.contains(QString())) << kind;
+            if (*pFaults == 0)
+                *pFaults = names.size();
+            EXPECT_EQ(names.size(), *pFaults) << kind;
+        }
+        m_db.m_pLanText = &m_texts;
+    };
+    std::size_t faults = 0;
+    loadsEveryText(&faults);
+    const auto ui = std::ptrdiff_t(kUiTextsUsed);
+    using Spoil = std::function<void(std::vector<Row>&)>;
+    const std::vector<std::tuple<const char*, Spoil, QString>> cases = {
+        {"blank sign", [](auto& r) { r[98][0].clear(); }, "row 100, column A: the sign 98 is expected"},
+        {"row deleted", [](auto& r) { r.erase(r.begin() + 10); }, "row 12, column A: the sign 10 is expected"},
+        {"row repeated", [](auto& r) { r.insert(r.begin() + 10, r[10]); }, "row 13, column A: the sign 11 is expected"},
+        {"sign nan", [](auto& r) { r[5][0] = QStringLiteral("nan"); }, "row 7, column A: the sign 5 is expected"},
+        {"no fault rows", [ui](auto& r) { r.resize(std::size_t(ui) + 1); },
+         QStringLiteral("row %1, column A: a fault key is expected").arg(ui + 3)},
+        {"no UI rows", [ui](auto& r) { r.erase(r.begin(), r.begin() + ui); }, "row 2, column A: the sign 0 is expected"},
+        {"key changes within a fault", [ui](auto& r) { r[std::size_t(ui) + 2][0] = r[std::size_t(ui) + 4][0]; },
+         QStringLiteral("row %1, column A: each fault takes three rows").arg(ui + 4)},
+        {"faults out of order", [ui](auto& r) { std::swap_ranges(r.begin() + ui + 1, r.begin() + ui + 4, r.begin() + ui + 4); },
+         "must come after"},
+        {"separator filled", [ui](auto& r) { r[std::size_t(ui)][2] = QStringLiteral("x"); },
+         QStringLiteral("row %1, column C").arg(ui + 2)},
+        {"Lan1 emptied", [](auto& r) { for (Row& row : r) row[1].clear(); }, QString()},
+        {"intact, with quotes and line breaks", [](auto& r) {
+             r[5][1] = QStringLiteral("他说\"好\"，it's 'fine'; DROP TABLE x; --");
+             r[5][3] = QStringLiteral("第一行\r\n第二行\n'end'");
+         }, QString()},
+    };
+    for (const auto& [what, spoil, refusal] : cases) {
+        SCOPED_TRACE(what);
+        strLanguageSheet sheet = Stored();
+        strLanguageSheet expected = sheet;
+        spoil(sheet.rows);
+        if (QLatin1String(what).startsWith(QLatin1String("intact")))
+            expected = sheet;
+        const QString path = Path(QStringLiteral("spoiled.xlsx"));
+        ASSERT_TRUE(m_excel.ExportLanguageTable(path, QStringLiteral("stamp"), sheet));
+        strLanguageSheet imported;
+        int flags = -1;
+        ASSERT_TRUE(m_excel.ImportLanguageTable(&flags, path, &imported));
+        m_boxes.clear();
+        m_db.m_nLanguageKind = 2;
+        EXPECT_EQ(m_db.ImportLanguageTable(imported), refusal.isEmpty());
+        EXPECT_EQ(m_boxes.texts(), refusal.isEmpty() ? QStringList() : QStringList({m_boxes.texts().value(0)}));
+        EXPECT_TRUE(m_boxes.texts().value(0).contains(refusal)) << m_boxes.texts().value(0).toStdString();
+        EXPECT_EQ(Stored().rows, expected.rows);
+        loadsEveryText(&faults);
+    }
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // Shared pieces of the workbook tests: reading a written workbook back with
 // the station's own reader, making hand-built packages with the zip library,
-// and a headless spreadsheet program to open workbooks where one is installed.
+// and a headless spreadsheet program to open and save workbooks where one is
+// installed.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -26,12 +27,8 @@ inline CXlsxReader::Sheet ReadBack(const QString& path, const QString& sheetName
 {
     CXlsxReader reader;
     CXlsxReader::Sheet sheet;
-    if (!reader.Open(path)) {
-        ADD_FAILURE() << "cannot open " << path.toStdString() << ": " << reader.ErrorString().toStdString();
-        return sheet;
-    }
-    if (!reader.ReadSheet(sheetName, &sheet))
-        ADD_FAILURE() << reader.ErrorString().toStdString();
+    if (!reader.Open(path) || !reader.ReadSheet(sheetName, &sheet))
+        ADD_FAILURE() << path.toStdString() << ": " << reader.ErrorString().toStdString();
     return sheet;
 }
 
@@ -70,26 +67,6 @@ inline bool WriteZip(const QString& path, const Parts& parts)
     return zip_close(za) == 0;
 }
 
-inline QByteArray ZipPart(const QString& path, const QString& part)
-{
-    int error = 0;
-    zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
-    if (!za)
-        return {};
-    QByteArray data;
-    zip_stat_t st;
-    if (zip_stat(za, part.toUtf8().constData(), 0, &st) == 0) {
-        if (zip_file_t* f = zip_fopen(za, part.toUtf8().constData(), 0)) {
-            data.resize(qsizetype(st.size));
-            const zip_int64_t n = zip_fread(f, data.data(), st.size);
-            data.resize(n < 0 ? 0 : qsizetype(n));
-            zip_fclose(f);
-        }
-    }
-    zip_discard(za);
-    return data;
-}
-
 constexpr const char* kMainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 constexpr const char* kRelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
@@ -123,6 +100,13 @@ inline Parts Package(const std::vector<std::pair<QString, QByteArray>>& sheets, 
     return parts;
 }
 
+// A workbook of one sheet whose sheetData is `rows`; gives its path.
+inline QString WriteSheet(const QString& path, const QString& sheetName, const QByteArray& rows)
+{
+    EXPECT_TRUE(WriteZip(path, Package({{sheetName, rows}})));
+    return path;
+}
+
 // An inline-string cell.
 inline QByteArray InlineCell(const QString& ref, const QString& text)
 {
@@ -135,115 +119,36 @@ inline QByteArray InlineCell(const QString& ref, const QString& text)
 
 inline QString OfficeProgram()
 {
-    for (const char* name : {"soffice", "libreoffice"}) {
-        const QString path = QStandardPaths::findExecutable(QLatin1String(name));
-        if (!path.isEmpty())
-            return path;
-    }
-    return {};
+    const QString path = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    return path.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("libreoffice")) : path;
 }
 
-// RFC 4180 records; quoted fields may hold separators and line breaks.
-inline QList<QStringList> ParseCsv(const QString& text)
-{
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    bool any = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        any = true;
-        if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
-                field += c;
-                ++i;
-            } else if (c == QLatin1Char('"')) {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            row << field;
-            field.clear();
-        } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-                ++i;
-            row << field;
-            rows << row;
-            row.clear();
-            field.clear();
-            any = false;
-        } else {
-            field += c;
-        }
-    }
-    if (any) {
-        row << field;
-        rows << row;
-    }
-    return rows;
-}
-
-// Has the program open the workbook and save every sheet as CSV into outDir;
-// gives the CSV text of each sheet by name (a program too old to save every
-// sheet gives the first one only, under its own name).
-inline std::vector<std::pair<QString, QString>> OfficeSheetsAsCsv(const QString& program, const QString& xlsx,
-                                                                  const QString& outDir, const QStringList& sheetNames,
-                                                                  QString* pLog)
+// Has the program open the workbook and save it again as .xlsx into outDir;
+// gives the path of its copy (empty when it made none) and its output.
+inline QString OfficeResave(const QString& program, const QString& xlsx, const QString& outDir, QString* pLog)
 {
     QProcess proc;
     const QString profile = QUrl::fromLocalFile(outDir + QStringLiteral("/profile")).toString();
     proc.start(program, {QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
-                         QStringLiteral("--convert-to"),
-                         QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1"),
-                         QStringLiteral("--outdir"), outDir, xlsx});
+                         QStringLiteral("--convert-to"), QStringLiteral("xlsx"), QStringLiteral("--outdir"), outDir, xlsx});
     proc.waitForFinished(120000);
     *pLog = QString::fromLocal8Bit(proc.readAllStandardOutput() + proc.readAllStandardError());
-    std::vector<std::pair<QString, QString>> out;
-    const QString base = QFileInfo(xlsx).completeBaseName();
-    for (const QString& name : sheetNames) {
-        QFile file(outDir + QLatin1Char('/') + base + QLatin1Char('-') + name + QStringLiteral(".csv"));
-        if (file.open(QIODevice::ReadOnly))
-            out.emplace_back(name, QString::fromUtf8(file.readAll()));
-    }
-    if (out.empty() && !sheetNames.isEmpty()) {
-        QFile file(outDir + QLatin1Char('/') + base + QStringLiteral(".csv"));
-        if (file.open(QIODevice::ReadOnly))
-            out.emplace_back(sheetNames.first(), QString::fromUtf8(file.readAll()));
-    }
-    return out;
+    const QString copy = outDir + QLatin1Char('/') + QFileInfo(xlsx).completeBaseName() + QStringLiteral(".xlsx");
+    return QFileInfo::exists(copy) ? copy : QString();
 }
 
-// Every sheet of a workbook as the spreadsheet program reads it must hold the
-// cells that the station's reader finds. Adds a failure otherwise.
-inline void ExpectOfficeReadsSame(const QString& program, const QString& xlsx, const QString& outDir)
+// Both workbooks hold the same sheets with the same cells.
+inline void ExpectSameCells(const QString& copy, const QString& xlsx)
 {
-    const QStringList names = SheetNames(xlsx);
-    QString log;
-    const auto csvs = OfficeSheetsAsCsv(program, xlsx, outDir, names, &log);
-    ASSERT_FALSE(csvs.empty()) << "the spreadsheet program did not open " << xlsx.toStdString() << ": "
-                               << log.toStdString();
-    for (const auto& [name, csv] : csvs) {
-        const QList<QStringList> rows = ParseCsv(csv);
-        const CXlsxReader::Sheet sheet = ReadBack(xlsx, name);
-        int cols = sheet.nLastCol;
-        for (const QStringList& row : rows)
-            cols = std::max(cols, int(row.size()));
-        const int lastRow = std::max(sheet.nLastRow, int(rows.size()));
-        for (int r = 1; r <= lastRow; ++r) {
-            for (int c = 1; c <= cols; ++c) {
-                QString office = r <= rows.size() ? rows[r - 1].value(c - 1) : QString();
-                QString ours = sheet.Text(r, c);
-                office.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-                ours.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-                EXPECT_EQ(office.toStdString(), ours.toStdString())
-                    << "sheet " << name.toStdString() << " row " << r << " column " << c;
-            }
-        }
-    }
+    ASSERT_EQ(SheetNames(copy), SheetNames(xlsx));
+    auto texts = [](const CXlsxReader::Sheet& sheet) {
+        std::vector<std::pair<std::int64_t, std::string>> out;
+        for (const auto& [key, cell] : sheet.cells)
+            out.emplace_back(key, QString(cell.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString());
+        return out;
+    };
+    for (const QString& name : SheetNames(xlsx))
+        EXPECT_EQ(texts(ReadBack(copy, name)), texts(ReadBack(xlsx, name))) << "sheet " << name.toStdString();
 }
 
 } // namespace xltest

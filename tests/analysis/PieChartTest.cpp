@@ -1,15 +1,16 @@
-// The pie chart's items, shading, rectangles, legend sizes, hit testing and
-// the flat and gradient styles, on a real window rendered offscreen.
+// The pie chart as the analysis page shows it, tilted: its items, projected
+// angles, front and back slices and the painter's order, the click that pulls
+// a slice out, the label places and what the rendered slices look like; on
+// real windows rendered offscreen. (The flat styles are never used.)
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QImage>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <set>
 
 #include "analysis/PieChartWnd.h"
 
@@ -17,19 +18,11 @@ namespace {
 
 constexpr double kRad = 3.14159265358979 / 180.0;
 
-std::unique_ptr<CPieChartWnd> MakeChart(QSize size, int style = 2)
+std::unique_ptr<CPieChartWnd> MakeChart(QSize size)
 {
     auto chart = std::make_unique<CPieChartWnd>();
     EXPECT_TRUE(chart->Create(QString(), QRect(QPoint(0, 0), size), nullptr, 1));
-    chart->m_nStyle = style;
     return chart;
-}
-
-// A point at a true angle (clockwise degrees) and radius from a centre.
-QPoint At(QPointF centre, double angle, double radius)
-{
-    return QPoint(int(std::lround(centre.x() + std::cos(angle * kRad) * radius)),
-                  int(std::lround(centre.y() + std::sin(angle * kRad) * radius)));
 }
 
 QColor PixelAt(const QImage& image, QPoint p) { return QColor::fromRgb(image.pixel(p)); }
@@ -40,364 +33,297 @@ void Click(QWidget& w, QPoint p)
     QApplication::sendEvent(&w, &press);
 }
 
-int Highlighted(const CPieChartWnd& chart)
-{
-    int n = 0;
-    for (const auto& [key, item] : chart.m_mapItems)
-        n += item->bHighlighted ? 1 : 0;
-    return n;
-}
-
-} // namespace
-
 TEST(PieChartTest, AddItemRefusesBadLabelsAndValuesAndChangesNothing)
 {
     auto chart = MakeChart({400, 300});
     ASSERT_NE(chart->AddItem("1", "first", 0xFFFF0000, 3.0), nullptr);
 
-    EXPECT_EQ(chart->AddItem("", "empty label", 0xFF00FF00, 1.0), nullptr);
-    EXPECT_EQ(chart->AddItem("1", "same label, other text and value", 0xFF00FF00, 9.0), nullptr);
-    EXPECT_EQ(chart->AddItem("2", "zero", 0xFF00FF00, 0.0), nullptr);
-    EXPECT_EQ(chart->AddItem("3", "negative", 0xFF00FF00, -5.0), nullptr);
-    EXPECT_EQ(chart->AddItem("4", "nan", 0xFF00FF00, std::nan("")), nullptr);
-    EXPECT_EQ(chart->AddItem("5", "infinite", 0xFF00FF00, std::numeric_limits<double>::infinity()), nullptr);
-    EXPECT_EQ(chart->m_nItemCount, 1);
+    for (const auto& [label, value] : {std::pair{"", 1.0}, {"1", 9.0}, {"2", 0.0}, {"3", -5.0}, {"4", std::nan("")},
+                                       {"5", std::numeric_limits<double>::infinity()}})
+        EXPECT_EQ(chart->AddItem(label, "", 0xFF00FF00, value), nullptr) << label;
     EXPECT_EQ(chart->m_dTotal, 3.0);
     EXPECT_EQ(chart->m_mapItems.size(), 1u);
 
-    // A value that would make the total infinite turns every fraction into NaN.
+    // A value that would make the total infinite, and so every fraction NaN.
     auto big = MakeChart({400, 300});
     ASSERT_NE(big->AddItem("a", "", 0xFFFF0000, 1e308), nullptr);
     EXPECT_EQ(big->AddItem("b", "", 0xFFFF0000, 1e308), nullptr);
-    EXPECT_EQ(big->m_mapItems.at(0)->fFraction, 1.0f);
-
-    // Labels are compared exactly: a different letter case is another label.
-    PieChartItem* lower = chart->AddItem("a", "lower", 0xFF0000FF, 1.0);
-    PieChartItem* upper = chart->AddItem("A", "upper", 0xFF0000FF, 1.0);
-    ASSERT_NE(lower, nullptr);
-    ASSERT_NE(upper, nullptr);
-    EXPECT_EQ(chart->FindItem("A"), upper);
-    EXPECT_EQ(chart->FindItem("a"), lower);
-    EXPECT_EQ(chart->FindItem("b"), nullptr);
-    EXPECT_EQ(upper->nIndex, 2);
-    EXPECT_EQ(upper->strText, "upper");
-}
-
-TEST(PieChartTest, FractionsFollowEveryAddAndKeysRestartAfterClearing)
-{
-    auto chart = MakeChart({400, 300});
-    PieChartItem* one = chart->AddItem("1", "", 0xFFFF0000, 7.5);
-    ASSERT_NE(one, nullptr);
-    EXPECT_EQ(one->fFraction, 1.0f);
-    EXPECT_EQ(one->fSweep, 360.0f);
-
-    chart->AddItem("2", "", 0xFF00FF00, 2.5);
-    chart->AddItem("3", "", 0xFF0000FF, 10.0);  // equal to the total so far
-    EXPECT_FLOAT_EQ(one->fFraction, 0.375f);
-    EXPECT_FLOAT_EQ(chart->m_mapItems.at(1)->fSweep, 45.0f);
-    EXPECT_FLOAT_EQ(chart->m_mapItems.at(2)->fFraction, 0.5f);
-    float sum = 0;
-    for (const auto& [key, item] : chart->m_mapItems)
-        sum += item->fSweep;
-    EXPECT_NEAR(sum, 360.0f, 1e-3);
-
+    // Fractions follow every add; keys start again after clearing.
+    chart->AddItem("2", "", 0xFF00FF00, 1.0);
+    EXPECT_FLOAT_EQ(chart->m_mapItems.at(0)->fFraction, 0.75f);
     chart->RemoveAllItems();
-    EXPECT_EQ(chart->m_dTotal, 0.0);
-    EXPECT_EQ(chart->m_nItemCount, 0);
-    EXPECT_EQ(chart->m_nLegendHeight, -chart->m_nLegendGap);
-    PieChartItem* again = chart->AddItem("2", "", 0xFF00FF00, 1.0);
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(again->nIndex, 0);
+    ASSERT_NE(chart->AddItem("2", "", 0xFF00FF00, 1.0), nullptr);
     EXPECT_EQ(chart->m_mapItems.begin()->first, 0);
 }
 
-TEST(PieChartTest, ShadingKeepsChannelsApartAndForcesOpacity)
-{
-    EXPECT_EQ(CPieChartWnd::LightenColor(0x00102030, 0.0f), 0xFF102030u);
-    EXPECT_EQ(CPieChartWnd::DarkenColor(0x00102030, 0.0f), 0xFF102030u);
-    // Each channel moves by its own distance to white or black.
-    EXPECT_EQ(CPieChartWnd::LightenColor(0xFF80FF00, 51.0f), 0xFF99FF33u);
-    EXPECT_EQ(CPieChartWnd::DarkenColor(0xFF0033FF, 51.0f), 0xFF0028CCu);
-    EXPECT_EQ(CPieChartWnd::LightenColor(0xFFFFFFFF, 500.0f), 0xFFFFFFFFu);
-    EXPECT_EQ(CPieChartWnd::DarkenColor(0xFF102030, 1000.0f), 0xFF000000u);
-
-    auto chart = MakeChart({400, 300});
-    PieChartItem* item = chart->AddItem("1", "", 0x80FF0000, 1.0);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->argbLight, 0xFFFF7878u);
-    EXPECT_TRUE(chart->SetItemColor(item, 0xFF0000FF));
-    EXPECT_EQ(item->argbBase, 0xFF0000FFu);
-    EXPECT_EQ(item->argbLight, 0xFF7878FFu);
-    EXPECT_EQ(item->argbDark, 0xFF0000F5u);
-    EXPECT_FALSE(chart->SetItemColor(nullptr, 0xFF0000FF));
-}
-
-TEST(PieChartTest, PieAndChartRectanglesFromTheClientArea)
-{
-    // Wide client: the pie is a square as high as the area under the title.
-    auto wide = MakeChart({600, 400});
-    EXPECT_EQ(wide->m_nLegendLeft, 400);  // two thirds of the width
-    EXPECT_EQ(wide->GetPieRect(true), QRect(30, 100, 270, 270));
-    EXPECT_EQ(wide->GetPieRect(false), QRect(30, 100, 270, 270));
-    // An odd side grows by one pixel for the pie only.
-    wide->resize(600, 401);
-    EXPECT_EQ(wide->GetPieRect(true), QRect(30, 100, 272, 272));
-    EXPECT_EQ(wide->GetPieRect(false), QRect(30, 100, 271, 271));
-
-    // Tall client: the square is as wide as the room left of the legend and
-    // centred vertically.
-    auto tall = MakeChart({300, 700});
-    EXPECT_EQ(tall->m_nLegendLeft, 200);
-    EXPECT_EQ(tall->GetPieRect(true), QRect(30, 305, 160, 160));
-    EXPECT_EQ(tall->GetPieRect(false), QRect(30, 250, 270, 270));
-
-    // A tiny client still gives a side of 150, even past the window.
-    auto tiny = MakeChart({100, 120});
-    EXPECT_EQ(tiny->GetPieRect(true), QRect(30, 100, 150, 150));
-    tiny->m_nPieShiftX = 7;
-    EXPECT_EQ(tiny->GetPieRect(true), QRect(37, 100, 150, 150));
-    // Overrides are returned as they are, shift and all ignored.
-    tiny->m_rcPie3D = QRect(5, 6, 71, 33);
-    tiny->m_rcChart = QRect(1, 2, 3, 4);
-    EXPECT_EQ(tiny->GetPieRect(true), QRect(5, 6, 71, 33));
-    EXPECT_EQ(tiny->GetPieRect(false), QRect(1, 2, 3, 4));
-}
-
-TEST(PieChartTest, PieSizeAndOffsetsScaleWithThePieRectangle)
+TEST(PieChartTest, PieSizeRefusesWhatItCannotDivideBy)
 {
     auto chart = MakeChart({600, 400});
     chart->m_rcPie3D = QRect(0, 0, 200, 200);
-    const float before = chart->m_fDepthRatio;
     EXPECT_FALSE(chart->SetPieSize(-1.0f));
     EXPECT_FALSE(chart->SetPieSize(std::nanf("")));
-    EXPECT_EQ(chart->m_fDepthRatio, before);
-    EXPECT_TRUE(chart->SetPieSize(0.0f));
-    EXPECT_EQ(chart->m_fDepthRatio, 0.0f);
     EXPECT_TRUE(chart->SetPieSize(40.0f));
-    EXPECT_FLOAT_EQ(chart->m_fDepthRatio, 40.0f / 98.0f);  // (200 x 89) / 180 = 98
-
+    const float ratio = chart->m_fDepthRatio;
     // A pie rectangle without height has nothing to divide by.
     chart->m_rcPie3D = QRect(0, 0, 200, 1);
     EXPECT_FALSE(chart->SetPieSize(40.0f));
-    EXPECT_FLOAT_EQ(chart->m_fDepthRatio, 40.0f / 98.0f);
-
-    chart->m_rcPie3D = QRect(0, 0, 200, 200);
-    PieChartItem* a = chart->AddItem("1", "", 0xFFFF0000, 1.0);
-    PieChartItem* b = chart->AddItem("2", "", 0xFF00FF00, 1.0);
-    EXPECT_TRUE(chart->SetItemOffset(a, 5));
-    EXPECT_EQ(a->nOffset, 10);
-    EXPECT_TRUE(chart->SetItemOffset(b, 33));
-    EXPECT_EQ(b->nOffset, 66);
-    EXPECT_FALSE(chart->SetItemOffset(nullptr, 5));
-    chart->ResetItemOffsets();
-    EXPECT_EQ(a->nOffset, 0);
-    EXPECT_EQ(b->nOffset, 0);
+    EXPECT_EQ(chart->m_fDepthRatio, ratio);
 }
 
 TEST(PieChartTest, PointAngleCoversTheFullTurnClockwise)
 {
     const QRect r(0, 0, 200, 100);  // centre (100, 50)
-    EXPECT_FLOAT_EQ(CPieChartWnd::PointAngle(100, 50, r), 0.0f);    // the centre itself
-    // Integer halves: the centre of a 3 x 3 rectangle at the origin is (1, 1).
-    EXPECT_FLOAT_EQ(CPieChartWnd::PointAngle(2, 1, QRect(0, 0, 3, 3)), 0.0f);
+    EXPECT_FLOAT_EQ(CPieChartWnd::PointAngle(100, 50, r), 0.0f);  // the centre itself
     for (int deg = 0; deg < 360; deg += 7) {
         const float x = 100 + 40 * float(std::cos(deg * kRad));
         const float y = 50 + 40 * float(std::sin(deg * kRad));
         EXPECT_NEAR(CPieChartWnd::PointAngle(x, y, r), float(deg), 1e-3) << deg;
     }
 }
-
-TEST(PieChartTest, FlatHitTestFindsTheSliceUnderThePoint)
+// A 300 x 300 pie centred at (250, 200), tilted by 60 degrees with the
+// analysis page's size: squashed to 300 x 100, depth 40 / 148 x 100 = 27.
+std::unique_ptr<CPieChartWnd> MakeTilted(float tilt = 60.0f, float size = 40.0f)
 {
-    for (int style : {0, 1}) {
-        auto chart = MakeChart({600, 400}, style);
-        chart->m_rcPie3D = QRect(100, 100, 200, 200);  // centre (200, 200), radius 100
-        chart->m_fStartAngle = 0.0f;
-        PieChartItem* a = chart->AddItem("a", "", 0xFFFF0000, 1.0);  // 0..90
-        PieChartItem* b = chart->AddItem("b", "", 0xFF00FF00, 1.0);  // 90..180
-        PieChartItem* c = chart->AddItem("c", "", 0xFF0000FF, 2.0);  // 180..360
-        const QPointF o(200, 200);
+    auto chart = std::make_unique<CPieChartWnd>();
+    EXPECT_TRUE(chart->Create(QString(), QRect(0, 0, 600, 420), nullptr, 1));
+    chart->m_rcPie3D = QRect(100, 50, 300, 300);
+    chart->m_fTiltAngle = tilt;
+    EXPECT_TRUE(chart->SetPieSize(size));
+    return chart;
+}
 
-        EXPECT_EQ(chart->HitTest(At(o, 45, 70)), a);
-        EXPECT_EQ(chart->HitTest(At(o, 135, 70)), b);
-        EXPECT_EQ(chart->HitTest(At(o, 300, 70)), c);
-        EXPECT_EQ(chart->HitTest(At(o, 89, 70)), a);
-        EXPECT_EQ(chart->HitTest(At(o, 91, 70)), b);
-        EXPECT_EQ(chart->HitTest(At(o, 359, 70)), c);
-        EXPECT_EQ(chart->HitTest(At(o, 1, 70)), a);
-        // On a border the point belongs to one of the two slices, never none.
-        PieChartItem* border = chart->HitTest(At(o, 90, 70));
-        EXPECT_TRUE(border == a || border == b);
-        border = chart->HitTest(At(o, 180, 70));
-        EXPECT_TRUE(border == b || border == c);
-        border = chart->HitTest(At(o, 0, 70));
-        EXPECT_TRUE(border == a || border == c);
-        EXPECT_EQ(chart->HitTest(At(o, 45, 105)), nullptr);
-        EXPECT_EQ(chart->HitTest(QPoint(590, 10)), nullptr);
-
-        // The ring's hole (radius 6 x 200 / 15 / 2 = 40) hits nothing in style 0.
-        PieChartItem* centre = chart->HitTest(At(o, 45, 20));
-        EXPECT_EQ(centre, style == 0 ? nullptr : a);
-        EXPECT_EQ(chart->HitTest(At(o, 45, 45)), a);
-
-        // A pulled-out slice is hit where it went, not where it was.
-        EXPECT_TRUE(chart->SetItemOffset(a, 10));  // 20 pixels along 45 degrees
-        EXPECT_EQ(chart->HitTest(At(o, 45, 110)), a);
-        EXPECT_EQ(chart->HitTest(At(o, 45, style == 0 ? 50 : 10)), nullptr);
-        EXPECT_EQ(CPieChartWnd::FlatSliceRect(QRect(100, 100, 200, 200), 0, 90, 20), QRectF(114, 114, 200, 200));
-
-        // A click highlights the slice under it and clears the others.
-        Click(*chart, At(o, 300, 70));
-        EXPECT_TRUE(c->bHighlighted);
-        EXPECT_EQ(Highlighted(*chart), 1);
-        Click(*chart, QPoint(590, 10));
-        EXPECT_EQ(Highlighted(*chart), 0);
+void Fill(CPieChartWnd& chart, std::initializer_list<double> values)
+{
+    const ARGB colours[] = {0xFFFF0000, 0xFF00C000, 0xFF0000FF, 0xFFFFD700, 0xFF808080};
+    int n = 0;
+    for (double v : values) {
+        ASSERT_NE(chart.AddItem(QString::number(n), QString(), colours[n % 5], v), nullptr);
+        ++n;
     }
 }
 
-TEST(PieChartTest, FlatPercentagesSitOnTheirOwnSlices)
+void Project(CPieChartWnd& chart)
 {
-    for (int style : {0, 1}) {
-        auto chart = MakeChart({600, 400}, style);
-        chart->m_rcPie3D = QRect(100, 100, 200, 200);
-        chart->m_fStartAngle = 30.0f;
-        const double values[] = {5, 1, 3, 0.5, 2, 8};
-        int n = 0;
-        for (double v : values)
-            chart->AddItem(QString::number(n++), "", 0xFF808080, v);
-        chart->SetItemOffset(chart->FindItem("2"), 10);
-        const std::vector<QPointF> anchors = chart->PercentLabelAnchors();
-        ASSERT_EQ(anchors.size(), 6u);
-        int i = 0;
-        for (const auto& [key, item] : chart->m_mapItems) {
-            EXPECT_EQ(chart->HitTest(anchors[std::size_t(i)].toPoint()), item.get()) << "style " << style << " item " << i;
-            ++i;
-        }
-    }
+    chart.CalcRimPoints();
+    chart.Calc3DAngles();
+    chart.FindFrontBackItems();
 }
 
-TEST(PieChartTest, RenderedSlicesLegendAndBackgroundHaveTheirColours)
+// Projected start angle of each slice in key order.
+std::vector<float> Starts(const CPieChartWnd& chart)
 {
-    auto chart = MakeChart({600, 400}, 1);
-    chart->m_rcPie3D = QRect(100, 100, 200, 200);
-    chart->m_crBackground = RGB(10, 20, 200);
-    chart->m_argbPanelFrom = 0xFF102030;
-    chart->m_argbPanelTo = 0xFF102030;
-    chart->m_bShowPercent = 0;
-    chart->AddItem("r", "red", 0xFFFF0000, 1.0);   // 0..180: the lower half
-    chart->AddItem("b", "blue", 0xFF0000FF, 1.0);  // 180..360: the upper half
-    const QImage image = chart->RenderChart();
-    ASSERT_EQ(image.size(), QSize(600, 400));
-
-    // COLORREF outside the rounded panel, ARGB inside it.
-    EXPECT_EQ(PixelAt(image, {0, 0}), QColor(10, 20, 200));
-    EXPECT_EQ(PixelAt(image, {310, 380}), QColor(0x10, 0x20, 0x30));
-
-    const QColor red = PixelAt(image, {200, 250});
-    const QColor blue = PixelAt(image, {200, 150});
-    EXPECT_GT(red.red(), 200);
-    EXPECT_LT(red.blue(), 150);
-    EXPECT_EQ(red.green(), red.blue());
-    EXPECT_GT(blue.blue(), 200);
-    EXPECT_LT(blue.red(), 150);
-    EXPECT_EQ(blue.red(), blue.green());
-    // The face runs from the base colour at the top to the light colour below.
-    EXPECT_GT(PixelAt(image, {200, 285}).green(), PixelAt(image, {200, 215}).green());
-
-    // Each legend box holds the slice's base colour.
-    for (QColor base : {QColor(255, 0, 0), QColor(0, 0, 255)}) {
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = chart->m_nLegendLeft; x < image.width(); ++x)
-                count += PixelAt(image, {x, y}) == base ? 1 : 0;
-        EXPECT_GE(count, (chart->m_nLegendBoxWidth - 4) * (chart->m_nLegendRowHeight - 4)) << base.name().toStdString();
+    std::vector<float> starts;
+    float a = chart.m_f3DStartAngle;
+    for (const auto& [key, item] : chart.m_mapItems) {
+        starts.push_back(a);
+        a += item->f3DSweep;
     }
-
-    // The highlight lays its colour over the slice.
-    chart->m_mapItems.at(0)->bHighlighted = 1;
-    const QColor lit = PixelAt(chart->RenderChart(), {200, 250});
-    EXPECT_GT(lit.green(), red.green() + 40);
-
-    // The ring keeps its hole (radius 41.5 + half the outline) in the panel colour.
-    chart->m_nStyle = 0;
-    chart->m_mapItems.at(0)->bHighlighted = 0;
-    const QImage ring = chart->RenderChart();
-    EXPECT_EQ(PixelAt(ring, {200, 200}), QColor(0x10, 0x20, 0x30));
-    EXPECT_EQ(PixelAt(ring, {220, 220}), QColor(0x10, 0x20, 0x30));
-    EXPECT_GT(PixelAt(ring, {200, 270}).red(), 200);
-    EXPECT_GT(PixelAt(ring, {200, 130}).blue(), 200);
+    return starts;
 }
 
-TEST(PieChartTest, AnyItemCountAndWindowSizeDrawsInEveryStyle)
+QRectF TopFace(const CPieChartWnd& chart)
 {
-    for (int style : {0, 1, 2, 7}) {
-        for (QSize size : {QSize(1, 1), QSize(90, 40), QSize(600, 400), QSize(1600, 300)}) {
-            for (int count : {0, 1, 100}) {
-                auto chart = MakeChart(size, style);
-                chart->m_fTiltAngle = 60.0f;
-                chart->SetPieSize(40.0f);
-                chart->m_strTitle = "故障统计";
-                for (int i = 0; i < count; ++i)
-                    chart->AddItem(QString::number(i), QStringLiteral("第%1项").arg(i), 0xFF000000u | ARGB(i * 0x030507),
-                                   i == 0 ? 1000.0 : 0.01 * (i % 7 + 1));
-                chart->AddItem("neg", "", 0xFFFFFFFF, -3.0);
-                chart->m_argbPanelFrom = chart->m_argbPanelTo = 0xFF336699;
-                const QImage image = chart->RenderChart();
-                ASSERT_EQ(image.size(), size);
-                // Without items only the panel (and the title) is drawn.
-                if (count == 0 && style != 7 && size.height() > 300) {
-                    for (int y = 80; y < size.height() - 30; y += 10)
-                        for (int x = 40; x < size.width() - 40; x += 10)
-                            ASSERT_EQ(PixelAt(image, {x, y}), QColor(0x33, 0x66, 0x99)) << x << "," << y;
-                }
-                for (const QPointF& p : chart->PercentLabelAnchors())
-                    ASSERT_TRUE(std::isfinite(p.x()) && std::isfinite(p.y()));
-                for (const auto& [key, item] : chart->m_mapItems)
-                    ASSERT_TRUE(std::isfinite(item->f3DSweep) && std::isfinite(item->ptRim.y()));
+    QRect top;
+    chart.Calc3DRects(&top, nullptr);
+    return QRectF(top);
+}
+
+// A point on the top face halfway out from the centre at a projected angle.
+QPoint OnTopFace(const CPieChartWnd& chart, float angle)
+{
+    const QRectF top = TopFace(chart);
+    QRectF half(0, 0, top.width() / 2, top.height() / 2);
+    half.moveCenter(top.center());
+    return CPieChartWnd::EllipsePoint(half, angle).toPoint();
+}
+
+// Which of the four test colours (in any shade) a pixel shows: r, g, b or y.
+bool Hue(const QColor& c, char which)
+{
+    const bool red = c.red() > 150 && c.red() > c.blue() + 80, green = c.green() > 120 && c.green() > c.blue() + 60;
+    const bool blue = c.blue() > 150 && c.blue() > c.red() + 80 && c.blue() > c.green() + 80;
+    return which == 'y' ? red && green : which == 'r' ? red && !green : which == 'g' ? green && !red : blue;
+}
+
+} // namespace
+
+TEST(Pie3DTest, ProjectedSweepsCloseTheCircleAndKeepEachHalf)
+{
+    for (float tilt : {0.0f, 60.0f, 85.0f}) {
+        for (float start : {0.0f, 95.0f, -30.0f}) {
+            auto chart = MakeTilted(tilt);
+            chart->m_fStartAngle = start;
+            Fill(*chart, {1, 2, 3, 4, 5});
+            Project(*chart);
+            float sum = 0;
+            for (const auto& [key, item] : chart->m_mapItems) {
+                EXPECT_GE(item->f3DSweep, 0.0f);
+                sum += item->f3DSweep;
+            }
+            EXPECT_NEAR(sum, 360.0f, 0.01f) << tilt << " " << start;
+
+            // Every rim point lies on the top face's ellipse at the slice's
+            // projected end angle, and each slice starts where the last ended.
+            const QRectF top = TopFace(*chart);
+            const double depth = chart->m_fDepthRatio * (300 * tilt / 180 >= 150 ? 150 : int(300 * tilt / 180));
+            const QPointF centre(250, 200 - depth / 2);
+            const std::vector<float> starts = Starts(*chart);
+            const PieChartItem* previous = chart->m_mapItems.rbegin()->second.get();
+            std::size_t i = 0;
+            for (const auto& [key, item] : chart->m_mapItems) {
+                const double ex = (item->ptRim.x() - centre.x()) / (top.width() / 2);
+                const double ey = (item->ptRim.y() - centre.y()) / (top.height() / 2);
+                EXPECT_NEAR(ex * ex + ey * ey, 1.0, 1e-3);
+                const double angle = std::atan2(ey * top.height(), ex * top.width()) / kRad;
+                const double end = starts[i] + item->f3DSweep;
+                EXPECT_NEAR(std::remainder(angle - end, 360.0), 0.0, 0.05) << tilt << " " << start << " " << i;
+                EXPECT_EQ(item->pt3DStart, previous->ptRim);
+                previous = item.get();
+                ++i;
             }
         }
     }
-    // A window of no size draws nothing and still drops a pending save.
-    auto empty = MakeChart({0, 0}, 1);
-    empty->m_bSavePending = 1;
-    empty->m_strSavePath = "never.png";
-    EXPECT_TRUE(empty->RenderChart().isNull());
-    EXPECT_EQ(empty->m_bSavePending, 0);
+
 }
 
-TEST(PieChartTest, APendingSaveWritesOnceThroughTheEncoderOfItsExtension)
+TEST(Pie3DTest, TinySlicesBesideAHugeOneStayTiny)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    auto chart = MakeChart({320, 240}, 1);
-    chart->AddItem("1", "", 0xFFFF0000, 1.0);
+    for (float start = 0.0f; start < 360.0f; start += 45.0f) {
+        auto chart = MakeTilted(60.0f);
+        chart->m_fStartAngle = start;
+        chart->AddItem("huge", "", 0xFFFF0000, 1e6);
+        for (int i = 0; i < 99; ++i)
+            chart->AddItem(QString::number(i), "", 0xFF0000FF, 1e-3);
+        Project(*chart);
+        float sum = 0;
+        for (const auto& [key, item] : chart->m_mapItems) {
+            ASSERT_TRUE(key == 0 || item->f3DSweep < 1.0f) << "start " << start << " key " << key;
+            sum += item->f3DSweep;
+        }
+        EXPECT_NEAR(sum, 360.0f, 0.05f);
+        EXPECT_EQ(chart->m_nFrontItem, 0);  // the huge slice is in front
+    }
+}
 
-    const QString png = dir.filePath("chart.png");
-    chart->m_strSavePath = png;
-    chart->m_bSavePending = 1;
-    QImage shown(chart->size(), QImage::Format_ARGB32);
-    chart->render(&shown);  // a paint runs the save
-    EXPECT_EQ(chart->m_bSavePending, 0);
-    const QImage saved(png);
-    ASSERT_FALSE(saved.isNull());
-    EXPECT_EQ(saved.size(), QSize(320, 240));
-    EXPECT_EQ(saved.pixel(200, 10), shown.pixel(200, 10));
-    EXPECT_EQ(saved.pixel(100, 180), shown.pixel(100, 180));
-
-    // The MIME type is "image/" and the extension as written: there is no
-    // image/jpg, and a path without a dot looks up its whole text.
-    EXPECT_LT(CPieChartWnd::GetEncoderClsid("image/jpg"), 0);
-    EXPECT_GE(CPieChartWnd::GetEncoderClsid("image/jpeg"), 0);
-    for (const char* name : {"chart.jpg", "chart.PNG", "chartpng"}) {
-        chart->m_strSavePath = dir.filePath(name);
-        chart->m_bSavePending = 1;
-        chart->RenderChart();
-        EXPECT_EQ(chart->m_bSavePending, 0);
-        EXPECT_FALSE(QFile::exists(dir.filePath(name))) << name;
+TEST(Pie3DTest, SlicesAreDrawnFromTheBackSliceAroundToTheFrontSlice)
+{
+    auto chart = MakeTilted();
+    chart->m_fStartAngle = 10.0f;
+    Fill(*chart, {1, 1, 1, 1});  // 10..100, 100..190, 190..280, 280..370
+    Project(*chart);
+    std::vector<int> keys;
+    for (const auto& step : chart->DrawOrder3D())
+        keys.push_back(step.key);
+    EXPECT_EQ(keys, (std::vector<int>{2, 1, 3, 0}));
+    // Any layout: every slice once, the back slice first and the front last.
+    for (float start : {0.0f, 91.0f, 269.0f, 271.0f}) {
+        auto c = MakeTilted();
+        c->m_fStartAngle = start;
+        Fill(*c, {3, 1, 4, 1, 5, 9, 2, 6});
+        Project(*c);
+        const auto order = c->DrawOrder3D();
+        std::set<int> seen;
+        for (const auto& step : order)
+            seen.insert(step.key);
+        EXPECT_EQ(std::make_pair(seen.size(), order.size()), std::make_pair(std::size_t(8), std::size_t(8)));  // each once
+        EXPECT_EQ(order.front().key, c->m_nBackItem);
+        EXPECT_EQ(order.back().key, c->m_nFrontItem);
+        // The front slice covers 90 degrees, the back slice 270.
+        const std::vector<float> starts = Starts(*c);
+        for (auto [key, angle] : {std::pair{c->m_nFrontItem, 90.0f}, std::pair{c->m_nBackItem, 270.0f}}) {
+            const float from = std::fmod(angle - starts[std::size_t(key)] + 720.0f, 360.0f);
+            EXPECT_LE(from, c->m_mapItems.at(key)->f3DSweep) << start << " " << key;
+        }
     }
 
-    // Without a request nothing is written.
-    chart->m_strSavePath = dir.filePath("again.png");
-    chart->RenderChart();
-    EXPECT_FALSE(QFile::exists(dir.filePath("again.png")));
+    // A slice over half the pie wraps the others in two passes.
+    auto right = MakeTilted();
+    right->m_fStartAngle = 0.0f;
+    Fill(*right, {10, 1, 1});  // 0..300, then two slices on the back right
+    Project(*right);
+    auto order = right->DrawOrder3D();
+    ASSERT_EQ(order.size(), 4u);
+    EXPECT_EQ(std::make_tuple(order[0].key, order[0].nPass, order[3].key, order[3].nPass), std::make_tuple(0, 6, 0, 4));
+
+    // One item of any value is a whole turn, both front and back slice.
+    for (float start : {0.0f, 180.0f}) {
+        auto one = MakeTilted();
+        one->m_fStartAngle = start;
+        Fill(*one, {42});
+        Project(*one);
+        EXPECT_EQ(one->m_mapItems.at(0)->f3DSweep, 360.0f);
+        order = one->DrawOrder3D();
+        ASSERT_EQ(order.size(), 2u);
+        EXPECT_EQ(std::make_pair(order[0].nPass, order[1].nPass), start == 0.0f ? std::make_pair(6, 4) : std::make_pair(7, 5));
+    }
+}
+
+TEST(Pie3DTest, AClickPullsOutOnlyTheSliceHitAndAMissPutsAllBack)
+{
+    auto chart = MakeTilted();
+    chart->m_fStartAngle = 10.0f;
+    Fill(*chart, {1, 1, 1, 1});
+    Project(*chart);
+    const std::vector<float> starts = Starts(*chart);
+
+    for (int k = 0; k < 4; ++k) {
+        const PieChartItem* item = chart->m_mapItems.at(k).get();
+        Click(*chart, OnTopFace(*chart, starts[std::size_t(k)] + item->f3DSweep / 2));
+        for (const auto& [key, other] : chart->m_mapItems)
+            EXPECT_EQ(other->nOffset, key == k ? 15 : 0) << k;  // 5 % of 300
+    }
+
+    // A miss puts every slice back.
+    Click(*chart, QPoint(590, 410));
+    for (const auto& [key, item] : chart->m_mapItems)
+        EXPECT_EQ(item->nOffset, 0);
+}
+
+TEST(Pie3DTest, RenderedSlicesShowTheirColoursInFrontAndWherePulledOut)
+{
+    auto chart = MakeTilted();
+    chart->m_fStartAngle = 10.0f;
+    chart->m_bShowPercent = 0;
+    chart->m_argbPanelFrom = chart->m_argbPanelTo = 0xFFFFFFFF;
+    Fill(*chart, {1, 1, 1, 1});  // red front, green left, blue back, yellow right
+    Project(*chart);
+    const std::vector<float> starts = Starts(*chart);
+    QRect top, bottom;
+    chart->Calc3DRects(&top, &bottom);
+
+    QImage image = chart->RenderChart();
+    for (auto [k, hue] : {std::pair{0, 'r'}, {1, 'g'}, {2, 'b'}, {3, 'y'}}) {
+        const float mid = starts[std::size_t(k)] + chart->m_mapItems.at(k)->f3DSweep / 2;
+        EXPECT_TRUE(Hue(PixelAt(image, OnTopFace(*chart, mid)), hue)) << k;
+    }
+    // Below the front rim: the front slice's wall, over whatever lies behind.
+    EXPECT_TRUE(Hue(PixelAt(image, QPoint(250, top.bottom() + 10)), 'r'));
+
+    // The back slice pulled out: its colour shows past its old rim.
+    const float backMid = starts[2] + chart->m_mapItems.at(2)->f3DSweep / 2;
+    const QPoint beyond = CPieChartWnd::EllipsePoint(QRectF(top).adjusted(-6, -4, 6, 4), backMid).toPoint();
+    EXPECT_EQ(PixelAt(image, beyond), QColor(Qt::white));
+    chart->SetItemOffset(chart->m_mapItems.at(2).get(), 5);
+    image = chart->RenderChart();
+    EXPECT_TRUE(Hue(PixelAt(image, beyond), 'b'));
+}
+
+TEST(Pie3DTest, APercentageOfASlicePulledOutAtTheEdgeStaysInTheWindow)
+{
+    // The analysis page's pie: its rectangle reaches 65 pixels from the left
+    // edge; the slice on the left, pulled out far, takes its text past it.
+    auto chart = std::make_unique<CPieChartWnd>();
+    ASSERT_TRUE(chart->Create(QString(), QRect(0, 0, 740, 710), nullptr, 1));
+    chart->m_fTiltAngle = 60.0f;
+    chart->SetPieSize(40.0f);
+    chart->m_rcPie3D = QRect(QPoint(65, -140), QPoint(739 - 65, 709));
+    chart->m_fStartAngle = 135.0f;
+    Fill(*chart, {1, 3});  // the first slice spans 135..225, on the left
+    chart->SetItemOffset(chart->m_mapItems.at(0).get(), 20);
+    const QImage image = chart->RenderChart();
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < 45; ++x)
+            ink += QColor::fromRgb(image.pixel(x, y)).lightness() < 100 ? 1 : 0;
+    EXPECT_GT(ink, 20);
 }

@@ -28,14 +28,10 @@ protected:
         AnalysisPageTest::SetUp();
         if (HasFatalFailure())
             return;
-        SetUpLift(1, QStringLiteral("1号梯"));
-        SetUpLift(2, QStringLiteral("2号梯"));
-        SetUpLift(3, QStringLiteral("3号梯"));
-        RecordFault(1, 3, At(2024, 3, 1, 8, 0));
-        RecordFault(1, 7, At(2024, 3, 1, 9, 0));
-        RecordFault(1, 3, At(2024, 3, 2, 9, 0));
-        RecordFault(1, 9, At(2024, 3, 3, 9, 0));
-        RecordFault(2, 3, At(2024, 3, 3, 10, 0));
+        for (int n : {1, 2, 3})
+            SetUpLift(n, QString::number(n) + QStringLiteral("号梯"));
+        for (auto [lift, code, day, hour] : {std::array{1, 3, 1, 8}, {1, 7, 1, 9}, {1, 3, 2, 9}, {1, 9, 3, 9}, {2, 3, 3, 10}})
+            RecordFault(lift, code, At(2024, 3, day, hour));
         m_boxes.clear();
     }
 
@@ -49,20 +45,14 @@ protected:
     void ShowPie(bool byLift = true)
     {
         m_page->OnBnClickedFaultsByLift();
-        if (byLift)
-            m_page->OnBnClickedStatsByLift();
-        else
-            m_page->OnBnClickedStatsByFault();
+        (m_page.get()->*(byLift ? &CAnalysisDlg::OnBnClickedStatsByLift : &CAnalysisDlg::OnBnClickedStatsByFault))();
         m_page->OnBnClickedPieDisplay();
     }
 
     CStaInfX* Swatch(int n) const { return m_page->m_pSwatches[std::size_t(n - 1)]; }
-    int VisibleSwatches() const
+    auto VisibleSwatches() const
     {
-        int n = 0;
-        for (CStaInfX* s : m_page->m_pSwatches)
-            n += s->isVisible();
-        return n;
+        return std::count_if(m_page->m_pSwatches.begin(), m_page->m_pSwatches.end(), [](CStaInfX* s) { return s->isVisible(); });
     }
     PieChartItem* Slice(int n) const { return m_page->m_wndPie->FindItem(QString::number(n)); }
 
@@ -71,11 +61,6 @@ protected:
         const QPointF at(10, 10);
         QMouseEvent move(QEvent::MouseMove, at, swatch->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(swatch, &move);
-    }
-    static void Leave(CStaInfX* swatch)
-    {
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(swatch, &leave);
     }
 
     std::array<ARGB, kPieColorCount> m_savedColors{};
@@ -90,42 +75,36 @@ TEST_F(SwatchTest, PieOfOneLiftHasASliceAndASwatchPerFaultCode)
 {
     ShowPie();
     CAnalysisDlg& page = *m_page;
-    EXPECT_EQ(page.m_nDisplayKind, CAnalysisDlg::kDisplayPie);
     EXPECT_FALSE(page.m_lstFault->isVisible());
-
     ASSERT_EQ(VisibleSwatches(), 3);
     EXPECT_EQ(Swatch(1)->GetText(), QStringLiteral("Err 3: 2 50.00%"));
     EXPECT_EQ(Swatch(2)->GetText(), QStringLiteral("Err 7: 1 25.00%"));
     EXPECT_EQ(Swatch(3)->GetText(), QStringLiteral("Err 9: 1 25.00%"));
-    for (int n = 1; n <= 3; ++n) {
-        EXPECT_EQ(Swatch(n)->GetColor(), ColorRefFromArgb(g_PieColors[std::size_t(n - 1)]));
-        ASSERT_NE(Slice(n), nullptr);
-        EXPECT_EQ(Slice(n)->strText, Swatch(n)->GetText());
-        EXPECT_EQ(Slice(n)->argbBase, g_PieColors[std::size_t(n - 1)]);
-    }
+    EXPECT_EQ(Swatch(3)->GetColor(), ColorRefFromArgb(g_PieColors[2]));
+    ASSERT_NE(Slice(3), nullptr);
+    EXPECT_EQ(Slice(3)->strText, Swatch(3)->GetText());
     EXPECT_DOUBLE_EQ(Slice(1)->dValue, 2.0);
-    EXPECT_EQ(page.m_wndPie->m_mapItems.size(), 3u);
-
-    SelectChild(1);
-    ASSERT_EQ(VisibleSwatches(), 1);
-    EXPECT_EQ(Swatch(1)->GetText(), QStringLiteral("Err 3: 1 100.00%"));
-    EXPECT_EQ(page.m_wndPie->m_mapItems.size(), 1u);
     SelectChild(2);
-    EXPECT_EQ(VisibleSwatches(), 0);
     EXPECT_TRUE(page.m_wndPie->m_mapItems.empty());
-}
 
-TEST_F(SwatchTest, PieOfOneFaultCodeHasASlicePerLiftThatHadIt)
-{
+    // One fault code: a slice per lift that had it.
     ShowPie(false);
-    EXPECT_EQ(m_page->m_nSelCode, 3);
     ASSERT_EQ(VisibleSwatches(), 2);
     EXPECT_EQ(Swatch(1)->GetText(), QStringLiteral("1号梯: 2 66.67%"));
-    EXPECT_EQ(Swatch(2)->GetText(), QStringLiteral("2号梯: 1 33.33%"));
-    EXPECT_EQ(m_page->m_wndPie->m_mapItems.size(), 2u);
-    SelectChild(1);  // code 7: one lift
-    EXPECT_EQ(VisibleSwatches(), 1);
-    EXPECT_EQ(Swatch(1)->GetText(), QStringLiteral("1号梯: 1 100.00%"));
+}
+
+// The page is white with its title underlined in orange (grey captions were
+// unreadable on black); every swatch shows its slice's colour, the pie is drawn.
+TEST_F(SwatchTest, PageIsWhiteAndShowsThePieWithItsSwatches)
+{
+    ShowPie();
+    const QImage image = RenderWidget(*m_page);
+    EXPECT_EQ(CountPixels(image, Exactly(kSentinel)), 0);
+    EXPECT_EQ(Pixel(image, image.width() - 3, image.height() - 3), QColor(Qt::white));
+    EXPECT_EQ(Pixel(image, m_page->m_nX0 + 20, m_page->m_nTitleTop + 20), QColor(255, 126, 0));
+    EXPECT_EQ(Pixel(image, Swatch(3)->x() + 10, Swatch(3)->y() + 10), FromColorRef(Swatch(3)->GetColor()));
+    const QRect pie = m_page->m_wndPie->geometry().intersected(image.rect());
+    EXPECT_GT(CountPixels(image, [](const QColor& c) { return c.saturation() > 60; }, pie), 2000);
 }
 
 TEST_F(SwatchTest, SwatchesWrapIntoRowsAndSharePastTheColourTable)
@@ -134,18 +113,11 @@ TEST_F(SwatchTest, SwatchesWrapIntoRowsAndSharePastTheColourTable)
     ShowPie();
     // Every code of the counters at once: more slices than colours.
     strLiftFaultStat& stat = (*page.m_pFaultStat)[0];
-    stat.nErrTotal = 0;
-    for (int c = 1; c <= 149; ++c) {
-        stat.nCodeCount[std::size_t(c)] = 1;
-        ++stat.nErrTotal;
-    }
+    std::fill(stat.nCodeCount.begin() + 1, stat.nCodeCount.begin() + 150, 1);
+    stat.nErrTotal = 149;
     page.RefreshPie(0);
     ASSERT_EQ(VisibleSwatches(), 149);
-    EXPECT_EQ(page.m_wndPie->m_mapItems.size(), 149u);
-    const int perRow = page.m_nNarrowListWidth / 180;
-    const int firstX = page.m_nX0 + page.m_nWideTreeWidth + 20;
-    EXPECT_EQ(Swatch(perRow + 1)->pos(), QPoint(firstX, 95 + 20));
-    EXPECT_EQ(Swatch(149)->pos(), QPoint(firstX + (148 % perRow) * 180, 95 + (148 / perRow) * 20));
+    EXPECT_GT(Swatch(149)->y(), Swatch(1)->y());  // wrapped into rows
     EXPECT_EQ(Swatch(116)->GetColor(), Swatch(1)->GetColor());
     EXPECT_EQ(Swatch(149)->GetText(), QStringLiteral("Err 149: 1 0.67%"));
 
@@ -161,24 +133,16 @@ TEST_F(SwatchTest, HoverPullsOutItsSliceAndReturnsTheOthers)
 {
     ShowPie();
     const int pulled = m_page->m_wndPie->GetPieRect(true).width() * 5 / 100;
-    ASSERT_GT(pulled, 0);
     MoveOver(Swatch(2));
-    EXPECT_TRUE(Swatch(2)->IsHovered());
     EXPECT_EQ(Slice(2)->nOffset, pulled);
-    EXPECT_EQ(Slice(1)->nOffset, 0);
     EXPECT_EQ(Slice(3)->nOffset, 0);
-
-    // The hovered swatch is framed in blue, the others not.
-    QImage image = RenderWidget(*Swatch(2));
-    EXPECT_EQ(Pixel(image, 169, 10), QColor(0, 0, 255));
-    image = RenderWidget(*Swatch(1));
-    EXPECT_EQ(Pixel(image, 169, 10), QColor(255, 255, 255));
-
+    // The hovered swatch is framed in blue.
+    EXPECT_EQ(Pixel(RenderWidget(*Swatch(2)), 169, 10), QColor(0, 0, 255));
     MoveOver(Swatch(1));
     EXPECT_EQ(Slice(1)->nOffset, pulled);
     EXPECT_EQ(Slice(2)->nOffset, 0);
-    Leave(Swatch(2));
-    EXPECT_FALSE(Swatch(2)->IsHovered());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(Swatch(2), &leave);
     EXPECT_EQ(Pixel(RenderWidget(*Swatch(2)), 0, 10), QColor(255, 255, 255));
 }
 
@@ -188,24 +152,17 @@ TEST_F(SwatchTest, PickedColourRecoloursTheSliceAndStaysForLaterPies)
     m_answer = std::nullopt;
     QTest::mouseClick(Swatch(2), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     EXPECT_EQ(m_prompts, QList<COLORREF>({0}));
-    EXPECT_EQ(Swatch(2)->GetColor(), ColorRefFromArgb(m_savedColors[1]));
-    EXPECT_EQ(g_PieColors, m_savedColors);
+    EXPECT_EQ(g_PieColors, m_savedColors);  // cancelled
 
     m_answer = RGB(0x12, 0x34, 0x56);
     QTest::mouseClick(Swatch(2), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
-    EXPECT_EQ(Swatch(2)->GetColor(), RGB(0x12, 0x34, 0x56));
-    EXPECT_EQ(g_PieColors[1], 0xFF123456u);
     EXPECT_EQ(Slice(2)->argbBase, 0xFF123456u);
-    EXPECT_EQ(Slice(2)->argbDark, CPieChartWnd::DarkenColor(0xFF123456u, 10.0f));
-    EXPECT_EQ(Slice(1)->argbBase, m_savedColors[0]);
 
     // The next pie takes the new colour for its second slice.
     m_page->OnBnClickedStatsByFault();
     m_page->OnBnClickedPieDisplay();
     ASSERT_EQ(VisibleSwatches(), 2);
-    EXPECT_EQ(Swatch(2)->GetColor(), RGB(0x12, 0x34, 0x56));
     EXPECT_EQ(Slice(2)->argbBase, 0xFF123456u);
-    EXPECT_EQ(m_boxes.count(), 0);
 }
 
 TEST_F(SwatchTest, MessagesWithNumbersOfNoSwatchChangeNothing)
@@ -216,11 +173,7 @@ TEST_F(SwatchTest, MessagesWithNumbersOfNoSwatchChangeNothing)
         SendMessage(m_page.get(), WM_SWATCH_HOVER, 0, n);
     }
     EXPECT_EQ(g_PieColors, m_savedColors);
-    for (int n = 1; n <= 3; ++n)
-        EXPECT_EQ(Slice(n)->nOffset, 0);
-    // A swatch without a slice only stores its colour.
-    SendMessage(m_page.get(), WM_COLOR_PICKED, 0, 150);
-    EXPECT_EQ(m_page->m_wndPie->m_mapItems.size(), 3u);
+    EXPECT_EQ(Slice(1)->nOffset + Slice(2)->nOffset + Slice(3)->nOffset, 0);
 }
 
 TEST_F(SwatchTest, ListDisplayReturnsFromThePieAndAQueryKeepsThePie)
@@ -229,16 +182,12 @@ TEST_F(SwatchTest, ListDisplayReturnsFromThePieAndAQueryKeepsThePie)
     CAnalysisDlg& page = *m_page;
     // A query in the pie display shows the new pie, not a list under it.
     m_page->m_dtStart->setDate(QDate(2024, 3, 2));
-    m_page->m_dtEnd->setDate(QDate(2024, 3, 3));
     page.OnBnClickedQueryRange();
     EXPECT_FALSE(page.m_lstFault->isVisible());
-    ASSERT_EQ(VisibleSwatches(), 2);
-    EXPECT_EQ(Swatch(1)->GetText(), QStringLiteral("Err 3: 1 50.00%"));
+    EXPECT_EQ(VisibleSwatches(), 2);
 
     page.OnBnClickedListDisplay();
-    EXPECT_EQ(page.m_nDisplayKind, CAnalysisDlg::kDisplayList);
     EXPECT_EQ(VisibleSwatches(), 0);
     EXPECT_EQ(page.m_wndPie->geometry(), QRect(1, 1, 1, 1));
-    EXPECT_TRUE(page.m_lstFault->isVisible());
     EXPECT_EQ(Rows().size(), 2);
 }

@@ -31,6 +31,14 @@ protected:
         EXPECT_TRUE(m_db.LoadLanguageTableForExport(&sheet));
         return sheet;
     }
+    // UI texts 0..276 as the station shows them; an import needs them all.
+    void StationShaped()
+    {
+        ASSERT_TRUE(Exec(QStringLiteral("DELETE FROM KALOR_SoftLan")));
+        ASSERT_TRUE(Exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 276)"
+                                        " INSERT INTO KALOR_SoftLan SELECT i, 'A' || i, 'B' || i, 'C' || i FROM n")));
+        m_db.m_nLanguageKind = 2;
+    }
     static void AddEnd(strLanguageSheet& sheet)
     {
         sheet.rows.push_back({QStringLiteral("End"), QStringLiteral("End"), QStringLiteral("End"), QStringLiteral("End")});
@@ -141,6 +149,7 @@ TEST_F(TextTest, ExportedSheetHasTextsSeparatorAndThreeRowsPerFault)
 
 TEST_F(TextTest, ExportThenImportLeavesBothTablesUnchanged)
 {
+    StationShaped();
     // Texts that would break pasted SQL: quotes, tabs, line feeds, other scripts.
     ASSERT_TRUE(Exec(QStringLiteral("UPDATE KALOR_SoftLan SET Lan1 = 'it''s', Lan3 = '電梯' || char(10) || 'x' WHERE nSign = 7")));
     ASSERT_TRUE(Exec(QStringLiteral("UPDATE KALOR_VELAMPlus_ErrInf SET ErrDeal2 = 'a''); DROP TABLE KALOR_UserInf; --'"
@@ -155,35 +164,31 @@ TEST_F(TextTest, ExportThenImportLeavesBothTablesUnchanged)
     EXPECT_EQ(m_boxes.count(), 0);
 }
 
-TEST_F(TextTest, ImportSplitsKeysAtTheFirstUnderscoreAndStopsAtAnEmptyKey)
+TEST_F(TextTest, ImportSplitsKeysAtTheUnderscoreAndStopsAtEnd)
 {
-    strLanguageSheet sheet;
-    sheet.rows = {{"0", "x", "y", "z"},
-                  {"1", "x1", "y1", "z1"},
-                  {},
-                  {"12_3", "n1", "n2", "n3"},
-                  {"", "c1", "c2", "c3"},
-                  {"", "d1", "d2", "d3"},
-                  {"a_b_c", "n", "n", "n"},
-                  {"a_b_c", "c", "c", "c"},
-                  {"a_b_c", "d", "d", "d"},
-                  {"nounderscore", "", "", ""},
-                  {"nounderscore", "", "", ""},
-                  {"nounderscore", "", "", ""},
-                  {},
-                  {"99_9", "never", "read", "."}};
+    StationShaped();
+    strLanguageSheet sheet = Exported();
+    sheet.rows.resize(kUiTextsUsed + 1);
+    for (const char* key : {"12_3", "13_0"}) {
+        for (const char* part : {"n", "c", "d"})
+            sheet.rows.push_back({QLatin1String(key), QLatin1String(part) + QLatin1Char('1'), QLatin1String(part) + QLatin1Char('2'),
+                                  QLatin1String(part) + QLatin1Char('3')});
+    }
+    AddEnd(sheet);
+    sheet.rows.push_back({"99_9", "never", "read", "."});
     ASSERT_TRUE(m_db.ImportLanguageTable(sheet));
     EXPECT_EQ(Column(QStringLiteral("SELECT ErrCount || '/' || ErrLevel AS k FROM KALOR_VELAMPlus_ErrInf ORDER BY rowid"),
                      QStringLiteral("k")),
-              QStringList({QStringLiteral("12/3"), QStringLiteral("a/b_c"), QStringLiteral("/nounderscore")}));
+              QStringList({QStringLiteral("12/3"), QStringLiteral("13/0")}));
     EXPECT_EQ(Column(QStringLiteral("SELECT ErrName1 || ErrCause2 || ErrDeal3 AS t FROM KALOR_VELAMPlus_ErrInf ORDER BY rowid"),
                      QStringLiteral("t")),
-              QStringList({QStringLiteral("n1c2d3"), QStringLiteral("ncd"), QString()}));
-    EXPECT_EQ(Count(QStringLiteral("KALOR_SoftLan")), 2);
+              QStringList({QStringLiteral("n1c2d3"), QStringLiteral("n1c2d3")}));
+    EXPECT_EQ(Count(QStringLiteral("KALOR_SoftLan")), kUiTextsUsed);
 }
 
 TEST_F(TextTest, FailingImportLeavesBothTablesAsTheyWere)
 {
+    StationShaped();
     const QStringList before = Dump();
     const strLanguageSheet good = [this] {
         strLanguageSheet s = Exported();
@@ -197,11 +202,11 @@ TEST_F(TextTest, FailingImportLeavesBothTablesAsTheyWere)
         const char* message;
     };
     const std::vector<Case> cases = {
-        {"no separator", [](strLanguageSheet& s) { s.rows.resize(51); }, "empty row"},
-        {"no end", [](strLanguageSheet& s) { s.rows.pop_back(); }, "End"},
-        {"cut inside a fault", [](strLanguageSheet& s) { s.rows.resize(s.rows.size() - 2); }, "cause or remedy"},
-        {"sign not a number", [](strLanguageSheet& s) { s.rows[3][0] = QStringLiteral("three"); }, "not a number"},
-        {"empty sheet", [](strLanguageSheet& s) { s.rows.clear(); }, "empty row"},
+        {"too few texts", [](strLanguageSheet& s) { s.rows.resize(100); }, "row 102, column A: the sign 100 is expected"},
+        {"no end", [](strLanguageSheet& s) { s.rows.pop_back(); }, "\"End\" is expected"},
+        {"cut inside a fault", [](strLanguageSheet& s) { s.rows.resize(s.rows.size() - 2); }, "three rows"},
+        {"sign not a number", [](strLanguageSheet& s) { s.rows[3][0] = QStringLiteral("three"); }, "sign 3 is expected"},
+        {"empty sheet", [](strLanguageSheet& s) { s.rows.clear(); }, "row 2, column A"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

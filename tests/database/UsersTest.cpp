@@ -37,7 +37,7 @@ TEST_F(DbTest, UsersWithQuotesAreAddedChangedListedAndDeleted)
     EXPECT_EQ(limit, 1);  // new users get rights value 1
 
     EXPECT_TRUE(m_db.ChangePassword(name, QStringLiteral("new'one")));
-    EXPECT_TRUE(m_db.ChangePassword(QStringLiteral("nobody"), QStringLiteral("zzz")));  // runs, changes nothing
+    EXPECT_FALSE(m_db.ChangePassword(QStringLiteral("nobody"), QStringLiteral("zzz")));  // no row changed: a failure
     EXPECT_EQ(m_db.CheckLogin(name, QStringLiteral("new'one"), &limit), 0);
 
     QStringList lists[2];
