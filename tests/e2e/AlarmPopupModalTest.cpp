@@ -19,13 +19,12 @@ TEST(AlarmPopupModalTest, OkClickReachesThePopupWhileTheMainWindowIsModal)
     StationData data;
     ASSERT_TRUE(data.ok());
 
-    bool shown = false, hiddenAfterOk = false;
+    // Each step waits for the state before it, inside the main window's modal
+    // loop; the window is closed when all are done or time is up.
+    enum { Alarm, Click, Hidden, Done } step = Alarm;
     {
         CKALORDlg dlg;
         CShowAlarmDlg* popup = dlg.m_pAlarmDlg[0].get();
-        // Each step waits for the state before it, inside the main window's
-        // modal loop; the window is closed when all are done or time is up.
-        enum { Alarm, Click, Hidden, Done } step = Alarm;
         const QDeadlineTimer deadline(20000);
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -34,12 +33,10 @@ TEST(AlarmPopupModalTest, OkClickReachesThePopupWhileTheMainWindowIsModal)
                 step = Click;
             } else if (step == Click && popup->isVisible() && popup->windowHandle()
                        && popup->windowHandle()->isExposed()) {
-                shown = true;
                 QPushButton* ok = popup->m_pOk;
                 QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, {}, ok->mapTo(popup, ok->rect().center()));
                 step = Hidden;
             } else if (step == Hidden && !popup->isVisible()) {
-                hiddenAfterOk = true;
                 step = Done;
             }
             if (step == Done || deadline.hasExpired()) {
@@ -50,6 +47,7 @@ TEST(AlarmPopupModalTest, OkClickReachesThePopupWhileTheMainWindowIsModal)
         poll.start(10);
         dlg.DoModal();
     }
-    EXPECT_TRUE(shown);
-    EXPECT_TRUE(hiddenAfterOk);
+    EXPECT_EQ(step, Done) << "stopped waiting for " << (step == Alarm ? "the modal loop"
+                                                       : step == Click ? "the pop-up's window"
+                                                                       : "the pop-up to close on OK");
 }
