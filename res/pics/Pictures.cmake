@@ -9,6 +9,8 @@ target_include_directories(mkpics PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 set_target_properties(mkpics PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 add_executable(mkwav ${PROJECT_SOURCE_DIR}/tools/mkwav/MakeAlarmSound.cpp)
 set_target_properties(mkwav PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+lift_build_tool(mkpics)
+lift_build_tool(mkwav)
 
 set(lift_bmp_dir ${CMAKE_CURRENT_BINARY_DIR}/pics)
 set(lift_pic_dir ${CMAKE_BINARY_DIR}/bin/SoftResoure/Pic)
