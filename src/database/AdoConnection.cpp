@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <chrono>
+#include <utility>
 #include <cstdio>
 #include <vector>
 #include <fcntl.h>
@@ -284,9 +286,17 @@ QString CAdoConnection::LanText(int n, const QString& fallback) const
     return fallback;
 }
 
-void CAdoConnection::ReportNotOpen() const
+void CAdoConnection::ReportNotOpen()
 {
-    AfxMessageBox(LanText(46, QStringLiteral("The database is not open.")));
+    Report(LanText(46, QStringLiteral("The database is not open.")), SQLITE_MISUSE);
+}
+
+void CAdoConnection::Report(const QString& text, int code)
+{
+    m_strLastError = text;
+    m_nLastErrorCode = code;
+    if (!m_bQuiet)
+        AfxMessageBox(text);
 }
 
 void CAdoConnection::InitConnection()
@@ -314,8 +324,31 @@ CAdoConnection::Handle CAdoConnection::OpenKeyed(const QString& path, QString* p
     return db;
 }
 
+bool CAdoConnection::HasRequiredTables(sqlite3* db) const
+{
+    for (const QString& table : m_strRequiredTables) {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?", -1, &raw, nullptr)
+            != SQLITE_OK)
+            return false;
+        Stmt stmt(raw);
+        const QByteArray name = table.toUtf8();
+        sqlite3_bind_text(stmt.get(), 1, name.constData(), int(name.size()), SQLITE_STATIC);
+        if (sqlite3_step(stmt.get()) != SQLITE_ROW)
+            return false;
+    }
+    return true;
+}
+
 bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullCheck, QString* pError)
 {
+    // Before the first read: reading a file in write-ahead mode makes its
+    // index file, which a user who may not write the database could not
+    // remove again.
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        *pError = QStringLiteral("the file cannot be written");
+        return false;
+    }
     if (bExclusive && !ExecFixed(db, "PRAGMA locking_mode = EXCLUSIVE")) {
         *pError = ErrText(db);
         return false;
@@ -334,8 +367,10 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
             *pError = ErrText(db);
         return false;
     }
-    if (sqlite3_db_readonly(db, "main") == 1) {
-        *pError = QStringLiteral("the file cannot be written");
+    // A file that reads but lacks the station's tables (an empty or a foreign
+    // database) is not ours: switching its journal below would already write it.
+    if (!HasRequiredTables(db)) {
+        *pError = QStringLiteral("the file is damaged or is not the station's database");
         return false;
     }
     // Every committed row must survive a killed process and a power cut.
@@ -388,11 +423,13 @@ bool CAdoConnection::RegisterJetFunctions(sqlite3* db, QString* pError)
 bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
 {
     m_strDBPath = strPath;
+    m_bExclusive = bExclusive;
     m_pRecordset.reset();
     m_pConnection.reset();
 
     auto fail = [&](const QString& why) {
-        AfxMessageBox(QStringLiteral("The database %1 cannot be opened: %2").arg(QDir::toNativeSeparators(strPath), why));
+        Report(QStringLiteral("The database %1 cannot be opened: %2").arg(QDir::toNativeSeparators(strPath), why),
+               SQLITE_CANTOPEN);
         return false;
     };
     const QFileInfo info(strPath);
@@ -406,13 +443,110 @@ bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
 
     // A log left beside the file means the last run was killed or lost its
     // power (or another station has the file open): then check every page.
-    const bool bFullCheck = QFileInfo::exists(strPath + QLatin1String("-wal"));
+    const QString wal = strPath + QLatin1String("-wal");
+    const QString shm = strPath + QLatin1String("-shm");
+    const bool bHadWal = QFileInfo::exists(wal);
+    const bool bHadShm = QFileInfo::exists(shm);
     QString error;
     Handle db = OpenKeyed(strPath, &error);
-    if (!db || !CheckOpenedFile(db.get(), bExclusive, bFullCheck, &error) || !RegisterJetFunctions(db.get(), &error))
-        return fail(error);
-    m_pConnection = std::move(db);
-    return true;
+    if (db && CheckOpenedFile(db.get(), bExclusive, bHadWal, &error) && RegisterJetFunctions(db.get(), &error)) {
+        m_pConnection = std::move(db);
+        return true;
+    }
+    // A refused file is left as it was: what this open made beside it goes
+    // (a log left by an earlier run stays, it may hold committed rows).
+    db.reset();
+    if (!bHadWal)
+        QFile::remove(wal);
+    if (!bHadShm)
+        QFile::remove(shm);
+    return fail(error);
+}
+
+bool CAdoConnection::WriteOpenFileBack(QString* pError)
+{
+    const QString path = m_strDBPath;
+    const QString copy = path + QLatin1String("-restore");
+    QFile::remove(copy);
+    QFile::remove(copy + QLatin1String("-journal"));
+    bool ok = false;
+    if (QFile empty(copy); !empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        *pError = empty.errorString();
+        return false;
+    }
+    {
+        // The online backup reads the open database as the connection sees
+        // it, log included, into a new file keyed with the same password.
+        Handle dest = OpenKeyed(copy, pError);
+        if (dest) {
+            sqlite3_backup* backup = sqlite3_backup_init(dest.get(), "main", m_pConnection.get(), "main");
+            if (!backup) {
+                *pError = ErrText(dest.get());
+            } else {
+                const int rc = sqlite3_backup_step(backup, -1);
+                sqlite3_backup_finish(backup);
+                ok = rc == SQLITE_DONE;
+                if (!ok)
+                    *pError = QString::fromUtf8(sqlite3_errstr(rc));
+            }
+        }
+    }
+    if (!ok) {
+        QFile::remove(copy);
+        QFile::remove(copy + QLatin1String("-journal"));
+        return false;
+    }
+    SyncPath(copy, false);
+    // Closing ends the old connection's log, which belongs to the removed
+    // file: left at the path, it would be read into the copy.
+    m_pRecordset.reset();
+    m_pConnection.reset();
+    // Never over a file someone else has put at the path meanwhile.
+    QString target = path;
+    if (::renameat2(AT_FDCWD, QFile::encodeName(copy).constData(), AT_FDCWD, QFile::encodeName(path).constData(),
+                    RENAME_NOREPLACE)
+        != 0)
+        target = copy;
+    SyncPath(QFileInfo(path).absolutePath(), true);
+    const bool quiet = std::exchange(m_bQuiet, true);
+    const bool bExclusive = m_bExclusive;
+    ok = OpenDatabase(bExclusive, target);
+    m_bQuiet = quiet;
+    m_strDBPath = path;
+    if (!ok)
+        *pError = m_strLastError;
+    else if (target != path)
+        *pError = QStringLiteral("another file is at its place now; the open database was saved as %1")
+                      .arg(QDir::toNativeSeparators(copy));
+    return ok && target == path;
+}
+
+void CAdoConnection::KeepFileInPlace()
+{
+    if (!IsOpen() || !sqlite3_get_autocommit(m_pConnection.get()))
+        return;
+    int moved = 0;
+    if (sqlite3_file_control(m_pConnection.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
+        return;
+    using namespace std::chrono;
+    const qint64 now = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    if (now < m_nNextRestoreTryMs)
+        return;
+    const QString name = QDir::toNativeSeparators(m_strDBPath);
+    QString error;
+    if (WriteOpenFileBack(&error)) {
+        AfxMessageBoxModeless(QStringLiteral("The database file %1 was removed while the station was running. "
+                                             "It has been written back from the open database with every recorded row.")
+                                  .arg(name));
+        m_nNextRestoreTryMs = 0;
+        return;
+    }
+    // Told once; tried again after a pause, as the copy reads the whole file.
+    if (m_nNextRestoreTryMs == 0)
+        AfxMessageBoxModeless(QStringLiteral("The database file %1 was removed or replaced while the station was running "
+                                             "and cannot be written back yet: %2")
+                                  .arg(name, error));
+    m_nNextRestoreTryMs = now + 30000;
 }
 
 void CAdoConnection::CloseConnection()
@@ -423,6 +557,7 @@ void CAdoConnection::CloseConnection()
 
 std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, const QVariantList& params)
 {
+    KeepFileInPlace();
     if (!IsOpen()) {
         ReportNotOpen();
         return m_pRecordset;
@@ -432,8 +567,8 @@ std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, 
     sqlite3* db = m_pConnection.get();
     Stmt stmt;
     QString error;
-    if (Prepare(db, sql, &stmt, &error) != SQLITE_OK || Bind(db, stmt.get(), params, &error) != SQLITE_OK) {
-        AfxMessageBox(error);
+    if (int rc = Prepare(db, sql, &stmt, &error); rc != SQLITE_OK || (rc = Bind(db, stmt.get(), params, &error)) != SQLITE_OK) {
+        Report(error, rc);
         return nullptr;
     }
     const int cols = sqlite3_column_count(stmt.get());
@@ -446,7 +581,7 @@ std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, 
         for (int c = 0; c < cols; ++c)
             values.push_back(ColumnValue(stmt.get(), c));
     if (rc != SQLITE_DONE) {
-        AfxMessageBox(Describe(db));
+        Report(Describe(db), sqlite3_extended_errcode(db));
         return nullptr;
     }
     m_pRecordset = std::make_shared<CAdoRecordset>(std::move(names), std::move(values));
@@ -455,6 +590,7 @@ std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, 
 
 bool CAdoConnection::ExecuteSql(const QString& sql, const QVariantList& params)
 {
+    KeepFileInPlace();
     if (!IsOpen()) {
         ReportNotOpen();
         return false;
@@ -471,10 +607,12 @@ bool CAdoConnection::ExecuteSql(const QString& sql, const QVariantList& params)
         if (rc == SQLITE_DONE)
             return true;
         error = Describe(db);
+        rc = sqlite3_extended_errcode(db);
     }
-    AfxMessageBox(error);
-    AfxMessageBox(LanText(15) + QStringLiteral("\r\n") + LanText(16) + QStringLiteral(":")
-                  + QString::asprintf("%s", sqlite3_errstr(rc)));
+    Report(error, rc);
+    if (!m_bQuiet)
+        AfxMessageBox(LanText(15) + QStringLiteral("\r\n") + LanText(16) + QStringLiteral(":")
+                      + QString::asprintf("%s", sqlite3_errstr(rc)));
     return false;
 }
 
@@ -485,12 +623,13 @@ bool CAdoConnection::InTransaction() const
 
 bool CAdoConnection::BeginTrans()
 {
+    KeepFileInPlace();
     if (!IsOpen()) {
         ReportNotOpen();
         return false;
     }
     if (!ExecFixed(m_pConnection.get(), "BEGIN IMMEDIATE")) {
-        AfxMessageBox(ErrText(m_pConnection.get()));
+        Report(ErrText(m_pConnection.get()), sqlite3_extended_errcode(m_pConnection.get()));
         return false;
     }
     return true;
@@ -504,7 +643,7 @@ bool CAdoConnection::CommitTrans()
     if (sqlite3_get_autocommit(db))
         return true;  // the engine already ended it; what ran was committed one by one
     if (!ExecFixed(db, "COMMIT")) {
-        AfxMessageBox(ErrText(db));
+        Report(ErrText(db), sqlite3_extended_errcode(db));
         ExecFixed(db, "ROLLBACK");
         return false;
     }

@@ -6,6 +6,10 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <sqlite3.h>
 
 #include "DbTestSupport.h"
@@ -104,6 +108,15 @@ TEST_F(AdoTest, RefusesMissingForeignWrongKeyAndEmptyFilesWithAMessage)
         {"missing", [&] { QFile::remove(plain); }, "does not exist"},
         {"wrong password", [&] { ASSERT_TRUE(MakeDb(QStringLiteral("CREATE TABLE t (a);"), "12345678901")); },
          "wrong password"},
+        // Keyed and readable, but not the station's: switching its journal would already write it.
+        {"keyed without the tables", [&] { ASSERT_TRUE(MakeDb(QStringLiteral("CREATE TABLE other (a);"))); }, "damaged"},
+        {"one byte",
+         [&] {
+             QFile f(plain);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write("x");
+         },
+         "damaged"},
         {"plain SQLite file", [&] { ASSERT_TRUE(MakeDb(QStringLiteral("CREATE TABLE t (a);"), QByteArray())); },
          "not a database"},
         {"text file",
@@ -120,6 +133,7 @@ TEST_F(AdoTest, RefusesMissingForeignWrongKeyAndEmptyFilesWithAMessage)
          },
          "empty"},
     };
+    m_conn.m_strRequiredTables = {QStringLiteral("t")};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         QFile::remove(plain);
@@ -135,12 +149,39 @@ TEST_F(AdoTest, RefusesMissingForeignWrongKeyAndEmptyFilesWithAMessage)
         EXPECT_EQ(QFileInfo::exists(plain), existed);
         EXPECT_EQ(FileBytes(plain), before);
         EXPECT_FALSE(QFileInfo::exists(plain + QLatin1String("-wal")));
+        EXPECT_FALSE(QFileInfo::exists(plain + QLatin1String("-shm")));
     }
     // A query on the unopened connection shows UI text 46 and runs nothing.
     m_boxes.clear();
     EXPECT_EQ(m_conn.GetRecordSet(QStringLiteral("SELECT 1")), nullptr);
     EXPECT_FALSE(m_conn.ExecuteSql(QStringLiteral("SELECT 1")));
     EXPECT_EQ(m_boxes.texts(), QStringList({QStringLiteral("UI46"), QStringLiteral("UI46")}));
+}
+
+TEST_F(AdoTest, FailedOpenOfAReadOnlyFileLeavesNothingBehind)
+{
+    ASSERT_TRUE(MakeDb());
+    ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));  // leaves the file in write-ahead mode
+    m_conn.CloseConnection();
+    ASSERT_EQ(chmod(QFile::encodeName(m_path).constData(), 0444), 0);
+    // Root writes any file: the open runs as an ordinary user then.
+    const bool root = geteuid() == 0;
+    ASSERT_EQ(chmod(QFile::encodeName(m_dir.path()).constData(), 0777), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (root && setuid(65534) != 0)
+            _exit(2);
+        CAdoConnection conn;
+        _exit(conn.OpenDatabase(false, m_path) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the read-only file was opened";
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("DBServer.mdb")});
+    // With the permission mended the file opens at once.
+    ASSERT_EQ(chmod(QFile::encodeName(m_path).constData(), 0644), 0);
+    EXPECT_TRUE(m_conn.OpenDatabase(false, m_path)) << m_boxes.texts().join('\n').toStdString();
 }
 
 TEST_F(AdoTest, DamagedFileIsReportedAsDamagedNeverReadAsData)

@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include "DbTestSupport.h"
+#include "link/LiftDataStore.h"
 
 TEST(DBServerPath, DatabaseLivesBesideTheExecutable)
 {
@@ -50,6 +51,8 @@ TEST_F(DbTest, CompactionReopensExclusivelyWithThePassword)
     EXPECT_EQ(m_db.m_strDBPath, m_path);
     EXPECT_TRUE(m_db.m_pAdo->IsOpen());
     EXPECT_EQ(m_boxes.count(), 0) << m_boxes.texts().join('\n').toStdString();
+    // The copy was keyed already: no rekey rewrote the whole file into the log.
+    EXPECT_LT(QFileInfo(m_path + QStringLiteral("-wal")).size(), QFileInfo(m_path).size() / 4);
 
     // The next operations work on the reopened connection, which holds the file alone.
     int limit = 0;
@@ -66,6 +69,35 @@ TEST_F(DbTest, CompactionReopensExclusivelyWithThePassword)
     ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(m_path).constData(), &other, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     EXPECT_EQ(sqlite3_exec(other, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr), SQLITE_NOTADB);
     sqlite3_close(other);
+}
+
+TEST_F(DbTest, DatabaseRemovedWhileRunningIsWrittenBackWithEveryRow)
+{
+    SetUpLift(1, 8);
+    CLiftDataStore store;
+    store.ResetLiftRecords();
+    strLiftInf& lift = store.m_pLiftInf[0];
+    lift.nLiftNum = 1;
+    auto fault = [&](int code) {
+        lift.nFaultCode = code;
+        store.m_pLiftFault[0].nFaultCode = code;
+        m_db.SaveLiftFault(&lift, &store.m_pLiftFault[0]);
+    };
+    fault(11);
+    ASSERT_TRUE(QFile::remove(m_path));
+    fault(12);
+    fault(13);
+    EXPECT_TRUE(QFileInfo::exists(m_path));
+    ASSERT_EQ(m_boxes.count(), 1) << m_boxes.texts().join('\n').toStdString();
+    EXPECT_TRUE(m_boxes.texts()[0].contains(QLatin1String("removed")));
+    EXPECT_EQ(m_boxes.modalCount(), 0);
+
+    // A new start finds every row, also those written after the removal.
+    CloseDb();
+    OpenDb();
+    EXPECT_EQ(Column(QStringLiteral("SELECT ErrCount FROM KALOR_LiftData_1_Err ORDER BY rowid"), QStringLiteral("ErrCount")),
+              QStringList({"11", "12", "13"}));
+    EXPECT_TRUE(TableExists(QStringLiteral("KALOR_LiftData_1_FloorName")));
 }
 
 TEST_F(DbTest, FailedCompactionStillReopensTheFileExclusively)

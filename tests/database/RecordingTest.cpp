@@ -1,7 +1,13 @@
 // Day tables and the recording of calls and faults.
+#include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+#include <unistd.h>
+
 #include "DbTestSupport.h"
+#include "database/RecordingBatch.h"
 #include "link/LiftDataStore.h"
 
 namespace {
@@ -246,9 +252,14 @@ TEST_F(RecordingTest, EveryLiftOpensItsNewDayTableAfterMidnight)
         Save(n);
     }
     SetTime(QDate(2024, 3, 11), QTime(0, 0, 10));
-    for (int n : {1, 2}) {
-        NewCarCall(n, 2);
-        Save(n);
+    {
+        // One refresh's saves reach the file together when the refresh ends.
+        CRecordingBatch batch(&m_db);
+        for (int n : {1, 2}) {
+            NewCarCall(n, 2);
+            Save(n);
+        }
+        EXPECT_FALSE(TableExists(QStringLiteral("KALOR_LiftData_1_2")));
     }
     for (int n : {1, 2}) {
         SCOPED_TRACE(n);
@@ -308,4 +319,54 @@ TEST_F(RecordingTest, LiftWithoutTablesIsReportedOnceAndNeverWritten)
     Lift(12).nLiftNum = 0;
     m_db.SaveLiftFault(&Lift(12), &m_store.m_pLiftFault[11]);
     EXPECT_EQ(m_boxes.count(), 1);
+}
+
+TEST_F(RecordingTest, FullDiskKeepsTheRowsAndWritesThemOnceThereIsRoomAgain)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount a small file system for the full disk";
+    // The database moves onto a 2 MB file system; it goes when the test ends, however it ends.
+    const QString folder = QFileInfo(m_path).path();
+    CloseDb();
+    QFile file(m_path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    ASSERT_EQ(mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=2m"), 0) << strerror(errno);
+    struct Unmount {
+        QByteArray dir;
+        ~Unmount() { umount2(dir.constData(), MNT_DETACH); }
+    } unmount{QFile::encodeName(folder)};
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    OpenDb();
+    SetUpLift(1, 8);
+    Page(1).nPageCount = 1;
+    Save(1);
+
+    QFile filler(folder + QStringLiteral("/filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
+    }
+    filler.close();
+    for (int k = 0; k < 30; ++k) {
+        NewCarCall(1, 1 + k % 8);
+        Lift(1).nFaultCode = 40 + k;
+        Save(1);
+    }
+    // Reported once, never waited on; nothing is lost meanwhile.
+    EXPECT_EQ(m_boxes.count(), 1) << m_boxes.texts().join('\n').toStdString();
+    EXPECT_EQ(m_boxes.modalCount(), 0);
+    EXPECT_GT(m_db.PendingFaults(), 20);
+    EXPECT_EQ(m_db.PendingCalls(), m_db.PendingFaults());
+
+    ASSERT_TRUE(filler.remove());
+    EXPECT_TRUE(m_db.FlushRecords());
+    const QStringList faults = Faults(1);
+    ASSERT_EQ(faults.size(), 30);
+    EXPECT_TRUE(faults[0].startsWith(QLatin1String("40/")));
+    EXPECT_TRUE(faults[29].startsWith(QLatin1String("69/")));
+    EXPECT_EQ(Calls(QStringLiteral("KALOR_LiftData_1_1")).size(), 30);
+    CloseDb();
 }
