@@ -14,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <numeric>
 #include <cstdio>
 #include <vector>
 
@@ -132,12 +133,15 @@ bool FillHistory(const QString& path)
 }
 
 // The all-rows fault query as the bare engine API runs it: the configured
-// lifts, then each lift's fault rows newest first, every column read once.
+// lifts, then each lift's fault rows newest first, every column read once; on
+// a connection opened as the station opens its own (no lock per call, the
+// same cache), so that the ratio shows what the record sets cost.
 double BareAllRows(const QString& path, long* pRows)
 {
     sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(db, (QByteArray("PRAGMA key = '") + kDbPassword + "'").constData(), nullptr, nullptr, nullptr);
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    sqlite3_exec(db, (QByteArray("PRAGMA key = '") + kDbPassword + "'; PRAGMA cache_size = -16384").constData(), nullptr,
+                 nullptr, nullptr);
     sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     QElapsedTimer t;
     t.start();
@@ -315,14 +319,21 @@ int main(int argc, char** argv)
     // After midnight every lift opens a new day table and drops its oldest,
     // all in one refresh of the all-lifts page (one recording batch).
     now = QDateTime(kToday.addDays(1), QTime(0, 0, 30));
-    QElapsedTimer midnight;
-    midnight.start();
-    {
-        CRecordingBatch batch(&s.db);
-        for (int i = 0; i < kLifts; ++i)
-            s.db.SaveLiftFault(&s.store.m_pLiftInf[i], &s.store.m_pLiftFault[i]);
-    }
-    const double midnightMs = Ms(midnight);
+    // The day tables not opened by the first refresh follow with the next ones.
+    std::vector<double> refreshes;
+    do {
+        QElapsedTimer t;
+        t.start();
+        {
+            CRecordingBatch batch(&s.db);
+            for (int i = 0; i < kLifts; ++i)
+                s.db.SaveLiftFault(&s.store.m_pLiftInf[i], &s.store.m_pLiftFault[i]);
+        }
+        refreshes.push_back(Ms(t));
+    } while (s.db.PendingWrites() > 0 && refreshes.size() < 100);
+    const double midnightMs = refreshes.front();
+    const double midnightMax = *std::max_element(refreshes.begin(), refreshes.end());
+    const double midnightAll = std::accumulate(refreshes.begin(), refreshes.end(), 0.0);
     // The single-lift view saves one lift at a time: its first save of the day alone.
     now = QDateTime(kToday.addDays(2), QTime(0, 0, 30));
     std::vector<double> rollover;
@@ -388,8 +399,9 @@ int main(int argc, char** argv)
                 *std::max_element(saves.begin(), saves.end()));
     std::printf("recording save, nothing new: median %.3f ms\n", Median(quiet));
     std::printf("first save of a lift in a run (reads its index): median %.2f ms\n", Median(firstSaves));
-    std::printf("first save after midnight, 64 lifts in one refresh (new day tables, oldest dropped): %.1f ms; target < 100 ms\n",
-                midnightMs);
+    std::printf("first save after midnight, 64 lifts in one refresh (new day tables, oldest dropped): %.1f ms; target < 100 ms\n"
+                "  all 64 day tables opened after %zu refreshes: at most %.1f ms a refresh, %.1f ms in all\n",
+                midnightMs, refreshes.size(), midnightMax, midnightAll);
     std::printf("first save after midnight, one lift alone: median %.2f ms\n", Median(rollover));
     std::printf("fault query, all lifts, one month: %.1f ms (%ld rows)\n", monthMs, monthRows);
     std::printf("fault query, all lifts, all rows:  %.1f ms (%ld rows); target < 1000 ms\n", allMs, allRows);

@@ -132,15 +132,17 @@ int Bind(sqlite3* db, sqlite3_stmt* stmt, const QVariantList& params, QString* p
     return SQLITE_OK;
 }
 
+// One call into the statement per value: a year of fault rows is millions of values.
 CAdoRecordset::Value ColumnValue(sqlite3_stmt* stmt, int col)
 {
-    switch (sqlite3_column_type(stmt, col)) {
-    case SQLITE_INTEGER: return std::int64_t(sqlite3_column_int64(stmt, col));
-    case SQLITE_FLOAT: return sqlite3_column_double(stmt, col);
+    sqlite3_value* v = sqlite3_column_value(stmt, col);
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: return std::int64_t(sqlite3_value_int64(v));
+    case SQLITE_FLOAT: return sqlite3_value_double(v);
     case SQLITE_NULL: return std::monostate{};
     default: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-        return QString::fromUtf8(p, sqlite3_column_bytes(stmt, col));
+        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        return QString::fromUtf8(p, sqlite3_value_bytes(v));
     }
     }
 }
@@ -308,8 +310,11 @@ void CAdoConnection::InitConnection()
 CAdoConnection::Handle CAdoConnection::OpenKeyed(const QString& path, QString* pError)
 {
     sqlite3* raw = nullptr;
-    // Never SQLITE_OPEN_CREATE: a missing file must not turn into an empty database.
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    // Never SQLITE_OPEN_CREATE: a missing file must not turn into an empty
+    // database. One thread uses a connection, so the engine needs no lock
+    // around each call.
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
     Handle db(raw);
     if (rc != SQLITE_OK) {
         *pError = raw ? ErrText(raw) : QString::fromUtf8(sqlite3_errstr(rc));
@@ -383,6 +388,10 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
         *pError = ErrText(db);
         return false;
     }
+    // Room for the schema of a year's day tables (some 2.5 MB): opening a day
+    // table passes over all of it twice, which must not read and decrypt it
+    // from the file each time.
+    ExecFixed(db, "PRAGMA cache_size = -16384");
     // Exclusive means no other reader or writer from the start: take the write
     // lock now; the exclusive locking mode keeps it until the close.
     if (bExclusive && !(ExecFixed(db, "BEGIN EXCLUSIVE") && ExecFixed(db, "COMMIT"))) {
@@ -575,16 +584,25 @@ std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, 
     QStringList names;
     for (int c = 0; c < cols; ++c)
         names << QString::fromUtf8(sqlite3_column_name(stmt.get(), c));
-    std::vector<CAdoRecordset::Value> values;
+    std::vector<CAdoRecordset::Block> blocks;
+    std::size_t rows = 0;
     int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        if (rows % CAdoRecordset::kRowsPerBlock == 0) {
+            blocks.emplace_back();
+            // A short result stays small; a long one has its blocks made whole.
+            if (rows > 0)
+                blocks.back().reserve(CAdoRecordset::kRowsPerBlock * std::size_t(cols));
+        }
         for (int c = 0; c < cols; ++c)
-            values.push_back(ColumnValue(stmt.get(), c));
+            blocks.back().push_back(ColumnValue(stmt.get(), c));
+        ++rows;
+    }
     if (rc != SQLITE_DONE) {
         Report(Describe(db), sqlite3_extended_errcode(db));
         return nullptr;
     }
-    m_pRecordset = std::make_shared<CAdoRecordset>(std::move(names), std::move(values));
+    m_pRecordset = std::make_shared<CAdoRecordset>(std::move(names), std::move(blocks), rows);
     return m_pRecordset;
 }
 

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <limits>
 
-CAdoRecordset::CAdoRecordset(QStringList columns, std::vector<Value> values)
+CAdoRecordset::CAdoRecordset(QStringList columns, std::vector<Block> blocks, std::size_t rowCount)
     : m_columns(std::move(columns))
-    , m_values(std::move(values))
-    , m_rowCount(m_columns.isEmpty() ? 0 : m_values.size() / std::size_t(m_columns.size()))
+    , m_blocks(std::move(blocks))
+    , m_rowCount(m_columns.isEmpty() ? 0 : rowCount)
 {
 }
 
@@ -26,7 +26,8 @@ const CAdoRecordset::Value* CAdoRecordset::Field(int col) const
 {
     if (IsEOF() || col < 0 || col >= m_columns.size())
         return nullptr;
-    return &m_values[m_pos * std::size_t(m_columns.size()) + std::size_t(col)];
+    const std::size_t row = m_pos % kRowsPerBlock;
+    return &m_blocks[m_pos / kRowsPerBlock][row * std::size_t(m_columns.size()) + std::size_t(col)];
 }
 
 bool CAdoRecordset::IsNull(const QString& name) const { return IsNull(ColumnIndex(name)); }

@@ -19,7 +19,9 @@ CDBServer::CDBServer()
 
 CDBServer::~CDBServer()
 {
-    FlushRecords();
+    // Every write makes progress, so this ends; it stops at the first failure.
+    while (PendingWrites() > 0 && FlushRecords()) {
+    }
     m_pRecordset.reset();
     m_pAdo.reset();
 }

@@ -73,6 +73,11 @@ public:
     bool FlushRecords(bool bRetryNow = true);
     int PendingCalls() const { return m_nPendingCalls; }
     int PendingFaults() const { return m_nPendingFaults; }
+    int PendingWrites() const { return int(m_pending.size()); }
+    // Day tables opened per write: after midnight every lift opens one, and
+    // each costs two passes over the schema of a year's tables; the rest
+    // follow with the next refreshes, their lifts' calls held until then.
+    static constexpr int kNewDayTablesPerWrite = 4;
     static constexpr int kMaxPendingCalls = 20000;
     static constexpr int kMaxPendingFaults = 5000;
 
@@ -120,13 +125,16 @@ private:
     bool StoreGroupCounts(int nCount, const strGroupInf* pGroups);
     bool DayTableUpkeep(strLiftInf* pLift, QString* pDayTable);
     bool OpenNewDayTable(int i, const QString& strIndex, const std::shared_ptr<CAdoRecordset>& pIndex);
-    enum class RowKind { Table, Call, Fault };
-    void QueueWrite(RowKind kind, const QString& sql, QVariantList params);
+    // NewDayTable starts the statements that open a day table (Upkeep).
+    enum class RowKind { NewDayTable, Upkeep, Call, Fault };
+    // nLift: the lift whose day table the statement needs first (0: none).
+    void QueueWrite(RowKind kind, int nLift, const QString& sql, QVariantList params);
     void ReportRecordingFailure(const QString& why);
     bool ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pWhy) const;
 
     struct strPendingWrite {
         RowKind kind;
+        int nLift;
         QString sql;
         QVariantList params;
     };

@@ -50,22 +50,23 @@ constexpr qint64 kRetryPauseMs = 500;
 
 } // namespace
 
-void CDBServer::QueueWrite(RowKind kind, const QString& sql, QVariantList params)
+void CDBServer::QueueWrite(RowKind kind, int nLift, const QString& sql, QVariantList params)
 {
     // Over the bound the oldest row of the kind goes; table upkeep is never
     // dropped, the rows after it depend on it.
+    const bool row = kind == RowKind::Call || kind == RowKind::Fault;
     const int limit = kind == RowKind::Call ? kMaxPendingCalls : kMaxPendingFaults;
     int& count = kind == RowKind::Call ? m_nPendingCalls : m_nPendingFaults;
-    if (kind != RowKind::Table && count >= limit) {
+    if (row && count >= limit) {
         const auto oldest = std::find_if(m_pending.begin(), m_pending.end(), [kind](const strPendingWrite& w) { return w.kind == kind; });
         if (oldest != m_pending.end()) {
             m_pending.erase(oldest);
             --count;
         }
     }
-    if (kind != RowKind::Table)
+    if (row)
         ++count;
-    m_pending.push_back({kind, sql, std::move(params)});
+    m_pending.push_back({kind, nLift, sql, std::move(params)});
 }
 
 void CDBServer::ReportRecordingFailure(const QString& why)
@@ -90,27 +91,42 @@ bool CDBServer::FlushRecords(bool bRetryNow)
         return true;
     if (!bRetryNow && MonotonicMs() < m_nRetryAtMs)
         return false;
-    if (!m_pAdo->IsOpen())
+    // Another operation's transaction is open (a timer ran inside its wait):
+    // the rows go with a later save.
+    if (!m_pAdo->IsOpen() || m_pAdo->InTransaction())
         return false;
     // Inside a view's timer: failures are kept, not shown in a modal box.
     m_pAdo->SetQuiet(true);
     bool ok = false;
     while (!ok && !m_pending.empty()) {
-        std::size_t failed = m_pending.size();
         if (!m_pAdo->BeginTrans())
             break;
+        // Beyond the day tables this write opens, a lift's statements wait in order.
+        std::array<bool, kDbLiftSlots + 1> waits{};
+        int newTables = 0;
+        std::vector<bool> written(m_pending.size(), false);
+        std::size_t failed = m_pending.size();
         for (std::size_t k = 0; k < m_pending.size(); ++k) {
-            if (!m_pAdo->ExecuteSql(m_pending[k].sql, m_pending[k].params)) {
+            const strPendingWrite& w = m_pending[k];
+            const std::size_t lift = std::size_t(std::clamp(w.nLift, 0, kDbLiftSlots));
+            if (lift && waits[lift])
+                continue;
+            if (w.kind == RowKind::NewDayTable && newTables++ >= kNewDayTablesPerWrite) {
+                waits[lift] = true;
+                continue;
+            }
+            if (!m_pAdo->ExecuteSql(w.sql, w.params)) {
                 failed = k;
                 break;
             }
+            written[k] = true;
         }
         if (failed < m_pending.size()) {
             const int code = m_pAdo->LastErrorCode();
             m_pAdo->RollbackTrans();
             if (!RefusedForGood(code))
                 break;
-            // This one row can never be written: it goes, the others are tried again.
+            // This one statement can never be written: it goes, the others are tried again.
             ReportRecordingFailure(m_pAdo->LastError());
             const RowKind kind = m_pending[failed].kind;
             if (kind == RowKind::Call)
@@ -123,11 +139,19 @@ bool CDBServer::FlushRecords(bool bRetryNow)
         ok = m_pAdo->CommitTrans();
         if (!ok)
             break;
-        m_pending.clear();
-        m_nPendingCalls = m_nPendingFaults = 0;
+        std::deque<strPendingWrite> left;
+        for (std::size_t k = 0; k < m_pending.size(); ++k) {
+            if (!written[k])
+                left.push_back(std::move(m_pending[k]));
+            else if (m_pending[k].kind == RowKind::Call)
+                --m_nPendingCalls;
+            else if (m_pending[k].kind == RowKind::Fault)
+                --m_nPendingFaults;
+        }
+        m_pending.swap(left);
     }
     m_pAdo->SetQuiet(false);
-    if (!ok && !m_pending.empty()) {
+    if (!ok) {
         ReportRecordingFailure(m_pAdo->LastError());
         m_nRetryAtMs = MonotonicMs() + kRetryPauseMs;
         return false;
@@ -139,7 +163,8 @@ bool CDBServer::FlushRecords(bool bRetryNow)
 
 bool CDBServer::OpenNewDayTable(int i, const QString& strIndex, const std::shared_ptr<CAdoRecordset>& pIndex)
 {
-    if (m_nDayTables[std::size_t(i)] >= kMaxDayTables) {
+    const bool full = m_nDayTables[std::size_t(i)] >= kMaxDayTables;
+    if (full) {
         // Exactly one table goes: the oldest.
         if (!pIndex || pIndex->GetRecordCount() == 0)
             return false;
@@ -148,18 +173,19 @@ bool CDBServer::OpenNewDayTable(int i, const QString& strIndex, const std::share
         const QString oldNum = pIndex->GetText(QStringLiteral("CountNum"));
         pIndex->MoveLast();
         m_nLastCountNum[std::size_t(i)] = pIndex->GetInt(QStringLiteral("CountNum"));
-        QueueWrite(RowKind::Table, QStringLiteral("Delete From ") + strIndex + QLatin1String(" Where CountNum = ?"), {oldNum});
+        QueueWrite(RowKind::NewDayTable, i + 1, QStringLiteral("Delete From ") + strIndex + QLatin1String(" Where CountNum = ?"), {oldNum});
         // Only one of this lift's day tables is ever dropped, whatever the row names.
         static const QRegularExpression dayTable(QStringLiteral(R"(^KALOR_LiftData_\d+_\d+$)"));
         if (dayTable.match(oldName).hasMatch() && oldName.startsWith(strIndex + QLatin1Char('_')))
-            QueueWrite(RowKind::Table, QStringLiteral("Drop Table ") + oldName, {});
+            QueueWrite(RowKind::Upkeep, i + 1, QStringLiteral("Drop Table ") + oldName, {});
         --m_nDayTables[std::size_t(i)];
     }
     const int c = ++m_nLastCountNum[std::size_t(i)];
     const QString table = strIndex + QLatin1Char('_') + QString::number(c);
-    QueueWrite(RowKind::Table, QStringLiteral("Insert Into ") + strIndex + QStringLiteral(" Values (%1,?,?)").arg(c),
+    QueueWrite(full ? RowKind::Upkeep : RowKind::NewDayTable, i + 1,
+               QStringLiteral("Insert Into ") + strIndex + QStringLiteral(" Values (%1,?,?)").arg(c),
                {TimeText(m_tmToday), table});
-    QueueWrite(RowKind::Table, QStringLiteral("Create Table ") + table + QLatin1String(" ( RecDateTm datetime, CallSign byte,CallNum byte)"), {});
+    QueueWrite(RowKind::Upkeep, i + 1, QStringLiteral("Create Table ") + table + QLatin1String(" ( RecDateTm datetime, CallSign byte,CallNum byte)"), {});
     ++m_nDayTables[std::size_t(i)];
     return true;
 }
@@ -188,9 +214,9 @@ bool CDBServer::DayTableUpkeep(strLiftInf* pLift, QString* pDayTable)
         }
         m_nDayTables[i] = m_nLastCountNum[i] = rs->GetRecordCount();
         if (rs->GetRecordCount() == 0) {
-            QueueWrite(RowKind::Table, QStringLiteral("Insert Into ") + index + QLatin1String(" Values ('1',?,?)"),
+            QueueWrite(RowKind::NewDayTable, n, QStringLiteral("Insert Into ") + index + QLatin1String(" Values ('1',?,?)"),
                        {TimeText(m_tmToday), index + QLatin1String("_1")});
-            QueueWrite(RowKind::Table, QStringLiteral("Create Table ") + index + QLatin1String("_1")
+            QueueWrite(RowKind::Upkeep, n, QStringLiteral("Create Table ") + index + QLatin1String("_1")
                                            + QLatin1String(" ( RecDateTm datetime, CallSign byte,CallNum byte)"), {});
             ++m_nDayTables[i];
             ++m_nLastCountNum[i];
@@ -260,10 +286,10 @@ void CDBServer::SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage)
 
     const QString when = TimeText(m_tmToday);
     for (const auto& [sign, floor] : calls)
-        QueueWrite(RowKind::Call, QStringLiteral("Insert Into ") + day + QStringLiteral(" Values (?,%1,?)").arg(sign),
+        QueueWrite(RowKind::Call, n, QStringLiteral("Insert Into ") + day + QStringLiteral(" Values (?,%1,?)").arg(sign),
                    {when, QString::number(floor)});
     if (newFault)
-        QueueWrite(RowKind::Fault,
+        QueueWrite(RowKind::Fault, 0,
                    QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
                        + QStringLiteral(" Values (%1,?,%2,'0','0','0','0','0','0','0','0')").arg(code).arg(pLift->nCtrlModePrev),
                    {when});
@@ -291,7 +317,7 @@ void CDBServer::SaveLiftFault(strLiftInf* pLift, strLiftFault* pFault)
     if (code != 0 && code != m_nLastFaultCode[i]) {
         const int prev = pLift->nStatusBitsPrev;
         const int state = prev == 2 ? 225 : prev == 4 ? 226 : prev == 8 ? 227 : 7;
-        QueueWrite(RowKind::Fault,
+        QueueWrite(RowKind::Fault, 0,
                    QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
                        + QStringLiteral(" Values (%1,?,%2,0,0,0,0,0,0,0,0)").arg(pLift->nFaultCode).arg(state),
                    {TimeText(m_tmToday)});

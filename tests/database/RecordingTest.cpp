@@ -243,11 +243,12 @@ TEST_F(RecordingTest, IndexKeepsAtMost365DayTablesAcrossChangingDates)
 
 TEST_F(RecordingTest, EveryLiftOpensItsNewDayTableAfterMidnight)
 {
-    SetUpLift(1, 8);
-    SetUpLift(2, 8);
-    Page(1).nPageCount = Page(2).nPageCount = 1;
+    // More lifts than one write opens day tables for: the others follow.
+    const int lifts = CDBServer::kNewDayTablesPerWrite + 2;
     SetTime(QDate(2024, 3, 10), QTime(23, 59, 30));
-    for (int n : {1, 2}) {
+    for (int n = 1; n <= lifts; ++n) {
+        SetUpLift(n, 8);
+        Page(n).nPageCount = 1;
         NewCarCall(n, 1);
         Save(n);
     }
@@ -255,18 +256,22 @@ TEST_F(RecordingTest, EveryLiftOpensItsNewDayTableAfterMidnight)
     {
         // One refresh's saves reach the file together when the refresh ends.
         CRecordingBatch batch(&m_db);
-        for (int n : {1, 2}) {
+        for (int n = 1; n <= lifts; ++n) {
             NewCarCall(n, 2);
             Save(n);
         }
         EXPECT_FALSE(TableExists(QStringLiteral("KALOR_LiftData_1_2")));
     }
-    for (int n : {1, 2}) {
+    EXPECT_TRUE(TableExists(QStringLiteral("KALOR_LiftData_1_2")));
+    EXPECT_FALSE(TableExists(QStringLiteral("KALOR_LiftData_%1_2").arg(lifts)));
+    EXPECT_TRUE(m_db.FlushRecords());
+    for (int n = 1; n <= lifts; ++n) {
         SCOPED_TRACE(n);
         EXPECT_EQ(Calls(QStringLiteral("KALOR_LiftData_%1_1").arg(n)), QStringList{"1:1"});
         EXPECT_EQ(Calls(QStringLiteral("KALOR_LiftData_%1_2").arg(n)), QStringList{"1:2"});
         EXPECT_EQ(Index(n).last(), QStringLiteral("2|2024-03-11|KALOR_LiftData_%1_2").arg(n));
     }
+    EXPECT_EQ(m_boxes.count(), 0);
 }
 
 TEST_F(RecordingTest, FirstSaveOfARunContinuesTodaysTableOrStartsAnEmptyIndex)
