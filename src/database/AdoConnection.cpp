@@ -141,7 +141,9 @@ CAdoRecordset::Value ColumnValue(sqlite3_stmt* stmt, int col)
     case SQLITE_FLOAT: return sqlite3_value_double(v);
     case SQLITE_NULL: return std::monostate{};
     default: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        // The text's own bytes (the file is UTF-8): asking for a terminated
+        // text would copy each one first.
+        const auto* p = static_cast<const char*>(sqlite3_value_blob(v));
         return QString::fromUtf8(p, sqlite3_value_bytes(v));
     }
     }

@@ -1,5 +1,6 @@
 #include "database/AdoRecordset.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -75,7 +76,8 @@ std::int32_t CAdoRecordset::GetInt(int col) const
     if (!v)
         return 0;
     if (const auto* i = std::get_if<std::int64_t>(v))
-        return ClampToInt32(double(*i));
+        return std::int32_t(std::clamp<std::int64_t>(*i, std::numeric_limits<std::int32_t>::min(),
+                                                      std::numeric_limits<std::int32_t>::max()));
     if (const auto* d = std::get_if<double>(v))
         return ClampToInt32(*d);
     if (const auto* s = std::get_if<QString>(v)) {
