@@ -2,10 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sqlite3.h>
 
-#include "link/LiftDataStore.h"
 
 bool CreateDatabase(const QString& path, const QString& sql, const QByteArray& key)
 {
@@ -29,24 +29,23 @@ bool CreateDatabase(const QString& path, const QString& sql, const QByteArray& k
     return ok;
 }
 
+QByteArray FileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 QString TestSchemaSql()
 {
-    QString errCols;
-    for (int k = 1; k <= 3; ++k)
-        errCols += QStringLiteral(", ErrName%1 text, ErrCause%1 text, ErrDeal%1 text").arg(k);
-    return QStringLiteral(
-               "CREATE TABLE KALOR_SoftInf (SoftColor int, GroupNum int, ComPort int, BaudRate int, LanguageKind int);"
-               "CREATE TABLE KALOR_SoftLan (nSign number, Lan1 text, Lan2 text, Lan3 text);"
-               "CREATE TABLE KALOR_LiftInf (RealAddr int, Kind int, LiftHight int, bLiftHight int, GroupNum int,"
-               " MaxFloor int, MinFloor int, strName_1 text);"
-               "CREATE TABLE KALOR_GroupInf (GroupNum int, GroupCount int, strGroupName text);"
-               "CREATE TABLE KALOR_UserInf (UserName text, UserPwd text, UserLimit int);"
-               "CREATE TABLE KALOR_VELAS_ErrInf (ErrCount text, ErrLevel int%1);"
-               "CREATE TABLE KALOR_VELAM_ErrInf (ErrCount text, ErrLevel int%1);"
-               "CREATE TABLE KALOR_VELAMPlus_ErrInf (ErrCount text, ErrLevel text%1);"
-               "CREATE TABLE KALOR_VELAS_FloorShow (nSign number, FloorShow text);"
-               "CREATE TABLE KALOR_VELAM_FloorShow (nSign number, FloorShow text);")
-        .arg(errCols);
+    // The shipped file's own schema script: the tests write and read the
+    // same column layouts as the station.
+    return QString::fromUtf8(FileBytes(QStringLiteral(LIFT_SOURCE_DIR "/res/seed/01-schema.sql")));
 }
 
 QString TestDataSql()
@@ -78,14 +77,18 @@ void DbTest::SetUp()
     ASSERT_TRUE(m_dir.isValid());
     ASSERT_TRUE(QDir().mkpath(m_dir.path() + QStringLiteral("/SoftResoure/DB")));
     m_path = m_dir.path() + QStringLiteral("/SoftResoure/DB/DBServer.mdb");
-    ASSERT_TRUE(CreateDatabase(m_path, TestSchemaSql() + TestDataSql(), kDbPassword));
+    ASSERT_TRUE(MakeFile());
+    m_store.ResetLiftRecords();
+    m_store.ResetLiftPages();
+    m_store.ResetLiftFaults();
     for (int i = 0; i < 60; ++i)
         m_texts << QStringLiteral("UI%1").arg(i);
     m_db.m_strAppFolder = m_dir.path();
     m_db.SetClock([this] { return m_now; });
     m_db.m_pLanText = &m_texts;
     m_db.m_pAdo->m_pLanText = &m_texts;
-    OpenDb();
+    if (QFileInfo::exists(m_path))
+        OpenDb();
 }
 
 void DbTest::OpenDb()
@@ -98,19 +101,14 @@ void DbTest::OpenDb()
 
 int DbTest::Count(const QString& table, const QString& where)
 {
-    auto rs = m_db.m_pAdo->GetRecordSet(QStringLiteral("SELECT count(*) AS n FROM ") + table
-                                        + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
-    if (!rs || rs->GetRecordCount() != 1)
-        return -1;
-    rs->MoveFirst();
-    return rs->GetInt(QStringLiteral("n"));
+    return Column(QStringLiteral("SELECT count(*) FROM ") + table + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where))
+        .value(0, QStringLiteral("-1"))
+        .toInt();
 }
 
 bool DbTest::TableExists(const QString& name)
 {
-    auto rs = m_db.m_pAdo->GetRecordSet(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?"),
-                                        {name});
-    return rs && rs->GetRecordCount() == 1;
+    return Count(QStringLiteral("sqlite_master"), QStringLiteral("type = 'table' AND name = '%1'").arg(name)) == 1;
 }
 
 QStringList DbTest::Column(const QString& sql, const QString& column)
@@ -119,8 +117,9 @@ QStringList DbTest::Column(const QString& sql, const QString& column)
     auto rs = m_db.m_pAdo->GetRecordSet(sql);
     if (!rs)
         return out;
+    const int col = column.isEmpty() ? 0 : rs->ColumnIndex(column);
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext())
-        out << rs->GetText(column);
+        out << rs->GetText(col);
     return out;
 }
 
@@ -133,5 +132,7 @@ void DbTest::SetUpLift(int nLiftNum, int nMaxFloor, const QString& name)
     rec.nMaxFloor = nMaxFloor;
     rec.nMinFloor = 1;
     rec.strName = name;
-    m_db.SaveLiftSetup(store.m_pLiftInf);
+    ASSERT_TRUE(m_db.SaveLiftSetup(store.m_pLiftInf));
+    Lift(nLiftNum).nKind = 1;
+    Lift(nLiftNum).nMaxFloor = nMaxFloor;
 }
