@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -40,23 +39,15 @@ protected:
 
 } // namespace
 
-TEST_F(AdoTest, OpensSharedInWriteAheadModeWithFullSyncOrHeldExclusively)
+TEST_F(AdoTest, OpensSharedInWriteAheadModeWithFullSync)
 {
+    // Every committed row survives a killed process or a power cut; another
+    // station may read at the same time. (The exclusive open: after compaction.)
     ASSERT_TRUE(MakeDb());
     ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));
     EXPECT_EQ(First(QStringLiteral("PRAGMA journal_mode")) + First(QStringLiteral("PRAGMA synchronous")), QStringLiteral("wal2"));
     CAdoConnection second;
-    EXPECT_TRUE(second.OpenDatabase(false, m_path));  // shared: another station may read
-    second.CloseConnection();
-    ASSERT_TRUE(m_conn.OpenDatabase(true, m_path));
-    EXPECT_TRUE(m_conn.ExecuteSql(QStringLiteral("INSERT INTO t VALUES (1, 'x', 1.5)")));
-    // Held exclusively: no second station opens it, shared or exclusive.
-    EXPECT_FALSE(second.OpenDatabase(false, m_path));
-    EXPECT_FALSE(second.OpenDatabase(true, m_path));
-    EXPECT_TRUE(m_boxes.texts().value(0).contains(QLatin1String("in use"))) << m_boxes.texts().value(0).toStdString();
-    ExpectBoxes(2);
-    m_conn.CloseConnection();
-    EXPECT_TRUE(second.OpenDatabase(true, m_path));
+    EXPECT_TRUE(second.OpenDatabase(false, m_path));
 }
 
 TEST_F(AdoTest, RefusesMissingForeignWrongKeyAndEmptyFilesWithAMessageAndWritesNothing)
@@ -133,13 +124,12 @@ TEST_F(AdoTest, DamagedFileIsReportedAsDamagedNeverReadAsData)
     // After a run that did not end cleanly (its log is still there) every page
     // is checked on opening; damage in the first page is found by any open.
     for (const QByteArray* bad : std::initializer_list<const QByteArray*>{&overwritten, &truncated, &head}) {
-        ASSERT_TRUE(WriteFile(m_path, *bad));
-        ASSERT_TRUE(bad == &head || WriteFile(m_path + QLatin1String("-wal"), {}));
+        ASSERT_TRUE(WriteFile(m_path, *bad) && (bad == &head || WriteFile(m_path + QLatin1String("-wal"), {})));
         EXPECT_FALSE(m_conn.OpenDatabase(false, m_path));
         EXPECT_TRUE(m_boxes.texts().value(0).contains(QLatin1String("damaged"))) << m_boxes.texts().value(0).toStdString();
         ExpectBoxes(1);
-        QFile::remove(m_path + QLatin1String("-wal"));
     }
+    QFile::remove(m_path + QLatin1String("-wal"));
     // After a clean end the opening checks the schema; a damaged data page
     // fails the query that reads it.
     ASSERT_TRUE(WriteFile(m_path, overwritten));
@@ -153,36 +143,28 @@ TEST_F(AdoTest, DamagedFileIsReportedAsDamagedNeverReadAsData)
 TEST_F(AdoTest, RecordSetIsAStaticCursorWithTheNullConventions)
 {
     ASSERT_TRUE(MakeDb(QStringLiteral("CREATE TABLE t (a int, b text, c float);"
-                                      "INSERT INTO t VALUES (1, 'one', 2.6), (2, NULL, NULL), (3, '', -0.4), (4, '17', 1e12);")));
+                                      "INSERT INTO t VALUES (1, 'one', 2.6), (2, NULL, NULL), (3, '', 1e12), (4, '17', -0.4);")));
     ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));
     auto first = m_conn.GetRecordSet(QStringLiteral("SELECT * FROM t ORDER BY a"));
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->GetRecordCount(), 4);
-    first->MoveLast();
-    // Names are not case-sensitive; a number in a text is read; out of range is clamped, not wrapped.
-    EXPECT_EQ(QList<int>({first->GetInt(QStringLiteral("A")), first->GetInt(QStringLiteral("b")), first->GetInt(QStringLiteral("c"))}),
-              QList<int>({4, 17, INT32_MAX}));
-    first->MoveFirst();
-    EXPECT_EQ(first->GetInt(QStringLiteral("c")), 3);
-    first->MoveNext();  // NULL and empty read as 0 and an empty text
-    EXPECT_TRUE(first->IsNull(QStringLiteral("b")));
-    EXPECT_EQ(first->GetInt(QStringLiteral("c")) + (first->MoveNext(), first->GetInt(QStringLiteral("b"))), 0);
-    first->MoveNext();
-    first->MoveNext();
-    EXPECT_TRUE(first->IsEOF());
-    EXPECT_EQ(first->GetText(QStringLiteral("b")), QString());  // past the end reads nothing
+    ASSERT_TRUE(first && first->GetRecordCount() == 4);
+    // Names are not case-sensitive; NULL and empty read as 0; a number in a
+    // text is read; out of range is clamped, not wrapped; past the end reads nothing.
+    QList<int> ints;
+    for (first->MoveFirst(); !first->IsEOF(); first->MoveNext())
+        ints << first->GetInt(QStringLiteral("A")) << first->GetInt(QStringLiteral("b")) << first->GetInt(QStringLiteral("C"));
+    EXPECT_EQ(ints, QList<int>({1, 0, 3, 2, 0, 0, 3, 0, INT32_MAX, 4, 17, 0}));
+    EXPECT_EQ(first->GetText(QStringLiteral("b")), QString());
     // A second query replaces the kept record set, but one still held stays whole;
     // a result longer than one block of rows reads back in order.
     auto second = m_conn.GetRecordSet(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
                                                      " WHERE i < 2500) SELECT 'r' || i FROM n"));
-    ASSERT_TRUE(second);
+    ASSERT_TRUE(second && second->GetRecordCount() == 2500);
     EXPECT_EQ(m_conn.m_pRecordset, second);
-    ASSERT_EQ(second->GetRecordCount(), 2500);
     int row = 0;
     for (second->MoveFirst(); !second->IsEOF(); second->MoveNext())
         ASSERT_EQ(second->GetText(0), QStringLiteral("r%1").arg(++row));
-    EXPECT_EQ((first->MoveFirst(), first->GetText(QStringLiteral("b"))), QStringLiteral("one"));
-    EXPECT_TRUE(m_conn.GetRecordSet(QStringLiteral("SELECT a FROM t WHERE a > 99"))->IsEOF());
+    first->MoveLast();
+    EXPECT_EQ(first->GetText(QStringLiteral("b")), QStringLiteral("17"));
 }
 
 TEST_F(AdoTest, TextsAreBoundAndRefusedStatementsShowTheTwoMessages)
@@ -214,16 +196,12 @@ TEST_F(AdoTest, TextsAreBoundAndRefusedStatementsShowTheTwoMessages)
     ExpectBoxes(2);
 }
 
-TEST_F(AdoTest, CompactTempNameInsertsBeforeTheFileNamesLastDot)
+TEST_F(AdoTest, CompactionIsRefusedWhileAnotherProcessHasRowsInTheLog)
 {
+    // The copy's name: "121" before the file name's last '.', or before the name.
     EXPECT_EQ(CAdoConnection::CompactTempName(QStringLiteral("/a/b/DBServer.mdb")), QStringLiteral("/a/b/DBServer121.mdb"));
     EXPECT_EQ(CAdoConnection::CompactTempName(QStringLiteral("/a/b/x.y.z")), QStringLiteral("/a/b/x.y121.z"));
     EXPECT_EQ(CAdoConnection::CompactTempName(QStringLiteral("/a.b/DBServer")), QStringLiteral("/a.b/121DBServer"));
-    EXPECT_EQ(CAdoConnection::CompactTempName(QStringLiteral("DBServer")), QStringLiteral("121DBServer"));
-}
-
-TEST_F(AdoTest, CompactionIsRefusedWhileAnotherProcessHasRowsInTheLog)
-{
     ASSERT_TRUE(MakeDb(QStringLiteral("CREATE TABLE t (a int); INSERT INTO t VALUES (1), (2);")));
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(m_path).constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);

@@ -21,11 +21,6 @@ bool CreateDatabase(const QString& path, const QString& sql, const QByteArray& k
 QByteArray FileBytes(const QString& path);
 bool WriteFile(const QString& path, const QByteArray& bytes);
 
-// The station's tables, empty, from the shipped file's schema script.
-QString TestSchemaSql();
-// A small installation: settings with 4 groups, 64 free lift slots, groups,
-// one operator, UI texts 0..49 plus 232, a few fault texts and floor codes.
-QString TestDataSql();
 
 class DbTest : public ::testing::Test {
 protected:
@@ -38,14 +33,22 @@ protected:
         m_boxes.clear();
     }
     // The file the test starts from, at m_path; opened when there is one.
-    virtual bool MakeFile() { return CreateDatabase(m_path, TestSchemaSql() + TestDataSql()); }
+    // By default the station's tables from the shipped file's schema script,
+    // and a small installation (TestData.sql): settings with 4 groups, 64
+    // free lift slots, groups, one operator, UI texts 0..49 and 232, a few
+    // fault texts and floor codes.
+    virtual bool MakeFile()
+    {
+        return CreateDatabase(m_path, QString::fromUtf8(FileBytes(QStringLiteral(LIFT_SOURCE_DIR "/res/seed/01-schema.sql"))
+                                                        + FileBytes(QStringLiteral(LIFT_SOURCE_DIR "/tests/database/TestData.sql"))));
+    }
     // Opens m_db on m_path (shared); fails the test when it cannot.
     void OpenDb();
     void CloseDb() { m_db.m_pAdo->CloseConnection(); }
 
-    // Reads through the station's own connection: one column of every row
-    // (the first one unless named), a count, a table's presence.
-    QStringList Column(const QString& sql, const QString& column = QString());
+    // Reads through the station's own connection: the first column of every
+    // row, a count, a table's presence.
+    QStringList Column(const QString& sql);
     int Count(const QString& table, const QString& where = QString());
     bool TableExists(const QString& name);
     bool Exec(const QString& sql, const QVariantList& params = {}) { return m_db.m_pAdo->ExecuteSql(sql, params); }

@@ -1,5 +1,4 @@
 // A killed recorder leaves a sound file with every row it committed.
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <sys/wait.h>

@@ -1,9 +1,8 @@
 // Operators and the login check.
-#include <gtest/gtest.h>
 
 #include "DbTestSupport.h"
 
-TEST_F(DbTest, LoginCleansStoredTextsButNotTheTypedOnes)
+TEST_F(DbTest, LoginCleansStoredTextsButNotTheTypedOnesAndUsersKeepTheirQuotes)
 {
     ASSERT_TRUE(Exec(QStringLiteral("INSERT INTO KALOR_UserInf VALUES ('op 1' || char(10), ' pw' || char(10) || '9 ', 3)")));
     int limit = -1;
@@ -15,19 +14,13 @@ TEST_F(DbTest, LoginCleansStoredTextsButNotTheTypedOnes)
     for (const auto& [name, pwd, result] : refused)
         EXPECT_EQ(m_db.CheckLogin(QLatin1String(name), QLatin1String(pwd), &limit), result) << name;
     EXPECT_EQ(limit, -1);
-    ASSERT_TRUE(Exec(QStringLiteral("DELETE FROM KALOR_UserInf")));
-    EXPECT_EQ(m_db.CheckLogin(QStringLiteral("admin"), QStringLiteral("1234"), &limit), 1);
-    QStringList lists[2];
-    EXPECT_FALSE(m_db.LoadUserList(lists));
-}
+    ASSERT_TRUE(Exec(QStringLiteral("DELETE FROM KALOR_UserInf WHERE UserLimit = 3")));
 
-TEST_F(DbTest, UsersWithQuotesAreAddedChangedListedAndDeleted)
-{
+    // Users with quotes are added, changed, listed and deleted as typed.
     const QString name = QStringLiteral("O'Brien"), sqlish = QStringLiteral("x' OR '1'='1");
     EXPECT_TRUE(m_db.AddUser(name, QStringLiteral("p'w")));
     EXPECT_TRUE(m_db.AddUser(sqlish, QStringLiteral("q")));
     EXPECT_TRUE(m_db.ChangePassword(name, QStringLiteral("new'one")));
-    int limit = 0;
     EXPECT_EQ(m_db.CheckLogin(name, QStringLiteral("new'one"), &limit), 0);
     EXPECT_EQ(limit, 1);  // new users get rights value 1
     QStringList lists[2];
@@ -37,6 +30,9 @@ TEST_F(DbTest, UsersWithQuotesAreAddedChangedListedAndDeleted)
     // Deleting the name that looks like SQL deletes that one row only.
     EXPECT_TRUE(m_db.DeleteUser(sqlish));
     EXPECT_EQ(Column(QStringLiteral("SELECT UserName FROM KALOR_UserInf ORDER BY rowid")), QStringList({"admin", "O'Brien"}));
+    ASSERT_TRUE(Exec(QStringLiteral("DELETE FROM KALOR_UserInf")));
+    EXPECT_EQ(m_db.CheckLogin(QStringLiteral("admin"), QStringLiteral("1234"), &limit), 1);
+    EXPECT_FALSE(m_db.LoadUserList(lists));
     // A refused statement (the table is gone) reports FALSE with the wrapper's messages.
     ASSERT_TRUE(Exec(QStringLiteral("DROP TABLE KALOR_UserInf")));
     EXPECT_FALSE(m_db.AddUser(name, name));
