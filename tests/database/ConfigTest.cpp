@@ -125,7 +125,9 @@ TEST_F(ConfigTest, DeletingALiftDropsEveryTableOfItAndClearsItsRow)
         m_db.SaveLiftRecords(&Lift(7), &Page(7));
     }
     ASSERT_EQ(LiftTables(7).size(), 6);
-    // An index row naming a table that is not one of the lift's day tables.
+    // A day table already gone, and an index row naming a table that is not
+    // one of the lift's day tables.
+    ASSERT_TRUE(Exec(QStringLiteral("DROP TABLE KALOR_LiftData_7_2")));
     ASSERT_TRUE(Exec(QStringLiteral("INSERT INTO KALOR_LiftData_7 VALUES (99, '2024-01-01 00:00:00', 'KALOR_UserInf')")));
     m_db.m_nGroupCount = 2;
     strGroupInf groups[2];
@@ -165,6 +167,8 @@ TEST_F(ConfigTest, StoresOfANewLiftItsHeightOrItsDeletionAreWholeOrUndoneAndFals
     rec.nHeight = 100;
     rec.strName = QStringLiteral("O'Brien");
     Lift(4).nKind = 2;  // not a lift the page stores
+    Page(9).nPageCount = 1;
+    m_db.SaveLiftRecords(&Lift(9), &Page(9));  // before its tables exist: reported, nothing recorded
     // Deleting: the row is cleared first, the later group count is refused.
     // The height: the flag would be set alone. A new lift: its height is refused last.
     ASSERT_TRUE(Refuse(QStringLiteral("r1"), QStringLiteral("BEFORE UPDATE OF GroupCount ON KALOR_GroupInf")));
@@ -179,7 +183,7 @@ TEST_F(ConfigTest, StoresOfANewLiftItsHeightOrItsDeletionAreWholeOrUndoneAndFals
     EXPECT_EQ(LiftRow(9), QStringLiteral("0/0/0/0/0/0/"));
     EXPECT_TRUE(rec.arrFloorNameHi.isEmpty());
     EXPECT_EQ(rec.nHeight, 100);
-    ExpectBoxes(8);
+    ExpectBoxes(9);
 
     // Nothing refused: the same calls store and say so. A new lift gets its
     // four tables, 56 named floors and the height of its floors.
@@ -194,8 +198,12 @@ TEST_F(ConfigTest, StoresOfANewLiftItsHeightOrItsDeletionAreWholeOrUndoneAndFals
                                                      " FROM KALOR_LiftData_9_FloorName ORDER BY FloorNum"));
     ASSERT_EQ(floors.size(), 56);
     EXPECT_EQ(QStringList({floors[0], floors[8], floors[9], floors[55]}), QStringList({"1::1", "9::9", "10:1:0", "56:5:6"}));
-    EXPECT_EQ(QList<int>({int(rec.arrFloorNameHi.size()), rec.arrFloorNameLo[55].toInt(), rec.nHeight}), QList<int>({56, 6, 400}));
+    EXPECT_EQ(QList<int>({int(rec.arrFloorNameHi.size()), rec.arrFloorNameLo.value(55).toInt(), rec.nHeight}), QList<int>({56, 6, 400}));
     EXPECT_EQ(LiftRow(9), QStringLiteral("1/12/1/400/0/0/O'Brien"));
+    // Its recording starts afresh in its first day table.
+    Page(9).nCarLamp[0] = 1;
+    m_db.SaveLiftRecords(&Lift(9), &Page(9));
+    EXPECT_EQ(Count(QStringLiteral("KALOR_LiftData_9_1")), 1);
     // Stored again: only its row changes; tables, floor rows and height stay.
     rec.nMaxFloor = 14;
     EXPECT_TRUE(m_db.SaveLiftSetup(m_store.m_pLiftInf));
