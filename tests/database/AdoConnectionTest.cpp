@@ -104,7 +104,7 @@ TEST_F(AdoTest, FailedOpenOfAReadOnlyFileLeavesNothingBehind)
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the read-only file was opened";
     EXPECT_EQ(Files(), QStringList{QStringLiteral("DBServer.mdb")});
-    // With the permission mended the file opens at once.
+    // Once the permission is given back the file opens at once.
     ASSERT_EQ(chmod(QFile::encodeName(m_path).constData(), 0644), 0);
     EXPECT_TRUE(m_conn.OpenDatabase(false, m_path));
 }
