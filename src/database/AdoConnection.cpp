@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <chrono>
+#include <utility>
 #include <cstdio>
 #include <vector>
 #include <fcntl.h>
@@ -130,15 +132,19 @@ int Bind(sqlite3* db, sqlite3_stmt* stmt, const QVariantList& params, QString* p
     return SQLITE_OK;
 }
 
+// One call into the statement per value: a year of fault rows is millions of values.
 CAdoRecordset::Value ColumnValue(sqlite3_stmt* stmt, int col)
 {
-    switch (sqlite3_column_type(stmt, col)) {
-    case SQLITE_INTEGER: return std::int64_t(sqlite3_column_int64(stmt, col));
-    case SQLITE_FLOAT: return sqlite3_column_double(stmt, col);
+    sqlite3_value* v = sqlite3_column_value(stmt, col);
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: return std::int64_t(sqlite3_value_int64(v));
+    case SQLITE_FLOAT: return sqlite3_value_double(v);
     case SQLITE_NULL: return std::monostate{};
     default: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-        return QString::fromUtf8(p, sqlite3_column_bytes(stmt, col));
+        // The text's own bytes (the file is UTF-8): asking for a terminated
+        // text would copy each one first.
+        const auto* p = static_cast<const char*>(sqlite3_value_blob(v));
+        return QString::fromUtf8(p, sqlite3_value_bytes(v));
     }
     }
 }
@@ -284,9 +290,17 @@ QString CAdoConnection::LanText(int n, const QString& fallback) const
     return fallback;
 }
 
-void CAdoConnection::ReportNotOpen() const
+void CAdoConnection::ReportNotOpen()
 {
-    AfxMessageBox(LanText(46, QStringLiteral("The database is not open.")));
+    Report(LanText(46, QStringLiteral("The database is not open.")), SQLITE_MISUSE);
+}
+
+void CAdoConnection::Report(const QString& text, int code)
+{
+    m_strLastError = text;
+    m_nLastErrorCode = code;
+    if (!m_bQuiet)
+        AfxMessageBox(text);
 }
 
 void CAdoConnection::InitConnection()
@@ -298,8 +312,11 @@ void CAdoConnection::InitConnection()
 CAdoConnection::Handle CAdoConnection::OpenKeyed(const QString& path, QString* pError)
 {
     sqlite3* raw = nullptr;
-    // Never SQLITE_OPEN_CREATE: a missing file must not turn into an empty database.
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    // Never SQLITE_OPEN_CREATE: a missing file must not turn into an empty
+    // database. One thread uses a connection, so the engine needs no lock
+    // around each call.
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
     Handle db(raw);
     if (rc != SQLITE_OK) {
         *pError = raw ? ErrText(raw) : QString::fromUtf8(sqlite3_errstr(rc));
@@ -314,8 +331,31 @@ CAdoConnection::Handle CAdoConnection::OpenKeyed(const QString& path, QString* p
     return db;
 }
 
+bool CAdoConnection::HasRequiredTables(sqlite3* db) const
+{
+    for (const QString& table : m_strRequiredTables) {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?", -1, &raw, nullptr)
+            != SQLITE_OK)
+            return false;
+        Stmt stmt(raw);
+        const QByteArray name = table.toUtf8();
+        sqlite3_bind_text(stmt.get(), 1, name.constData(), int(name.size()), SQLITE_STATIC);
+        if (sqlite3_step(stmt.get()) != SQLITE_ROW)
+            return false;
+    }
+    return true;
+}
+
 bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullCheck, QString* pError)
 {
+    // Before the first read: reading a file in write-ahead mode makes its
+    // index file, which a user who may not write the database could not
+    // remove again.
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        *pError = QStringLiteral("the file cannot be written");
+        return false;
+    }
     if (bExclusive && !ExecFixed(db, "PRAGMA locking_mode = EXCLUSIVE")) {
         *pError = ErrText(db);
         return false;
@@ -334,8 +374,10 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
             *pError = ErrText(db);
         return false;
     }
-    if (sqlite3_db_readonly(db, "main") == 1) {
-        *pError = QStringLiteral("the file cannot be written");
+    // A file that reads but lacks the station's tables (an empty or a foreign
+    // database) is not ours: switching its journal below would already write it.
+    if (!HasRequiredTables(db)) {
+        *pError = QStringLiteral("the file is damaged or is not the station's database");
         return false;
     }
     // Every committed row must survive a killed process and a power cut.
@@ -348,6 +390,10 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
         *pError = ErrText(db);
         return false;
     }
+    // Room for the schema of a year's day tables (some 2.5 MB): opening a day
+    // table passes over all of it twice, which must not read and decrypt it
+    // from the file each time.
+    ExecFixed(db, "PRAGMA cache_size = -16384");
     // Exclusive means no other reader or writer from the start: take the write
     // lock now; the exclusive locking mode keeps it until the close.
     if (bExclusive && !(ExecFixed(db, "BEGIN EXCLUSIVE") && ExecFixed(db, "COMMIT"))) {
@@ -388,11 +434,13 @@ bool CAdoConnection::RegisterJetFunctions(sqlite3* db, QString* pError)
 bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
 {
     m_strDBPath = strPath;
+    m_bExclusive = bExclusive;
     m_pRecordset.reset();
     m_pConnection.reset();
 
     auto fail = [&](const QString& why) {
-        AfxMessageBox(QStringLiteral("The database %1 cannot be opened: %2").arg(QDir::toNativeSeparators(strPath), why));
+        Report(QStringLiteral("The database %1 cannot be opened: %2").arg(QDir::toNativeSeparators(strPath), why),
+               SQLITE_CANTOPEN);
         return false;
     };
     const QFileInfo info(strPath);
@@ -406,13 +454,110 @@ bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
 
     // A log left beside the file means the last run was killed or lost its
     // power (or another station has the file open): then check every page.
-    const bool bFullCheck = QFileInfo::exists(strPath + QLatin1String("-wal"));
+    const QString wal = strPath + QLatin1String("-wal");
+    const QString shm = strPath + QLatin1String("-shm");
+    const bool bHadWal = QFileInfo::exists(wal);
+    const bool bHadShm = QFileInfo::exists(shm);
     QString error;
     Handle db = OpenKeyed(strPath, &error);
-    if (!db || !CheckOpenedFile(db.get(), bExclusive, bFullCheck, &error) || !RegisterJetFunctions(db.get(), &error))
-        return fail(error);
-    m_pConnection = std::move(db);
-    return true;
+    if (db && CheckOpenedFile(db.get(), bExclusive, bHadWal, &error) && RegisterJetFunctions(db.get(), &error)) {
+        m_pConnection = std::move(db);
+        return true;
+    }
+    // A refused file is left as it was: what this open made beside it goes
+    // (a log left by an earlier run stays, it may hold committed rows).
+    db.reset();
+    if (!bHadWal)
+        QFile::remove(wal);
+    if (!bHadShm)
+        QFile::remove(shm);
+    return fail(error);
+}
+
+bool CAdoConnection::WriteOpenFileBack(QString* pError)
+{
+    const QString path = m_strDBPath;
+    const QString copy = path + QLatin1String("-restore");
+    QFile::remove(copy);
+    QFile::remove(copy + QLatin1String("-journal"));
+    bool ok = false;
+    if (QFile empty(copy); !empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        *pError = empty.errorString();
+        return false;
+    }
+    {
+        // The online backup reads the open database as the connection sees
+        // it, log included, into a new file keyed with the same password.
+        Handle dest = OpenKeyed(copy, pError);
+        if (dest) {
+            sqlite3_backup* backup = sqlite3_backup_init(dest.get(), "main", m_pConnection.get(), "main");
+            if (!backup) {
+                *pError = ErrText(dest.get());
+            } else {
+                const int rc = sqlite3_backup_step(backup, -1);
+                sqlite3_backup_finish(backup);
+                ok = rc == SQLITE_DONE;
+                if (!ok)
+                    *pError = QString::fromUtf8(sqlite3_errstr(rc));
+            }
+        }
+    }
+    if (!ok) {
+        QFile::remove(copy);
+        QFile::remove(copy + QLatin1String("-journal"));
+        return false;
+    }
+    SyncPath(copy, false);
+    // Closing ends the old connection's log, which belongs to the removed
+    // file: left at the path, it would be read into the copy.
+    m_pRecordset.reset();
+    m_pConnection.reset();
+    // Never over a file someone else has put at the path meanwhile.
+    QString target = path;
+    if (::renameat2(AT_FDCWD, QFile::encodeName(copy).constData(), AT_FDCWD, QFile::encodeName(path).constData(),
+                    RENAME_NOREPLACE)
+        != 0)
+        target = copy;
+    SyncPath(QFileInfo(path).absolutePath(), true);
+    const bool quiet = std::exchange(m_bQuiet, true);
+    const bool bExclusive = m_bExclusive;
+    ok = OpenDatabase(bExclusive, target);
+    m_bQuiet = quiet;
+    m_strDBPath = path;
+    if (!ok)
+        *pError = m_strLastError;
+    else if (target != path)
+        *pError = QStringLiteral("another file is at its place now; the open database was saved as %1")
+                      .arg(QDir::toNativeSeparators(copy));
+    return ok && target == path;
+}
+
+void CAdoConnection::KeepFileInPlace()
+{
+    if (!IsOpen() || !sqlite3_get_autocommit(m_pConnection.get()))
+        return;
+    int moved = 0;
+    if (sqlite3_file_control(m_pConnection.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
+        return;
+    using namespace std::chrono;
+    const qint64 now = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    if (now < m_nNextRestoreTryMs)
+        return;
+    const QString name = QDir::toNativeSeparators(m_strDBPath);
+    QString error;
+    if (WriteOpenFileBack(&error)) {
+        AfxMessageBoxModeless(QStringLiteral("The database file %1 was removed while the station was running. "
+                                             "It has been written back from the open database with every recorded row.")
+                                  .arg(name));
+        m_nNextRestoreTryMs = 0;
+        return;
+    }
+    // Told once; tried again after a pause, as the copy reads the whole file.
+    if (m_nNextRestoreTryMs == 0)
+        AfxMessageBoxModeless(QStringLiteral("The database file %1 was removed or replaced while the station was running "
+                                             "and cannot be written back yet: %2")
+                                  .arg(name, error));
+    m_nNextRestoreTryMs = now + 30000;
 }
 
 void CAdoConnection::CloseConnection()
@@ -423,6 +568,7 @@ void CAdoConnection::CloseConnection()
 
 std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, const QVariantList& params)
 {
+    KeepFileInPlace();
     if (!IsOpen()) {
         ReportNotOpen();
         return m_pRecordset;
@@ -432,29 +578,39 @@ std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, 
     sqlite3* db = m_pConnection.get();
     Stmt stmt;
     QString error;
-    if (Prepare(db, sql, &stmt, &error) != SQLITE_OK || Bind(db, stmt.get(), params, &error) != SQLITE_OK) {
-        AfxMessageBox(error);
+    if (int rc = Prepare(db, sql, &stmt, &error); rc != SQLITE_OK || (rc = Bind(db, stmt.get(), params, &error)) != SQLITE_OK) {
+        Report(error, rc);
         return nullptr;
     }
     const int cols = sqlite3_column_count(stmt.get());
     QStringList names;
     for (int c = 0; c < cols; ++c)
         names << QString::fromUtf8(sqlite3_column_name(stmt.get(), c));
-    std::vector<CAdoRecordset::Value> values;
+    std::vector<CAdoRecordset::Block> blocks;
+    std::size_t rows = 0;
     int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        if (rows % CAdoRecordset::kRowsPerBlock == 0) {
+            blocks.emplace_back();
+            // A short result stays small; a long one has its blocks made whole.
+            if (rows > 0)
+                blocks.back().reserve(CAdoRecordset::kRowsPerBlock * std::size_t(cols));
+        }
         for (int c = 0; c < cols; ++c)
-            values.push_back(ColumnValue(stmt.get(), c));
+            blocks.back().push_back(ColumnValue(stmt.get(), c));
+        ++rows;
+    }
     if (rc != SQLITE_DONE) {
-        AfxMessageBox(Describe(db));
+        Report(Describe(db), sqlite3_extended_errcode(db));
         return nullptr;
     }
-    m_pRecordset = std::make_shared<CAdoRecordset>(std::move(names), std::move(values));
+    m_pRecordset = std::make_shared<CAdoRecordset>(std::move(names), std::move(blocks), rows);
     return m_pRecordset;
 }
 
 bool CAdoConnection::ExecuteSql(const QString& sql, const QVariantList& params)
 {
+    KeepFileInPlace();
     if (!IsOpen()) {
         ReportNotOpen();
         return false;
@@ -471,10 +627,12 @@ bool CAdoConnection::ExecuteSql(const QString& sql, const QVariantList& params)
         if (rc == SQLITE_DONE)
             return true;
         error = Describe(db);
+        rc = sqlite3_extended_errcode(db);
     }
-    AfxMessageBox(error);
-    AfxMessageBox(LanText(15) + QStringLiteral("\r\n") + LanText(16) + QStringLiteral(":")
-                  + QString::asprintf("%s", sqlite3_errstr(rc)));
+    Report(error, rc);
+    if (!m_bQuiet)
+        AfxMessageBox(LanText(15) + QStringLiteral("\r\n") + LanText(16) + QStringLiteral(":")
+                      + QString::asprintf("%s", sqlite3_errstr(rc)));
     return false;
 }
 
@@ -485,12 +643,13 @@ bool CAdoConnection::InTransaction() const
 
 bool CAdoConnection::BeginTrans()
 {
+    KeepFileInPlace();
     if (!IsOpen()) {
         ReportNotOpen();
         return false;
     }
     if (!ExecFixed(m_pConnection.get(), "BEGIN IMMEDIATE")) {
-        AfxMessageBox(ErrText(m_pConnection.get()));
+        Report(ErrText(m_pConnection.get()), sqlite3_extended_errcode(m_pConnection.get()));
         return false;
     }
     return true;
@@ -504,7 +663,7 @@ bool CAdoConnection::CommitTrans()
     if (sqlite3_get_autocommit(db))
         return true;  // the engine already ended it; what ran was committed one by one
     if (!ExecFixed(db, "COMMIT")) {
-        AfxMessageBox(ErrText(db));
+        Report(ErrText(db), sqlite3_extended_errcode(db));
         ExecFixed(db, "ROLLBACK");
         return false;
     }

@@ -26,7 +26,8 @@ public:
     // Drops any connection left from before, so that the next open starts clean.
     void InitConnection();
     // Opens the existing file at strPath with the program's password: shared,
-    // or held exclusively by this process. Never creates a file.
+    // or held exclusively by this process. Never creates a file, never writes
+    // one it refuses, and leaves no log or index file behind a refused open.
     bool OpenDatabase(bool bExclusive, const QString& strPath);
     void CloseConnection();
     bool IsOpen() const { return m_pConnection != nullptr; }
@@ -54,6 +55,17 @@ public:
     // Name of the compaction's temporary copy: "121" before the file name's last '.'.
     static QString CompactTempName(const QString& strPath);
 
+    // While quiet, failures are kept (LastError) instead of shown: for callers
+    // that run inside a timer handler and report once themselves.
+    void SetQuiet(bool bQuiet) { m_bQuiet = bQuiet; }
+    const QString& LastError() const { return m_strLastError; }
+    // Engine result code of the last failure (SQLITE_FULL, SQLITE_IOERR...).
+    int LastErrorCode() const { return m_nLastErrorCode; }
+
+    // Tables a file must hold to be taken for the station's database; a file
+    // without them is refused as damaged before anything is written to it.
+    QStringList m_strRequiredTables;
+
     std::shared_ptr<CAdoRecordset> m_pRecordset;  // record set of the last query
     QString m_strDBPath;                          // path of the last open
     const QStringList* m_pLanText = nullptr;      // UI texts for the messages; not owned
@@ -67,9 +79,20 @@ private:
     static Handle OpenKeyed(const QString& path, QString* pError);
     bool RegisterJetFunctions(sqlite3* db, QString* pError);
     bool CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullCheck, QString* pError);
+    bool HasRequiredTables(sqlite3* db) const;
     QString LanText(int n, const QString& fallback = QString()) const;
-    void ReportNotOpen() const;
+    void ReportNotOpen();
+    void Report(const QString& text, int code);
+    // The file at m_strDBPath must be the one open: one deleted or replaced
+    // while the station runs is written back from the open connection.
+    void KeepFileInPlace();
+    bool WriteOpenFileBack(QString* pError);
 
     Handle m_pConnection;
     Clock m_clock;
+    bool m_bExclusive = false;
+    bool m_bQuiet = false;
+    QString m_strLastError;
+    int m_nLastErrorCode = 0;
+    qint64 m_nNextRestoreTryMs = 0;  // a failed write-back is tried again after a pause
 };

@@ -1,12 +1,13 @@
 #include "database/AdoRecordset.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
-CAdoRecordset::CAdoRecordset(QStringList columns, std::vector<Value> values)
+CAdoRecordset::CAdoRecordset(QStringList columns, std::vector<Block> blocks, std::size_t rowCount)
     : m_columns(std::move(columns))
-    , m_values(std::move(values))
-    , m_rowCount(m_columns.isEmpty() ? 0 : m_values.size() / std::size_t(m_columns.size()))
+    , m_blocks(std::move(blocks))
+    , m_rowCount(m_columns.isEmpty() ? 0 : rowCount)
 {
 }
 
@@ -26,7 +27,8 @@ const CAdoRecordset::Value* CAdoRecordset::Field(int col) const
 {
     if (IsEOF() || col < 0 || col >= m_columns.size())
         return nullptr;
-    return &m_values[m_pos * std::size_t(m_columns.size()) + std::size_t(col)];
+    const std::size_t row = m_pos % kRowsPerBlock;
+    return &m_blocks[m_pos / kRowsPerBlock][row * std::size_t(m_columns.size()) + std::size_t(col)];
 }
 
 bool CAdoRecordset::IsNull(const QString& name) const { return IsNull(ColumnIndex(name)); }
@@ -74,7 +76,8 @@ std::int32_t CAdoRecordset::GetInt(int col) const
     if (!v)
         return 0;
     if (const auto* i = std::get_if<std::int64_t>(v))
-        return ClampToInt32(double(*i));
+        return std::int32_t(std::clamp<std::int64_t>(*i, std::numeric_limits<std::int32_t>::min(),
+                                                      std::numeric_limits<std::int32_t>::max()));
     if (const auto* d = std::get_if<double>(v))
         return ClampToInt32(*d);
     if (const auto* s = std::get_if<QString>(v)) {

@@ -12,9 +12,13 @@ public:
     // NULL, integer, real or text, as the file stores them.
     using Value = std::variant<std::monostate, std::int64_t, double, QString>;
 
+    // Rows are kept in blocks of kRowsPerBlock rows, columns.size() values a
+    // row, so that a long result is never moved while it is fetched.
+    static constexpr std::size_t kRowsPerBlock = 1024;
+    using Block = std::vector<Value>;
+
     CAdoRecordset() = default;
-    // values holds the rows one after the other, columns.size() values a row.
-    CAdoRecordset(QStringList columns, std::vector<Value> values);
+    CAdoRecordset(QStringList columns, std::vector<Block> blocks, std::size_t rowCount);
 
     int GetRecordCount() const { return int(m_rowCount); }
     void MoveFirst() { m_pos = 0; }
@@ -47,7 +51,7 @@ private:
     const Value* Field(const QString& name) const { return Field(ColumnIndex(name)); }
 
     QStringList m_columns;
-    std::vector<Value> m_values;
+    std::vector<Block> m_blocks;
     std::size_t m_rowCount = 0;
     std::size_t m_pos = 0;
 };

@@ -10,10 +10,18 @@ CDBServer::CDBServer()
     : m_pAdo(std::make_unique<CAdoConnection>())
     , m_clock([] { return QDateTime::currentDateTime(); })
 {
+    m_pAdo->m_strRequiredTables = {
+        QStringLiteral("KALOR_SoftInf"),      QStringLiteral("KALOR_SoftLan"),      QStringLiteral("KALOR_LiftInf"),
+        QStringLiteral("KALOR_GroupInf"),     QStringLiteral("KALOR_UserInf"),      QStringLiteral("KALOR_VELAS_ErrInf"),
+        QStringLiteral("KALOR_VELAM_ErrInf"), QStringLiteral("KALOR_VELAMPlus_ErrInf"),
+    };
 }
 
 CDBServer::~CDBServer()
 {
+    // Every write makes progress, so this ends; it stops at the first failure.
+    while (PendingWrites() > 0 && FlushRecords()) {
+    }
     m_pRecordset.reset();
     m_pAdo.reset();
 }
@@ -83,13 +91,16 @@ QString CDBServer::CompactDatabase()
     m_pAdo->InitConnection();
     BuildDBPath();
     m_pAdo->OpenDatabase(true, m_strDBPath);
-    SetDatabasePassword();
+    // The copy was written with the password already: no rekey, which would
+    // rewrite every page of the file once more into its log.
     return size;
 }
 
 void CDBServer::SetDatabasePassword()
 {
-    // The compacted copy already carries the password; setting it again on the
-    // reopened connection confirms that the file and the program agree.
-    Exec(QStringLiteral("PRAGMA rekey = '") + QLatin1String(kDbPassword) + QLatin1String("'"));
+    // Every file the station writes is keyed with the program's password from
+    // the start, so there is nothing to set: reading the schema with it shows
+    // that file and program agree.
+    Query(QStringLiteral("Select count(*) From sqlite_master"));
+    m_pRecordset.reset();
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -59,9 +60,26 @@ public:
     bool SaveLiftHeight(strLiftInf* pLift);
     bool DeleteLift(strLiftInf* pLift, strGroupInf* pGroups);
 
-    // Recording.
+    // Recording. Rows go to the file at the end of each save, or at the end
+    // of the outermost recording batch (one sync for a whole refresh). Rows
+    // the file does not take (a full disk) wait in memory, within a bound,
+    // and go with the next write; the failure is reported once, without
+    // waiting for the operator.
     void SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage);
     void SaveLiftFault(strLiftInf* pLift, strLiftFault* pFault);
+    void BeginRecordingBatch() { ++m_nBatchDepth; }
+    void EndRecordingBatch();
+    // Writes what waits; bRetryNow false keeps a pause after a failure.
+    bool FlushRecords(bool bRetryNow = true);
+    int PendingCalls() const { return m_nPendingCalls; }
+    int PendingFaults() const { return m_nPendingFaults; }
+    int PendingWrites() const { return int(m_pending.size()); }
+    // Day tables opened per write: after midnight every lift opens one, and
+    // each costs two passes over the schema of a year's tables; the rest
+    // follow with the next refreshes, their lifts' calls held until then.
+    static constexpr int kNewDayTablesPerWrite = 4;
+    static constexpr int kMaxPendingCalls = 20000;
+    static constexpr int kMaxPendingFaults = 5000;
 
     // Fault rows of every configured lift, all or start <= ErrDate < end.
     void QueryFaultRecords(bool bByDate, const QDate& start, const QDate& end, strLiftFaultStat* pStats /* 64 */);
@@ -107,7 +125,25 @@ private:
     bool StoreGroupCounts(int nCount, const strGroupInf* pGroups);
     bool DayTableUpkeep(strLiftInf* pLift, QString* pDayTable);
     bool OpenNewDayTable(int i, const QString& strIndex, const std::shared_ptr<CAdoRecordset>& pIndex);
+    // NewDayTable starts the statements that open a day table (Upkeep).
+    enum class RowKind { NewDayTable, Upkeep, Call, Fault };
+    // nLift: the lift whose day table the statement needs first (0: none).
+    void QueueWrite(RowKind kind, int nLift, const QString& sql, QVariantList params);
+    void ReportRecordingFailure(const QString& why);
     bool ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pWhy) const;
+
+    struct strPendingWrite {
+        RowKind kind;
+        int nLift;
+        QString sql;
+        QVariantList params;
+    };
+    std::deque<strPendingWrite> m_pending;  // in the order they must be written
+    int m_nPendingCalls = 0;
+    int m_nPendingFaults = 0;
+    int m_nBatchDepth = 0;
+    bool m_bRecordingReported = false;  // the current outage was reported
+    qint64 m_nRetryAtMs = 0;            // monotonic time of the next try after a failure
 
     Clock m_clock;
     // Per lift slot: its day-table index could not be read this run, so

@@ -3,10 +3,13 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <chrono>
 #include <utility>
 #include <vector>
 
-#include "database/DbTransaction.h"
+#include <sqlite3.h>
+
+#include "platform/MessageBox.h"
 
 namespace {
 
@@ -20,12 +23,148 @@ QDate StoredDate(const QString& text)
 
 bool Rises(int now, int old, int bit) { return ((now >> bit) & 1) && !((old >> bit) & 1); }
 
+// Rows carry the time they were seen, not the time they reach the file.
+QString TimeText(const QDateTime& t) { return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+
+qint64 MonotonicMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// A statement the engine refuses as such (a missing table, a constraint)
+// would fail every time; a full disk, a read-only or busy file may pass later.
+bool RefusedForGood(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_ERROR:
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_RANGE:
+    case SQLITE_TOOBIG: return true;
+    default: return false;
+    }
+}
+
+constexpr qint64 kRetryPauseMs = 500;
+
 } // namespace
+
+void CDBServer::QueueWrite(RowKind kind, int nLift, const QString& sql, QVariantList params)
+{
+    // Over the bound the oldest row of the kind goes; table upkeep is never
+    // dropped, the rows after it depend on it.
+    const bool row = kind == RowKind::Call || kind == RowKind::Fault;
+    const int limit = kind == RowKind::Call ? kMaxPendingCalls : kMaxPendingFaults;
+    int& count = kind == RowKind::Call ? m_nPendingCalls : m_nPendingFaults;
+    if (row && count >= limit) {
+        const auto oldest = std::find_if(m_pending.begin(), m_pending.end(), [kind](const strPendingWrite& w) { return w.kind == kind; });
+        if (oldest != m_pending.end()) {
+            m_pending.erase(oldest);
+            --count;
+        }
+    }
+    if (row)
+        ++count;
+    m_pending.push_back({kind, nLift, sql, std::move(params)});
+}
+
+void CDBServer::ReportRecordingFailure(const QString& why)
+{
+    if (m_bRecordingReported)
+        return;
+    m_bRecordingReported = true;
+    AfxMessageBoxModeless(QStringLiteral("Faults and calls cannot be written to the database: %1\n"
+                                         "They are kept and written as soon as the database takes them again.")
+                              .arg(why));
+}
+
+void CDBServer::EndRecordingBatch()
+{
+    if (m_nBatchDepth > 0 && --m_nBatchDepth == 0)
+        FlushRecords(false);
+}
+
+bool CDBServer::FlushRecords(bool bRetryNow)
+{
+    if (m_pending.empty())
+        return true;
+    if (!bRetryNow && MonotonicMs() < m_nRetryAtMs)
+        return false;
+    // Another operation's transaction is open (a timer ran inside its wait):
+    // the rows go with a later save.
+    if (!m_pAdo->IsOpen() || m_pAdo->InTransaction())
+        return false;
+    // Inside a view's timer: failures are kept, not shown in a modal box.
+    m_pAdo->SetQuiet(true);
+    bool ok = false;
+    while (!ok && !m_pending.empty()) {
+        if (!m_pAdo->BeginTrans())
+            break;
+        // Beyond the day tables this write opens, a lift's statements wait in order.
+        std::array<bool, kDbLiftSlots + 1> waits{};
+        int newTables = 0;
+        std::vector<bool> written(m_pending.size(), false);
+        std::size_t failed = m_pending.size();
+        for (std::size_t k = 0; k < m_pending.size(); ++k) {
+            const strPendingWrite& w = m_pending[k];
+            const std::size_t lift = std::size_t(std::clamp(w.nLift, 0, kDbLiftSlots));
+            if (lift && waits[lift])
+                continue;
+            if (w.kind == RowKind::NewDayTable && newTables++ >= kNewDayTablesPerWrite) {
+                waits[lift] = true;
+                continue;
+            }
+            if (!m_pAdo->ExecuteSql(w.sql, w.params)) {
+                failed = k;
+                break;
+            }
+            written[k] = true;
+        }
+        if (failed < m_pending.size()) {
+            const int code = m_pAdo->LastErrorCode();
+            m_pAdo->RollbackTrans();
+            if (!RefusedForGood(code))
+                break;
+            // This one statement can never be written: it goes, the others are tried again.
+            ReportRecordingFailure(m_pAdo->LastError());
+            const RowKind kind = m_pending[failed].kind;
+            if (kind == RowKind::Call)
+                --m_nPendingCalls;
+            else if (kind == RowKind::Fault)
+                --m_nPendingFaults;
+            m_pending.erase(m_pending.begin() + std::ptrdiff_t(failed));
+            continue;
+        }
+        ok = m_pAdo->CommitTrans();
+        if (!ok)
+            break;
+        std::deque<strPendingWrite> left;
+        for (std::size_t k = 0; k < m_pending.size(); ++k) {
+            if (!written[k])
+                left.push_back(std::move(m_pending[k]));
+            else if (m_pending[k].kind == RowKind::Call)
+                --m_nPendingCalls;
+            else if (m_pending[k].kind == RowKind::Fault)
+                --m_nPendingFaults;
+        }
+        m_pending.swap(left);
+    }
+    m_pAdo->SetQuiet(false);
+    if (!ok) {
+        ReportRecordingFailure(m_pAdo->LastError());
+        m_nRetryAtMs = MonotonicMs() + kRetryPauseMs;
+        return false;
+    }
+    m_bRecordingReported = false;
+    m_nRetryAtMs = 0;
+    return true;
+}
 
 bool CDBServer::OpenNewDayTable(int i, const QString& strIndex, const std::shared_ptr<CAdoRecordset>& pIndex)
 {
-    CDbTransaction trans(*m_pAdo);
-    if (m_nDayTables[std::size_t(i)] >= kMaxDayTables) {
+    const bool full = m_nDayTables[std::size_t(i)] >= kMaxDayTables;
+    if (full) {
         // Exactly one table goes: the oldest.
         if (!pIndex || pIndex->GetRecordCount() == 0)
             return false;
@@ -34,17 +173,19 @@ bool CDBServer::OpenNewDayTable(int i, const QString& strIndex, const std::share
         const QString oldNum = pIndex->GetText(QStringLiteral("CountNum"));
         pIndex->MoveLast();
         m_nLastCountNum[std::size_t(i)] = pIndex->GetInt(QStringLiteral("CountNum"));
-        Exec(QStringLiteral("Delete From ") + strIndex + QLatin1String(" Where CountNum = ?"), {oldNum});
+        QueueWrite(RowKind::NewDayTable, i + 1, QStringLiteral("Delete From ") + strIndex + QLatin1String(" Where CountNum = ?"), {oldNum});
         // Only one of this lift's day tables is ever dropped, whatever the row names.
         static const QRegularExpression dayTable(QStringLiteral(R"(^KALOR_LiftData_\d+_\d+$)"));
         if (dayTable.match(oldName).hasMatch() && oldName.startsWith(strIndex + QLatin1Char('_')))
-            Exec(QStringLiteral("Drop Table ") + oldName);
+            QueueWrite(RowKind::Upkeep, i + 1, QStringLiteral("Drop Table ") + oldName, {});
         --m_nDayTables[std::size_t(i)];
     }
     const int c = ++m_nLastCountNum[std::size_t(i)];
     const QString table = strIndex + QLatin1Char('_') + QString::number(c);
-    Exec(QStringLiteral("Insert Into ") + strIndex + QStringLiteral(" Values (%1,Now(),?)").arg(c), {table});
-    Exec(QStringLiteral("Create Table ") + table + QLatin1String(" ( RecDateTm datetime, CallSign byte,CallNum byte)"));
+    QueueWrite(full ? RowKind::Upkeep : RowKind::NewDayTable, i + 1,
+               QStringLiteral("Insert Into ") + strIndex + QStringLiteral(" Values (%1,?,?)").arg(c),
+               {TimeText(m_tmToday), table});
+    QueueWrite(RowKind::Upkeep, i + 1, QStringLiteral("Create Table ") + table + QLatin1String(" ( RecDateTm datetime, CallSign byte,CallNum byte)"), {});
     ++m_nDayTables[std::size_t(i)];
     return true;
 }
@@ -60,19 +201,23 @@ bool CDBServer::DayTableUpkeep(strLiftInf* pLift, QString* pDayTable)
         pLift->bRecInit = 1;
         m_bIndexLost[i] = false;
         m_nLastFaultCode[i] = pLift->nFaultCodePrev;
+        m_pAdo->SetQuiet(true);
         auto rs = Query(QStringLiteral("Select * From ") + index + QLatin1String(" Order by CountNum"));
+        m_pAdo->SetQuiet(false);
         if (!rs) {
-            // The wrapper has reported it; record nothing for this lift until
-            // its records are reset, rather than guess at a table name.
+            // Record nothing for this lift until its records are reset,
+            // rather than guess at a table name.
+            ReportRecordingFailure(m_pAdo->LastError());
+            m_bRecordingReported = false;
             m_bIndexLost[i] = true;
             return false;
         }
         m_nDayTables[i] = m_nLastCountNum[i] = rs->GetRecordCount();
         if (rs->GetRecordCount() == 0) {
-            CDbTransaction trans(*m_pAdo);
-            Exec(QStringLiteral("Insert Into ") + index + QLatin1String(" Values ('1',Now(),?)"), {index + QLatin1String("_1")});
-            Exec(QStringLiteral("Create Table ") + index + QLatin1String("_1")
-                 + QLatin1String(" ( RecDateTm datetime, CallSign byte,CallNum byte)"));
+            QueueWrite(RowKind::NewDayTable, n, QStringLiteral("Insert Into ") + index + QLatin1String(" Values ('1',?,?)"),
+                       {TimeText(m_tmToday), index + QLatin1String("_1")});
+            QueueWrite(RowKind::Upkeep, n, QStringLiteral("Create Table ") + index + QLatin1String("_1")
+                                           + QLatin1String(" ( RecDateTm datetime, CallSign byte,CallNum byte)"), {});
             ++m_nDayTables[i];
             ++m_nLastCountNum[i];
         } else {
@@ -139,19 +284,21 @@ void CDBServer::SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage)
     const int code = pLift->nFaultCode;
     const bool newFault = code != 0 && code != m_nLastFaultCode[i];
 
-    if (!calls.empty() || newFault) {
-        CDbTransaction trans(*m_pAdo);
-        for (const auto& [sign, floor] : calls)
-            Exec(QStringLiteral("Insert Into ") + day + QStringLiteral(" Values (Now(),%1,?)").arg(sign),
-                 {QString::number(floor)});
-        if (newFault)
-            Exec(QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
-                 + QStringLiteral(" Values (%1,Now(),%2,'0','0','0','0','0','0','0','0')").arg(code).arg(pLift->nCtrlModePrev));
-    }
+    const QString when = TimeText(m_tmToday);
+    for (const auto& [sign, floor] : calls)
+        QueueWrite(RowKind::Call, n, QStringLiteral("Insert Into ") + day + QStringLiteral(" Values (?,%1,?)").arg(sign),
+                   {when, QString::number(floor)});
+    if (newFault)
+        QueueWrite(RowKind::Fault, 0,
+                   QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
+                       + QStringLiteral(" Values (%1,?,%2,'0','0','0','0','0','0','0','0')").arg(code).arg(pLift->nCtrlModePrev),
+                   {when});
     m_nLastFaultCode[i] = code;
     pLift->nFaultCodePrev = code;
     pLift->nCtrlModePrev = pLift->nCtrlMode.load();
     pLift->nStatusBitsPrev = pLift->nStatusBits.load();
+    if (m_nBatchDepth == 0)
+        FlushRecords(false);
 }
 
 void CDBServer::SaveLiftFault(strLiftInf* pLift, strLiftFault* pFault)
@@ -170,11 +317,14 @@ void CDBServer::SaveLiftFault(strLiftInf* pLift, strLiftFault* pFault)
     if (code != 0 && code != m_nLastFaultCode[i]) {
         const int prev = pLift->nStatusBitsPrev;
         const int state = prev == 2 ? 225 : prev == 4 ? 226 : prev == 8 ? 227 : 7;
-        CDbTransaction trans(*m_pAdo);
-        Exec(QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
-             + QStringLiteral(" Values (%1,Now(),%2,0,0,0,0,0,0,0,0)").arg(pLift->nFaultCode).arg(state));
+        QueueWrite(RowKind::Fault, 0,
+                   QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
+                       + QStringLiteral(" Values (%1,?,%2,0,0,0,0,0,0,0,0)").arg(pLift->nFaultCode).arg(state),
+                   {TimeText(m_tmToday)});
     }
     m_nLastFaultCode[i] = code;
     pLift->nFaultCodePrev = pLift->nFaultCode.load();
     pLift->nStatusBitsPrev = pLift->nStatusBits.load();
+    if (m_nBatchDepth == 0)
+        FlushRecords(false);
 }

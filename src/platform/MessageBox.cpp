@@ -12,9 +12,8 @@ MessageBoxHook g_hook;
 QString g_okText;
 QString g_cancelText;
 
-MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
+void SetUpBox(QMessageBox& box, const MsgBoxRequest& req)
 {
-    QMessageBox box;
     box.setWindowTitle(req.caption);
     box.setText(req.text);
     if (req.bTopmost)
@@ -33,6 +32,12 @@ MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
     }
     if (req.bDefaultSecond && req.kind != MsgBoxKind::Ok)
         box.setDefaultButton(req.kind == MsgBoxKind::YesNo ? QMessageBox::No : QMessageBox::Cancel);
+}
+
+MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
+{
+    QMessageBox box;
+    SetUpBox(box, req);
     switch (box.exec()) {
     case QMessageBox::Cancel: return MsgBoxResult::Cancel;
     case QMessageBox::Yes: return MsgBoxResult::Yes;
@@ -75,6 +80,31 @@ MsgBoxResult AfxMessageBox(const MsgBoxRequest& asked)
     return result;
 }
 
+void AfxMessageBoxModeless(const QString& text)
+{
+    MsgBoxRequest req{text, QString(), MsgBoxKind::Ok, false, true};
+    MessageBoxHook hook;
+    {
+        std::lock_guard lock(g_hookMutex);
+        hook = g_hook;
+    }
+    if (hook) {
+        hook(req);
+        return;
+    }
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app)
+        return;
+    // The box owns itself and goes when it is closed.
+    QMetaObject::invokeMethod(app, [req] {
+        auto* box = new QMessageBox;
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        SetUpBox(*box, req);
+        box->setModal(false);
+        box->show();
+    }, Qt::QueuedConnection);
+}
+
 void SetMessageBoxButtonTexts(const QString& ok, const QString& cancel)
 {
     std::lock_guard lock(g_hookMutex);
@@ -96,6 +126,8 @@ MessageBoxRecorder::MessageBoxRecorder(MsgBoxResult answer)
     m_previous = SetMessageBoxHook([this](const MsgBoxRequest& req) {
         std::lock_guard lock(m_mutex);
         m_texts << req.text;
+        if (!req.bModeless)
+            ++m_nModal;
         if (req.kind == MsgBoxKind::Ok)
             return MsgBoxResult::Ok;
         return m_answer;
@@ -116,10 +148,17 @@ int MessageBoxRecorder::count() const
     return int(m_texts.size());
 }
 
+int MessageBoxRecorder::modalCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_nModal;
+}
+
 void MessageBoxRecorder::clear()
 {
     std::lock_guard lock(m_mutex);
     m_texts.clear();
+    m_nModal = 0;
 }
 
 void MessageBoxRecorder::setAnswer(MsgBoxResult answer)

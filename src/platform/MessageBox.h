@@ -17,6 +17,7 @@ struct MsgBoxRequest {
     MsgBoxKind kind = MsgBoxKind::Ok;
     bool bDefaultSecond = false;  // Cancel (or No) is the default answer
     bool bTopmost = false;        // kept above every other window
+    bool bModeless = false;       // shown and left open; the caller goes on at once
 };
 
 using MessageBoxHook = std::function<MsgBoxResult(const MsgBoxRequest&)>;
@@ -30,6 +31,10 @@ QString StationCaption();
 MsgBoxResult AfxMessageBox(const QString& text, const QString& caption = QString(),
                            MsgBoxKind kind = MsgBoxKind::Ok, bool bDefaultSecond = false);
 MsgBoxResult AfxMessageBox(const MsgBoxRequest& req);
+
+// Shows an OK box without waiting for it: for faults found inside a timer
+// handler, where a modal loop would stop the handler's own work.
+void AfxMessageBoxModeless(const QString& text);
 
 // Captions of the OK and Cancel buttons of the real box, in the language in
 // force (empty: the toolkit's own).
@@ -49,12 +54,14 @@ public:
 
     QStringList texts() const;
     int count() const;
+    int modalCount() const;  // boxes that waited for an answer
     void clear();
     void setAnswer(MsgBoxResult answer);
 
 private:
     mutable std::mutex m_mutex;
     QStringList m_texts;
+    int m_nModal = 0;
     MsgBoxResult m_answer;
     MessageBoxHook m_previous;
 };

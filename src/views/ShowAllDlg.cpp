@@ -8,6 +8,7 @@
 
 #include "controls/StaX.h"
 #include "database/DBServer.h"
+#include "database/RecordingBatch.h"
 #include "link/GroupInf.h"
 #include "link/LiftFault.h"
 #include "link/LiftInf.h"
@@ -154,6 +155,9 @@ void CShowAllDlg::RefreshLifts()
     if (!m_pLiftInf || !m_pStaA[0])
         return;
     bool doorsMove = false;
+    // The faults of all lifts reach the file in one write after the pass;
+    // a failing write is kept and reported by the database, never waited on.
+    CRecordingBatch batch(m_pDB);
     for (int i = 0; i < kTileCount; ++i) {
         strLiftInf& lift = m_pLiftInf[i];
         if (lift.nKind == 0)

@@ -1,146 +1,112 @@
 // The connection wrapper on real files: what it refuses to open, how it
-// reports failures, its record sets, the Jet functions and compaction.
+// reports failures, its record sets and compaction.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <sqlite3.h>
 
 #include "DbTestSupport.h"
-#include "database/AdoConnection.h"
-#include "database/DbPassword.h"
 
 namespace {
 
-class AdoTest : public ::testing::Test {
+class AdoTest : public DbTest {
 protected:
-    void SetUp() override
+    // Each test makes its own file at m_path.
+    bool MakeFile() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        m_path = m_dir.filePath(QStringLiteral("DBServer.mdb"));
-        for (int i = 0; i < 50; ++i)
-            m_texts << QStringLiteral("UI%1").arg(i);
         m_conn.m_pLanText = &m_texts;
+        return true;
     }
-    bool MakeDb(const QString& sql = QStringLiteral("CREATE TABLE t (a int, b text, c float);"),
-                const QByteArray& key = kDbPassword)
+    bool MakeDb(const QString& sql = QStringLiteral("CREATE TABLE t (a int, b text, c float);"), const QByteArray& key = kDbPassword)
     {
         return CreateDatabase(m_path, sql, key);
     }
+    // First value of the first row, as text.
+    QString First(const QString& sql)
+    {
+        auto rs = m_conn.GetRecordSet(sql);
+        return rs && rs->GetRecordCount() ? (rs->MoveFirst(), rs->GetText(0)) : QStringLiteral("<none>");
+    }
+    QStringList Files() { return QDir(QFileInfo(m_path).path()).entryList(QDir::Files); }
 
-    QTemporaryDir m_dir;
-    QString m_path;
-    QStringList m_texts;
-    MessageBoxRecorder m_boxes;
     CAdoConnection m_conn;
 };
 
-QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Opens a second, independent connection with the password and tries to read.
-int ReadFromSecondConnection(const QString& path)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(db, (QByteArray("PRAGMA key = '") + kDbPassword + "'").constData(), nullptr, nullptr, nullptr);
-    const int rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    return rc;
-}
-
 } // namespace
 
-TEST_F(AdoTest, OpensOwnFileSharedInWriteAheadModeWithFullSync)
+TEST_F(AdoTest, OpensSharedInWriteAheadModeWithFullSync)
 {
+    // Every committed row survives a killed process or a power cut; another
+    // station may read at the same time. (The exclusive open: after compaction.)
     ASSERT_TRUE(MakeDb());
     ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));
-    EXPECT_EQ(m_conn.m_strDBPath, m_path);
-    auto rs = m_conn.GetRecordSet(QStringLiteral("PRAGMA journal_mode"));
-    ASSERT_TRUE(rs);
-    rs->MoveFirst();
-    EXPECT_EQ(rs->GetText(QStringLiteral("journal_mode")), QStringLiteral("wal"));
-    rs = m_conn.GetRecordSet(QStringLiteral("PRAGMA synchronous"));
-    rs->MoveFirst();
-    EXPECT_EQ(rs->GetInt(QStringLiteral("synchronous")), 2);  // FULL
-    // Shared: another station process may read at the same time.
-    EXPECT_EQ(ReadFromSecondConnection(m_path), SQLITE_OK);
-    EXPECT_EQ(m_boxes.count(), 0);
-}
-
-TEST_F(AdoTest, ExclusiveOpenKeepsOtherConnectionsOut)
-{
-    ASSERT_TRUE(MakeDb());
-    ASSERT_TRUE(m_conn.OpenDatabase(true, m_path));
-    EXPECT_EQ(ReadFromSecondConnection(m_path), SQLITE_BUSY);
-    EXPECT_TRUE(m_conn.ExecuteSql(QStringLiteral("INSERT INTO t VALUES (1, 'x', 1.5)")));
-    EXPECT_EQ(ReadFromSecondConnection(m_path), SQLITE_BUSY);
-    // Nor can a second station open it, shared or exclusive.
+    EXPECT_EQ(First(QStringLiteral("PRAGMA journal_mode")) + First(QStringLiteral("PRAGMA synchronous")), QStringLiteral("wal2"));
     CAdoConnection second;
-    m_boxes.clear();
-    EXPECT_FALSE(second.OpenDatabase(false, m_path));
-    EXPECT_FALSE(second.OpenDatabase(true, m_path));
-    ASSERT_EQ(m_boxes.count(), 2);
-    EXPECT_TRUE(m_boxes.texts()[0].contains(QLatin1String("in use"))) << m_boxes.texts()[0].toStdString();
-    m_conn.CloseConnection();
-    EXPECT_EQ(ReadFromSecondConnection(m_path), SQLITE_OK);
-    EXPECT_TRUE(second.OpenDatabase(true, m_path));
+    EXPECT_TRUE(second.OpenDatabase(false, m_path));
 }
 
-TEST_F(AdoTest, RefusesMissingForeignWrongKeyAndEmptyFilesWithAMessage)
+TEST_F(AdoTest, RefusesMissingForeignWrongKeyAndEmptyFilesWithAMessageAndWritesNothing)
 {
-    struct Case {
-        const char* what;
-        std::function<void()> make;
-        const char* expected;
+    const std::vector<std::tuple<const char*, std::function<bool()>, const char*>> cases = {
+        {"missing", [] { return true; }, "does not exist"},
+        {"wrong password", [&] { return MakeDb(QStringLiteral("CREATE TABLE t (a);"), "12345678901"); }, "wrong password"},
+        {"plain SQLite file", [&] { return MakeDb(QStringLiteral("CREATE TABLE t (a);"), QByteArray()); }, "not a database"},
+        // Keyed and readable, but not the station's: switching its journal would already write it.
+        {"keyed without the tables", [&] { return MakeDb(QStringLiteral("CREATE TABLE other (a);")); }, "damaged"},
+        {"text file", [&] { return WriteFile(m_path, QByteArray(5000, 'x')); }, "not a database"},
+        {"one byte", [&] { return WriteFile(m_path, "x"); }, "damaged"},
+        {"empty file", [&] { return WriteFile(m_path, {}); }, "empty"},
     };
-    const QString plain = m_path;
-    const std::vector<Case> cases = {
-        {"missing", [&] { QFile::remove(plain); }, "does not exist"},
-        {"wrong password", [&] { ASSERT_TRUE(MakeDb(QStringLiteral("CREATE TABLE t (a);"), "12345678901")); },
-         "wrong password"},
-        {"plain SQLite file", [&] { ASSERT_TRUE(MakeDb(QStringLiteral("CREATE TABLE t (a);"), QByteArray())); },
-         "not a database"},
-        {"text file",
-         [&] {
-             QFile f(plain);
-             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-             f.write(QByteArray(5000, 'x'));
-         },
-         "not a database"},
-        {"empty file",
-         [&] {
-             QFile f(plain);
-             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-         },
-         "empty"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        QFile::remove(plain);
-        c.make();
-        const bool existed = QFileInfo::exists(plain);
-        const QByteArray before = FileBytes(plain);
-        m_boxes.clear();
-        EXPECT_FALSE(m_conn.OpenDatabase(false, plain));
+    m_conn.m_strRequiredTables = {QStringLiteral("t")};
+    for (const auto& [what, make, expected] : cases) {
+        SCOPED_TRACE(what);
+        QFile::remove(m_path);
+        ASSERT_TRUE(make());
+        const QStringList files = Files();
+        const QByteArray before = FileBytes(m_path);
+        EXPECT_FALSE(m_conn.OpenDatabase(false, m_path));
         EXPECT_FALSE(m_conn.IsOpen());
-        ASSERT_EQ(m_boxes.count(), 1);
-        EXPECT_TRUE(m_boxes.texts()[0].contains(QLatin1String(c.expected))) << m_boxes.texts()[0].toStdString();
-        // The refused file is left exactly as it was, and a missing one is not made.
-        EXPECT_EQ(QFileInfo::exists(plain), existed);
-        EXPECT_EQ(FileBytes(plain), before);
-        EXPECT_FALSE(QFileInfo::exists(plain + QLatin1String("-wal")));
+        EXPECT_TRUE(m_boxes.texts().value(0).contains(QLatin1String(expected))) << m_boxes.texts().value(0).toStdString();
+        ExpectBoxes(1);
+        // The refused file is left exactly as it was, nothing beside it, and a missing one is not made.
+        EXPECT_EQ(Files(), files);
+        EXPECT_EQ(FileBytes(m_path), before);
     }
     // A query on the unopened connection shows UI text 46 and runs nothing.
-    m_boxes.clear();
     EXPECT_EQ(m_conn.GetRecordSet(QStringLiteral("SELECT 1")), nullptr);
     EXPECT_FALSE(m_conn.ExecuteSql(QStringLiteral("SELECT 1")));
     EXPECT_EQ(m_boxes.texts(), QStringList({QStringLiteral("UI46"), QStringLiteral("UI46")}));
+    m_boxes.clear();
+}
+
+TEST_F(AdoTest, FailedOpenOfAReadOnlyFileLeavesNothingBehind)
+{
+    ASSERT_TRUE(MakeDb());
+    ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));  // leaves the file in write-ahead mode
+    m_conn.CloseConnection();
+    ASSERT_EQ(chmod(QFile::encodeName(m_path).constData(), 0444), 0);
+    for (QString dir = QFileInfo(m_path).path(); dir.startsWith(m_dir.path()); dir = QFileInfo(dir).path())
+        ASSERT_EQ(chmod(QFile::encodeName(dir).constData(), 0777), 0);
+    // Root writes any file: the open runs as an ordinary user then.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && setuid(65534) != 0)
+            _exit(2);
+        _exit(m_conn.OpenDatabase(false, m_path) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the read-only file was opened";
+    EXPECT_EQ(Files(), QStringList{QStringLiteral("DBServer.mdb")});
+    // Once the permission is given back the file opens at once.
+    ASSERT_EQ(chmod(QFile::encodeName(m_path).constData(), 0644), 0);
+    EXPECT_TRUE(m_conn.OpenDatabase(false, m_path));
 }
 
 TEST_F(AdoTest, DamagedFileIsReportedAsDamagedNeverReadAsData)
@@ -151,256 +117,103 @@ TEST_F(AdoTest, DamagedFileIsReportedAsDamagedNeverReadAsData)
                                       " INSERT INTO t SELECT i, printf('%080d', i) FROM n;")));
     const QByteArray good = FileBytes(m_path);
     ASSERT_GT(good.size(), 100000);
-    auto writeFile = [&](const QByteArray& bytes) {
-        QFile f(m_path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    };
-    QByteArray overwritten = good;
+    QByteArray overwritten = good, head = good;
     overwritten.replace(good.size() / 2, 64, QByteArray(64, '\x5a'));
-    QByteArray truncated = good.left(good.size() / 2 + 100);
-
+    head.replace(200, 32, QByteArray(32, '\0'));
+    const QByteArray truncated = good.left(good.size() / 2 + 100);
     // After a run that did not end cleanly (its log is still there) every page
-    // is checked on opening.
-    for (const QByteArray* bad : {&overwritten, &truncated}) {
-        SCOPED_TRACE(bad == &truncated ? "truncated" : "overwritten");
-        writeFile(*bad);
-        QFile log(m_path + QLatin1String("-wal"));
-        ASSERT_TRUE(log.open(QIODevice::WriteOnly));
-        log.close();
-        m_boxes.clear();
+    // is checked on opening; damage in the first page is found by any open.
+    for (const QByteArray* bad : std::initializer_list<const QByteArray*>{&overwritten, &truncated, &head}) {
+        ASSERT_TRUE(WriteFile(m_path, *bad) && (bad == &head || WriteFile(m_path + QLatin1String("-wal"), {})));
         EXPECT_FALSE(m_conn.OpenDatabase(false, m_path));
-        ASSERT_EQ(m_boxes.count(), 1);
-        EXPECT_TRUE(m_boxes.texts()[0].contains(QLatin1String("damaged"))) << m_boxes.texts()[0].toStdString();
-        QFile::remove(m_path + QLatin1String("-wal"));
+        EXPECT_TRUE(m_boxes.texts().value(0).contains(QLatin1String("damaged"))) << m_boxes.texts().value(0).toStdString();
+        ExpectBoxes(1);
     }
-
+    QFile::remove(m_path + QLatin1String("-wal"));
     // After a clean end the opening checks the schema; a damaged data page
     // fails the query that reads it.
-    writeFile(overwritten);
-    m_boxes.clear();
+    ASSERT_TRUE(WriteFile(m_path, overwritten));
     ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));
     EXPECT_EQ(m_conn.GetRecordSet(QStringLiteral("SELECT * FROM t")), nullptr);
     EXPECT_FALSE(m_conn.ExecuteSql(QStringLiteral("UPDATE t SET b = 'x'")));
-    ASSERT_EQ(m_boxes.count(), 3);
-    EXPECT_TRUE(m_boxes.texts()[0].contains(QLatin1String("damaged"))) << m_boxes.texts()[0].toStdString();
-    EXPECT_TRUE(m_boxes.texts()[1].contains(QLatin1String("damaged"))) << m_boxes.texts()[1].toStdString();
-    m_conn.CloseConnection();
-
-    // Damage in the first page is found by the first read, always.
-    QByteArray head = good;
-    head.replace(200, 32, QByteArray(32, '\0'));
-    writeFile(head);
-    m_boxes.clear();
-    EXPECT_FALSE(m_conn.OpenDatabase(false, m_path));
-    EXPECT_EQ(m_boxes.count(), 1);
+    EXPECT_TRUE(m_boxes.texts().value(0).contains(QLatin1String("damaged")) && m_boxes.texts().value(1).contains(QLatin1String("damaged")));
+    ExpectBoxes(3);
 }
 
 TEST_F(AdoTest, RecordSetIsAStaticCursorWithTheNullConventions)
 {
     ASSERT_TRUE(MakeDb(QStringLiteral("CREATE TABLE t (a int, b text, c float);"
-                                      "INSERT INTO t VALUES (1, 'one', 2.6), (2, NULL, NULL), (3, '', -0.4),"
-                                      " (4, '17', 1e12);")));
+                                      "INSERT INTO t VALUES (1, 'one', 2.6), (2, NULL, NULL), (3, '', 1e12), (4, '17', -0.4);")));
     ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));
     auto first = m_conn.GetRecordSet(QStringLiteral("SELECT * FROM t ORDER BY a"));
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->GetRecordCount(), 4);
-    first->MoveLast();
-    EXPECT_EQ(first->GetInt(QStringLiteral("A")), 4);  // names are not case-sensitive
-    EXPECT_EQ(first->GetInt(QStringLiteral("b")), 17);
-    EXPECT_EQ(first->GetInt(QStringLiteral("c")), INT32_MAX);  // out of range is clamped, not wrapped
-    first->MoveFirst();
-    EXPECT_EQ(first->GetText(QStringLiteral("a")), QStringLiteral("1"));
-    EXPECT_EQ(first->GetInt(QStringLiteral("c")), 3);
-    EXPECT_EQ(first->GetText(QStringLiteral("c")), QStringLiteral("2.6"));
-    first->MoveNext();
-    EXPECT_TRUE(first->IsNull(QStringLiteral("b")));
+    ASSERT_TRUE(first && first->GetRecordCount() == 4);
+    // Names are not case-sensitive; NULL and empty read as 0; a number in a
+    // text is read; out of range is clamped, not wrapped; past the end reads nothing.
+    QList<int> ints;
+    for (first->MoveFirst(); !first->IsEOF(); first->MoveNext())
+        ints << first->GetInt(QStringLiteral("A")) << first->GetInt(QStringLiteral("b")) << first->GetInt(QStringLiteral("C"));
+    EXPECT_EQ(ints, QList<int>({1, 0, 3, 2, 0, 0, 3, 0, INT32_MAX, 4, 17, 0}));
     EXPECT_EQ(first->GetText(QStringLiteral("b")), QString());
-    EXPECT_EQ(first->GetInt(QStringLiteral("c")), 0);
-    first->MoveNext();
-    EXPECT_FALSE(first->IsNull(QStringLiteral("b")));
-    EXPECT_EQ(first->GetInt(QStringLiteral("b")), 0);  // empty gives 0
-    first->MoveNext();
-    first->MoveNext();
-    EXPECT_TRUE(first->IsEOF());
-    EXPECT_EQ(first->GetText(QStringLiteral("b")), QString());  // past the end reads nothing
-    EXPECT_EQ(first->GetText(QStringLiteral("nosuch")), QString());
-
-    // A second query replaces the kept record set, but one still held stays whole.
-    auto second = m_conn.GetRecordSet(QStringLiteral("SELECT a FROM t WHERE a > ?"), {2});
-    ASSERT_TRUE(second);
-    EXPECT_EQ(second->GetRecordCount(), 2);
+    // A second query replaces the kept record set, but one still held stays whole;
+    // a result longer than one block of rows reads back in order.
+    auto second = m_conn.GetRecordSet(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+                                                     " WHERE i < 2500) SELECT 'r' || i FROM n"));
+    ASSERT_TRUE(second && second->GetRecordCount() == 2500);
     EXPECT_EQ(m_conn.m_pRecordset, second);
-    first->MoveFirst();
-    EXPECT_EQ(first->GetText(QStringLiteral("b")), QStringLiteral("one"));
-
-    // An empty result is a record set with no rows, at its end at once.
-    auto none = m_conn.GetRecordSet(QStringLiteral("SELECT a FROM t WHERE a > 99"));
-    ASSERT_TRUE(none);
-    EXPECT_EQ(none->GetRecordCount(), 0);
-    EXPECT_TRUE(none->IsEOF());
-    EXPECT_EQ(m_boxes.count(), 0);
+    int row = 0;
+    for (second->MoveFirst(); !second->IsEOF(); second->MoveNext())
+        ASSERT_EQ(second->GetText(0), QStringLiteral("r%1").arg(++row));
+    first->MoveLast();
+    EXPECT_EQ(first->GetText(QStringLiteral("b")), QStringLiteral("17"));
 }
 
-TEST_F(AdoTest, RefusedStatementsShowTheTwoMessagesAndReturnFalse)
-{
-    ASSERT_TRUE(MakeDb());
-    ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));
-    EXPECT_FALSE(m_conn.ExecuteSql(QStringLiteral("INSERT INTO nosuch VALUES (1)")));
-    ASSERT_EQ(m_boxes.count(), 2);
-    EXPECT_TRUE(m_boxes.texts()[0].contains(QLatin1String("no such table: nosuch")));
-    EXPECT_EQ(m_boxes.texts()[1], QStringLiteral("UI15\r\nUI16:") + QString::fromUtf8(sqlite3_errstr(SQLITE_ERROR)));
-
-    // A refused query shows one message and yields no record set.
-    m_boxes.clear();
-    EXPECT_EQ(m_conn.GetRecordSet(QStringLiteral("SELECT * FROM nosuch")), nullptr);
-    EXPECT_EQ(m_boxes.count(), 1);
-
-    // Without a UI text table the messages still come, without crashing.
-    m_conn.m_pLanText = nullptr;
-    m_boxes.clear();
-    EXPECT_FALSE(m_conn.ExecuteSql(QStringLiteral("DROP TABLE nosuch")));
-    EXPECT_EQ(m_boxes.count(), 2);
-    QStringList shortTable{QStringLiteral("only one")};
-    m_conn.m_pLanText = &shortTable;
-    EXPECT_FALSE(m_conn.ExecuteSql(QStringLiteral("DROP TABLE nosuch")));
-    EXPECT_EQ(m_boxes.count(), 4);
-}
-
-TEST_F(AdoTest, TextsAreBoundNeverRunAsSql)
+TEST_F(AdoTest, TextsAreBoundAndRefusedStatementsShowTheTwoMessages)
 {
     ASSERT_TRUE(MakeDb());
     ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));
     const QString nasty = QStringLiteral("O'Brien'); DROP TABLE t; --");
     ASSERT_TRUE(m_conn.ExecuteSql(QStringLiteral("INSERT INTO t (b) VALUES (?)"), {nasty}));
     auto rs = m_conn.GetRecordSet(QStringLiteral("SELECT b FROM t WHERE b = ?"), {nasty});
-    ASSERT_TRUE(rs);
-    ASSERT_EQ(rs->GetRecordCount(), 1);
-    rs->MoveFirst();
-    EXPECT_EQ(rs->GetText(QStringLiteral("b")), nasty);
-
-    // A second statement behind the first is refused as a whole.
+    ASSERT_TRUE(rs && rs->GetRecordCount() == 1);
+    EXPECT_EQ((rs->MoveFirst(), rs->GetText(0)), nasty);
+    // A second statement behind the first is refused as a whole; so is a
+    // parameter count that does not fit the text.
     EXPECT_FALSE(m_conn.ExecuteSql(QStringLiteral("INSERT INTO t (a) VALUES (1); DROP TABLE t")));
-    // So is a parameter count that does not fit the text.
     EXPECT_FALSE(m_conn.ExecuteSql(QStringLiteral("INSERT INTO t (a, b) VALUES (?, ?)"), {1}));
-    rs = m_conn.GetRecordSet(QStringLiteral("SELECT count(*) AS n FROM t"));
-    ASSERT_TRUE(rs);
-    rs->MoveFirst();
-    EXPECT_EQ(rs->GetInt(QStringLiteral("n")), 1);
+    EXPECT_EQ(First(QStringLiteral("SELECT count(*) FROM t")), QStringLiteral("1"));
+    ExpectBoxes(4);
+
+    EXPECT_FALSE(m_conn.ExecuteSql(QStringLiteral("INSERT INTO nosuch VALUES (1)")));
+    EXPECT_TRUE(m_boxes.texts().value(0).contains(QLatin1String("no such table: nosuch")));
+    EXPECT_EQ(m_boxes.texts().value(1), QStringLiteral("UI15\r\nUI16:") + QString::fromUtf8(sqlite3_errstr(SQLITE_ERROR)));
+    // A refused query shows one message and yields no record set.
+    EXPECT_EQ(m_conn.GetRecordSet(QStringLiteral("SELECT * FROM nosuch")), nullptr);
+    ExpectBoxes(3);
+    // A UI text table too short for the texts still gives the messages, without crashing.
+    QStringList shortTable{QStringLiteral("only one")};
+    m_conn.m_pLanText = &shortTable;
+    EXPECT_FALSE(m_conn.ExecuteSql(QStringLiteral("DROP TABLE nosuch")));
+    ExpectBoxes(2);
 }
 
-TEST_F(AdoTest, JetFunctionsFollowTheClockAndStoreTheFixedDateForm)
+TEST_F(AdoTest, CompactionIsRefusedWhileAnotherProcessHasRowsInTheLog)
 {
-    ASSERT_TRUE(MakeDb());
-    ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));
-    m_conn.SetClock([] { return QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58)); });
-    auto rs = m_conn.GetRecordSet(QStringLiteral("SELECT Now() AS n, DateValue('2024-3-9') AS d, DateValue(?) AS e"),
-                                  {QStringLiteral("2024-12-31 17:05:00")});
-    ASSERT_TRUE(rs);
-    rs->MoveFirst();
-    EXPECT_EQ(rs->GetText(QStringLiteral("n")), QStringLiteral("2024-02-29 23:59:58"));
-    EXPECT_EQ(rs->GetText(QStringLiteral("d")), QStringLiteral("2024-03-09 00:00:00"));
-    EXPECT_EQ(rs->GetText(QStringLiteral("e")), QStringLiteral("2024-12-31 00:00:00"));
-
-    // The text of an invalid date is refused with a message, as the engine would.
-    EXPECT_EQ(m_conn.GetRecordSet(QStringLiteral("SELECT DateValue('-001--1--1') AS d")), nullptr);
-    EXPECT_EQ(m_conn.GetRecordSet(QStringLiteral("SELECT DateValue('2023-02-29') AS d")), nullptr);
-    EXPECT_EQ(m_boxes.count(), 2);
-}
-
-TEST_F(AdoTest, CompactTempNameInsertsBeforeTheFileNamesLastDot)
-{
+    // The copy's name: "121" before the file name's last '.', or before the name.
     EXPECT_EQ(CAdoConnection::CompactTempName(QStringLiteral("/a/b/DBServer.mdb")), QStringLiteral("/a/b/DBServer121.mdb"));
     EXPECT_EQ(CAdoConnection::CompactTempName(QStringLiteral("/a/b/x.y.z")), QStringLiteral("/a/b/x.y121.z"));
     EXPECT_EQ(CAdoConnection::CompactTempName(QStringLiteral("/a.b/DBServer")), QStringLiteral("/a.b/121DBServer"));
-    EXPECT_EQ(CAdoConnection::CompactTempName(QStringLiteral("DBServer")), QStringLiteral("121DBServer"));
-}
-
-TEST_F(AdoTest, CompactionShrinksTheFileInPlaceAndKeepsItsRowsAndPassword)
-{
-    // Besides tables, whatever else a file may hold comes along.
-    ASSERT_TRUE(MakeDb(QStringLiteral("CREATE TABLE t (a int, b text);"
-                                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000)"
-                                      " INSERT INTO t SELECT i, printf('%0100d', i) FROM n;"
-                                      "DELETE FROM t WHERE a > 100;"
-                                      "CREATE TABLE \"odd \"\"name\" (x);"
-                                      "INSERT INTO \"odd \"\"name\" VALUES ('kept');"
-                                      "CREATE TABLE seq (id INTEGER PRIMARY KEY AUTOINCREMENT, v);"
-                                      "INSERT INTO seq (v) VALUES (1), (2); DELETE FROM seq;"
-                                      "CREATE UNIQUE INDEX t_a ON t (a);"
-                                      "CREATE VIEW big AS SELECT a FROM t WHERE a > 50;"
-                                      "CREATE TRIGGER t_log AFTER DELETE ON t BEGIN INSERT INTO seq (v) VALUES (OLD.a); END;"
-                                      "PRAGMA user_version = 7;")));
-    const qint64 before = QFileInfo(m_path).size();
-    ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));
-
-    const QString size = m_conn.CompactDatabase(m_path);
-    EXPECT_FALSE(m_conn.IsOpen());
-    const qint64 after = QFileInfo(m_path).size();
-    EXPECT_LT(after * 10, before);
-    EXPECT_EQ(size, QString::asprintf("%.2fMB", double(after) / 1048576.0));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^\d+\.\d\dMB$)")).match(size).hasMatch()) << size.toStdString();
-    // Only the database is left in its folder.
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("DBServer.mdb")});
-
-    ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));
-    auto rs = m_conn.GetRecordSet(QStringLiteral("SELECT count(*) AS n, max(b) AS m FROM t"));
-    ASSERT_TRUE(rs);
-    rs->MoveFirst();
-    EXPECT_EQ(rs->GetInt(QStringLiteral("n")), 100);
-    EXPECT_EQ(rs->GetText(QStringLiteral("m")), QString::asprintf("%0100d", 100));
-    rs = m_conn.GetRecordSet(QStringLiteral("SELECT (SELECT x FROM \"odd \"\"name\") AS x, (SELECT count(*) FROM big) AS v,"
-                                            " (SELECT count(*) FROM sqlite_master WHERE name = 't_a') AS i"));
-    ASSERT_TRUE(rs);
-    rs->MoveFirst();
-    EXPECT_EQ(rs->GetText(QStringLiteral("x")), QStringLiteral("kept"));
-    EXPECT_EQ(rs->GetInt(QStringLiteral("v")), 50);
-    EXPECT_EQ(rs->GetInt(QStringLiteral("i")), 1);
-    EXPECT_FALSE(m_conn.ExecuteSql(QStringLiteral("INSERT INTO t VALUES (1, 'dup')")));  // the unique index is there
-    ASSERT_TRUE(m_conn.ExecuteSql(QStringLiteral("DELETE FROM t WHERE a = 1")));       // so is the trigger
-    ASSERT_TRUE(m_conn.ExecuteSql(QStringLiteral("INSERT INTO seq (v) VALUES (0)")));
-    rs = m_conn.GetRecordSet(QStringLiteral("SELECT group_concat(id || ':' || v) AS s FROM seq"));
-    rs->MoveFirst();
-    EXPECT_EQ(rs->GetText(QStringLiteral("s")), QStringLiteral("3:1,4:0"));  // numbering goes on after 2
-    rs = m_conn.GetRecordSet(QStringLiteral("PRAGMA user_version"));
-    rs->MoveFirst();
-    EXPECT_EQ(rs->GetInt(QStringLiteral("user_version")), 7);
-    m_conn.CloseConnection();
-    EXPECT_NE(FileBytes(m_path).left(15), QByteArray("SQLite format 3"));
-    EXPECT_EQ(m_boxes.count(), 2);  // the refused duplicate only
-}
-
-TEST_F(AdoTest, FailedCompactionLeavesTheFileAsItWas)
-{
     ASSERT_TRUE(MakeDb(QStringLiteral("CREATE TABLE t (a int); INSERT INTO t VALUES (1), (2);")));
-    const QByteArray original = FileBytes(m_path);
-
-    // The temporary name is taken by something that cannot be removed.
-    ASSERT_TRUE(QDir().mkdir(CAdoConnection::CompactTempName(m_path)));
-    EXPECT_EQ(m_conn.CompactDatabase(m_path), QString());
-    EXPECT_EQ(FileBytes(m_path), original);
-    ASSERT_TRUE(QDir().rmdir(CAdoConnection::CompactTempName(m_path)));
-
-    // Another process holds the file open with rows in its log: replacing the
-    // file would lose them.
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(m_path).constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     sqlite3_exec(other, (QByteArray("PRAGMA key = '") + kDbPassword + "'").constData(), nullptr, nullptr, nullptr);
-    ASSERT_EQ(sqlite3_exec(other, "PRAGMA journal_mode = WAL; INSERT INTO t VALUES (3);", nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "PRAGMA journal_mode = WAL; INSERT INTO t VALUES (3);", nullptr, nullptr, nullptr), SQLITE_OK);
     EXPECT_EQ(m_conn.CompactDatabase(m_path), QString());
     sqlite3_close(other);
-    EXPECT_FALSE(QFileInfo::exists(CAdoConnection::CompactTempName(m_path)));
+    EXPECT_EQ(Files(), QStringList{QStringLiteral("DBServer.mdb")});
     ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));
-    auto rs = m_conn.GetRecordSet(QStringLiteral("SELECT count(*) AS n FROM t"));
-    ASSERT_TRUE(rs);
-    rs->MoveFirst();
-    EXPECT_EQ(rs->GetInt(QStringLiteral("n")), 3);
-
+    EXPECT_EQ(First(QStringLiteral("SELECT count(*) FROM t")), QStringLiteral("3"));
     // A missing file gives an empty text and makes nothing.
     m_conn.CloseConnection();
-    const QString missing = m_dir.filePath(QStringLiteral("nothere.mdb"));
-    EXPECT_EQ(m_conn.CompactDatabase(missing), QString());
-    EXPECT_FALSE(QFileInfo::exists(missing));
-    EXPECT_FALSE(QFileInfo::exists(CAdoConnection::CompactTempName(missing)));
+    EXPECT_EQ(m_conn.CompactDatabase(m_dir.filePath(QStringLiteral("nothere.mdb"))), QString());
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList());
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the database tests: a real SQLCipher file in a temporary
-// folder laid out as the station expects, and a database object opened on it.
+// folder laid out as the station expects, a database object opened on it, and
+// a lift store to record from.
 #include <QDateTime>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -8,33 +9,55 @@
 
 #include "database/DBServer.h"
 #include "database/DbPassword.h"
+#include "link/LiftDataStore.h"
 #include "platform/MessageBox.h"
+
+// Readable failure messages for texts and lists of texts.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 // Creates a new database file at path and runs sql in it. An empty key makes
 // a plain, unencrypted file.
-bool CreateDatabase(const QString& path, const QString& sql, const QByteArray& key);
+bool CreateDatabase(const QString& path, const QString& sql, const QByteArray& key = kDbPassword);
+QByteArray FileBytes(const QString& path);
+bool WriteFile(const QString& path, const QByteArray& bytes);
 
-// The station's tables, empty (as the schema of the shipped file gives them).
-QString TestSchemaSql();
-// A small installation: settings with 4 groups, 64 free lift slots, groups,
-// one operator, UI texts 0..49 plus 232, a few fault texts and floor codes.
-QString TestDataSql();
 
 class DbTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    // No message box is left unchecked: a test that expects some clears them.
+    void TearDown() override { ExpectBoxes(0); }
+    void ExpectBoxes(int n)
+    {
+        EXPECT_EQ(m_boxes.count(), n) << m_boxes.texts().join(QLatin1Char('\n')).toStdString();
+        m_boxes.clear();
+    }
+    // The file the test starts from, at m_path; opened when there is one.
+    // By default the station's tables from the shipped file's schema script,
+    // and a small installation (TestData.sql): settings with 4 groups, 64
+    // free lift slots, groups, one operator, UI texts 0..49 and 232, a few
+    // fault texts and floor codes.
+    virtual bool MakeFile()
+    {
+        return CreateDatabase(m_path, QString::fromUtf8(FileBytes(QStringLiteral(LIFT_SOURCE_DIR "/res/seed/01-schema.sql"))
+                                                        + FileBytes(QStringLiteral(LIFT_SOURCE_DIR "/tests/database/TestData.sql"))));
+    }
     // Opens m_db on m_path (shared); fails the test when it cannot.
     void OpenDb();
     void CloseDb() { m_db.m_pAdo->CloseConnection(); }
 
-    // Reads through the station's own connection.
+    // Reads through the station's own connection: the first column of every
+    // row, a count, a table's presence.
+    QStringList Column(const QString& sql);
     int Count(const QString& table, const QString& where = QString());
     bool TableExists(const QString& name);
-    QStringList Column(const QString& sql, const QString& column);
-    bool Exec(const QString& sql) { return m_db.m_pAdo->ExecuteSql(sql); }
+    bool Exec(const QString& sql, const QVariantList& params = {}) { return m_db.m_pAdo->ExecuteSql(sql, params); }
 
     // A lift set up as the configuration page stores a newly found one.
     void SetUpLift(int nLiftNum, int nMaxFloor, const QString& name = QStringLiteral("Lift"));
+    strLiftInf& Lift(int n) { return m_store.m_pLiftInf[n - 1]; }
+    strLiftPage& Page(int n) { return m_store.m_pLiftPage[n - 1]; }
+    strLiftFault& Fault(int n) { return m_store.m_pLiftFault[n - 1]; }
 
     void SetTime(const QDate& d, const QTime& t) { m_now = QDateTime(d, t); }
 
@@ -43,5 +66,6 @@ protected:
     QDateTime m_now{QDate(2024, 3, 10), QTime(10, 0, 0)};
     QStringList m_texts;
     MessageBoxRecorder m_boxes;
+    CLiftDataStore m_store;
     CDBServer m_db;
 };

@@ -140,6 +140,19 @@ TEST_F(ShowAllLiveTest, AFaultIsShownRecordedOnceAndRaisesTheAlarmAndASilentStat
     QTest::qWait(800);
     EXPECT_EQ(FaultRows(3), (std::vector<int>{12, 7}));
 
+    // A database that takes no writes is reported once, without a modal box
+    // inside the refresh, and the faults seen meanwhile are written later.
+    const int before = boxes.count();
+    ASSERT_TRUE(db->m_pAdo->ExecuteSql(QStringLiteral("PRAGMA query_only = 1")));
+    for (int code : {40, 41}) {
+        ASSERT_TRUE(sim->command(QStringLiteral("fault 3 %1").arg(code)));
+        ASSERT_TRUE(WaitFor([&] { return db->PendingFaults() == code - 39; }));
+    }
+    EXPECT_EQ(boxes.count(), before + 1) << boxes.texts().join(QLatin1Char(10)).toStdString();
+    EXPECT_EQ(boxes.modalCount(), 0);
+    ASSERT_TRUE(db->m_pAdo->ExecuteSql(QStringLiteral("PRAGMA query_only = 0")));
+    EXPECT_TRUE(WaitFor([&] { return FaultRows(3) == std::vector<int>{12, 7, 40, 41}; }));
+
     // A silent station: its four tiles go offline with the red frame, the
     // others stay, and all come back.
     ASSERT_TRUE(sim->command(QStringLiteral("silent 3 1")));
