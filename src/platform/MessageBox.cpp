@@ -82,7 +82,7 @@ MsgBoxResult AfxMessageBox(const MsgBoxRequest& asked)
 
 void AfxMessageBoxModeless(const QString& text)
 {
-    MsgBoxRequest req{text, QString(), MsgBoxKind::Ok, false, true};
+    MsgBoxRequest req{.text = text, .caption = StationCaption(), .kind = MsgBoxKind::Ok, .bModeless = true};
     MessageBoxHook hook;
     {
         std::lock_guard lock(g_hookMutex);
