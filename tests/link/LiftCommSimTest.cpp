@@ -161,7 +161,7 @@ TEST_F(SimLinkTest, PageRetriesAndOfflineMarking)
 
 TEST_F(SimLinkTest, FloorCallRetries)
 {
-    Start({"--lift", "2:6", "--speed", "20", "--door", "40"});
+    Start({"--lift", "2:6", "--lift", "3:6", "--speed", "20", "--door", "40"});
     strLiftInf& lift = store.m_pLiftInf[1];
     lift.nMaxFloor = 6;
     ASSERT_EQ(comm.SendFloorCallRetry(lift), 0);
@@ -181,6 +181,14 @@ TEST_F(SimLinkTest, FloorCallRetries)
     ASSERT_TRUE(sim->command("line crc 1"));
     EXPECT_EQ(comm.SendFloorCallRetry(lift), 0);
     EXPECT_EQ(lift.bOffline, 1);
+
+    // Lift 3's late reply lands in lift 2's first try: a line fault, retried,
+    // not a port error.
+    ASSERT_TRUE(sim->command("line late 140"));
+    EXPECT_EQ(comm.SendFloorCall(store.m_pLiftInf[2], 6), COMM_BAD_FRAME);
+    sim->clearRequests();
+    EXPECT_NE(comm.SendFloorCallRetry(lift), 3);
+    EXPECT_GT(PageFrames(2).size(), 1u);
 }
 
 TEST_F(SimLinkTest, LockCommands)
@@ -203,13 +211,13 @@ TEST_F(SimLinkTest, LockCommands)
     // Unlocking: the confirm bit never shows, so all 50 sends go out.
     sim->clearRequests();
     EXPECT_EQ(comm.SendLockCommand(0, 0, nullptr, 0, 7, 1), 2);
-    EXPECT_EQ(LockFrames(7).size(), 50u);
+    EXPECT_EQ(FramesAtLeast(50, LockTo(7)).size(), 50u);
 
     // A controller that does not confirm: 50 sends, not confirmed.
     ASSERT_TRUE(sim->command("lockconfirm 0"));
     sim->clearRequests();
     EXPECT_EQ(comm.SendLockCommand(0, 1, nullptr, 0, 7, 1), 1);
-    EXPECT_EQ(LockFrames(7).size(), 50u);
+    EXPECT_EQ(FramesAtLeast(50, LockTo(7)).size(), 50u);
 
     // Unchecked kinds send once; a lift that does not answer gives 0.
     sim->clearRequests();

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QObject>
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -144,8 +145,9 @@ protected:
         c.m_pLiftFault = store.m_pLiftFault;
     }
 
+    using Keep = std::function<bool(const Bytes&)>;
     // Request frames the simulator saw, filtered.
-    std::vector<Bytes> Frames(const std::function<bool(const Bytes&)>& keep) const
+    std::vector<Bytes> Frames(const Keep& keep) const
     {
         std::vector<Bytes> out;
         for (auto& f : sim->requests())
@@ -153,18 +155,55 @@ protected:
                 out.push_back(f);
         return out;
     }
-    std::vector<Bytes> PageFrames(int liftNum) const
+    static Keep PageTo(int liftNum)
     {
-        return Frames([liftNum](const Bytes& f) { return f.size() == 14 && f[0] == liftNum && f[1] == 0x00; });
+        return [liftNum](const Bytes& f) { return f.size() == 14 && f[0] == liftNum && f[1] == 0x00; };
     }
-    std::vector<Bytes> StatusFrames(int station) const
+    static Keep StatusTo(int station)
     {
-        return Frames([station](const Bytes& f) { return f.size() == 12 && f[0] == station && f[1] == 0x10; });
+        return [station](const Bytes& f) { return f.size() == 12 && f[0] == station && f[1] == 0x10; };
     }
-    std::vector<Bytes> LockFrames(int liftNum) const
+    static Keep ConfigTo(int station)
     {
-        return Frames([liftNum](const Bytes& f) { return f.size() == 13 && f[0] == liftNum && f[1] == 0x30; });
+        return [station](const Bytes& f) { return f.size() == 12 && f[0] == station && f[1] == 0x1F; };
     }
+    static Keep LockTo(int liftNum)
+    {
+        return [liftNum](const Bytes& f) { return f.size() == 13 && f[0] == liftNum && f[1] == 0x30; };
+    }
+    std::vector<Bytes> PageFrames(int liftNum) const { return Frames(PageTo(liftNum)); }
+    std::vector<Bytes> StatusFrames(int station) const { return Frames(StatusTo(station)); }
+    std::vector<Bytes> LockFrames(int liftNum) const { return Frames(LockTo(liftNum)); }
+
+    // The kept frames once at least n of them are there (the simulator may
+    // lag behind the station on a loaded machine); fewer after 5 s.
+    std::vector<Bytes> FramesAtLeast(std::size_t n, const Keep& keep) const
+    {
+        std::vector<Bytes> out;
+        WaitUntil([&] { return (out = Frames(keep)).size() >= n; }, 5000);
+        return out;
+    }
+
+    // Median gap in ms between successive kept requests as the simulator read
+    // them: robust against one late reading, which shortens one gap and
+    // lengthens the next. 0 with fewer than two.
+    double MedianGapMs(const Keep& keep) const
+    {
+        std::vector<double> times;
+        for (const auto& r : sim->timedRequests())
+            if (keep(r.frame))
+                times.push_back(r.tMs);
+        std::vector<double> gaps;
+        for (std::size_t i = 1; i < times.size(); ++i)
+            gaps.push_back(times[i] - times[i - 1]);
+        if (gaps.empty())
+            return 0;
+        std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+        return gaps[gaps.size() / 2];
+    }
+
+    // Milliseconds a request of `bytes` spends on the wire at the port's speed.
+    double WireMs(int bytes) const { return std::chrono::duration<double, std::milli>(comm.m_Port.WireTime(bytes)).count(); }
 
     LPARAM Context() const { return reinterpret_cast<LPARAM>(&comm); }
 
