@@ -214,8 +214,15 @@ std::chrono::microseconds CSerialPort::WireTime(int bytes) const
 void CSerialPort::PurgeTx()
 {
     const int fd = g_hComPort;
-    if (fd != kPortClosed)
-        ::tcflush(fd, TCOFLUSH);
+    if (fd == kPortClosed)
+        return;
+    // Only when something is queued: on a pseudo-terminal the flush also
+    // drops a request the kernel has not yet passed to the other side (its
+    // queue always reads empty), which a loaded machine showed as a lost frame.
+    int queued = 0;
+    if (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued == 0)
+        return;
+    ::tcflush(fd, TCOFLUSH);
 }
 
 void CSerialPort::PurgeRx()

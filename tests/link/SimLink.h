@@ -202,9 +202,6 @@ protected:
         return gaps[gaps.size() / 2];
     }
 
-    // Milliseconds a request of `bytes` spends on the wire at the port's speed.
-    double WireMs(int bytes) const { return std::chrono::duration<double, std::milli>(comm.m_Port.WireTime(bytes)).count(); }
-
     LPARAM Context() const { return reinterpret_cast<LPARAM>(&comm); }
 
     CLiftDataStore store;

@@ -90,7 +90,11 @@ TEST_F(SimLinkTest, AllLiftsWorkerPollsInstalledStationsAndRetriesThree)
 // a stop of the all-lifts worker ends within one exchange.
 TEST_F(SimLinkTest, PacedLineWaitsLateRepliesAndStop)
 {
-    constexpr double kJitterMs = 2;  // the simulator's own reading time
+    // The waits the line must keep at 9600 baud (10 bits a byte), less the
+    // simulator's own reading time.
+    constexpr double kJitterMs = 2;
+    const auto wireMs = [](int bytes) { return bytes * 10 * 1000.0 / 9600; };
+    const double pageGap = wireMs(kPageRequestLen) + 80;  // 94.6 ms
     Start({"--pace", "--baud", "9600", "--lift", "1:16", "--lift", "5:8", "--speed", "600000"});
     Install({1}, 16);
     strLiftInf& lift = store.m_pLiftInf[0];
@@ -98,7 +102,6 @@ TEST_F(SimLinkTest, PacedLineWaitsLateRepliesAndStop)
     StartOneLiftWorker(comm, window, store, 0);
     ASSERT_TRUE(RegisterCall(store.m_pLiftCmd[0], 3, CallKind::Car, 4));
     ASSERT_TRUE(WaitUntil([&] { return page.nCarLamp[0] == 0x04 && PageFrames(1).size() >= 12; }));
-    const double pageGap = WireMs(kPageRequestLen) + comm.m_nReplyWait;  // 94.6 ms
     EXPECT_GE(MedianGapMs(PageTo(1)), pageGap - kJitterMs);
 
     ASSERT_TRUE(sim->command("line late 100"));
@@ -106,7 +109,7 @@ TEST_F(SimLinkTest, PacedLineWaitsLateRepliesAndStop)
     ASSERT_TRUE(WaitUntil([&] { return PageFrames(1).size() >= 8; }));
     EXPECT_EQ(lift.bOffline, 1);
     EXPECT_EQ(page.nCarLamp[1], 0);  // page 0's reply (floor 3) read as page 1 shows floor 11
-    EXPECT_GE(MedianGapMs(PageTo(1)), pageGap + comm.m_nReplyWait - kJitterMs);
+    EXPECT_GE(MedianGapMs(PageTo(1)), pageGap + 80 - kJitterMs);
     ASSERT_TRUE(sim->command("line ok"));
     ASSERT_TRUE(WaitUntil([&] { return lift.bOffline == 0 && page.nCarLamp[0] == 0x04; }));
     EXPECT_EQ(page.nCarLamp[1], 0);
@@ -124,7 +127,7 @@ TEST_F(SimLinkTest, PacedLineWaitsLateRepliesAndStop)
     const std::size_t atStop = Frames(status).size();
     StopPollThread();
     EXPECT_LE(Frames(status).size(), atStop + 3);  // the one in flight, and the simulator's lag
-    EXPECT_GE(MedianGapMs(status), WireMs(kStatusRequestLen) + kStatusReplyWaitMs - kJitterMs);
+    EXPECT_GE(MedianGapMs(status), wireMs(kStatusRequestLen) + 100 - kJitterMs);
 }
 
 TEST_F(SimLinkTest, AllLiftsWorkerLastOfThreeRetriesDecides)
