@@ -11,9 +11,7 @@
 
 #include <QString>
 
-#include "link/Crc16.h"
-
-using Bytes = std::vector<std::uint8_t>;
+#include "support/CrcFrame.h"
 
 class CBusClient
 {
@@ -28,14 +26,7 @@ public:
     }
     ~CBusClient() { ::close(m_nFd); }
 
-    // Appends the CRC (low byte first).
-    static Bytes WithCrc(Bytes body)
-    {
-        const std::uint16_t crc = CalcCrc16(body.data(), body.size());
-        body.push_back(std::uint8_t(crc & 0xFF));
-        body.push_back(std::uint8_t(crc >> 8));
-        return body;
-    }
+    static Bytes WithCrc(Bytes body) { return ::WithCrc(std::move(body)); }
     static bool CrcOk(const Bytes& frame)
     {
         return frame.size() >= 2 && WithCrc(Bytes(frame.begin(), frame.end() - 2)) == frame;
