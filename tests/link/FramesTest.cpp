@@ -66,22 +66,10 @@ TEST(Frames, RequestsByteForByte)
         return Built([&](std::uint8_t* tx) { return BuildLockRequest(tx, 5, mode, whole, withFloors ? floors.data() : nullptr, on); });
     };
     const auto page = [](int page, int mode, bool oneShot, bool bit0, bool bit1) {
-        strPageRequest req;
-        req.nLiftNum = 12;
-        req.nPage = page;
-        req.nMode = mode;
-        req.bOneShot = oneShot;
-        req.bCmdBit0 = bit0;
-        req.bCmdBit1 = bit1;
+        const strPageRequest req{.nLiftNum = 12, .nPage = page, .nMode = mode, .bOneShot = oneShot, .bCmdBit0 = bit0, .bCmdBit1 = bit1};
         return Built([&](std::uint8_t* tx) { return BuildPageRequestFrame(tx, req); });
     };
-    strPageRequest calls;
-    calls.nLiftNum = 64;
-    calls.nPage = 2;
-    calls.byCarCall = 0x81;
-    calls.byHallCallLo = 0x24;
-    calls.byHallCallHi = 0x09;
-    calls.bCallFlag = false;
+    const strPageRequest calls{.nLiftNum = 64, .nPage = 2, .byCarCall = 0x81, .byHallCallLo = 0x24, .byHallCallHi = 0x09, .bCallFlag = false};
     const std::pair<Bytes, Bytes> cases[] = {
         {Built([](std::uint8_t* tx) { return BuildStatusRequest(tx, 1); }), {0x01, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0xEC, 0x02}},
         {Built([](std::uint8_t* tx) { return BuildStatusRequest(tx, 16); }), WithCrc({16, 0x10, 0, 0, 0, 0, 0, 0, 0, 0})},
