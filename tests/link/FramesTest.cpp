@@ -168,9 +168,9 @@ TEST(Frames, StatusParses)
         FillDistinct(lifts[i], 100 * (i + 1));
         lifts[i].bOffline = 0;
     }
-    faults[1] = {0, 9, 0, 33};
-    faults[2] = {0, 0, 0, 44};
-    faults[3] = {0, 5, 0, 55};
+    faults[1] = {0, 9, 0, 33, 0, 0, 0};
+    faults[2] = {0, 0, 0, 44, 0, 0, 0};
+    faults[3] = {0, 5, 0, 55, 0, 0, 0};
     const FieldMap before0 = Fields(lifts[0]), beforeFault0 = Fields(faults[0]), before1 = Fields(lifts[1]);
     const Bytes rx = StatusReply(1, {{
         {0x85, 0xFF, 0xFF, 0xFF},               // lift absent: only offline

@@ -337,8 +337,9 @@ TEST_F(SimLinkTest, HeightRuns)
     Install({3, 10, 40}, 4);
     for (int n = 1; n <= 64; ++n) {
         store.m_pLiftInf[n - 1].bHeightKnown = 1;
-        if (n != 3 && n != 11 && n != 40)
+        if (n != 3 && n != 11 && n != 40) {
             ASSERT_TRUE(sim->command(QStringLiteral("mode %1 2").arg(n)));
+        }
     }
     EXPECT_EQ(Msg(run(3, 0)), std::tuple(WM_READ_FINISHED, WPARAM(3), LPARAM(0)));
     for (const auto& m : window.Of(WM_READ_PROGRESS))
