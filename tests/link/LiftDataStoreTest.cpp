@@ -27,9 +27,7 @@ TEST(LiftDataStore, ResetsGiveDefinedRecords)
         EXPECT_EQ(store.m_pLiftInf[k].strName, QStringLiteral("L%1").arg(k));
         for (const FieldMap& fields : {Fields(store.m_pLiftInf[k]), Fields(store.m_pLiftPage[k]),
                                        Fields(store.m_pLiftCmd[k]), Fields(store.m_pLiftFault[k])})
-            for (const auto& [name, value] : fields) {
-                if (name != "nStatusBitsPrev")
-                    EXPECT_EQ(value, set.count(name) ? set.at(name) : 0) << name << " of slot " << k;
-            }
+            for (const auto& [name, value] : fields)
+                EXPECT_TRUE(name == "nStatusBitsPrev" || value == (set.count(name) ? set.at(name) : 0)) << name << " of slot " << k;
     }
 }
