@@ -89,7 +89,7 @@ TEST(Frames, RequestsByteForByte)
         {page(7, 0, false, false, false), WithCrc({12, 0, 0xE0, 0, 0, 0, 0, 1, 0, 0, 0, 0})},
         {page(7, 2, true, false, false), WithCrc({12, 0, 0xE5, 0, 0, 0, 0, 1, 0, 0, 0, 0})},
         {page(7, 3, true, false, false), WithCrc({12, 0, 0xE6, 0, 0, 0, 0, 1, 0, 0, 0, 0})},
-        {page(8, 3, true, false, false), WithCrc({12, 0, 0x06, 0, 0, 0, 0, 1, 0, 0, 0, 0})},
+        {page(9, 3, true, false, false), WithCrc({12, 0, 0x06, 0, 0, 0, 0, 1, 0, 0, 0, 0})},
         {page(1, 4, false, false, false), WithCrc({12, 0, 0x20, 0x04, 0, 0, 0, 1, 0, 0, 0, 0})},
         {page(1, 8, false, false, false), WithCrc({12, 0, 0x20, 0x40, 0, 0, 0, 1, 0, 0, 0, 0})},
         {page(1, 9, false, false, false), WithCrc({12, 0, 0x20, 0x00, 0, 0, 0, 1, 0, 0, 0, 0})},
