@@ -126,7 +126,8 @@ private:
                     m_port = line.substr(5);
                 } else if (line.rfind("RX ", 0) == 0) {
                     std::vector<unsigned char> frame;
-                    for (std::size_t i = 3; i + 2 <= line.size(); i += 3)
+                    const std::size_t bytesEnd = std::min(line.size(), line.find(" @"));  // before the time
+                    for (std::size_t i = 3; i + 2 <= bytesEnd; i += 3)
                         frame.push_back(static_cast<unsigned char>(std::stoi(line.substr(i, 2), nullptr, 16)));
                     m_requests.emplace_back(now, std::move(frame));
                 }

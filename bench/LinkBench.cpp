@@ -1,8 +1,9 @@
 // Pace of the link against the bus simulator on a paced line: the poll-all
 // worker over 16 stations and the single-lift worker on a 7-page lift, at
 // 9600 and 115200 baud. For each: the measured pass time, the floor that the
-// reply waits impose (write time plus wait, per exchange), the wire time of
-// the bytes alone, and measured/floor.
+// line imposes (per exchange the request's wire time at the baud plus the
+// reply wait), the wire time of all bytes (requests and replies), and
+// measured/floor.
 //
 //   bench_LinkBench [passes-all [passes-one]]
 #include <QCoreApplication>
@@ -123,22 +124,10 @@ private:
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// Mean time WriteData takes for a request of `bytes` on the open port.
-double MeasureWriteMs(CLiftComm& comm, int bytes)
+// Milliseconds `bytes` characters take on the wire at the port's speed.
+double WireMs(const CLiftComm& comm, int bytes)
 {
-    FrameBuf frame{};
-    constexpr int kRounds = 50;
-    double total = 0;
-    for (int i = 0; i < kRounds; ++i) {
-        comm.m_Port.PurgeTx();
-        comm.m_Port.PurgeRx();
-        const auto t0 = Clock::now();
-        comm.m_Port.WriteData(frame.data(), bytes);
-        total += Ms(Clock::now() - t0);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // let the simulator skip the zeros
-    comm.m_Port.PurgeRx();
-    return total / kRounds;
+    return std::chrono::duration<double, std::milli>(comm.m_Port.WireTime(bytes)).count();
 }
 
 struct Figures {
@@ -188,7 +177,6 @@ Figures BenchPollAll(int baudIndex, int passes)
         std::exit(1);
     }
     comm.BuildStationTable(store.m_pLiftInf);
-    const double writeMs = MeasureWriteMs(comm, kStatusRequestLen);
 
     StartPollThread(PollAllThreadProc, &comm, nullptr, [&store](CLiftComm& c) {
         c.m_pLiftInf = store.m_pLiftInf;
@@ -205,8 +193,8 @@ Figures BenchPollAll(int baudIndex, int passes)
         std::fprintf(stderr, "warning: %d lifts offline at the end\n", offline);
 
     const double exchanges = kStationCount;
-    return {passMs, exchanges * (writeMs + kStatusReplyWaitMs),
-            exchanges * (kStatusRequestLen + kStatusReplyLen) * 10.0 * 1000.0 / baud};
+    return {passMs, exchanges * (WireMs(comm, kStatusRequestLen) + kStatusReplyWaitMs),
+            exchanges * WireMs(comm, kStatusRequestLen + kStatusReplyLen)};
 }
 
 Figures BenchPollOne(int baudIndex, int passes)
@@ -231,7 +219,6 @@ Figures BenchPollOne(int baudIndex, int passes)
         std::fprintf(stderr, "cannot open the simulator's port %s\n", sim.port().c_str());
         std::exit(1);
     }
-    const double writeMs = MeasureWriteMs(comm, kPageRequestLen);
     StartPollThread(PollOneThreadProc, &comm, nullptr, [&store](CLiftComm& c) {
         c.m_pLiftInf = &store.m_pLiftInf[0];
         c.m_pLiftPage = &store.m_pLiftPage[0];
@@ -244,8 +231,8 @@ Figures BenchPollOne(int baudIndex, int passes)
 
     const double exchanges = 7;
     constexpr double kPassSleepMs = 10;  // the worker's own pause after each pass
-    return {passMs, exchanges * (writeMs + comm.m_nReplyWait) + kPassSleepMs,
-            exchanges * (kPageRequestLen + kPageReplyLen) * 10.0 * 1000.0 / baud};
+    return {passMs, exchanges * (WireMs(comm, kPageRequestLen) + comm.m_nReplyWait) + kPassSleepMs,
+            exchanges * WireMs(comm, kPageRequestLen + kPageReplyLen)};
 }
 
 } // namespace
@@ -255,7 +242,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const int passesAll = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const int passesOne = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
-    std::printf("floor = per exchange (write time + reply wait), plus the single-lift worker's 10 ms per pass\n");
+    std::printf("floor = per exchange (request wire time at the baud + reply wait), plus the single-lift "
+                "worker's 10 ms per pass; wire = all bytes, requests and replies\n");
     for (int baudIndex : {0, 4}) {
         const int baud = int(BaudOfIndex(baudIndex));
         Print("poll-all worker, 16 stations", baud, passesAll, BenchPollAll(baudIndex, passesAll));

@@ -1,5 +1,6 @@
 #include "link/LiftComm.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -7,6 +8,8 @@
 #include "link/PollThread.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 void SleepMs(int ms)
 {
@@ -36,17 +39,28 @@ bool CLiftComm::OpenComm(int port, int baudIndex)
     return m_Port.OpenPort(port, baudIndex) == 1;
 }
 
+int CLiftComm::SendAndWait(const std::uint8_t* tx, int txLen, int waitMs)
+{
+    m_Port.PurgeTx();
+    m_Port.PurgeRx();
+    const auto began = Clock::now();
+    const int written = m_Port.WriteData(tx, txLen);
+    if (written != txLen)
+        return written;
+    m_Port.DrainTx();
+    const auto lastByte = std::max(Clock::now(), began + m_Port.WireTime(txLen));
+    std::this_thread::sleep_until(lastByte + std::chrono::milliseconds(std::max(waitMs, 0)));
+    return written;
+}
+
 int CLiftComm::Transact(const std::uint8_t* tx, int txLen, FrameBuf& rx, int waitMs, int* received)
 {
     *received = 0;
     if (g_hComPort == kPortClosed)
         return COMM_PORT_ERROR;
-    m_Port.PurgeTx();
-    m_Port.PurgeRx();
-    if (m_Port.WriteData(tx, txLen) != txLen)
-        return COMM_PORT_ERROR;
     rx.fill(0);
-    SleepMs(waitMs);
+    if (SendAndWait(tx, txLen, waitMs) != txLen)
+        return COMM_PORT_ERROR;
     *received = m_Port.ReadData(rx.data());
     return *received == 0 ? COMM_NO_REPLY : COMM_OK;
 }
@@ -127,13 +141,19 @@ int CLiftComm::ExchangePage(strLiftInf& lift, strLiftPage& page, strLiftCmd& cmd
     if (g_hComPort == kPortClosed)
         return COMM_PORT_ERROR;
     const int len = BuildPageRequest(lift, page, cmd, groupPoll);
+    // A reply that missed the last exchange's wait would be read as this
+    // page's: let it arrive and be purged before the request goes out.
+    bool& mayBeLate = m_bReplyMayBeLate[m_PollTx[0]];
+    if (mayBeLate)
+        SleepMs(m_nReplyWait);
     int n = 0;
-    if (const int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n); r != COMM_OK)
-        return r;
-    if (const int r = CheckPageReply(m_PollRx.data(), n, m_PollTx[0]); r != COMM_OK)
-        return r;
-    ParsePageReply(lift, page, cmd);
-    return COMM_OK;
+    int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n);
+    if (r == COMM_OK)
+        r = CheckPageReply(m_PollRx.data(), n, m_PollTx[0]);
+    mayBeLate = r != COMM_OK;
+    if (r == COMM_OK)
+        ParsePageReply(lift, page, cmd);
+    return r;
 }
 
 int CLiftComm::ReadLiftParams(strLiftInf& lift, strLiftPage& page)
@@ -192,7 +212,8 @@ int CLiftComm::SendFloorCallRetry(strLiftInf& lift)
         lift.bOffline = 0;
         return 0;
     }
-    if (r != COMM_BAD_FRAME && r != COMM_NO_REPLY)
+    // A wrong-address reply (another lift's, late) is a line fault like a bad frame.
+    if (r != COMM_BAD_FRAME && r != COMM_NO_REPLY && r != COMM_BAD_REPLY)
         return 3;
     SleepMs(m_nReplyWait);
     for (int attempt = 0; attempt < 4; ++attempt) {
@@ -232,10 +253,7 @@ int CLiftComm::SendLockCommand(int floorLockMode, int wholeLock, const std::int3
     int written = 0;
     int received = 0;
     for (int send = 0; send < kLockMaxSends; ++send) {
-        m_Port.PurgeTx();
-        m_Port.PurgeRx();
-        written = m_Port.WriteData(m_LockTx.data(), len);
-        SleepMs(m_nReplyWait);
+        written = SendAndWait(m_LockTx.data(), len, m_nReplyWait);
         // The reply buffer is not cleared between sends: a short read keeps
         // the tail of the reply before.
         received = m_Port.ReadData(m_LockRx.data());

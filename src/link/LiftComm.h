@@ -63,7 +63,7 @@ public:
     FrameBuf m_CallTx{};
     FrameBuf m_CallRx{};
     int m_nBatchMode = 0;   // height run: 2 one lift, 3 all lifts
-    int m_nReplyWait = 0;   // ms between the end of a write and the read
+    int m_nReplyWait = 0;   // ms between the last request byte on the wire and the read
     int m_nLiftIndex = 0;   // height run of one lift: its 0-based index
     strGroupInf* m_pGroup = nullptr;
     strLiftInf* m_pLiftInf = nullptr;
@@ -75,12 +75,20 @@ public:
     FrameBuf m_LockRx{};
 
 private:
+    // Purges both queues, writes the request and sleeps until waitMs after its
+    // last byte left: the later of the drain and its wire time from the start
+    // of the write (an adapter may report drained while it still sends).
+    // Returns the bytes written.
+    int SendAndWait(const std::uint8_t* tx, int txLen, int waitMs);
     // The shared sequence: port check, purge, write, wait, one read.
     // COMM_OK with *received > 0, or the failure code.
     int Transact(const std::uint8_t* tx, int txLen, FrameBuf& rx, int waitMs, int* received);
 
     strSentCalls m_PageSent;  // the calls the last page request carried
     int m_nPageSent = 0;      // the page it addressed
+    // Per lift number: its last page exchange got no valid reply, so its
+    // reply may still be on the way (it carries no page number).
+    std::array<bool, 256> m_bReplyMayBeLate{};
 };
 
 // Milliseconds of reply wait for a baud index; -1 for an index outside 0..4.

@@ -120,6 +120,10 @@ unsigned PollAllThreadProc(CLiftComm* context)
             polled = true;
             strLiftInf* lifts = context->m_pLiftInf + 4 * s;
             strLiftFault* faults = context->m_pLiftFault ? context->m_pLiftFault + 4 * s : nullptr;
+            // A pass of silent stations takes seconds: a stop is honoured
+            // before every poll, so it never waits longer than one exchange.
+            if (!Running())
+                return 0;
             int r = context->PollStation(s);
             onlyPortErrors = onlyPortErrors && r == COMM_PORT_ERROR;
             if (r != COMM_OK) {
@@ -127,6 +131,8 @@ unsigned PollAllThreadProc(CLiftComm* context)
                     lifts[i].bOffline = 1;
                 // Three more polls; only the last one counts.
                 for (int retry = 0; retry < 3; ++retry) {
+                    if (!Running())
+                        return 0;
                     r = context->PollStation(s);
                     onlyPortErrors = onlyPortErrors && r == COMM_PORT_ERROR;
                 }
@@ -148,6 +154,8 @@ unsigned PollGroupThreadProc(CLiftComm* context)
         bool exchanged = false;
         bool onlyPortErrors = true;
         for (int m = 0; m < members; ++m) {
+            if (!Running())
+                return 0;  // between members too: a large group's pass is long
             const int liftNum = group.byLiftNum[m];
             if (liftNum < 1 || liftNum > kLiftSlots)
                 continue;

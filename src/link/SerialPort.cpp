@@ -195,11 +195,34 @@ int CSerialPort::ReadData(std::uint8_t* buffer)
     return n > 0 ? int(n) : 0;
 }
 
-void CSerialPort::PurgeTx()
+void CSerialPort::DrainTx()
 {
     const int fd = g_hComPort;
     if (fd != kPortClosed)
-        ::tcflush(fd, TCOFLUSH);
+        ::tcdrain(fd);
+}
+
+std::chrono::microseconds CSerialPort::WireTime(int bytes) const
+{
+    if (m_nBaud == 0 || bytes <= 0)
+        return std::chrono::microseconds(0);
+    // One and a half stop bits count as two: the wait must not fall short.
+    const long long bits = 1 + m_nByteSize + (m_nParity != 0 ? 1 : 0) + (m_nStopBits != 0 ? 2 : 1);
+    return std::chrono::microseconds((bytes * bits * 1'000'000LL + m_nBaud - 1) / m_nBaud);
+}
+
+void CSerialPort::PurgeTx()
+{
+    const int fd = g_hComPort;
+    if (fd == kPortClosed)
+        return;
+    // Only when something is queued: on a pseudo-terminal the flush also
+    // drops a request the kernel has not yet passed to the other side (its
+    // queue always reads empty), which a loaded machine showed as a lost frame.
+    int queued = 0;
+    if (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued == 0)
+        return;
+    ::tcflush(fd, TCOFLUSH);
 }
 
 void CSerialPort::PurgeRx()

@@ -4,6 +4,7 @@
 // The descriptor is process-wide: every CSerialPort shares g_hComPort.
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <termios.h>
 
@@ -29,6 +30,11 @@ public:
     int WriteData(const std::uint8_t* data, int length);
     // Bytes read, 0..25: what is queued now, never waiting for more.
     int ReadData(std::uint8_t* buffer);
+    // Waits until the driver reports the output sent (bounded by the driver).
+    void DrainTx();
+    // Time `bytes` characters take on the line at the configured speed and
+    // framing (start bit, data bits, parity, stop bits); 0 before a speed is set.
+    std::chrono::microseconds WireTime(int bytes) const;
     // Discard what is queued in one direction.
     void PurgeTx();
     void PurgeRx();

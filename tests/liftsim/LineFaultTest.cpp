@@ -5,91 +5,63 @@
 #include "BusClient.h"
 #include "support/LiftSim.h"
 
-namespace {
-
-class LiftSimLine : public ::testing::Test
+TEST(LiftSimLine, EveryModeDamagesRepeatablyForItsCount)
 {
-protected:
-    CLiftSim sim{{"--lift", "1:10:2", "--lift", "3:16"}};
-    CBusClient bus{sim.port()};
-
-    Bytes Status() { return bus.Exchange(CBusClient::StatusRequest(1)); }
-};
-
-} // namespace
-
-TEST_F(LiftSimLine, ShortLongAndCrcDamageTheSoundReply)
-{
-    const Bytes sound = Status();
-    ASSERT_EQ(sound.size(), 20u);
-    ASSERT_TRUE(CBusClient::CrcOk(sound));
+    CLiftSim sim({"--lift", "1:10:2", "--lift", "3:16"});
+    CBusClient bus(sim.port());
+    const auto status = [&] { return bus.Exchange(CBusClient::Status(1)); };
+    const Bytes sound = status();
+    ASSERT_TRUE(sound.size() == 20 && CBusClient::CrcOk(sound));
+    const auto crcLess = [](const Bytes& b) { return Bytes(b.begin(), b.end() - 2); };
 
     ASSERT_TRUE(sim.command("line short 1"));
-    EXPECT_EQ(Status(), Bytes(sound.begin(), sound.begin() + 10));
-
+    EXPECT_EQ(status(), Bytes(sound.begin(), sound.begin() + 10));
     ASSERT_TRUE(sim.command("line long 1"));
-    const Bytes longer = Status();
-    ASSERT_EQ(longer.size(), 22u);
-    EXPECT_EQ(Bytes(longer.begin(), longer.begin() + 20), sound);
-
+    Bytes longer = sound;
+    longer.insert(longer.end(), {0xA5, 0x5A});
+    EXPECT_EQ(status(), longer);
     ASSERT_TRUE(sim.command("line crc 1"));
-    const Bytes badCrc = Status();
+    const Bytes badCrc = status();
     ASSERT_EQ(badCrc.size(), 20u);
-    EXPECT_EQ(Bytes(badCrc.begin(), badCrc.end() - 2), Bytes(sound.begin(), sound.end() - 2));
+    EXPECT_EQ(crcLess(badCrc), crcLess(sound));
     EXPECT_FALSE(CBusClient::CrcOk(badCrc));
+    EXPECT_EQ(status(), sound);
 
-    EXPECT_EQ(Status(), sound);
-}
-
-TEST_F(LiftSimLine, GarbageIsTheSameEveryTime)
-{
-    const Bytes sound = Status();
+    // Garbage runs on within one command and starts over with the next, in
+    // any simulator.
     ASSERT_TRUE(sim.command("line garbage 2"));
-    const Bytes first = Status();
-    const Bytes second = Status();
+    const Bytes first = status();
+    const Bytes second = status();
     ASSERT_EQ(first.size(), 20u);
     EXPECT_FALSE(CBusClient::CrcOk(first));
-    EXPECT_NE(first, sound);
-    EXPECT_NE(first, second); // the generator runs on within one command
-    EXPECT_EQ(Status(), sound);
-
+    EXPECT_NE(first, second);
+    EXPECT_EQ(status(), sound);
     ASSERT_TRUE(sim.command("line garbage 1"));
-    EXPECT_EQ(Status(), first); // and starts over with the next one
-
-    // Another simulator produces the same bytes.
-    CLiftSim other({"--lift", "1:10:2", "--lift", "3:16"});
+    EXPECT_EQ(status(), first);
+    CLiftSim other({"--lift", "1:10:2"});
     CBusClient otherBus(other.port());
     ASSERT_TRUE(other.command("line garbage 1"));
-    EXPECT_EQ(otherBus.Exchange(CBusClient::StatusRequest(1)), first);
-}
+    EXPECT_EQ(otherBus.Exchange(CBusClient::Status(1)), first);
 
-TEST_F(LiftSimLine, SilenceAndLateReplies)
-{
-    ASSERT_TRUE(sim.command("line silence 1"));
-    EXPECT_TRUE(Status().empty());
-    EXPECT_EQ(sim.requests().size(), 1u); // heard, just not answered
-    EXPECT_EQ(Status().size(), 20u);
+    // Silence: heard, not answered. Requests nobody answers do not use up a count.
+    sim.clearRequests();
+    ASSERT_TRUE(sim.command("line silence 2"));
+    EXPECT_TRUE(status().empty());
+    EXPECT_EQ(sim.requests().size(), 1u);
+    EXPECT_TRUE(bus.Exchange(CBusClient::Status(5)).empty());
+    EXPECT_TRUE(bus.Exchange(CBusClient::Page(3, 0)).empty());
+    EXPECT_EQ(status(), sound);
 
     ASSERT_TRUE(sim.command("line late 400 1"));
-    bus.Send(CBusClient::WithCrc(CBusClient::PageRequest(3, 0)));
+    bus.Send(CBusClient::WithCrc(CBusClient::Page(3, 0)));
     EXPECT_TRUE(bus.Receive(150).empty());
     const Bytes late = bus.Receive(2000);
-    ASSERT_EQ(late.size(), 18u);
-    EXPECT_TRUE(CBusClient::CrcOk(late));
-}
+    ASSERT_TRUE(late.size() == 18 && CBusClient::CrcOk(late));
 
-TEST_F(LiftSimLine, CountLimitsTheFaultAndOkEndsAnOpenOne)
-{
-    ASSERT_TRUE(sim.command("line crc 2"));
-    EXPECT_FALSE(CBusClient::CrcOk(Status()));
-    // Requests nobody answers do not use up the count.
-    EXPECT_TRUE(bus.Exchange(CBusClient::StatusRequest(5)).empty());
-    EXPECT_FALSE(CBusClient::CrcOk(bus.Exchange(CBusClient::PageRequest(3, 0))));
-    EXPECT_TRUE(CBusClient::CrcOk(Status()));
-
+    // Without a count, until "line ok".
     ASSERT_TRUE(sim.command("line silence"));
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(Status().empty());
+        EXPECT_TRUE(status().empty());
     ASSERT_TRUE(sim.command("line ok"));
-    EXPECT_EQ(Status().size(), 20u);
+    EXPECT_EQ(status(), sound);
 }

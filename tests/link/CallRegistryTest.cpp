@@ -10,10 +10,10 @@
 #include <cstdio>
 #include <random>
 #include <thread>
+#include <tuple>
 
 #include "LinkTestUtil.h"
 #include "link/CallRegistry.h"
-#include "link/LiftDataStore.h"
 
 namespace {
 
@@ -25,137 +25,103 @@ strSentCalls Answered(strLiftCmd& cmd, int page)
     return sent;
 }
 
-bool CarriesCar(const strSentCalls& s, int floor) { return s.byCarCall & (1 << ((floor - 1) % 8)); }
+// Whether a request carried the call of `floor` (1-based) and kind.
+bool Carries(const strSentCalls& s, int floor, CallKind kind)
+{
+    const int j = (floor - 1) % 8;
+    const std::uint8_t hall = j < 4 ? s.byHallCallLo : s.byHallCallHi;
+    return kind == CallKind::Car ? (s.byCarCall >> j) & 1 : (hall >> (2 * (j % 4) + (kind == CallKind::Down))) & 1;
+}
 
-class CallRegistryTest : public ::testing::Test {
-protected:
-    void SetUp() override { store.ResetLiftCmds(); }
-    strLiftCmd& cmd() { return store.m_pLiftCmd[0]; }
-    CLiftDataStore store;
-};
+// Answered requests of the call's page that carry it until it clears (20 at most).
+int CarriedUntilClear(strLiftCmd& cmd, int floor, CallKind kind, int carried = 0)
+{
+    for (int i = 0; i < 20 && Carries(Answered(cmd, (floor - 1) / 8), floor, kind); ++i)
+        ++carried;
+    return carried;
+}
 
 } // namespace
 
-TEST_F(CallRegistryTest, RegistrationSetsTheBitOfItsFloorAndKind)
+TEST(CallRegistry, RegistrationSetsTheBitOfItsFloorAndKind)
 {
-    ASSERT_TRUE(RegisterCall(cmd(), 5, CallKind::Car, 4));
-    EXPECT_EQ(cmd().nCarCall[0], 0x10);
-    ASSERT_TRUE(RegisterCall(cmd(), 3, CallKind::Down, 4));  // page floor 3 of 1-4: bit 2*2+1
-    EXPECT_EQ(cmd().nHallCallLo[0], 0x20);
-    ASSERT_TRUE(RegisterCall(cmd(), 14, CallKind::Up, 4));  // page 1, page floor 6: high byte bit 2
-    EXPECT_EQ(cmd().nHallCallHi[1], 0x04);
-    ASSERT_TRUE(RegisterCall(cmd(), 56, CallKind::Car, 4));  // the last floor: page 6 bit 7
-    EXPECT_EQ(cmd().nCarCall[6], 0x80);
-    ASSERT_TRUE(RegisterCall(cmd(), 8, CallKind::Down, 4));
-    EXPECT_EQ(cmd().nHallCallHi[0], 0x80);
-
-    const FieldMap before = Fields(cmd());
-    EXPECT_FALSE(RegisterCall(cmd(), 0, CallKind::Car, 4));
-    EXPECT_FALSE(RegisterCall(cmd(), 57, CallKind::Up, 4));
-    EXPECT_FALSE(RegisterCall(cmd(), 255, CallKind::Down, 4));
-    EXPECT_FALSE(RegisterCall(cmd(), 3, CallKind(7), 4));
-    EXPECT_TRUE(Changed(before, Fields(cmd())).empty());
-}
-
-TEST_F(CallRegistryTest, CountdownFourGoesOutInFiveAnsweredRequests)
-{
-    RegisterCall(cmd(), 10, CallKind::Car, 4);
-    RegisterCall(cmd(), 11, CallKind::Up, 0);
-    int carried = 0;
-    int upCarried = 0;
-    for (int i = 0; i < 8; ++i) {
-        const strSentCalls s = Answered(cmd(), 1);
-        carried += CarriesCar(s, 10);
-        upCarried += (s.byHallCallLo & 0x10) != 0;  // floor 11: page floor 3, up bit 4
+    strLiftCmd cmd{};
+    const std::tuple<int, CallKind, const Relaxed<int>*, int> calls[] = {
+        {5, CallKind::Car, &cmd.nCarCall[0], 0x10},      {3, CallKind::Down, &cmd.nHallCallLo[0], 0x20},
+        {14, CallKind::Up, &cmd.nHallCallHi[1], 0x04},   {56, CallKind::Car, &cmd.nCarCall[6], 0x80},
+        {8, CallKind::Down, &cmd.nHallCallHi[0], 0x80},
+    };
+    for (const auto& [floor, kind, byte, bit] : calls) {
+        ASSERT_TRUE(RegisterCall(cmd, floor, kind, 4));
+        EXPECT_EQ(*byte, bit) << floor;
     }
-    EXPECT_EQ(carried, 5);
-    EXPECT_EQ(upCarried, 1);
-    EXPECT_EQ(cmd().nCarCall[1], 0);
-    EXPECT_EQ(cmd().nHallCallLo[1], 0);
-    EXPECT_EQ(cmd().nCarCallCnt[9], 0);
+    const FieldMap before = Fields(cmd);
+    EXPECT_FALSE(RegisterCall(cmd, 0, CallKind::Car, 4));
+    EXPECT_FALSE(RegisterCall(cmd, 57, CallKind::Up, 4));
+    EXPECT_FALSE(RegisterCall(cmd, 3, CallKind(7), 4));
+    EXPECT_TRUE(Changed(before, Fields(cmd)).empty());
 }
 
-TEST_F(CallRegistryTest, OnlyAnsweredRequestsOfTheCallsPageAgeIt)
+TEST(CallRegistry, CountdownCountsOnlyAnsweredRequestsOfItsPageSentAfterIt)
 {
-    RegisterCall(cmd(), 2, CallKind::Car, 4);
-    for (int i = 0; i < 10; ++i)
-        Answered(cmd(), 1);  // other pages
-    for (int i = 0; i < 10; ++i)
-        TakePageCalls(cmd(), 0);  // sent, never answered
-    Answered(cmd(), 7);  // outside the command block: nothing happens
-    Answered(cmd(), -1);
-    int carried = 0;
-    while (cmd().nCarCall[0] != 0 && carried < 20)
-        carried += CarriesCar(Answered(cmd(), 0), 2);
-    EXPECT_EQ(carried, 5);
+    strLiftCmd cmd{};
+    // Countdown 4: five answered requests; 0: one. Other pages, requests
+    // never answered and pages outside the command block do not count.
+    RegisterCall(cmd, 10, CallKind::Car, 4);
+    RegisterCall(cmd, 11, CallKind::Up, 0);
+    RegisterCall(cmd, 2, CallKind::Car, 4);
+    for (int i = 0; i < 10; ++i) {
+        TakePageCalls(cmd, 0);
+        Answered(cmd, 2);
+    }
+    Answered(cmd, 7);
+    Answered(cmd, -1);
+    EXPECT_EQ(CarriedUntilClear(cmd, 11, CallKind::Up), 1);  // two requests: the second without it
+    EXPECT_EQ(cmd.nCarCallCnt[9], 2);
+    EXPECT_EQ(CarriedUntilClear(cmd, 10, CallKind::Car, 2), 5);
+    EXPECT_EQ(CarriedUntilClear(cmd, 2, CallKind::Car), 5);
 }
 
-TEST_F(CallRegistryTest, RegistrationDuringAnExchangeIsNotAgedByItsReply)
+TEST(CallRegistry, PressingAgainNeverShortensOrLosesACall)
 {
-    RegisterCall(cmd(), 4, CallKind::Car, 4);
+    strLiftCmd cmd{};
+    // Pressed again while a request is out: its reply does not age the new press.
+    RegisterCall(cmd, 4, CallKind::Car, 4);
     for (int i = 0; i < 3; ++i)
-        Answered(cmd(), 0);
-    // The operator presses the same call again while a request is out.
-    const strSentCalls inFlight = TakePageCalls(cmd(), 0);
-    ASSERT_TRUE(CarriesCar(inFlight, 4));
-    RegisterCall(cmd(), 4, CallKind::Car, 4);
-    AgeSentCalls(cmd(), inFlight);
-    int carried = 0;
-    while (cmd().nCarCall[0] != 0 && carried < 20)
-        carried += CarriesCar(Answered(cmd(), 0), 4);
-    EXPECT_EQ(carried, 5);
+        Answered(cmd, 0);
+    const strSentCalls inFlight = TakePageCalls(cmd, 0);
+    ASSERT_TRUE(Carries(inFlight, 4, CallKind::Car));
+    RegisterCall(cmd, 4, CallKind::Car, 4);
+    AgeSentCalls(cmd, inFlight);
+    EXPECT_EQ(CarriedUntilClear(cmd, 4, CallKind::Car), 5);
+    // Pressed again just before the reply that clears it: kept.
+    RegisterCall(cmd, 4, CallKind::Up, 0);
+    const strSentCalls last = TakePageCalls(cmd, 0);
+    RegisterCall(cmd, 4, CallKind::Up, 2);
+    AgeSentCalls(cmd, last);
+    EXPECT_EQ(cmd.nHallCallLo[0], 0x40);
+    EXPECT_EQ(CarriedUntilClear(cmd, 4, CallKind::Up), 3);
+    // A shorter count does not cut the first press short.
+    RegisterCall(cmd, 6, CallKind::Car, 4);
+    ASSERT_TRUE(Carries(Answered(cmd, 0), 6, CallKind::Car));
+    RegisterCall(cmd, 6, CallKind::Car, 0);
+    EXPECT_EQ(CarriedUntilClear(cmd, 6, CallKind::Car, 1), 5);
 }
 
-TEST_F(CallRegistryTest, RegistrationRacingTheClearIsKept)
+TEST(CallRegistry, OneShotGoesOutInExactlyTheAskedRequests)
 {
-    RegisterCall(cmd(), 4, CallKind::Up, 0);
-    const strSentCalls last = TakePageCalls(cmd(), 0);  // the request whose reply clears it
-    RegisterCall(cmd(), 4, CallKind::Up, 2);
-    AgeSentCalls(cmd(), last);
-    EXPECT_EQ(cmd().nHallCallLo[0], 0x40);
-    int carried = 0;
-    while (cmd().nHallCallLo[0] != 0 && carried < 20)
-        carried += (Answered(cmd(), 0).byHallCallLo & 0x40) != 0;
-    EXPECT_EQ(carried, 3);
-}
-
-TEST_F(CallRegistryTest, PressingAgainNeverShortensACall)
-{
-    RegisterCall(cmd(), 6, CallKind::Car, 4);
-    ASSERT_TRUE(CarriesCar(Answered(cmd(), 0), 6));
-    RegisterCall(cmd(), 6, CallKind::Car, 0);  // a shorter count does not cut the first short
-    int carried = 1;
-    while (cmd().nCarCall[0] != 0 && carried < 20)
-        carried += CarriesCar(Answered(cmd(), 0), 6);
-    EXPECT_EQ(carried, 5);
-}
-
-TEST_F(CallRegistryTest, CountdownWrittenDirectlyStillAges)
-{
-    // A block written field by field (bit, then countdown) keeps the plain rule.
-    cmd().nCarCall[2] = 0x01;
-    cmd().nCarCallCnt[16] = 4;
-    int carried = 0;
-    while (cmd().nCarCall[2] != 0 && carried < 20)
-        carried += CarriesCar(Answered(cmd(), 2), 17);
-    EXPECT_EQ(carried, 5);
-}
-
-TEST_F(CallRegistryTest, OneShotGoesOutInExactlyTheAskedRequests)
-{
-    EXPECT_FALSE(TakeOneShot(cmd()));
-    RequestOneShot(cmd(), 4);
+    strLiftCmd cmd{};
+    EXPECT_FALSE(TakeOneShot(cmd));
+    RequestOneShot(cmd, 4);
     int carried = 0;
     for (int i = 0; i < 10; ++i)
-        carried += TakeOneShot(cmd());
+        carried += TakeOneShot(cmd);
     EXPECT_EQ(carried, 4);
-    EXPECT_EQ(cmd().bOneShot, 0);
-    EXPECT_EQ(cmd().nOneShotCnt, 0);
-
+    EXPECT_EQ(cmd.bOneShot + cmd.nOneShotCnt, 0);
     // A flag without a count goes out once and clears.
-    cmd().bOneShot = 1;
-    EXPECT_TRUE(TakeOneShot(cmd()));
-    EXPECT_FALSE(TakeOneShot(cmd()));
+    cmd.bOneShot = 1;
+    EXPECT_TRUE(TakeOneShot(cmd));
+    EXPECT_FALSE(TakeOneShot(cmd));
 }
 
 // The user-interface thread registers random calls while a worker thread
@@ -226,12 +192,8 @@ TEST(CallRegistryStress, NoCallIsLostOrShortenedWhileTheWorkerRuns)
             const strSentCalls sent = TakePageCalls(cmd, page);
             const std::uint64_t end = endSeq.fetch_add(1);
             std::uint32_t carried = 0;
-            for (int b = 0; b < 8; ++b) {
-                const int hall = b < 4 ? sent.byHallCallLo >> (2 * b) : sent.byHallCallHi >> (2 * (b - 4));
-                carried |= std::uint32_t((sent.byCarCall >> b) & 1) << (3 * b);
-                carried |= std::uint32_t(hall & 1) << (3 * b + 1);
-                carried |= std::uint32_t((hall >> 1) & 1) << (3 * b + 2);
-            }
+            for (int call = 0; call < 24; ++call)
+                carried |= std::uint32_t(Carries(sent, 8 * page + call / 3 + 1, CallKind(call % 3 + 1))) << call;
             // The request is on the line: leave the registering thread a window.
             inFlight = (start + 1) * kPages + std::uint64_t(page);
             // Mostly a short spin, which a second processor uses; now and then
@@ -330,14 +292,6 @@ TEST(CallRegistryStress, NoCallIsLostOrShortenedWhileTheWorkerRuns)
     std::printf("[          ] %d registrations, %d requests met in flight, %d checks\n", registrations,
                 flightsMet, checked);
     // Once the operator stops, every call runs out and the block is clean.
-    for (int p = 0; p < kPages; ++p) {
-        EXPECT_EQ(cmd.nCarCall[p], 0);
-        EXPECT_EQ(cmd.nHallCallLo[p], 0);
-        EXPECT_EQ(cmd.nHallCallHi[p], 0);
-    }
-    for (int f = 0; f < 8 * kPages; ++f) {
-        EXPECT_EQ(cmd.nCarCallCnt[f], 0);
-        EXPECT_EQ(cmd.nUpCallCnt[f], 0);
-        EXPECT_EQ(cmd.nDownCallCnt[f], 0);
-    }
+    for (const auto& [name, value] : Fields(cmd))
+        EXPECT_EQ(value, 0) << name;
 }

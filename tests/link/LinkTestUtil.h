@@ -8,23 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "link/Crc16.h"
+#include "support/CrcFrame.h"
 #include "link/LiftCmd.h"
 #include "link/LiftFault.h"
 #include "link/LiftInf.h"
 #include "link/LiftPage.h"
 
-using Bytes = std::vector<std::uint8_t>;
 using FieldMap = std::map<std::string, long>;
-
-// body followed by its CRC, low byte first.
-inline Bytes WithCrc(Bytes body)
-{
-    const std::uint16_t crc = CalcCrc16(body.data(), body.size());
-    body.push_back(std::uint8_t(crc & 0xFF));
-    body.push_back(std::uint8_t(crc >> 8));
-    return body;
-}
 
 inline FieldMap Fields(const strLiftInf& r)
 {

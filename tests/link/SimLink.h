@@ -7,10 +7,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QObject>
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "LinkTestUtil.h"
@@ -34,40 +36,29 @@ public:
     bool event(QEvent* e) override
     {
         if (auto* m = dynamic_cast<CWindowMessage*>(e)) {
-            const LoggedMessage logged{m->message(), m->wParam(), m->lParam()};
-            messages.push_back(logged);
+            messages.push_back({m->message(), m->wParam(), m->lParam()});
             if (onMessage)
-                onMessage(logged);
+                onMessage(messages.back());
             return true;
         }
         return QObject::event(e);
     }
-    int Count(int msg) const
-    {
-        int n = 0;
-        for (const auto& m : messages)
-            n += m.msg == msg;
-        return n;
-    }
-    int Count(int msg, WPARAM wParam) const
-    {
-        int n = 0;
-        for (const auto& m : messages)
-            n += m.msg == msg && m.wParam == wParam;
-        return n;
-    }
-    std::vector<LoggedMessage> Of(int msg) const
+    std::vector<LoggedMessage> Of(int msg, int wParam = -1) const
     {
         std::vector<LoggedMessage> out;
         for (const auto& m : messages)
-            if (m.msg == msg)
+            if (m.msg == msg && (wParam < 0 || m.wParam == WPARAM(wParam)))
                 out.push_back(m);
         return out;
     }
+    int Count(int msg, int wParam = -1) const { return int(Of(msg, wParam).size()); }
 
     std::vector<LoggedMessage> messages;
     std::function<void(const LoggedMessage&)> onMessage;
 };
+
+// A message as one comparable value.
+inline std::tuple<int, WPARAM, LPARAM> Msg(const LoggedMessage& m) { return {m.msg, m.wParam, m.lParam}; }
 
 // Delivers posted messages until pred holds; false after timeoutMs.
 inline bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 10000)
@@ -143,9 +134,54 @@ protected:
         c.m_pLiftCmd = store.m_pLiftCmd;
         c.m_pLiftFault = store.m_pLiftFault;
     }
+    void StartAllLifts()
+    {
+        StartPollThread(PollAllThreadProc, &comm, &window, [this](CLiftComm& c) { UseWholeTables(c); });
+    }
+    void StartGroup(strGroupInf& group)
+    {
+        StartPollThread(PollGroupThreadProc, &comm, &window, [this, &group](CLiftComm& c) {
+            UseWholeTables(c);
+            c.m_pGroup = &group;
+        });
+    }
+    void StartOneLift(int index)
+    {
+        StartPollThread(PollOneThreadProc, &comm, &window, [this, index](CLiftComm& c) {
+            c.m_pLiftInf = &store.m_pLiftInf[index];
+            c.m_pLiftPage = &store.m_pLiftPage[index];
+            c.m_pLiftCmd = &store.m_pLiftCmd[index];
+        });
+    }
+    // Height run: mode 2 of lift `index`, or mode 3 of all lifts.
+    void StartHeightRun(int mode, int index = 0)
+    {
+        StartPollThread(BatchThreadProc, &comm, &window, [this, mode, index](CLiftComm& c) {
+            c.m_nBatchMode = mode;
+            c.m_nLiftIndex = index;
+            c.m_pLiftInf = mode == 2 ? &store.m_pLiftInf[index] : store.m_pLiftInf;
+        });
+    }
 
+    using Keep = std::function<bool(const Bytes&)>;
+    static Keep PageTo(int liftNum)
+    {
+        return [liftNum](const Bytes& f) { return f.size() == 14 && f[0] == liftNum && f[1] == 0x00; };
+    }
+    static Keep StatusTo(int station)
+    {
+        return [station](const Bytes& f) { return f.size() == 12 && f[1] == 0x10 && (station == 0 || f[0] == station); };
+    }
+    static Keep ConfigTo(int station)
+    {
+        return [station](const Bytes& f) { return f.size() == 12 && f[0] == station && f[1] == 0x1F; };
+    }
+    static Keep LockTo(int liftNum)
+    {
+        return [liftNum](const Bytes& f) { return f.size() == 13 && f[0] == liftNum && f[1] == 0x30; };
+    }
     // Request frames the simulator saw, filtered.
-    std::vector<Bytes> Frames(const std::function<bool(const Bytes&)>& keep) const
+    std::vector<Bytes> Frames(const Keep& keep) const
     {
         std::vector<Bytes> out;
         for (auto& f : sim->requests())
@@ -153,17 +189,31 @@ protected:
                 out.push_back(f);
         return out;
     }
-    std::vector<Bytes> PageFrames(int liftNum) const
+    std::size_t Seen(const Keep& keep) const { return Frames(keep).size(); }
+    // The kept frames once at least n of them are there (the simulator may
+    // lag behind the station on a loaded machine); fewer after 5 s.
+    std::size_t SeenAtLeast(std::size_t n, const Keep& keep) const
     {
-        return Frames([liftNum](const Bytes& f) { return f.size() == 14 && f[0] == liftNum && f[1] == 0x00; });
+        std::size_t seen = 0;
+        WaitUntil([&] { return (seen = Seen(keep)) >= n; }, 5000);
+        return seen;
     }
-    std::vector<Bytes> StatusFrames(int station) const
+
+    // Median gap in ms between successive kept requests as the simulator read
+    // them: robust against one late reading, which shortens one gap and
+    // lengthens the next.
+    double MedianGapMs(const Keep& keep) const
     {
-        return Frames([station](const Bytes& f) { return f.size() == 12 && f[0] == station && f[1] == 0x10; });
-    }
-    std::vector<Bytes> LockFrames(int liftNum) const
-    {
-        return Frames([liftNum](const Bytes& f) { return f.size() == 13 && f[0] == liftNum && f[1] == 0x30; });
+        std::vector<double> times, gaps;
+        for (const auto& r : sim->timedRequests())
+            if (keep(r.frame))
+                times.push_back(r.tMs);
+        for (std::size_t i = 1; i < times.size(); ++i)
+            gaps.push_back(times[i] - times[i - 1]);
+        if (gaps.empty())
+            return 0;
+        std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+        return gaps[gaps.size() / 2];
     }
 
     LPARAM Context() const { return reinterpret_cast<LPARAM>(&comm); }

@@ -156,10 +156,16 @@ void CLiftSim::HandleLine(const QString& line)
     const QString word = line.section(' ', 0, 0);
     if (word == "RX") {
         std::vector<std::uint8_t> frame;
-        const QStringList bytes = line.mid(3).split(' ', Qt::SkipEmptyParts);
-        for (const QString& byte : bytes)
-            frame.push_back(std::uint8_t(byte.toUInt(nullptr, 16)));
+        double tMs = 0;
+        const QStringList words = line.mid(3).split(' ', Qt::SkipEmptyParts);
+        for (const QString& word : words) {
+            if (word.startsWith('@'))
+                tMs = word.mid(1).toDouble() / 1000.0;
+            else
+                frame.push_back(std::uint8_t(word.toUInt(nullptr, 16)));
+        }
         m_Requests.push_back(std::move(frame));
+        m_RequestTimes.push_back(tMs);
     } else if (word == "PORT" && m_Port.isEmpty()) {
         m_Port = line.mid(5).trimmed();
     } else if (word == "LIFT") {
@@ -236,4 +242,15 @@ void CLiftSim::clearRequests()
 {
     std::lock_guard lock(m_Mutex);
     m_Requests.clear();
+    m_RequestTimes.clear();
+}
+
+std::vector<CLiftSim::STimedRequest> CLiftSim::timedRequests() const
+{
+    const auto frames = requests();
+    std::lock_guard lock(m_Mutex);
+    std::vector<STimedRequest> out;
+    for (std::size_t i = 0; i < frames.size() && i < m_RequestTimes.size(); ++i)
+        out.push_back({m_RequestTimes[i], frames[i]});
+    return out;
 }

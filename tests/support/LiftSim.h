@@ -33,6 +33,13 @@ public:
     // request whose reply has been read is always among them.
     std::vector<std::vector<std::uint8_t>> requests() const;
     void clearRequests();
+    // Like requests(), each with the time (ms, monotonic clock) the simulator read it.
+    struct STimedRequest
+    {
+        double tMs = 0;
+        std::vector<std::uint8_t> frame;
+    };
+    std::vector<STimedRequest> timedRequests() const;
     // Ends the process at once (SIGKILL), like an unplugged adapter.
     void kill();
 
@@ -60,6 +67,7 @@ private:
     bool m_bReading = false; // the reader holds bytes not yet parsed
     int m_nStdout = -1;      // read end of the simulator's stdout, owned by the reader
     std::vector<std::vector<std::uint8_t>> m_Requests;
+    std::vector<double> m_RequestTimes; // ms, one per request
     std::deque<SAnswer> m_Answers;
     QString m_PendingLift;
     std::uint64_t m_nSent = 0;     // commands written

@@ -45,7 +45,9 @@ void CPtyServer::ReadPty()
     const TimePoint now = SimClock::now();
     m_Framer.Feed(buffer, std::size_t(count));
     while (auto request = m_Framer.Next()) {
-        WriteLine("RX " + CFrameCodec::ToHex(*request));
+        // The arrival time lets a test measure the gaps between requests.
+        const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count();
+        WriteLine("RX " + CFrameCodec::ToHex(*request) + " @" + std::to_string(micros));
         auto reply = m_Bus.Answer(*request, now);
         if (!reply)
             continue;

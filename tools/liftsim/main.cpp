@@ -13,7 +13,7 @@
 //   --link PATH                       also make a symlink PATH to the pty slave
 //
 // The first line on stdout is "PORT /dev/pts/N". Every request received is
-// reported as "RX <hex bytes>" before its reply. Control commands on stdin,
+// reported as "RX <hex bytes> @<µs>" before its reply. Control commands on stdin,
 // one a line, each answered "OK" or "ERR <reason>":
 //   fault N CODE | mode N M | floor N F | absent N 0|1 | status N BITS | flags N A B | silent S 0|1
 //   line ok | line garbage|short|long|crc|silence [COUNT] | line late MS [COUNT]
