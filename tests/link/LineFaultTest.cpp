@@ -1,6 +1,8 @@
 // Damaged replies from the line: every kind of exchange refuses them with its
 // code and leaves the records as they were; a late reply never mixes with the
 // next exchange.
+#include <sys/ioctl.h>
+
 #include "SimLink.h"
 
 TEST_F(SimLinkTest, DamagedRepliesAreRefusedAndChangeNothing)
@@ -41,7 +43,14 @@ TEST_F(SimLinkTest, DamagedRepliesAreRefusedAndChangeNothing)
         {"floor call", [&] { return comm.SendFloorCall(store.m_pLiftInf[1], 0); }, COMM_BAD_FRAME},
         {"lock command", [&] { return comm.SendLockCommand(0, 1, nullptr, 0, 1, 0) == 0 ? COMM_NO_REPLY : COMM_OK; }, COMM_NO_REPLY},
     };
-    for (const char* fault : {"line garbage 1", "line short 1", "line long 1", "line crc 1", "line silence 1", "line late 150 1"}) {
+    // A late reply comes well after any wait of the exchange, however loaded the machine.
+    const auto lateReplyQueued = [] {
+        return WaitUntil([] {
+            int queued = 0;
+            return ::ioctl(g_hComPort, FIONREAD, &queued) == 0 && queued > 0;
+        });
+    };
+    for (const char* fault : {"line garbage 1", "line short 1", "line long 1", "line crc 1", "line silence 1", "line late 400 1"}) {
         const bool missing = std::string(fault).find("sil") != std::string::npos || std::string(fault).find("late") != std::string::npos;
         for (const Exchange& e : exchanges) {
             SCOPED_TRACE(std::string(fault) + ", " + e.name);
@@ -49,15 +58,16 @@ TEST_F(SimLinkTest, DamagedRepliesAreRefusedAndChangeNothing)
             ASSERT_TRUE(sim->command(fault));
             EXPECT_EQ(e.run(), missing || std::string(e.name) == "lock command" ? e.noReply : COMM_BAD_FRAME);
             EXPECT_TRUE(Changed(before, snapshot()).empty());
-            // Lets a late reply arrive before the next exchange.
+            // The late reply arrives before the next exchange, which purges it.
             if (std::string(fault).find("late") != std::string::npos)
-                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                EXPECT_TRUE(lateReplyQueued());
         }
     }
 
     // The line heals: the next exchange reads its own reply, not a late one.
-    ASSERT_TRUE(sim->command("line late 150 1"));
+    ASSERT_TRUE(sim->command("line late 400 1"));
     EXPECT_EQ(comm.ExchangePage(lift, page, cmd, 0), COMM_NO_REPLY);
+    ASSERT_TRUE(lateReplyQueued());
     ASSERT_EQ(comm.ExchangePage(lift, page, cmd, 0), COMM_OK);
     EXPECT_EQ(lift.nCurFloor, 7);
     EXPECT_EQ(lift.nFaultCode, 21);
