@@ -7,6 +7,7 @@
 #include "analysis/FaultEntry.h"
 #include "analysis/XlsxReader.h"
 #include "analysis/XlsxWriter.h"
+#include "platform/FixedText.h"
 #include "platform/MessageBox.h"
 #include "platform/UiText.h"
 
@@ -23,6 +24,29 @@ constexpr int kLastCallColumn = 26;  // A..Z
 constexpr int kBlockColumns = 6;
 constexpr int kFaultRowsTop = 5;     // first fault row of a per-lift sheet
 constexpr int kMaxLiftState = 0x10000;  // lift states are 16-bit; the text index stays in range
+
+// Why the reader refused a workbook, in each language; %1 is the part or sheet concerned.
+FixedText RefusalText(CXlsxReader::Refusal kind)
+{
+    using R = CXlsxReader::Refusal;
+    switch (kind) {
+    case R::FileMissing: return {QStringLiteral("文件不存在"), QStringLiteral("the file does not exist"), QStringLiteral("檔案不存在")};
+    case R::NotAFile: return {QStringLiteral("它不是文件"), QStringLiteral("it is not a file"), QStringLiteral("它不是檔案")};
+    case R::NotAWorkbook:
+        return {QStringLiteral("它不是 .xlsx 工作簿"), QStringLiteral("it is not an .xlsx workbook"),
+                QStringLiteral("它不是 .xlsx 工作簿")};
+    case R::Malformed:
+        return {QStringLiteral("“%1”的格式有误"), QStringLiteral("\"%1\" is malformed"), QStringLiteral("「%1」的格式有誤")};
+    case R::TooLarge:
+        return {QStringLiteral("它超出了本站工作簿的大小限制"), QStringLiteral("it is larger than a workbook of this station may be"),
+                QStringLiteral("它超出了本站工作簿的大小限制")};
+    case R::NoSuchSheet:
+        return {QStringLiteral("没有工作表“%1”"), QStringLiteral("it has no sheet \"%1\""), QStringLiteral("沒有工作表「%1」")};
+    default:
+        return {QStringLiteral("文件不完整或已损坏"), QStringLiteral("the file is truncated or damaged"),
+                QStringLiteral("檔案不完整或已損壞")};
+    }
+}
 
 QString Num(long long n)
 {
@@ -116,6 +140,13 @@ bool CExcelIO::Save(CXlsxWriter& book) const
     return false;
 }
 
+bool CExcelIO::ReadFailed(const QString& strFile, const CXlsxReader& book)
+{
+    // The reader's own text is English and technical; the operator reads why in the station's language.
+    const QString why = RefusalText(book.RefusalKind()).In(m_nLanguageKind);
+    return ReadFailed(strFile, why.contains(QLatin1String("%1")) ? why.arg(book.RefusalSubject()) : why);
+}
+
 bool CExcelIO::ReadFailed(const QString& strFile, const QString& why)
 {
     AfxMessageBox(Say("工作簿“%1”无法读取：%2。", "The workbook \"%1\" cannot be read: %2.", "工作簿「%1」無法讀取：%2。")
@@ -163,7 +194,7 @@ bool CExcelIO::ImportLanguageTable(int* pFlags, const QString& strFile, strLangu
         return false;
     CXlsxReader book;
     if (!book.Open(strFile))
-        return ReadFailed(strFile, book.ErrorString());
+        return ReadFailed(strFile, book);
     if (GetSheetName(book, 0) != kLanguageSheet) {
         MsgBoxRequest box{Text(147), QString()};
         box.bTopmost = true;  // the import's own warning stays above the page
@@ -173,7 +204,7 @@ bool CExcelIO::ImportLanguageTable(int* pFlags, const QString& strFile, strLangu
     }
     CXlsxReader::Sheet sheet;
     if (!book.ReadSheet(0, &sheet))
-        return ReadFailed(strFile, book.ErrorString());
+        return ReadFailed(strFile, book);
 
     // Rows are counted and addressed from the top-left cell in use, row 1 being the headers.
     const int top = sheet.nFirstRow;
@@ -193,7 +224,9 @@ bool CExcelIO::ImportLanguageTable(int* pFlags, const QString& strFile, strLangu
         for (int c = 0; c < 4; ++c) {
             const CXlsxReader::Cell* cell = sheet.At(top + r - 1, left + c);
             if (cell && cell->kind == CXlsxReader::CellKind::Error)
-                return ReadFailed(strFile, QStringLiteral("cell %1%2 of the sheet \"%3\" holds the error value %4")
+                return ReadFailed(strFile, Say("工作表“%3”的单元格 %1%2 含有错误值 %4",
+                                               "cell %1%2 of the sheet \"%3\" holds the error value %4",
+                                               "工作表「%3」的儲存格 %1%2 含有錯誤值 %4")
                                                .arg(ColumnLetters(left + c))
                                                .arg(top + r - 1)
                                                .arg(kLanguageSheet, cell->text));

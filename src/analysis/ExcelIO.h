@@ -66,6 +66,7 @@ private:
     QString Say(const char* zh, const char* en, const char* tw) const;
     bool Save(CXlsxWriter& book) const;
     bool ReadFailed(const QString& strFile, const QString& why);
+    bool ReadFailed(const QString& strFile, const CXlsxReader& book);
     void WriteFaultCountSheet(CXlsxWriter& book, int sheet, const strLiftFaultStat* pLifts, const strErrInfTab* pTabs) const;
     void WriteCallSheet(CXlsxWriter& book, int sheet, const strCallStatBlock* pBlocks) const;
 };

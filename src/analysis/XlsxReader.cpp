@@ -179,9 +179,11 @@ CXlsxReader::CXlsxReader(const Limits& limits)
 
 CXlsxReader::~CXlsxReader() = default;
 
-bool CXlsxReader::Fail(const QString& why)
+bool CXlsxReader::Fail(Refusal kind, const QString& why, const QString& subject)
 {
+    m_refusal = kind;
     m_strError = why;
+    m_strSubject = subject;
     return false;
 }
 
@@ -208,11 +210,11 @@ bool CXlsxReader::FindPart(const QString& part, std::int64_t* pIndex, std::uint6
     if (index < 0)
         index = zip_name_locate(za, name.constData(), ZIP_FL_NOCASE);
     if (index < 0)
-        return bRequired ? Fail(QStringLiteral("the part %1 is missing").arg(part)) : false;
+        return bRequired ? Fail(Refusal::Damaged, QStringLiteral("the part %1 is missing").arg(part)) : false;
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(za, zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
-        return Fail(QStringLiteral("the part %1 cannot be read: %2").arg(part, Utf8(zip_strerror(za))));
+        return Fail(Refusal::Damaged, QStringLiteral("the part %1 cannot be read: %2").arg(part, Utf8(zip_strerror(za))));
     *pIndex = index;
     *pSize = st.size;
     return true;
@@ -229,13 +231,13 @@ bool CXlsxReader::ReadPart(const QString& part, QByteArray* pData, bool bRequire
         return false;
     if (st.size > zip_uint64_t(m_limits.nMaxPartBytes)
         || m_nBytesRead + std::int64_t(st.size) > m_limits.nMaxTotalBytes)
-        return Fail(QStringLiteral("the part %1 is larger than a workbook of this station can be (%2 bytes)")
+        return Fail(Refusal::TooLarge, QStringLiteral("the part %1 is larger than a workbook of this station can be (%2 bytes)")
                         .arg(part)
                         .arg(quint64(st.size)));
 
     zip_file_t* file = zip_fopen_index(za, zip_uint64_t(index), 0);
     if (!file)
-        return Fail(QStringLiteral("the part %1 cannot be read: %2").arg(part, Utf8(zip_strerror(za))));
+        return Fail(Refusal::Damaged, QStringLiteral("the part %1 cannot be read: %2").arg(part, Utf8(zip_strerror(za))));
     pData->resize(qsizetype(st.size));
     zip_uint64_t got = 0;
     QString error;
@@ -253,9 +255,9 @@ bool CXlsxReader::ReadPart(const QString& part, QByteArray* pData, bool bRequire
     if (error.isEmpty() && closeError != 0)
         error = ZipErrorText(closeError);
     if (!error.isEmpty())
-        return Fail(QStringLiteral("the part %1 is damaged: %2").arg(part, error));
+        return Fail(Refusal::Damaged, QStringLiteral("the part %1 is damaged: %2").arg(part, error));
     if (got != st.size)
-        return Fail(QStringLiteral("the part %1 is truncated").arg(part));
+        return Fail(Refusal::Damaged, QStringLiteral("the part %1 is truncated").arg(part));
     m_nBytesRead += std::int64_t(st.size);
     return true;
 }
@@ -296,12 +298,12 @@ std::map<QString, Relationship> ParseRels(const pugi::xml_document& doc, const Q
 bool CXlsxReader::Open(const QString& path)
 {
     Close();
-    m_strError.clear();
+    Fail(Refusal::None, QString());
     const QFileInfo info(path);
     if (!info.exists())
-        return Fail(QStringLiteral("the file does not exist"));
+        return Fail(Refusal::FileMissing, QStringLiteral("the file does not exist"));
     if (!info.isFile())
-        return Fail(QStringLiteral("it is not a file"));
+        return Fail(Refusal::NotAFile, QStringLiteral("it is not a file"));
 
     int code = 0;
     zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
@@ -311,13 +313,13 @@ bool CXlsxReader::Open(const QString& path)
             // A file that begins like a zip archive but has no directory at its end was cut short.
             QFile file(path);
             const bool zipStart = file.open(QIODevice::ReadOnly) && file.read(4) == QByteArrayLiteral("PK\x03\x04");
-            return Fail(zipStart ? QStringLiteral("the file is truncated or damaged")
-                                 : QStringLiteral("it is not an .xlsx workbook"));
+            return zipStart ? Fail(Refusal::Damaged, QStringLiteral("the file is truncated or damaged"))
+                            : Fail(Refusal::NotAWorkbook, QStringLiteral("it is not an .xlsx workbook"));
         }
         case ZIP_ER_INCONS:
         case ZIP_ER_CRC:
-        case ZIP_ER_EOF: return Fail(QStringLiteral("the file is truncated or damaged (%1)").arg(ZipErrorText(code)));
-        default: return Fail(QStringLiteral("the file cannot be opened (%1)").arg(ZipErrorText(code)));
+        case ZIP_ER_EOF: return Fail(Refusal::Damaged, QStringLiteral("the file is truncated or damaged (%1)").arg(ZipErrorText(code)));
+        default: return Fail(Refusal::Damaged, QStringLiteral("the file cannot be opened (%1)").arg(ZipErrorText(code)));
         }
     }
     m_pArchive = std::make_unique<Archive>();
@@ -331,7 +333,7 @@ bool CXlsxReader::Open(const QString& path)
         pugi::xml_document doc;
         if (!ParseXml(data, QStringLiteral("_rels/.rels"), &doc, &why)) {
             Close();
-            return Fail(why);
+            return Fail(Refusal::Malformed, why, QStringLiteral("_rels/.rels"));
         }
         for (const auto& [id, rel] : ParseRels(doc, QString())) {
             if (rel.type.endsWith(QLatin1String("/officeDocument")))
@@ -344,18 +346,18 @@ bool CXlsxReader::Open(const QString& path)
 
     if (!ReadPart(workbookPart, &data, false)) {
         if (m_strError.isEmpty())
-            m_strError = QStringLiteral("it is not an .xlsx workbook (it has no workbook part)");
+            Fail(Refusal::NotAWorkbook, QStringLiteral("it is not an .xlsx workbook (it has no workbook part)"));
         Close();
         return false;
     }
     pugi::xml_document workbook;
     if (!ParseXml(data, workbookPart, &workbook, &why)) {
         Close();
-        return Fail(why);
+        return Fail(Refusal::Malformed, why, workbookPart);
     }
     if (!Is(workbook.document_element(), "workbook")) {
         Close();
-        return Fail(QStringLiteral("it is not an .xlsx workbook (%1 holds no workbook)").arg(workbookPart));
+        return Fail(Refusal::NotAWorkbook, QStringLiteral("it is not an .xlsx workbook (%1 holds no workbook)").arg(workbookPart));
     }
 
     std::map<QString, Relationship> rels;
@@ -364,7 +366,7 @@ bool CXlsxReader::Open(const QString& path)
         pugi::xml_document doc;
         if (!ParseXml(data, relsPart, &doc, &why)) {
             Close();
-            return Fail(why);
+            return Fail(Refusal::Malformed, why, relsPart);
         }
         rels = ParseRels(doc, FolderOf(workbookPart));
     } else {
@@ -379,13 +381,13 @@ bool CXlsxReader::Open(const QString& path)
         const auto it = rels.find(Utf8(Attr(node, "id").value()));
         if (it == rels.end()) {
             Close();
-            return Fail(QStringLiteral("the sheet \"%1\" has no part").arg(name));
+            return Fail(Refusal::Malformed, QStringLiteral("the sheet \"%1\" has no part").arg(name), name);
         }
         if (!it->second.type.endsWith(QLatin1String("/worksheet")))
             continue;  // chart and dialog sheets hold no cells
         if (int(m_sheets.size()) >= m_limits.nMaxSheets) {
             Close();
-            return Fail(QStringLiteral("it has more than %1 sheets").arg(m_limits.nMaxSheets));
+            return Fail(Refusal::TooLarge, QStringLiteral("it has more than %1 sheets").arg(m_limits.nMaxSheets));
         }
         m_sheets.push_back({name, it->second.target});
     }
@@ -485,6 +487,7 @@ public:
     bool isSequential() const override { return true; }
     std::int64_t BytesRead() const { return m_nRead; }
     QString Problem() const { return m_strProblem; }
+    Refusal ProblemKind() const { return m_problemKind; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override
@@ -493,24 +496,24 @@ protected:
             return -1;
         const zip_int64_t n = zip_fread(m_file, data, zip_uint64_t(maxSize));
         if (n < 0) {
-            m_strProblem = QStringLiteral("it is damaged: ") + Utf8(zip_file_strerror(m_file));
+            Problem(Refusal::Damaged, QStringLiteral("it is damaged: ") + Utf8(zip_file_strerror(m_file)));
             return -1;
         }
         m_nRead += n;
         if (m_nRead > m_nAllowed) {
-            m_strProblem = QStringLiteral("it unpacks to more than a workbook of this station can be");
+            Problem(Refusal::TooLarge, QStringLiteral("it unpacks to more than a workbook of this station can be"));
             return -1;
         }
         for (zip_int64_t i = 0; i < n; ++i) {
             const char c = data[i];
             if (m_bAfterOpen && c == '!') {
-                m_strProblem = QStringLiteral("it holds declarations or comments, which a sheet never has");
+                Problem(Refusal::Malformed, QStringLiteral("it holds declarations or comments, which a sheet never has"));
                 return -1;
             }
             m_bAfterOpen = c == '<';
             m_nRun = m_bAfterOpen ? 0 : m_nRun + 1;
             if (m_nRun > kMaxRunBytes) {
-                m_strProblem = QStringLiteral("it holds a text longer than a cell can");
+                Problem(Refusal::TooLarge, QStringLiteral("it holds a text longer than a cell can"));
                 return -1;
             }
         }
@@ -519,28 +522,38 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
+    void Problem(Refusal kind, const QString& what)
+    {
+        m_problemKind = kind;
+        m_strProblem = what;
+    }
+
     zip_file_t* m_file;
     std::int64_t m_nAllowed;
     std::int64_t m_nRead = 0;
     std::int64_t m_nRun = 0;
     bool m_bAfterOpen = false;
     QString m_strProblem;
+    Refusal m_problemKind = Refusal::None;
 };
 
 namespace {
 
-// Runs a streamed part through `handle`; false with the reason when the part or
-// its XML is bad.
+// Runs a streamed part through `handle`; false with the reason and its kind
+// when the part or its XML is bad.
 template <typename Handler>
-bool StreamXml(CXlsxReader::PartDevice& device, const QString& part, QString* pWhy, Handler handle)
+bool StreamXml(CXlsxReader::PartDevice& device, const QString& part, QString* pWhy, CXlsxReader::Refusal* pKind,
+               Handler handle)
 {
     QXmlStreamReader xml(&device);
     const bool handled = handle(xml);
+    *pKind = device.ProblemKind();
     if (!device.Problem().isEmpty()) {
         *pWhy = QStringLiteral("the part %1 is refused: %2").arg(part, device.Problem());
         return false;
     }
     if (xml.hasError()) {
+        *pKind = CXlsxReader::Refusal::Malformed;
         *pWhy = QStringLiteral("the part %1 is not well-formed XML (%2 at line %3)")
                     .arg(part, xml.errorString())
                     .arg(xml.lineNumber());
@@ -559,11 +572,12 @@ bool CXlsxReader::LoadSharedStrings(const QString& part)
         return false;
     zip_file_t* file = zip_fopen_index(m_pArchive->za, zip_uint64_t(index), 0);
     if (!file)
-        return Fail(QStringLiteral("the part %1 cannot be read: %2").arg(part, Utf8(zip_strerror(m_pArchive->za))));
+        return Fail(Refusal::Damaged, QStringLiteral("the part %1 cannot be read: %2").arg(part, Utf8(zip_strerror(m_pArchive->za))));
     PartDevice device(file, m_limits.nMaxTotalBytes - m_nBytesRead);
     QString why;
+    Refusal kind = Refusal::None;
     bool tooMany = false;
-    const bool ok = StreamXml(device, part, &why, [&](QXmlStreamReader& xml) {
+    const bool ok = StreamXml(device, part, &why, &kind, [&](QXmlStreamReader& xml) {
         while (!xml.atEnd()) {
             if (xml.readNext() != QXmlStreamReader::StartElement || !IsName(xml, "si"))
                 continue;
@@ -589,9 +603,9 @@ bool CXlsxReader::LoadSharedStrings(const QString& part)
     });
     m_nBytesRead += device.BytesRead();
     if (tooMany)
-        return Fail(QStringLiteral("its shared texts need more than the %1 MB a workbook of this station may hold")
+        return Fail(Refusal::TooLarge, QStringLiteral("its shared texts need more than the %1 MB a workbook of this station may hold")
                         .arg(m_limits.nMaxHeldBytes >> 20));
-    return ok || Fail(why);
+    return ok || Fail(kind, why, part);
 }
 
 QStringList CXlsxReader::SheetNames() const
@@ -608,16 +622,16 @@ bool CXlsxReader::ReadSheet(const QString& name, Sheet* pSheet)
         if (m_sheets[i].name == name)
             return ReadSheet(int(i), pSheet);
     }
-    return Fail(QStringLiteral("it has no sheet \"%1\"").arg(name));
+    return Fail(Refusal::NoSuchSheet, QStringLiteral("it has no sheet \"%1\"").arg(name), name);
 }
 
 bool CXlsxReader::ReadSheet(int index, Sheet* pSheet)
 {
     *pSheet = Sheet{};
     if (!m_pArchive)
-        return Fail(QStringLiteral("no workbook is open"));
+        return Fail(Refusal::NotAWorkbook, QStringLiteral("no workbook is open"));
     if (index < 0 || index >= int(m_sheets.size()))
-        return Fail(QStringLiteral("it has no sheet %1").arg(index + 1));
+        return Fail(Refusal::NoSuchSheet, QStringLiteral("it has no sheet %1").arg(index + 1), QString::number(index + 1));
     const SheetEntry& entry = m_sheets[std::size_t(index)];
     std::int64_t partIndex = 0;
     std::uint64_t size = 0;
@@ -625,7 +639,7 @@ bool CXlsxReader::ReadSheet(int index, Sheet* pSheet)
         return false;
     zip_file_t* file = zip_fopen_index(m_pArchive->za, zip_uint64_t(partIndex), 0);
     if (!file)
-        return Fail(QStringLiteral("the part %1 cannot be read: %2").arg(entry.part, Utf8(zip_strerror(m_pArchive->za))));
+        return Fail(Refusal::Damaged, QStringLiteral("the part %1 cannot be read: %2").arg(entry.part, Utf8(zip_strerror(m_pArchive->za))));
     PartDevice device(file, m_limits.nMaxTotalBytes - m_nBytesRead);
     pSheet->name = entry.name;
     const bool ok = ParseSheet(device, entry.part, pSheet);
@@ -640,6 +654,7 @@ bool CXlsxReader::ReadSheet(int index, Sheet* pSheet)
 bool CXlsxReader::ParseSheet(PartDevice& device, const QString& part, Sheet* pSheet)
 {
     QString reason;  // a refusal of the cells themselves, found while streaming
+    Refusal reasonKind = Refusal::Malformed;
     auto bad = [&](const QString& what) {
         reason = QStringLiteral("the sheet \"%1\" is malformed: %2").arg(pSheet->name, what);
         return false;
@@ -657,7 +672,8 @@ bool CXlsxReader::ParseSheet(PartDevice& device, const QString& part, Sheet* pSh
     };
 
     QString why;
-    const bool streamed = StreamXml(device, part, &why, [&](QXmlStreamReader& xml) {
+    Refusal kind = Refusal::None;
+    const bool streamed = StreamXml(device, part, &why, &kind, [&](QXmlStreamReader& xml) {
         if (xml.readNextStartElement() && !IsName(xml, "worksheet")) {
             reason = QStringLiteral("the part %1 holds no worksheet").arg(part);
             return false;
@@ -772,6 +788,7 @@ bool CXlsxReader::ParseSheet(PartDevice& device, const QString& part, Sheet* pSh
             }
 
             if (!room(ownText)) {
+                reasonKind = Refusal::TooLarge;
                 reason = QStringLiteral("the sheet \"%1\" holds more cells than a workbook of this station may (%2 MB)")
                              .arg(pSheet->name)
                              .arg(m_limits.nMaxHeldBytes >> 20);
@@ -795,9 +812,9 @@ bool CXlsxReader::ParseSheet(PartDevice& device, const QString& part, Sheet* pSh
         return true;
     });
     if (!reason.isEmpty())
-        return Fail(reason);
+        return Fail(reasonKind, reason, pSheet->name);
     if (!streamed)
-        return Fail(why);
+        return Fail(kind, why, part);
     if (!sorted) {
         // Cells out of order, or one written twice: the last of a cell stands.
         std::stable_sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) { return a.first < b.first; });

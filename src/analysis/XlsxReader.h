@@ -48,6 +48,10 @@ public:
     // One package part read as it unpacks (defined with the reader).
     class PartDevice;
 
+    // What a refusal is about, so that a message can name it in the operator's
+    // language; ErrorString() holds the technical detail.
+    enum class Refusal { None, FileMissing, NotAFile, NotAWorkbook, Damaged, Malformed, TooLarge, NoSuchSheet };
+
     CXlsxReader();
     explicit CXlsxReader(const Limits& limits);
     ~CXlsxReader();
@@ -67,6 +71,9 @@ public:
     bool ReadSheet(const QString& name, Sheet* pSheet);
 
     QString ErrorString() const { return m_strError; }
+    Refusal RefusalKind() const { return m_refusal; }
+    // The part, sheet name or sheet number a Malformed or NoSuchSheet refusal is about.
+    QString RefusalSubject() const { return m_strSubject; }
 
     // "_xHHHH_" escapes of the format back to their characters.
     static QString DecodeEscapes(const QString& text);
@@ -80,7 +87,7 @@ private:
         QString part;  // path of its part inside the archive
     };
 
-    bool Fail(const QString& why);
+    bool Fail(Refusal kind, const QString& why, const QString& subject = QString());
     bool FindPart(const QString& part, std::int64_t* pIndex, std::uint64_t* pSize, bool bRequired);
     bool ReadPart(const QString& part, QByteArray* pData, bool bRequired);
     bool LoadSharedStrings(const QString& part);
@@ -93,4 +100,6 @@ private:
     std::int64_t m_nSharedBytes = 0;  // memory the shared strings hold
     std::int64_t m_nBytesRead = 0;
     QString m_strError;
+    Refusal m_refusal = Refusal::None;
+    QString m_strSubject;
 };

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "platform/ColorRef.h"
+#include "platform/FixedText.h"
 #include "platform/MessageBox.h"
 #include "views/LockMessages.h"
 
@@ -158,7 +159,9 @@ void CSetLockTimeDlg::OnBnClickedEnable()
     }
     if (!valid) {
         // The values in force stay: a later disable must not hand these on.
-        AfxMessageBox(QStringLiteral("输入时间有误"));
+        AfxMessageBox(FixedText{QStringLiteral("输入时间有误"), QStringLiteral("The time entered is wrong."),
+                                QStringLiteral("輸入時間有誤")}
+                          .In(m_nLanguageKind));
         return;
     }
     m_nTime = values;

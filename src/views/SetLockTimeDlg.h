@@ -33,6 +33,7 @@ public:
     static int ParseTimeField(const QString& text);
 
     QPointer<QObject> m_hTarget;  // the page
+    int m_nLanguageKind = 0;      // of the refusal, which no UI text fits; set by the page
     std::uint8_t m_bEnabled = 0;
     // Start hour, minute, second, end hour, minute, second.
     std::array<QString, 6> m_strTime;

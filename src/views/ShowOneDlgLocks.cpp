@@ -98,6 +98,7 @@ LRESULT CShowOneDlg::OnButStateClick(WPARAM, LPARAM lParam)
     case 4:
         LoadLockTime();
         PlaceLockTimeDlg();
+        m_pLockTimeDlg->m_nLanguageKind = m_nLanguageKind;
         m_pLockTimeDlg->SetLockTime(m_nLockStartH, m_nLockStartM, m_nLockStartS, m_nLockEndH, m_nLockEndM,
                                     m_nLockEndS, m_bPeriodOn);
         m_pLockTimeDlg->show();

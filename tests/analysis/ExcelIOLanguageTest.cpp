@@ -149,6 +149,13 @@ TEST_F(ExcelIOLanguageTest, RefusalsSayWhyAndAppendNothing)
     EXPECT_FALSE(m_excel.ImportLanguageTable(&flags, WriteSheet(QStringLiteral("other.xlsx"), QStringLiteral("Sheet1"), {}), &got));
     SetMessageBoxHook(std::move(previous));
     EXPECT_TRUE(topmost);
+
+    // The reader's reasons follow the station's language and name what is wrong.
+    m_excel.m_nLanguageKind = 1;
+    const QString badRef = xltest::WriteSheet(Path(QStringLiteral("ref.xlsx")), tab, "<row><c r=\"A0\"><v>1</v></c></row>");
+    m_boxes.clear();
+    EXPECT_FALSE(m_excel.ImportLanguageTable(&flags, badRef, &got));
+    EXPECT_EQ(m_boxes.texts(), QStringList{QStringLiteral("工作簿“%1”无法读取：“SoftLanguageTab”的格式有误。").arg(badRef)});
 }
 
 // Out of a copy of the shipped database into a workbook and back, through the

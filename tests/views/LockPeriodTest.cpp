@@ -94,6 +94,13 @@ TEST_F(LockPeriod, EditorRefusesTimesOutOfRangeOrNotNumbers)
     EXPECT_EQ(sink.messages[1].lParam, 1);
     EXPECT_EQ(dlg().m_nTime, (std::array<int, 6>{8, 0, 7, 23, 59, 59}));
     EXPECT_TRUE(m_boxes.texts().isEmpty());
+
+    // The refusal is in the station's language.
+    page().m_nLanguageKind = 2;
+    Open();
+    TypeTimes(dlg(), {QStringLiteral("24")});
+    dlg().m_btEnable->click();
+    EXPECT_EQ(m_boxes.texts(), QStringList{QStringLiteral("The time entered is wrong.")});
 }
 
 TEST_F(LockPeriod, EnabledOutsideThePeriodEndsAtOnceAndAReversedPeriodNeverMatches)
