@@ -1,6 +1,7 @@
 #include "analysis/FaultEntry.h"
 
 #include "database/ErrInfTab.h"
+#include "platform/AtoI.h"
 
 namespace {
 
@@ -8,14 +9,7 @@ namespace {
 // leading digits); 0 without digits.
 int CodeNumber(QString text)
 {
-    text.remove(QStringLiteral("ERR"));
-    int value = 0;
-    for (const QChar c : text) {
-        if (!c.isDigit() || value > 100000)
-            break;
-        value = value * 10 + c.digitValue();
-    }
-    return value;
+    return AtoI(text.remove(QStringLiteral("ERR")));
 }
 
 } // namespace

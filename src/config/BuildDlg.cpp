@@ -1,5 +1,7 @@
 #include "config/BuildDlg.h"
 
+#include "platform/AtoI.h"
+
 #include <QComboBox>
 #include <QPainter>
 #include <QScrollBar>
@@ -395,13 +397,7 @@ QString CBuildDlg::FloorText(const strLiftInf& lift, int nFloor)
 
 int CBuildDlg::LeadingNumber(const QString& text)
 {
-    int n = 0;
-    for (const QChar c : text) {
-        if (!c.isDigit() || n > 100000)
-            break;
-        n = n * 10 + c.digitValue();
-    }
-    return n;
+    return AtoI(text);
 }
 
 // ---- lists --------------------------------------------------------------------

@@ -6,30 +6,12 @@
 #include <map>
 
 #include "database/DbTransaction.h"
+#include "platform/AtoI.h"
 #include "platform/MessageBox.h"
 
 namespace {
 
 const char* const kErrTables[3] = {"KALOR_VELAS_ErrInf", "KALOR_VELAM_ErrInf", "KALOR_VELAMPlus_ErrInf"};
-
-// The decimal number at the start of a text, as the C library reads it
-// (leading blanks and a sign allowed); no digits give 0.
-int LeadingNumber(const QString& text)
-{
-    int i = 0;
-    while (i < text.size() && text[i].isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
-        negative = text[i++] == QLatin1Char('-');
-    long long value = 0;
-    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
-        value = value * 10 + (text[i].unicode() - '0');
-        if (value > INT_MAX)
-            return negative ? INT_MIN : INT_MAX;
-    }
-    return int(negative ? -value : value);
-}
 
 void AppendEmptyRow(strErrInfTab& tab)
 {
@@ -86,7 +68,7 @@ bool CDBServer::LoadLanguageAndFaultTexts(int nKind, strErrInfTab* pTabs, CErrNa
             const QString name = rs->GetText(QLatin1String("ErrName") + k);
             tab.strErrName << name;
             if (t == 2)
-                pNames->emplace(LeadingNumber(QString(code).remove(QLatin1String("ERR"))), name);  // first name stays
+                pNames->emplace(AtoI(QString(code).remove(QLatin1String("ERR"))), name);  // first name stays
             tab.strErrCause << rs->GetText(QLatin1String("ErrCause") + k);
             tab.strErrDeal << rs->GetText(QLatin1String("ErrDeal") + k);
         }
