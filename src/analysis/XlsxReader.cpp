@@ -414,6 +414,32 @@ constexpr std::int64_t kMaxRunBytes = 1 << 20;
 // What one kept text costs besides its characters (header and allocation).
 constexpr std::int64_t kTextOverhead = 32;
 
+// The most characters one cell holds in a spreadsheet program.
+constexpr qsizetype kMaxCellChars = 32767;
+
+// The text of the element just started. Markup inside it (a processing
+// instruction, say) would otherwise let a text of any length be joined whole:
+// once it passes what a cell holds, the reader stops with an error.
+QString ReadCellText(QXmlStreamReader& xml, QString text = QString())
+{
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement)
+            break;
+        if (token == QXmlStreamReader::StartElement) {
+            xml.raiseError(QStringLiteral("an element inside a text"));
+            break;
+        }
+        if (token == QXmlStreamReader::Characters || token == QXmlStreamReader::EntityReference)
+            text += xml.text();
+        if (text.size() > kMaxCellChars) {
+            xml.raiseError(QStringLiteral("a text longer than a cell can hold"));
+            break;
+        }
+    }
+    return text;
+}
+
 std::int64_t TextBytes(const QString& text)
 {
     return std::int64_t(text.size()) * 2 + kTextOverhead;
@@ -451,7 +477,7 @@ QString StreamStringItem(QXmlStreamReader& xml)
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
             if (IsName(xml, "t")) {
-                text += xml.readElementText();
+                text = ReadCellText(xml, std::move(text));
             } else if (IsName(xml, "r")) {
                 ++depth;
             } else {
@@ -734,7 +760,7 @@ bool CXlsxReader::ParseSheet(PartDevice& device, const QString& part, Sheet* pSh
                 if (token != QXmlStreamReader::StartElement)
                     continue;
                 if (IsName(xml, "v")) {
-                    value = xml.readElementText();
+                    value = ReadCellText(xml);
                     hasValue = true;
                 } else if (IsName(xml, "is")) {
                     inlineText = StreamStringItem(xml);
@@ -743,6 +769,8 @@ bool CXlsxReader::ParseSheet(PartDevice& device, const QString& part, Sheet* pSh
                     xml.skipCurrentElement();
                 }
             }
+            if (xml.hasError())
+                return false;  // said as the part's XML error
 
             Cell cell;
             std::int64_t ownText = 0;

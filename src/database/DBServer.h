@@ -120,6 +120,9 @@ public:
 private:
     std::shared_ptr<CAdoRecordset> Query(const QString& sql, const QVariantList& params = {});
     bool Exec(const QString& sql, const QVariantList& params = {});
+    // Runs sql on the user row that the login would match for strName (its
+    // name bound last, after params); true only when a row was changed.
+    bool ExecOnMatchedUser(const QString& sql, QVariantList params, const QString& strName);
     static QString LiftTable(int nLiftNum);
     static bool ValidLiftNum(int nLiftNum) { return nLiftNum >= 1 && nLiftNum <= kDbLiftSlots; }
     bool StoreGroupCounts(int nCount, const strGroupInf* pGroups);

@@ -151,6 +151,8 @@ bool CDBServer::FlushRecords(bool bRetryNow)
         m_pending.swap(left);
     }
     m_pAdo->SetQuiet(false);
+    // A queue emptied by dropping what can never be written has nothing left to wait for.
+    ok = ok || m_pending.empty();
     if (!ok) {
         ReportRecordingFailure(m_pAdo->LastError());
         m_nRetryAtMs = MonotonicMs() + kRetryPauseMs;
@@ -172,7 +174,8 @@ bool CDBServer::OpenNewDayTable(int i, const QString& strIndex, const std::share
         const QString oldName = pIndex->GetText(QStringLiteral("TabName"));
         const QString oldNum = pIndex->GetText(QStringLiteral("CountNum"));
         pIndex->MoveLast();
-        m_nLastCountNum[std::size_t(i)] = pIndex->GetInt(QStringLiteral("CountNum"));
+        // A new day table still queued is not in the index yet: its number stays taken.
+        m_nLastCountNum[std::size_t(i)] = std::max(m_nLastCountNum[std::size_t(i)], pIndex->GetInt(QStringLiteral("CountNum")));
         QueueWrite(RowKind::NewDayTable, i + 1, QStringLiteral("Delete From ") + strIndex + QLatin1String(" Where CountNum = ?"), {oldNum});
         // Only one of this lift's day tables is ever dropped, whatever the row names.
         static const QRegularExpression dayTable(QStringLiteral(R"(^KALOR_LiftData_\d+_\d+$)"));
@@ -225,7 +228,7 @@ bool CDBServer::DayTableUpkeep(strLiftInf* pLift, QString* pDayTable)
             const QString recDate = rs->GetText(QStringLiteral("RecDate"));
             if (recDate.isEmpty())
                 return false;
-            m_nLastCountNum[i] = rs->GetInt(QStringLiteral("CountNum"));
+            m_nLastCountNum[i] = std::max(m_nLastCountNum[i], rs->GetInt(QStringLiteral("CountNum")));
             if (StoredDate(recDate) != m_tmToday.date() && !OpenNewDayTable(int(i), index, rs))
                 return false;
         }

@@ -62,12 +62,24 @@ bool CDBServer::AddUser(const QString& strName, const QString& strPwd)
     return Exec(QStringLiteral("Insert into KALOR_UserInf Values (?,?,'1')"), {strName, strPwd});
 }
 
-bool CDBServer::ChangePassword(const QString& strName, const QString& strPwd)
+bool CDBServer::ExecOnMatchedUser(const QString& sql, QVariantList params, const QString& strName)
 {
-    // The row the login matched is changed, and only a changed row is a success.
+    // The row the login matched is changed (a stored name may hold blanks the
+    // list shows without), and only a changed row is a success.
     auto rs = Query(QStringLiteral("Select UserName From KALOR_UserInf"));
-    const std::optional<QString> stored = rs ? MatchedName(rs.get(), strName) : std::nullopt;
-    if (!stored || !Exec(QStringLiteral("Update KALOR_UserInf Set UserPwd = ? where UserName  = ?"), {strPwd, *stored}))
+    if (!rs)
+        return false;
+    std::optional<QString> stored;
+    for (rs->MoveFirst(); !rs->IsEOF() && !stored; rs->MoveNext()) {
+        if (rs->GetText(QStringLiteral("UserName")) == strName)
+            stored = strName;  // the name exactly as stored
+    }
+    if (!stored)
+        stored = MatchedName(rs.get(), strName);
+    if (!stored)
+        return false;
+    params << *stored;
+    if (!Exec(sql, params))
         return false;
     rs = Query(QStringLiteral("Select changes() As n"));
     if (!rs || rs->GetRecordCount() == 0)
@@ -76,7 +88,12 @@ bool CDBServer::ChangePassword(const QString& strName, const QString& strPwd)
     return rs->GetInt(QStringLiteral("n")) > 0;
 }
 
+bool CDBServer::ChangePassword(const QString& strName, const QString& strPwd)
+{
+    return ExecOnMatchedUser(QStringLiteral("Update KALOR_UserInf Set UserPwd = ? where UserName  = ?"), {strPwd}, strName);
+}
+
 bool CDBServer::DeleteUser(const QString& strName)
 {
-    return Exec(QStringLiteral("Delete From KALOR_UserInf where UserName = ?"), {strName});
+    return ExecOnMatchedUser(QStringLiteral("Delete From KALOR_UserInf where UserName = ?"), {}, strName);
 }

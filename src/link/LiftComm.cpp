@@ -150,7 +150,7 @@ int CLiftComm::ExchangePage(strLiftInf& lift, strLiftPage& page, strLiftCmd& cmd
     int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n);
     if (r == COMM_OK)
         r = CheckPageReply(m_PollRx.data(), n, m_PollTx[0]);
-    mayBeLate = r != COMM_OK;
+    mayBeLate = r != COMM_OK && r != COMM_PORT_ERROR;  // nothing went out: nothing can come late
     if (r == COMM_OK)
         ParsePageReply(lift, page, cmd);
     return r;

@@ -99,7 +99,7 @@ LRESULT CShowOneDlg::OnStateSwitch(WPARAM wParam, LPARAM lParam)
             lift->nCmdMode = 1;
             break;
         }
-        if (kind == 3 && fire->m_bPressed) {
+        if (kind == 3 && (fire->m_bPressed || fire->m_bOn)) {
             // Parking is refused while fire service is in force.
             AfxMessageBox(Text(259));
             park->m_bPressed = 0;

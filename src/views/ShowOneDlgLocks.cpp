@@ -299,8 +299,7 @@ void CShowOneDlg::OnLockPeriodTick()
     if (start.isValid() && end.isValid() && start <= at && at <= end) {
         if (!fireService) {
             // A parking the operator switched on is the operator's to end.
-            if (park && !park->m_bPressed)
-                m_nPeriodLift = m_nLiftIndex;
+            m_nPeriodLift = park && !park->m_bPressed ? m_nLiftIndex : -1;
             SetMode(3);
         }
         return;

@@ -175,6 +175,10 @@ TEST_F(XlsxReaderTest, LimitsBoundWhatIsKeptNotWhatIsUnpacked)
     fewBytes.nMaxTotalBytes = 512 << 20;
     const QString sst = Write(QStringLiteral("sst.xlsx"), Package({{QStringLiteral("S"), {}}}, QByteArray("<si><t>x</t></si>").repeated(20000)));
     EXPECT_TRUE(Refusal(sst, fewBytes).contains(QStringLiteral("shared texts"))) << Refusal(sst, fewBytes).toStdString();
+    // A text cut into short runs by markup is never joined past what a cell holds.
+    const QByteArray split = "<row><c><v>" + QByteArray(1000, '7').append("<?p?>").repeated(40) + "</v></c></row>";
+    const QString pieces = Write(QStringLiteral("split.xlsx"), Package({{QStringLiteral("S"), split}}));
+    EXPECT_TRUE(Refusal(pieces).contains(QStringLiteral("longer than a cell"))) << Refusal(pieces).toStdString();
 }
 
 TEST_F(XlsxReaderTest, DamagedPartsAreReadOrRefusedButNeverOverrun)

@@ -31,6 +31,11 @@ TEST_F(DbTest, LoginCleansStoredTextsButNotTheTypedOnesAndUsersKeepTheirQuotes)
     // Deleting the name that looks like SQL deletes that one row only.
     EXPECT_TRUE(m_db.DeleteUser(sqlish));
     EXPECT_EQ(Column(QStringLiteral("SELECT UserName FROM KALOR_UserInf ORDER BY rowid")), QStringList({"admin", "O'Brien"}));
+    // A name stored with a blank goes by the name the list shows; no row deleted is a failure.
+    ASSERT_TRUE(m_db.AddUser(QStringLiteral("John Smith"), QStringLiteral("j")));
+    EXPECT_TRUE(m_db.DeleteUser(QStringLiteral("JohnSmith")));
+    EXPECT_FALSE(m_db.DeleteUser(QStringLiteral("JohnSmith")));
+    EXPECT_EQ(Count(QStringLiteral("KALOR_UserInf")), 2);
     ASSERT_TRUE(Exec(QStringLiteral("DELETE FROM KALOR_UserInf")));
     EXPECT_EQ(m_db.CheckLogin(QStringLiteral("admin"), QStringLiteral("1234"), &limit), 1);
     EXPECT_FALSE(m_db.LoadUserList(lists));

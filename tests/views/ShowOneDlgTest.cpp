@@ -314,6 +314,13 @@ TEST(ShowOneModes, RefusalsInterlockAndSwitchOff)
     EXPECT_EQ(boxes.texts(), (QStringList{rig.Text(173), rig.Text(259)}));
     EXPECT_EQ(park->m_bPressed, 0);
     EXPECT_EQ(rig.cmd().nMode, 2);
+    // Laid out again (a resize, the lift shown anew), fire service is on but
+    // not pressed: parking is still refused.
+    fire->m_bPressed = 0;
+    fire->m_bOn = 1;
+    Press(park);
+    EXPECT_EQ(rig.cmd().nMode, 2);
+    fire->m_bPressed = 1;
 
     // The controller reports fire service: parking switched off keeps mode 2.
     rig.lift().nCtrlMode = 3;
