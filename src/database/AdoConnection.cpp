@@ -14,6 +14,7 @@
 #include <sqlite3.h>
 
 #include "database/DbPassword.h"
+#include "platform/FixedText.h"
 #include "platform/MessageBox.h"
 
 namespace {
@@ -546,16 +547,22 @@ void CAdoConnection::KeepFileInPlace()
     const QString name = QDir::toNativeSeparators(m_strDBPath);
     QString error;
     if (WriteOpenFileBack(&error)) {
-        AfxMessageBoxModeless(QStringLiteral("The database file %1 was removed while the station was running. "
-                                             "It has been written back from the open database with every recorded row.")
+        AfxMessageBoxModeless(FixedText{QStringLiteral("数据库文件 %1 在运行中被删除，已从打开的数据库写回，所有已记录的数据均保留。"),
+                                        QStringLiteral("The database file %1 was removed while the station was running. "
+                                                       "It has been written back from the open database with every recorded row."),
+                                        QStringLiteral("資料庫檔案 %1 在執行中被刪除，已從開啟的資料庫寫回，所有已記錄的資料均保留。")}
+                                  .In(m_nLanguageKind)
                                   .arg(name));
         m_nNextRestoreTryMs = 0;
         return;
     }
     // Told once; tried again after a pause, as the copy reads the whole file.
     if (m_nNextRestoreTryMs == 0)
-        AfxMessageBoxModeless(QStringLiteral("The database file %1 was removed or replaced while the station was running "
-                                             "and cannot be written back yet: %2")
+        AfxMessageBoxModeless(FixedText{QStringLiteral("数据库文件 %1 在运行中被删除或替换，暂时无法写回：%2"),
+                                        QStringLiteral("The database file %1 was removed or replaced while the station was running "
+                                                       "and cannot be written back yet: %2"),
+                                        QStringLiteral("資料庫檔案 %1 在執行中被刪除或替換，暫時無法寫回：%2")}
+                                  .In(m_nLanguageKind)
                                   .arg(name, error));
     m_nNextRestoreTryMs = now + 30000;
 }

@@ -69,6 +69,7 @@ public:
     std::shared_ptr<CAdoRecordset> m_pRecordset;  // record set of the last query
     QString m_strDBPath;                          // path of the last open
     const QStringList* m_pLanText = nullptr;      // UI texts for the messages; not owned
+    int m_nLanguageKind = 1;                      // language of its own fixed messages
 
 private:
     struct Closer {

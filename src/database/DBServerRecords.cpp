@@ -9,6 +9,7 @@
 
 #include <sqlite3.h>
 
+#include "platform/FixedText.h"
 #include "platform/MessageBox.h"
 
 namespace {
@@ -74,8 +75,11 @@ void CDBServer::ReportRecordingFailure(const QString& why)
     if (m_bRecordingReported)
         return;
     m_bRecordingReported = true;
-    AfxMessageBoxModeless(QStringLiteral("Faults and calls cannot be written to the database: %1\n"
-                                         "They are kept and written as soon as the database takes them again.")
+    AfxMessageBoxModeless(FixedText{QStringLiteral("故障和呼梯记录无法写入数据库：%1\n记录已保留，数据库恢复写入后立即写入。"),
+                                    QStringLiteral("Faults and calls cannot be written to the database: %1\n"
+                                                   "They are kept and written as soon as the database takes them again."),
+                                    QStringLiteral("故障和呼梯記錄無法寫入資料庫：%1\n記錄已保留，資料庫恢復寫入後立即寫入。")}
+                              .In(m_nLanguageKind)
                               .arg(why));
 }
 
@@ -238,9 +242,14 @@ bool CDBServer::DayTableUpkeep(strLiftInf* pLift, QString* pDayTable)
         if (!m_tmLastSave[i].isValid() || m_tmLastSave[i].date() != m_tmToday.date()) {
             std::shared_ptr<CAdoRecordset> rs;
             if (m_nDayTables[i] >= kMaxDayTables) {
+                // No box from inside a refresh: a failure is reported once, as any recording failure.
+                m_pAdo->SetQuiet(true);
                 rs = Query(QStringLiteral("Select * From ") + index + QLatin1String(" Order by CountNum"));
-                if (!rs)
+                m_pAdo->SetQuiet(false);
+                if (!rs) {
+                    ReportRecordingFailure(m_pAdo->LastError());
                     return false;
+                }
             }
             if (!OpenNewDayTable(int(i), index, rs))
                 return false;

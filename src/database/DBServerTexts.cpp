@@ -29,6 +29,8 @@ bool CDBServer::LoadLanguageAndFaultTexts(int nKind, strErrInfTab* pTabs, CErrNa
     if (nKind < 1 || nKind > 3)
         nKind = 1;
     m_nLanguageKind = nKind;
+    if (m_pAdo)
+        m_pAdo->m_nLanguageKind = nKind;
     if (!m_pLanText || !pTabs || !pNames)
         return false;
     const QString k = QString::number(nKind);

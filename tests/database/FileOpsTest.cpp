@@ -56,6 +56,7 @@ TEST_F(DbTest, DatabaseRemovedWhileRunningIsWrittenBackWithEveryRow)
         m_db.SaveLiftFault(&Lift(1), &Fault(1));
     };
     fault(11);
+    m_db.m_pAdo->m_nLanguageKind = 2;  // told in the language in force
     ASSERT_TRUE(QFile::remove(m_path));
     fault(12);
     fault(13);
