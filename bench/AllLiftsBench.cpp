@@ -255,10 +255,7 @@ int main(int argc, char** argv)
 
     db.m_tmToday = QDateTime::currentDateTime();
     StartPollThread(PollAllThreadProc, &comm, page, [&store](CLiftComm& c) {
-        c.m_pLiftInf = store.m_pLiftInf;
-        c.m_pLiftPage = store.m_pLiftPage;
-        c.m_pLiftCmd = store.m_pLiftCmd;
-        c.m_pLiftFault = store.m_pLiftFault;
+        c.UseWholeTables(store);
         c.BuildStationTable(store.m_pLiftInf);
     });
     page->SetRefreshTimer(80);

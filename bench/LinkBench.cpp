@@ -178,12 +178,7 @@ Figures BenchPollAll(int baudIndex, int passes)
     }
     comm.BuildStationTable(store.m_pLiftInf);
 
-    StartPollThread(PollAllThreadProc, &comm, nullptr, [&store](CLiftComm& c) {
-        c.m_pLiftInf = store.m_pLiftInf;
-        c.m_pLiftPage = store.m_pLiftPage;
-        c.m_pLiftCmd = store.m_pLiftCmd;
-        c.m_pLiftFault = store.m_pLiftFault;
-    });
+    StartPollThread(PollAllThreadProc, &comm, nullptr, [&store](CLiftComm& c) { c.UseWholeTables(store); });
     const double passMs = MeasurePasses(sim, passes);
     StopPollThread();
     int offline = 0;

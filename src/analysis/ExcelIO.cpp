@@ -128,7 +128,7 @@ void CExcelIO::TrimTrailingBlanks(QString& text)
 
 QString CExcelIO::Say(const char* zh, const char* en, const char* tw) const
 {
-    return QString::fromUtf8(m_nLanguageKind == 2 ? en : m_nLanguageKind == 3 ? tw : zh);
+    return FixedText{QString::fromUtf8(zh), QString::fromUtf8(en), QString::fromUtf8(tw)}.In(m_nLanguageKind);
 }
 
 bool CExcelIO::Save(CXlsxWriter& book) const

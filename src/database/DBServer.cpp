@@ -96,11 +96,3 @@ QString CDBServer::CompactDatabase()
     return size;
 }
 
-void CDBServer::SetDatabasePassword()
-{
-    // Every file the station writes is keyed with the program's password from
-    // the start, so there is nothing to set: reading the schema with it shows
-    // that file and program agree.
-    Query(QStringLiteral("Select count(*) From sqlite_master"));
-    m_pRecordset.reset();
-}

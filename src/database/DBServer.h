@@ -93,7 +93,6 @@ public:
     // The file itself.
     QString GetDBSizeText();
     QString CompactDatabase();
-    void SetDatabasePassword();
 
     // The time of day the recorder works with; tests move it across days.
     void SetClock(Clock clock);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "link/LiftDataStore.h"
 #include "link/LiftMessages.h"
 #include "link/PollThread.h"
 
@@ -225,6 +226,14 @@ int CLiftComm::SendFloorCallRetry(strLiftInf& lift)
         return 3;
     lift.bOffline = 1;
     return 1;
+}
+
+void CLiftComm::UseWholeTables(const CLiftDataStore& store)
+{
+    m_pLiftInf = store.m_pLiftInf;
+    m_pLiftPage = store.m_pLiftPage;
+    m_pLiftCmd = store.m_pLiftCmd;
+    m_pLiftFault = store.m_pLiftFault;
 }
 
 void CLiftComm::BuildStationTable(strLiftInf* lifts)

@@ -13,6 +13,8 @@
 #include "link/SerialPort.h"
 #include "link/StationInf.h"
 
+class CLiftDataStore;
+
 constexpr int kStationCount = 16;
 constexpr int kStatusReplyWaitMs = 100;  // the status poll's fixed wait
 constexpr int kLockMaxSends = 50;
@@ -44,6 +46,8 @@ public:
     int SendFloorCallRetry(strLiftInf& lift);
 
     void BuildStationTable(strLiftInf* lifts);
+    // Points the context at every lift of the store, as the all-lifts and group workers use it.
+    void UseWholeTables(const CLiftDataStore& store);
     // floors: 40 flags (floor i+1 locked when floors[i] == 1), may be null.
     // 2 confirmed, 1 not confirmed or refused, 0 no valid reply, 3 port closed.
     int SendLockCommand(int floorLockMode, int wholeLock, const std::int32_t* floors, int onFlag,

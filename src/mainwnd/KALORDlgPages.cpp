@@ -251,10 +251,7 @@ void CKALORDlg::StartPollAll()
     m_pDB->m_tmToday = QDateTime::currentDateTime();
     CLiftDataStore& store = m_Store;
     StartPollThread(PollAllThreadProc, m_pComm.get(), m_pShowAllDlg.get(), [&store](CLiftComm& comm) {
-        comm.m_pLiftInf = store.m_pLiftInf;
-        comm.m_pLiftPage = store.m_pLiftPage;
-        comm.m_pLiftCmd = store.m_pLiftCmd;
-        comm.m_pLiftFault = store.m_pLiftFault;
+        comm.UseWholeTables(store);
         comm.BuildStationTable(store.m_pLiftInf);
     });
     m_pShowAllDlg->SetRefreshTimer(kRefreshMs);

@@ -126,22 +126,14 @@ protected:
         }
     }
 
-    // Points the context at the whole tables, as the all-lifts and group views do.
-    void UseWholeTables(CLiftComm& c)
-    {
-        c.m_pLiftInf = store.m_pLiftInf;
-        c.m_pLiftPage = store.m_pLiftPage;
-        c.m_pLiftCmd = store.m_pLiftCmd;
-        c.m_pLiftFault = store.m_pLiftFault;
-    }
     void StartAllLifts()
     {
-        StartPollThread(PollAllThreadProc, &comm, &window, [this](CLiftComm& c) { UseWholeTables(c); });
+        StartPollThread(PollAllThreadProc, &comm, &window, [this](CLiftComm& c) { c.UseWholeTables(store); });
     }
     void StartGroup(strGroupInf& group)
     {
         StartPollThread(PollGroupThreadProc, &comm, &window, [this, &group](CLiftComm& c) {
-            UseWholeTables(c);
+            c.UseWholeTables(store);
             c.m_pGroup = &group;
         });
     }

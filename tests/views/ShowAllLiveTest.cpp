@@ -59,10 +59,7 @@ protected:
         db->m_tmToday = QDateTime::currentDateTime();
         CLiftDataStore& s = store;
         StartPollThread(PollAllThreadProc, &comm, page.get(), [&s](CLiftComm& c) {
-            c.m_pLiftInf = s.m_pLiftInf;
-            c.m_pLiftPage = s.m_pLiftPage;
-            c.m_pLiftCmd = s.m_pLiftCmd;
-            c.m_pLiftFault = s.m_pLiftFault;
+            c.UseWholeTables(s);
             c.BuildStationTable(s.m_pLiftInf);
         });
         page->SetRefreshTimer(80);
