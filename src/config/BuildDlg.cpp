@@ -395,11 +395,6 @@ QString CBuildDlg::FloorText(const strLiftInf& lift, int nFloor)
     return DefaultTens(nFloor) + QLatin1Char(' ') + DefaultUnits(nFloor);
 }
 
-int CBuildDlg::LeadingNumber(const QString& text)
-{
-    return AtoI(text);
-}
-
 // ---- lists --------------------------------------------------------------------
 
 void CBuildDlg::OnLiftListClick()
@@ -413,7 +408,7 @@ void CBuildDlg::OnLiftListClick()
         return;
 
     m_edLiftName->setText(m_lstLift->GetItemText(m_nLiftRow, 1));
-    const int entry = LeadingNumber(m_lstLift->GetItemText(m_nLiftRow, 2));
+    const int entry = AtoI(m_lstLift->GetItemText(m_nLiftRow, 2));
     if (entry < m_cbGroup->count())
         m_cbGroup->setCurrentIndex(entry);
     m_nSelLiftNum = LiftNumOfRow(m_nLiftRow);

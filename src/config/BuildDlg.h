@@ -141,8 +141,6 @@ private:
     static QString DefaultUnits(int nFloor);
     // Column 1 of the floor list: the stored texts, or the floor number where none are stored.
     static QString FloorText(const strLiftInf& lift, int nFloor);
-    // The number that starts a "g:name" entry (0 when it starts with no digits).
-    static int LeadingNumber(const QString& text);
     void SetupLists();
     void LayoutControls();
     void PaintBackground(QPainter& painter);

@@ -13,6 +13,7 @@
 #include "database/DBServer.h"
 #include "link/LiftDataStore.h"
 #include "mainwnd/KALORDlg.h"
+#include "platform/AtoI.h"
 #include "platform/FixedText.h"
 #include "platform/MessageBox.h"
 #include "views/ShowAllDlg.h"
@@ -95,7 +96,7 @@ void CBuildDlg::OnBnClickedSaveLift()
     if (!lift || !m_pDB || entry < 0 || !m_pGroupTable || entry >= m_nGroupCount)
         return;
     const QString entryText = m_cbGroup->currentText();
-    const int groupNum = LeadingNumber(entryText);
+    const int groupNum = AtoI(entryText);
     const int colon = entryText.indexOf(QLatin1Char(':'));
     const QString groupName = colon < 0 ? entryText : entryText.mid(colon + 1);
 
@@ -160,7 +161,7 @@ void CBuildDlg::OnBnClickedSaveGroup()
     m_lstGroup->SetItemText(m_nGroupRow, 1, name);
     FillGroupCombo(names);
     for (int row = 0; row < m_lstLift->GetItemCount(); ++row) {
-        if (LeadingNumber(m_lstLift->GetItemText(row, 2)) != m_nGroupRow)
+        if (AtoI(m_lstLift->GetItemText(row, 2)) != m_nGroupRow)
             continue;
         m_lstLift->SetItemText(row, 2, QString::number(m_nGroupRow) + QLatin1Char(':') + name);
         if (strLiftInf* lift = LiftOfNumber(LiftNumOfRow(row)))
