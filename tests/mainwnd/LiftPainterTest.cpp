@@ -51,7 +51,7 @@ struct CarFixture {
         QFont font(QStringLiteral("Arial"));
         font.setPixelSize(13);
         p.setFont(font);
-        EXPECT_EQ(painter.DrawCar(p), 1);
+        painter.DrawCar(p);
         return img;
     }
     void AtFloor(int floor, int top)
@@ -171,12 +171,16 @@ TEST(LiftPainterTest, NumberAndFloorNameInRedNeverReadBeyondTheNames)
     EXPECT_EQ(f.painter.FloorLabel(), QStringLiteral("15F"));
     f.painter.m_pLiftInf = nullptr;
     EXPECT_EQ(f.painter.FloorLabel(), QStringLiteral("15F"));
-    f.Draw();
+    EXPECT_GT(CountPixels(f.Draw(), f.painter.m_rcName, IsRedText), 0) << "the label without a record";
     // A painter never laid out draws nothing of the car, and does not fail.
     CLiftPainter bare;
     QImage small(50, 50, QImage::Format_ARGB32);
-    QPainter p(&small);
-    EXPECT_EQ(bare.DrawCar(p), 1);
+    small.fill(Qt::black);
+    {
+        QPainter p(&small);
+        bare.DrawCar(p);
+    }
+    EXPECT_EQ(CountPixels(small, small.rect(), [](QRgb c) { return (c & 0xffffff) != 0; }), 0);
 }
 
 TEST(LiftPainterTest, LoadPicturesReportsEachMissingOneInTheStationsLanguage)

@@ -60,10 +60,14 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->isVisible(); }, 3000));
         if ((dlg->ModeButton(mode)->m_nOnValue == 1) != on)
             QTest::mouseClick(dlg->ModeButton(mode), Qt::LeftButton);
-        QTest::qWait(50);
-        for (int f : floors)
-            QTest::mouseClick(dlg->m_pFloorBtn[std::size_t(f - 1)], Qt::LeftButton);
-        QTest::qWait(50);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (dlg->ModeButton(mode)->m_nOnValue == 1) == on; }, 3000));
+        // Each toggle reaches the mode's set through a posted message.
+        for (int f : floors) {
+            const std::size_t i = std::size_t(f - 1);
+            const int before = (*dlg->ModeSet(mode))[i];
+            QTest::mouseClick(dlg->m_pFloorBtn[i], Qt::LeftButton);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return (*dlg->ModeSet(mode))[i] != before; }, 3000)) << "floor " << f;
+        }
         QTest::mouseClick(dlg->m_btOk, Qt::LeftButton);
     }
 

@@ -66,11 +66,12 @@ TEST_F(LockPeriod, EditorRefusesTimesOutOfRangeOrNotNumbers)
     MessageSink sink;
     dlg().m_hTarget = &sink;
 
-    // Leading digits count, an empty field is 0.
+    // Leading digits count, an empty field is 0; a huge number stays huge
+    // (4294967297 would wrap to 1 if not held at the int bound).
     const QStringList good{QStringLiteral("008"), QStringLiteral(""), QStringLiteral("7x"),
                            QStringLiteral("23"), QStringLiteral("59"), QStringLiteral("59")};
     for (const auto& [field, text] : {std::pair{0, "24"}, std::pair{1, "60"}, std::pair{5, "60"}, std::pair{0, "123"},
-                                      std::pair{3, "99999999999"}}) {
+                                      std::pair{3, "99999999999"}, std::pair{2, "4294967297"}}) {
         QStringList texts = good;
         texts[field] = QString::fromLatin1(text);
         TypeTimes(dlg(), texts);

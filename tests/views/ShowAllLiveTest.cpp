@@ -174,10 +174,9 @@ TEST_F(ShowAllLiveTest, AFaultIsShownRecordedOnceAndRaisesTheAlarmAndASilentStat
 
     ASSERT_TRUE(sim->command(QStringLiteral("silent 3 0")));
     ASSERT_TRUE(WaitOnline({9, 10, 11, 12}, true));
-    QTest::qWait(200);
     for (int n = 9; n <= 12; ++n) {
-        EXPECT_NE(StatusText(n), offline) << "lift " << n;
-        EXPECT_EQ(FramePixels(n, QColor(255, 0, 0)), 0) << "lift " << n;
+        EXPECT_TRUE(WaitFor([&] { return StatusText(n) != offline && FramePixels(n, QColor(255, 0, 0)) == 0; }))
+            << "lift " << n << " " << StatusText(n).toStdString();
     }
 }
 
