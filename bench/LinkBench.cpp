@@ -1,11 +1,17 @@
 // Pace of the link against the bus simulator on a paced line: the poll-all
 // worker over 16 stations and the single-lift worker on a 7-page lift, at
 // 9600 and 115200 baud. For each: the measured pass time, the floor that the
-// line imposes (per exchange the request's wire time at the baud plus the
-// reply wait), the wire time of all bytes (requests and replies), and
-// measured/floor.
+// line and the protocol impose, the wire time of all bytes (requests and
+// replies), and measured/floor. The floor is built from the line and the
+// protocol alone, never from the code under test: per exchange the request's
+// wire time (10 bits a byte at the baud) plus the reply wait the protocol
+// gives, and nothing for anything the code adds.
 //
-//   bench_LinkBench [passes-all [passes-one]]
+// Then the single-lift worker with every reply late, at a lateness that makes
+// each page miss its wait and its retry take the late reply: the cost that a
+// miss brings (the retry and the wait for late replies before the next page).
+//
+//   bench_LinkBench [passes-all [passes-one [passes-late]]]
 #include <QCoreApplication>
 #include <algorithm>
 #include <atomic>
@@ -124,11 +130,28 @@ private:
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// Milliseconds `bytes` characters take on the wire at the port's speed.
-double WireMs(const CLiftComm& comm, int bytes)
+// The protocol's figures, written here so that the floor does not move with the code.
+constexpr int kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
+constexpr int kStatusRequestBytes = 12;
+constexpr int kStatusReplyBytes = 20;
+constexpr int kPageRequestBytes = 14;
+constexpr int kPageReplyBytes = 18;
+constexpr double kStatusWaitMs = 100;  // the status poll's fixed wait
+
+// The page exchange's reply wait at a baud rate.
+double PageWaitMs(int baud)
 {
-    return std::chrono::duration<double, std::milli>(comm.m_Port.WireTime(bytes)).count();
+    switch (baud) {
+    case 9600: return 80;
+    case 19200: return 60;
+    case 38400: return 50;
+    case 57600: return 40;
+    case 115200: return 30;
+    default: return 0;
+    }
 }
+
+double WireMs(int baud, int bytes) { return bytes * kBitsPerByte * 1000.0 / baud; }
 
 struct Figures {
     double passMs;
@@ -138,7 +161,7 @@ struct Figures {
 
 void Print(const char* what, int baud, int passes, const Figures& f)
 {
-    std::printf("%-34s %6d baud  %3d passes  pass %8.1f ms  floor %8.1f ms  wire %6.1f ms  measured/floor %.3f\n",
+    std::printf("%-38s %6d baud  %3d passes  pass %8.1f ms  floor %8.1f ms  wire %6.1f ms  measured/floor %.3f\n",
                 what, baud, passes, f.passMs, f.floorMs, f.wireMs, f.passMs / f.floorMs);
     std::fflush(stdout);
 }
@@ -187,17 +210,28 @@ Figures BenchPollAll(int baudIndex, int passes)
     if (offline)
         std::fprintf(stderr, "warning: %d lifts offline at the end\n", offline);
 
-    const double exchanges = kStationCount;
-    return {passMs, exchanges * (WireMs(comm, kStatusRequestLen) + kStatusReplyWaitMs),
-            exchanges * WireMs(comm, kStatusRequestLen + kStatusReplyLen)};
+    const double exchanges = 16;
+    return {passMs, exchanges * (WireMs(baud, kStatusRequestBytes) + kStatusWaitMs),
+            exchanges * WireMs(baud, kStatusRequestBytes + kStatusReplyBytes)};
 }
 
-Figures BenchPollOne(int baudIndex, int passes)
+// lateMs > 0: every reply starts that long after its request instead of at once.
+Figures BenchPollOne(int baudIndex, int passes, int lateMs = 0)
 {
     const int baud = int(BaudOfIndex(baudIndex));
-    // A pass starts with the request for page 0 of lift 1.
-    Simulator sim({"--pace", "--baud", std::to_string(baud), "--lift", "1:56"}, [](const std::string& rx) {
-        return rx.rfind("01 00 ", 0) == 0 && rx.size() > 7 && std::stoi(rx.substr(6, 2), nullptr, 16) >> 5 == 0;
+    std::vector<std::string> args{"--pace", "--baud", std::to_string(baud), "--lift", "1:56"};
+    if (lateMs > 0)
+        args.insert(args.end(), {"--reply-delay", std::to_string(lateMs)});
+    // A pass starts with the first request for page 0 of lift 1 (a retry of
+    // page 0 asks for it again).
+    int lastPage = -1;
+    Simulator sim(args, [lastPage](const std::string& rx) mutable {
+        if (rx.rfind("01 00 ", 0) != 0 || rx.size() < 8)
+            return false;
+        const int page = std::stoi(rx.substr(6, 2), nullptr, 16) >> 5;
+        const bool starts = page == 0 && lastPage != 0;
+        lastPage = page;
+        return starts;
     });
     qputenv("LIFT_COM1", QByteArray::fromStdString(sim.port()));
 
@@ -225,9 +259,8 @@ Figures BenchPollOne(int baudIndex, int passes)
         std::fprintf(stderr, "warning: the lift is offline at the end\n");
 
     const double exchanges = 7;
-    constexpr double kPassSleepMs = 10;  // the worker's own pause after each pass
-    return {passMs, exchanges * (WireMs(comm, kPageRequestLen) + comm.m_nReplyWait) + kPassSleepMs,
-            exchanges * WireMs(comm, kPageRequestLen + kPageReplyLen)};
+    return {passMs, exchanges * (WireMs(baud, kPageRequestBytes) + PageWaitMs(baud)),
+            exchanges * WireMs(baud, kPageRequestBytes + kPageReplyBytes)};
 }
 
 } // namespace
@@ -237,12 +270,17 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const int passesAll = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const int passesOne = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
-    std::printf("floor = per exchange (request wire time at the baud + reply wait), plus the single-lift "
-                "worker's 10 ms per pass; wire = all bytes, requests and replies\n");
+    const int passesLate = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+    std::printf("floor = per exchange the request's wire time (10 bits a byte at the baud) + the protocol's reply "
+                "wait (status poll 100 ms; page exchange 80 ms at 9600, 30 ms at 115200); wire = all bytes, "
+                "requests and replies\n");
     for (int baudIndex : {0, 4}) {
         const int baud = int(BaudOfIndex(baudIndex));
         Print("poll-all worker, 16 stations", baud, passesAll, BenchPollAll(baudIndex, passesAll));
         Print("single-lift worker, 7 pages", baud, passesOne, BenchPollOne(baudIndex, passesOne));
     }
+    // Late enough that every page misses its wait and its retry takes the late reply.
+    Print("single-lift, every reply 62 ms late", 115200, passesLate, BenchPollOne(4, passesLate, 62));
+    Print("single-lift, every reply 180 ms late", 9600, passesLate, BenchPollOne(0, passesLate, 180));
     return 0;
 }

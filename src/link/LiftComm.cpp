@@ -10,8 +10,6 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 void SleepMs(int ms)
 {
     if (ms > 0)
@@ -49,8 +47,8 @@ int CLiftComm::SendAndWait(const std::uint8_t* tx, int txLen, int waitMs)
     if (written != txLen)
         return written;
     m_Port.DrainTx();
-    const auto lastByte = std::max(Clock::now(), began + m_Port.WireTime(txLen));
-    std::this_thread::sleep_until(lastByte + std::chrono::milliseconds(std::max(waitMs, 0)));
+    m_tRequestEnd = std::max(Clock::now(), began + m_Port.WireTime(txLen));
+    std::this_thread::sleep_until(m_tRequestEnd + std::chrono::milliseconds(std::max(waitMs, 0)));
     return written;
 }
 
@@ -64,6 +62,37 @@ int CLiftComm::Transact(const std::uint8_t* tx, int txLen, FrameBuf& rx, int wai
         return COMM_PORT_ERROR;
     *received = m_Port.ReadData(rx.data());
     return *received == 0 ? COMM_NO_REPLY : COMM_OK;
+}
+
+std::chrono::steady_clock::time_point CLiftComm::LineClearAt(int liftNum, int page) const
+{
+    const strLateReply& late = m_LateReply[std::uint8_t(liftNum)];
+    return page == late.nPage ? late.tRetry : late.tSure;
+}
+
+template <typename Check>
+int CLiftComm::PageTransact(int page, int txLen, Check check)
+{
+    if (g_hComPort == kPortClosed)
+        return COMM_PORT_ERROR;
+    const std::uint8_t liftNum = m_PollTx[0];
+    std::this_thread::sleep_until(LineClearAt(liftNum, page));
+    strLateReply& late = m_LateReply[liftNum];
+    // An earlier request of this page may still be answered, so this reply
+    // may be its, and this request's own may come late.
+    const bool earlierMayCome = Clock::now() < late.tSure;
+    int n = 0;
+    int r = Transact(m_PollTx.data(), txLen, m_PollRx, m_nReplyWait, &n);
+    if (r == COMM_PORT_ERROR)
+        return r;  // nothing went out, or a part of a frame that no controller answers
+    if (r == COMM_OK)
+        r = check(n);
+    if (r != COMM_OK || earlierMayCome) {
+        late.nPage = page;
+        late.tSure = m_tRequestEnd + std::chrono::milliseconds(kLateReplyToleranceMs) + m_Port.WireTime(kPageReplyLen);
+    }
+    late.tRetry = r == COMM_OK ? Clock::time_point{} : Clock::now() + std::chrono::milliseconds(m_nReplyWait);
+    return r;
 }
 
 int CLiftComm::PollStation(int station)
@@ -142,16 +171,7 @@ int CLiftComm::ExchangePage(strLiftInf& lift, strLiftPage& page, strLiftCmd& cmd
     if (g_hComPort == kPortClosed)
         return COMM_PORT_ERROR;
     const int len = BuildPageRequest(lift, page, cmd, groupPoll);
-    // A reply that missed the last exchange's wait would be read as this
-    // page's: let it arrive and be purged before the request goes out.
-    bool& mayBeLate = m_bReplyMayBeLate[m_PollTx[0]];
-    if (mayBeLate)
-        SleepMs(m_nReplyWait);
-    int n = 0;
-    int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n);
-    if (r == COMM_OK)
-        r = CheckPageReply(m_PollRx.data(), n, m_PollTx[0]);
-    mayBeLate = r != COMM_OK && r != COMM_PORT_ERROR;  // nothing went out: nothing can come late
+    const int r = PageTransact(m_nPageSent, len, [&](int n) { return CheckPageReply(m_PollRx.data(), n, m_PollTx[0]); });
     if (r == COMM_OK)
         ParsePageReply(lift, page, cmd);
     return r;
@@ -160,10 +180,8 @@ int CLiftComm::ExchangePage(strLiftInf& lift, strLiftPage& page, strLiftCmd& cmd
 int CLiftComm::ReadLiftParams(strLiftInf& lift, strLiftPage& page)
 {
     const int len = BuildParamRequest(m_PollTx.data(), lift.nLiftNum);
-    int n = 0;
-    if (const int r = Transact(m_PollTx.data(), len, m_PollRx, m_nReplyWait, &n); r != COMM_OK)
-        return r;
-    return ParseParamReply(m_PollRx.data(), n, m_PollTx[0], lift, page);
+    // Its reply is the reply of page 0.
+    return PageTransact(0, len, [&](int n) { return ParseParamReply(m_PollRx.data(), n, m_PollTx[0], lift, page); });
 }
 
 int CLiftComm::SendFloorCall(strLiftInf& lift, int floor)

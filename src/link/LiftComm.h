@@ -5,6 +5,7 @@
 // thread at a time: its worker, or the user-interface thread while no worker
 // runs or while the single-lift worker is paused.
 #include <array>
+#include <chrono>
 #include <cstdint>
 
 #include "link/CallRegistry.h"
@@ -18,6 +19,10 @@ class CLiftDataStore;
 constexpr int kStationCount = 16;
 constexpr int kStatusReplyWaitMs = 100;  // the status poll's fixed wait
 constexpr int kLockMaxSends = 50;
+// The lateness of a page reply (from the end of its request to its first
+// byte) that is still kept off another page. After a miss it is what the next
+// request to that lift for another page waits, less the time already gone.
+constexpr int kLateReplyToleranceMs = 350;
 
 class CLiftComm {
 public:
@@ -44,6 +49,16 @@ public:
     int ExchangePageRetry(int groupPoll, strLiftInf& lift, strLiftPage& page, strLiftCmd& cmd);
     // Calls the lift to its top floor: 0 success, 1 failed, 3 port error.
     int SendFloorCallRetry(strLiftInf& lift);
+
+    // When the line is clear for a page request to this lift (a past time
+    // when it is clear now). A page reply carries no page number: after an
+    // exchange with the lift that was not a clean first-try success, a reply
+    // to an earlier request may still come. A request for another page waits
+    // until such a reply has surely arrived, and the send purges it; a retry
+    // of the same page waits one reply wait and may take a late reply of its
+    // own page. Page exchanges and parameter reads keep this wait themselves;
+    // a worker waits first, where a stop can cut the wait short.
+    std::chrono::steady_clock::time_point LineClearAt(int liftNum, int page) const;
 
     void BuildStationTable(strLiftInf* lifts);
     // Points the context at every lift of the store, as the all-lifts and group workers use it.
@@ -79,20 +94,32 @@ public:
     FrameBuf m_LockRx{};
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     // Purges both queues, writes the request and sleeps until waitMs after its
     // last byte left: the later of the drain and its wire time from the start
     // of the write (an adapter may report drained while it still sends).
-    // Returns the bytes written.
+    // Returns the bytes written; m_tRequestEnd is when its last byte left.
     int SendAndWait(const std::uint8_t* tx, int txLen, int waitMs);
     // The shared sequence: port check, purge, write, wait, one read.
     // COMM_OK with *received > 0, or the failure code.
     int Transact(const std::uint8_t* tx, int txLen, FrameBuf& rx, int waitMs, int* received);
+    // Transact of the page-type request in m_PollTx for `page` once the line
+    // is clear for it; check(n) judges (and parses) the n bytes received.
+    template <typename Check>
+    int PageTransact(int page, int txLen, Check check);
+
+    // What an earlier page request to one lift may still bring.
+    struct strLateReply {
+        int nPage = -1;            // the page of the last request that may still be answered
+        Clock::time_point tSure;   // by then such a reply has surely arrived
+        Clock::time_point tRetry;  // after a miss: a retry goes out no earlier
+    };
 
     strSentCalls m_PageSent;  // the calls the last page request carried
     int m_nPageSent = 0;      // the page it addressed
-    // Per lift number: its last page exchange got no valid reply, so its
-    // reply may still be on the way (it carries no page number).
-    std::array<bool, 256> m_bReplyMayBeLate{};
+    Clock::time_point m_tRequestEnd;
+    std::array<strLateReply, 256> m_LateReply{};  // per lift number
 };
 
 // Milliseconds of reply wait for a baud index; -1 for an index outside 0..4.

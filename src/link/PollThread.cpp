@@ -36,8 +36,12 @@ int StopPollThread()
 
 void WorkerSleep(int ms)
 {
+    WorkerSleepUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
+}
+
+void WorkerSleepUntil(std::chrono::steady_clock::time_point end)
+{
     using Clock = std::chrono::steady_clock;
-    const auto end = Clock::now() + std::chrono::milliseconds(ms);
     while (g_hPollThreadRun.IsSet()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
         if (left.count() <= 0)

@@ -3,6 +3,7 @@
 // it reports to, with the start and stop protocol.
 #include <QObject>
 #include <QPointer>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -31,3 +32,5 @@ int StopPollThread();
 
 // Sleeps the worker for ms, or less when the run event is reset meanwhile.
 void WorkerSleep(int ms);
+// The same, until a point in time.
+void WorkerSleepUntil(std::chrono::steady_clock::time_point end);

@@ -13,6 +13,15 @@ constexpr int kShortestReplyWaitMs = 30;
 
 bool Running() { return g_hPollThreadRun.IsSet(); }
 
+// Before an exchange with a lift: waits until the line is clear for this page
+// of it (see CLiftComm::LineClearAt) and tells whether to go on. A stop cuts
+// the wait short, so it never waits behind a late reply.
+bool ClearToExchange(const CLiftComm* context, const strLiftInf& lift, int page)
+{
+    WorkerSleepUntil(context->LineClearAt(lift.nLiftNum, page));
+    return Running();
+}
+
 LPARAM ContextParam(CLiftComm* context) { return reinterpret_cast<LPARAM>(context); }
 
 void Post(int msg, WPARAM wParam, LPARAM lParam) { PostMessage(g_hPollTarget.data(), msg, wParam, lParam); }
@@ -166,6 +175,8 @@ unsigned PollGroupThreadProc(CLiftComm* context)
             if (lift.nKind == 0)
                 continue;
             if (page.nPageCount == 0) {
+                if (!ClearToExchange(context, lift, 0))
+                    return 0;
                 const int r = context->ReadLiftParams(lift, page);
                 exchanged = true;
                 onlyPortErrors = onlyPortErrors && r == COMM_PORT_ERROR;
@@ -174,6 +185,8 @@ unsigned PollGroupThreadProc(CLiftComm* context)
             }
             const int pages = PagesToExchange(page);
             for (int p = 0; p < pages; ++p) {
+                if (!ClearToExchange(context, lift, p))
+                    return 0;
                 page.nCurPage = p;
                 const int r = context->ExchangePageRetry(1, lift, page, cmd);
                 exchanged = true;
@@ -197,16 +210,23 @@ unsigned PollOneThreadProc(CLiftComm* context)
     strLiftCmd& cmd = *context->m_pLiftCmd;
     const WPARAM liftNum = WPARAM(lift.nLiftNum.load());
 
-    // Exchange boundary: park here while the user-interface thread sends a
-    // lock command; a stop that came meanwhile ends the worker.
-    auto mayGoOn = [] { return !CWorkerThread::PausePoint() || Running(); };
+    // Before every exchange and retry, so that a stop ends the worker within
+    // one exchange and the page switch is not held for the rest of a pass:
+    // wait until the line is clear, park here while the user-interface thread
+    // sends a lock command, and end on a stop.
+    auto mayExchange = [&](int p) {
+        if (!ClearToExchange(context, lift, p))
+            return false;
+        CWorkerThread::PausePoint();
+        return Running();
+    };
 
     WorkerSleep(500);
     int failure = 0;  // kept from pass to pass
     while (Running()) {
         const int pages = PagesToExchange(page);
         for (int p = 0; p < pages; ++p) {
-            if (!mayGoOn())
+            if (!mayExchange(p))
                 return 0;
             page.nCurPage = p;
             int r = context->ExchangePage(lift, page, cmd, 0);
@@ -223,7 +243,7 @@ unsigned PollOneThreadProc(CLiftComm* context)
             } else {
                 bool settled = false;
                 for (int retry = 0; retry < 4 && !settled; ++retry) {
-                    if (!mayGoOn())
+                    if (!mayExchange(p))
                         return 0;
                     r = context->ExchangePage(lift, page, cmd, 0);
                     if (r == COMM_OK) {
@@ -246,8 +266,7 @@ unsigned PollOneThreadProc(CLiftComm* context)
         WorkerSleep(10);
         if (failure == 1 || failure == 2)
             Post(WM_LIFT_COMM_FAILED, WPARAM(failure), LPARAM(liftNum));
-        if (!mayGoOn())
-            return 0;
+        CWorkerThread::PausePoint();  // also for a lift with no page to exchange
     }
     return 0;
 }

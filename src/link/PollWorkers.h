@@ -1,7 +1,8 @@
 #pragma once
 // The communication workers. Each takes its context, loops while the run event
-// is set (tested before the first pass and after each pass) and reports
-// through the lift records and posted messages.
+// is set (tested before the first pass and after each pass, and within a pass
+// before each exchange or member, so that a stop waits for one exchange at
+// most) and reports through the lift records and posted messages.
 class CLiftComm;
 
 // All-lifts view: status poll of every station in the station table.

@@ -1,9 +1,14 @@
 // The whole station as the operator meets it: the modal main window, a login,
 // the serial settings, the pages one after another against the bus
 // simulator, and the exit button ending everything.
+#include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
 #include <deque>
 #include <functional>
+#include <set>
+#include <tuple>
 
 #include "controls/ButX.h"
 #include "link/PollThread.h"
@@ -21,28 +26,83 @@ using namespace station_test;
 namespace {
 using Frame = std::vector<std::uint8_t>;
 
-// Plays the operator: each step runs once the previous one has and the
-// given pause has passed, all inside the window's own modal loop.
+// Plays the operator: each step runs inside the window's own modal loop once
+// the state it waits for holds. A state that does not come within a generous
+// bound fails the test, and the step runs anyway so that the window closes.
 class Operator {
 public:
-    void Then(int pauseMs, std::function<void()> step) { m_steps.push_back({pauseMs, std::move(step)}); }
+    void When(std::function<bool()> ready, std::function<void()> step)
+    {
+        m_steps.push_back({std::move(ready), std::move(step)});
+    }
     void Start() { Next(); }
     bool Finished() const { return m_steps.empty(); }
 
 private:
+    static constexpr int kBoundMs = 30000;
     void Next()
     {
         if (m_steps.empty())
             return;
-        QTimer::singleShot(m_steps.front().first, [this] {
+        m_waited.start();
+        Poll();
+    }
+    void Poll()
+    {
+        QTimer::singleShot(10, [this] {
+            const bool ready = m_steps.front().first();
+            if (!ready && !m_waited.hasExpired(kBoundMs)) {
+                Poll();
+                return;
+            }
+            ++m_nStep;
+            EXPECT_TRUE(ready) << "the state of step " << m_nStep << " did not come within " << kBoundMs << " ms";
             auto step = std::move(m_steps.front().second);
             m_steps.pop_front();
             step();  // may run a nested modal loop of its own
             Next();
         });
     }
-    std::deque<std::pair<int, std::function<void()>>> m_steps;
+    std::deque<std::pair<std::function<bool()>, std::function<void()>>> m_steps;
+    QElapsedTimer m_waited;
+    int m_nStep = 0;
 };
+
+bool Now() { return true; }
+
+double NowMs()
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// What a request asks for: address, function, and the page of a page request.
+using Ask = std::tuple<int, int, int>;
+Ask AskOf(const Frame& f) { return {f[0], f[1], f[1] == 0x00 ? f[2] >> 5 : 0}; }
+
+// The requests the simulator read since tMs (the monotonic clock, as it stamps them).
+std::vector<Frame> FramesSince(const CLiftSim& sim, double tMs)
+{
+    std::vector<Frame> frames;
+    for (const auto& r : sim.timedRequests())
+        if (r.tMs >= tMs && r.frame.size() >= 3)
+            frames.push_back(r.frame);
+    return frames;
+}
+
+// The frames hold a whole pass of a worker: every request expected, and after
+// them the first request once more. Whatever else a worker asks for in each
+// pass is then among them too.
+bool HoldPass(const std::vector<Frame>& frames, const std::set<Ask>& expected)
+{
+    std::set<Ask> seen;
+    for (const Frame& f : frames) {
+        const bool allSeen = std::includes(seen.begin(), seen.end(), expected.begin(), expected.end());
+        if (allSeen && AskOf(f) == AskOf(frames.front()))
+            return true;
+        seen.insert(AskOf(f));
+    }
+    return false;
+}
 
 std::set<int> Addresses(const std::vector<Frame>& frames, int function)
 {
@@ -69,42 +129,62 @@ TEST(StationRunTest, OperatorLogsInConnectsVisitsEveryPageAndExits)
                                     {9, 7, 2, QStringLiteral("2-A")}, {10, 30, 2, QStringLiteral("2-B")}}));
     qputenv("LIFT_COM1", sim.port().toLocal8Bit());
 
+    // Per page: the requests its worker must make in every pass (lift 10 has
+    // four pages, lift 9 one).
+    const std::set<Ask> allAsks{{1, 0x10, 0}, {3, 0x10, 0}};
+    const std::set<Ask> oneAsks{{10, 0, 0}, {10, 0, 1}, {10, 0, 2}, {10, 0, 3}};
+    std::set<Ask> groupAsks = oneAsks;
+    groupAsks.insert({9, 0, 0});
+
     std::vector<Frame> allFrames, oneFrames, groupFrames;
+    double since = 0;  // when the page's worker started
     bool sawLoginScreen = false;
     int result = -1;
     {
         CKALORDlg dlg;
         Operator op;
-        op.Then(100, [&] {
-            sawLoginScreen = dlg.isVisible() && dlg.m_edUser->isVisible() && dlg.m_btLogin->isVisible();
+        // The page's worker runs, posting to the page: its requests count from now.
+        const auto workerFor = [&](QObject* page) {
+            return [&, page] {
+                if (g_hPollTarget.data() != page || !g_pPollThread)
+                    return false;
+                since = NowMs();
+                return true;
+            };
+        };
+        const auto passSeen = [&](const std::set<Ask>& asks) {
+            return [&sim, &since, &asks] { return HoldPass(FramesSince(sim, since), asks); };
+        };
+        op.When([&] { return dlg.isVisible(); }, [&] {
+            sawLoginScreen = dlg.m_edUser->isVisible() && dlg.m_btLogin->isVisible();
             dlg.m_edUser->setText(QStringLiteral("wang"));
             dlg.m_edPwd->setText(QStringLiteral("s3cret"));
             AnswerComSet(0, 2);
             dlg.m_btLogin->click();  // runs the serial settings inside
         });
-        op.Then(50, [&] {
+        op.When(Now, [&] {
             EXPECT_EQ(dlg.m_nViewMode, CKALORDlg::kModeBuild);
             dlg.m_btShowAll->click();
-            sim.clearRequests();
         });
-        op.Then(600, [&] {
-            allFrames = sim.requests();
+        op.When(workerFor(dlg.m_pShowAllDlg.get()), [] {});
+        op.When(passSeen(allAsks), [&] {
+            allFrames = FramesSince(sim, since);
             // A tile click opens lift 10 (posted, as the tile's send ends the same way).
             PostMessage(&dlg, WM_OPEN_LIFT, 1, 10);
         });
-        op.Then(50, [&] { sim.clearRequests(); });
-        op.Then(900, [&] {
-            oneFrames = sim.requests();
+        op.When(workerFor(dlg.m_pShowOneDlg.get()), [] {});
+        op.When(passSeen(oneAsks), [&] {
+            oneFrames = FramesSince(sim, since);
             EXPECT_TRUE(dlg.m_pShowOneDlg->isVisible());
             PostMessage(&dlg, WM_SHOW_GROUP, 0, 1);
         });
-        op.Then(50, [&] { sim.clearRequests(); });
-        op.Then(600, [&] {
-            groupFrames = sim.requests();
+        op.When(workerFor(dlg.m_pShowGruDlg.get()), [] {});
+        op.When(passSeen(groupAsks), [&] {
+            groupFrames = FramesSince(sim, since);
             EXPECT_TRUE(dlg.m_pShowGruDlg->isVisible());
             dlg.m_btAnalysis->click();
         });
-        op.Then(50, [&] {
+        op.When(Now, [&] {
             EXPECT_EQ(g_pPollThread, nullptr);
             dlg.m_btExit->click();
         });
@@ -122,6 +202,7 @@ TEST(StationRunTest, OperatorLogsInConnectsVisitsEveryPageAndExits)
     EXPECT_EQ(Addresses(oneFrames, 0x00), (std::set<int>{10}));
     EXPECT_TRUE(Addresses(oneFrames, 0x10).empty());
     EXPECT_EQ(Addresses(groupFrames, 0x00), (std::set<int>{9, 10}));
+    EXPECT_TRUE(Addresses(groupFrames, 0x10).empty());
 
     // Shut down: no worker, no animation, the line closed, the bus quiet.
     EXPECT_EQ(g_pPollThread, nullptr);

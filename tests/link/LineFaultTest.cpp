@@ -1,6 +1,6 @@
 // Damaged replies from the line: every kind of exchange refuses them with its
 // code and leaves the records as they were; a late reply never mixes with the
-// next exchange.
+// next exchange, nor shows as another page.
 #include <sys/ioctl.h>
 
 #include "SimLink.h"
@@ -59,8 +59,9 @@ TEST_F(SimLinkTest, DamagedRepliesAreRefusedAndChangeNothing)
             EXPECT_EQ(e.run(), missing || std::string(e.name) == "lock command" ? e.noReply : COMM_BAD_FRAME);
             EXPECT_TRUE(Changed(before, snapshot()).empty());
             // The late reply arrives before the next exchange, which purges it.
-            if (std::string(fault).find("late") != std::string::npos)
+            if (std::string(fault).find("late") != std::string::npos) {
                 EXPECT_TRUE(lateReplyQueued());
+            }
         }
     }
 
@@ -76,4 +77,42 @@ TEST_F(SimLinkTest, DamagedRepliesAreRefusedAndChangeNothing)
     ASSERT_EQ(comm.PollStation(0), COMM_OK);
     ParseStationStatus(comm.m_PollRx.data(), store.m_pLiftInf, store.m_pLiftFault);
     EXPECT_EQ(store.m_pLiftFault[0].bNewFault, 1);
+}
+
+// A page reply carries no page number. Replies late enough that a retry's
+// window takes the reply to the request before it (62 ms at 115200 baud, 180
+// ms at 9600) never show as another page's lamps: with car calls lit on pages
+// 0 and 2 of a three-page lift, every sample of the lamps shows just those,
+// whether the lift is online or offline meanwhile.
+TEST_F(SimLinkTest, ALateReplyNeverShowsAsAnotherPage)
+{
+    struct Case {
+        int baudIndex;
+        int lateMs;
+    };
+    for (const Case c : {Case{4, 62}, Case{0, 180}}) {
+        SCOPED_TRACE(testing::Message() << "baud index " << c.baudIndex << ", replies " << c.lateMs << " ms late");
+        SetUp();
+        const QString baud = QString::number(BaudOfIndex(c.baudIndex));
+        Start({"--pace", "--baud", baud, "--lift", "1:20", "--speed", "600000"}, c.baudIndex);
+        Install({1}, 20);
+        const strLiftPage& page = store.m_pLiftPage[0];
+        const auto lampsRight = [&] { return page.nCarLamp[0] == 0x04 && page.nCarLamp[1] == 0 && page.nCarLamp[2] == 0x08; };
+        StartOneLift(0);
+        ASSERT_TRUE(RegisterCall(store.m_pLiftCmd[0], 3, CallKind::Car, 4));
+        ASSERT_TRUE(RegisterCall(store.m_pLiftCmd[0], 20, CallKind::Car, 4));
+        ASSERT_TRUE(WaitUntil(lampsRight));
+
+        ASSERT_TRUE(sim->command(QStringLiteral("line late %1").arg(c.lateMs)));
+        sim->clearRequests();
+        int samples = 0;
+        int wrong = 0;
+        ASSERT_TRUE(WaitUntil([&] {
+            ++samples;
+            wrong += !lampsRight();
+            return Seen(PageTo(1)) >= 20;
+        }, 60000));
+        StopPollThread();
+        EXPECT_EQ(wrong, 0) << "of " << samples << " samples";
+    }
 }

@@ -82,7 +82,7 @@ TEST_F(SimLinkTest, AllLiftsWorkerPollsRetriesAndTheLastRetryDecides)
 // On a line paced at 9600 baud, measured where the controller reads them:
 // requests are spaced by their own wire time plus their reply wait; a reply
 // late for its wait is let pass and discarded, never read as the next page;
-// a stop of the all-lifts worker ends within one exchange.
+// a stop of the all-lifts or the single-lift worker ends within one exchange.
 TEST_F(SimLinkTest, PacedLineWaitsLateRepliesAndStop)
 {
     // The waits the line must keep at 9600 baud (10 bits a byte), less the
@@ -90,7 +90,7 @@ TEST_F(SimLinkTest, PacedLineWaitsLateRepliesAndStop)
     constexpr double kJitterMs = 2;
     const auto wireMs = [](int bytes) { return bytes * 10 * 1000.0 / 9600; };
     const double pageGap = wireMs(kPageRequestLen) + 80;  // 94.6 ms
-    Start({"--pace", "--baud", "9600", "--lift", "1:16", "--lift", "5:8", "--speed", "600000"});
+    Start({"--pace", "--baud", "9600", "--lift", "1:16", "--lift", "5:56", "--speed", "600000"});
     Install({1}, 16);
     strLiftInf& lift = store.m_pLiftInf[0];
     strLiftPage& page = store.m_pLiftPage[0];
@@ -122,6 +122,21 @@ TEST_F(SimLinkTest, PacedLineWaitsLateRepliesAndStop)
     StopPollThread();
     EXPECT_LE(Seen(StatusTo(0)), atStop + 3);  // the one in flight, and the simulator's lag
     EXPECT_GE(MedianGapMs(StatusTo(0)), wireMs(kStatusRequestLen) + 100 - kJitterMs);
+
+    // The single-lift worker on the silent 56-floor lift 5: stopped once it
+    // has asked for page 1, it sends nothing more, where waiting for the end
+    // of the pass would send pages 2 to 6.
+    Install({5}, 56);
+    sim->clearRequests();
+    StartOneLift(4);
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto frames = Frames(PageTo(5));
+        return !frames.empty() && PageOf(frames.back()) == 1;
+    }));
+    const std::size_t pagesAtStop = Seen(PageTo(5));
+    StopPollThread();
+    ASSERT_TRUE(sim->command("line ok"));  // answered after the requests it has read are reported
+    EXPECT_LE(Seen(PageTo(5)), pagesAtStop + 1);  // and one the simulator may not have reported yet
 }
 
 // The adapter is pulled out under each worker in turn: lifts go offline, no
