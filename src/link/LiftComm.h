@@ -45,7 +45,8 @@ public:
     int ReadLiftParams(strLiftInf& lift, strLiftPage& page);
     int SendFloorCall(strLiftInf& lift, int floor);
 
-    // 0 success, 1 no valid reply, 2 port error.
+    // 0 success, 1 no valid reply, 2 port error. A stop of the worker ends
+    // the retries, leaving the lift as it was.
     int ExchangePageRetry(int groupPoll, strLiftInf& lift, strLiftPage& page, strLiftCmd& cmd);
     // Calls the lift to its top floor: 0 success, 1 failed, 3 port error.
     int SendFloorCallRetry(strLiftInf& lift);

@@ -137,6 +137,21 @@ TEST_F(SimLinkTest, PacedLineWaitsLateRepliesAndStop)
     StopPollThread();
     ASSERT_TRUE(sim->command("line ok"));  // answered after the requests it has read are reported
     EXPECT_LE(Seen(PageTo(5)), pagesAtStop + 1);  // and one the simulator may not have reported yet
+
+    // The group worker on the same lift, still taken as online: stopped after
+    // its first try, it makes none of the four retries.
+    store.m_pLiftInf[4].bOffline = 0;
+    strGroupInf group;
+    group.nLiftCount = 1;
+    group.byLiftNum[0] = 5;
+    sim->clearRequests();
+    StartGroup(group);
+    ASSERT_TRUE(WaitUntil([&] { return Seen(PageTo(5)) >= 1; }));
+    const std::size_t groupAtStop = Seen(PageTo(5));
+    StopPollThread();
+    ASSERT_TRUE(sim->command("line ok"));
+    EXPECT_LE(Seen(PageTo(5)), groupAtStop + 1);
+    EXPECT_EQ(store.m_pLiftInf[4].bOffline, 0);
 }
 
 // The adapter is pulled out under each worker in turn: lifts go offline, no
