@@ -1,9 +1,11 @@
 #include "database/AdoConnection.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTimer>
 #include <chrono>
 #include <utility>
 #include <cstdio>
@@ -273,6 +275,13 @@ void CAdoConnection::Closer::operator()(sqlite3* db) const
 CAdoConnection::CAdoConnection()
     : m_clock([] { return QDateTime::currentDateTime(); })
 {
+    // Without an application (a command-line tool) no timer can run; the
+    // file is still looked at before each statement and at the close.
+    if (QCoreApplication::instance()) {
+        m_pFileWatch = std::make_unique<QTimer>();
+        QObject::connect(m_pFileWatch.get(), &QTimer::timeout, [this] { KeepFileInPlace(); });
+        m_pFileWatch->start(kFileWatchMs);
+    }
 }
 
 CAdoConnection::~CAdoConnection() { CloseConnection(); }
@@ -306,6 +315,12 @@ void CAdoConnection::Report(const QString& text, int code)
 
 void CAdoConnection::InitConnection()
 {
+    Release();
+}
+
+void CAdoConnection::Release()
+{
+    KeepFileInPlace(true);
     m_pRecordset.reset();
     m_pConnection.reset();
 }
@@ -434,10 +449,9 @@ bool CAdoConnection::RegisterJetFunctions(sqlite3* db, QString* pError)
 
 bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
 {
+    Release();
     m_strDBPath = strPath;
     m_bExclusive = bExclusive;
-    m_pRecordset.reset();
-    m_pConnection.reset();
 
     auto fail = [&](const QString& why) {
         Report(QStringLiteral("The database %1 cannot be opened: %2").arg(QDir::toNativeSeparators(strPath), why),
@@ -462,6 +476,10 @@ bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
     QString error;
     Handle db = OpenKeyed(strPath, &error);
     if (db && CheckOpenedFile(db.get(), bExclusive, bHadWal, &error) && RegisterJetFunctions(db.get(), &error)) {
+        sqlite3_commit_hook(db.get(), [](void* self) {
+            ++static_cast<CAdoConnection*>(self)->m_nCommits;
+            return 0;
+        }, this);
         m_pConnection = std::move(db);
         return true;
     }
@@ -533,7 +551,7 @@ bool CAdoConnection::WriteOpenFileBack(QString* pError)
     return ok && target == path;
 }
 
-void CAdoConnection::KeepFileInPlace()
+void CAdoConnection::KeepFileInPlace(bool bClosing)
 {
     if (!IsOpen() || !sqlite3_get_autocommit(m_pConnection.get()))
         return;
@@ -542,35 +560,46 @@ void CAdoConnection::KeepFileInPlace()
         return;
     using namespace std::chrono;
     const qint64 now = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-    if (now < m_nNextRestoreTryMs)
+    if (!bClosing && now < m_nNextRestoreTryMs)
         return;
-    const QString name = QDir::toNativeSeparators(m_strDBPath);
     QString error;
-    if (WriteOpenFileBack(&error)) {
-        AfxMessageBoxModeless(FixedText{QStringLiteral("数据库文件 %1 在运行中被删除，已从打开的数据库写回，所有已记录的数据均保留。"),
-                                        QStringLiteral("The database file %1 was removed while the station was running. "
-                                                       "It has been written back from the open database with every recorded row."),
-                                        QStringLiteral("資料庫檔案 %1 在執行中被刪除，已從開啟的資料庫寫回，所有已記錄的資料均保留。")}
-                                  .In(m_nLanguageKind)
-                                  .arg(name));
+    const bool restored = WriteOpenFileBack(&error);
+    FixedText text;
+    if (restored) {
         m_nNextRestoreTryMs = 0;
-        return;
+        text = {QStringLiteral("数据库文件 %1 在运行中被删除，已从打开的数据库写回，所有已记录的数据均保留。"),
+                QStringLiteral("The database file %1 was removed while the station was running. "
+                               "It has been written back from the open database with every recorded row."),
+                QStringLiteral("資料庫檔案 %1 在執行中被刪除，已從開啟的資料庫寫回，所有已記錄的資料均保留。")};
+    } else if (bClosing) {
+        // The last chance: what the open connection holds goes with it.
+        text = {QStringLiteral("数据库文件 %1 在运行中被删除或替换，无法写回：%2\n删除后记录的数据已丢失。"),
+                QStringLiteral("The database file %1 was removed or replaced while the station was running "
+                               "and cannot be written back: %2\nWhat was recorded after its removal is lost."),
+                QStringLiteral("資料庫檔案 %1 在執行中被刪除或替換，無法寫回：%2\n刪除後記錄的資料已遺失。")};
+    } else {
+        // Told once; tried again after a pause, as the copy reads the whole file.
+        const bool told = m_nNextRestoreTryMs != 0;
+        m_nNextRestoreTryMs = now + 30000;
+        if (told)
+            return;
+        text = {QStringLiteral("数据库文件 %1 在运行中被删除或替换，暂时无法写回：%2"),
+                QStringLiteral("The database file %1 was removed or replaced while the station was running "
+                               "and cannot be written back yet: %2"),
+                QStringLiteral("資料庫檔案 %1 在執行中被刪除或替換，暫時無法寫回：%2")};
     }
-    // Told once; tried again after a pause, as the copy reads the whole file.
-    if (m_nNextRestoreTryMs == 0)
-        AfxMessageBoxModeless(FixedText{QStringLiteral("数据库文件 %1 在运行中被删除或替换，暂时无法写回：%2"),
-                                        QStringLiteral("The database file %1 was removed or replaced while the station was running "
-                                                       "and cannot be written back yet: %2"),
-                                        QStringLiteral("資料庫檔案 %1 在執行中被刪除或替換，暫時無法寫回：%2")}
-                                  .In(m_nLanguageKind)
-                                  .arg(name, error));
-    m_nNextRestoreTryMs = now + 30000;
+    const QString name = QDir::toNativeSeparators(m_strDBPath);
+    const QString message = restored ? text.In(m_nLanguageKind).arg(name) : text.In(m_nLanguageKind).arg(name, error);
+    // At a close nothing would be left to show a box that does not wait.
+    if (bClosing)
+        AfxMessageBox(message);
+    else
+        AfxMessageBoxModeless(message);
 }
 
 void CAdoConnection::CloseConnection()
 {
-    m_pRecordset.reset();
-    m_pConnection.reset();
+    Release();
 }
 
 std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, const QVariantList& params)
@@ -648,15 +677,23 @@ bool CAdoConnection::InTransaction() const
     return IsOpen() && !sqlite3_get_autocommit(m_pConnection.get());
 }
 
-bool CAdoConnection::BeginTrans()
+bool CAdoConnection::BeginTrans(bool bWait)
 {
     KeepFileInPlace();
     if (!IsOpen()) {
         ReportNotOpen();
         return false;
     }
-    if (!ExecFixed(m_pConnection.get(), "BEGIN IMMEDIATE")) {
-        Report(ErrText(m_pConnection.get()), sqlite3_extended_errcode(m_pConnection.get()));
+    sqlite3* db = m_pConnection.get();
+    // The write lock is the only wait: inside the transaction every
+    // statement has it already.
+    if (!bWait)
+        sqlite3_busy_timeout(db, 0);
+    const bool ok = ExecFixed(db, "BEGIN IMMEDIATE");
+    if (!bWait)
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    if (!ok) {
+        Report(ErrText(db), sqlite3_extended_errcode(db));
         return false;
     }
     return true;

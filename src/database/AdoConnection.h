@@ -12,6 +12,7 @@
 
 #include "database/AdoRecordset.h"
 
+class QTimer;
 struct sqlite3;
 
 class CAdoConnection {
@@ -24,6 +25,7 @@ public:
     CAdoConnection& operator=(const CAdoConnection&) = delete;
 
     // Drops any connection left from before, so that the next open starts clean.
+    // Like every close, it first looks whether the file is still in place.
     void InitConnection();
     // Opens the existing file at strPath with the program's password: shared,
     // or held exclusively by this process. Never creates a file, never writes
@@ -43,10 +45,22 @@ public:
     QString CompactDatabase(const QString& strPath);
 
     // Groups statements so the file is synced once for all of them. A commit
-    // after the engine rolled back by itself is not an error.
-    bool BeginTrans();
+    // after the engine rolled back by itself is not an error. Without bWait a
+    // file another program is writing is refused at once instead of waited for.
+    bool BeginTrans(bool bWait = true);
     bool CommitTrans();
     void RollbackTrans();
+    // Transactions committed on this connection, each statement outside a
+    // transaction counting as one: what a caller meant to group shows here.
+    int CommitCount() const { return m_nCommits; }
+
+    // The file at m_strDBPath must be the one open: one deleted or replaced
+    // while the station runs is written back from the open connection and the
+    // operator told. Runs before every statement, every few seconds while the
+    // connection is open, and at every close (bClosing: the box then waits,
+    // as nothing would be left to show it).
+    void KeepFileInPlace(bool bClosing = false);
+    static constexpr int kFileWatchMs = 3000;
 
     // The time that Now() writes; tests move it across days.
     void SetClock(Clock clock);
@@ -84,10 +98,9 @@ private:
     QString LanText(int n, const QString& fallback = QString()) const;
     void ReportNotOpen();
     void Report(const QString& text, int code);
-    // The file at m_strDBPath must be the one open: one deleted or replaced
-    // while the station runs is written back from the open connection.
-    void KeepFileInPlace();
     bool WriteOpenFileBack(QString* pError);
+    // Every close goes through here: the file is looked at first.
+    void Release();
 
     Handle m_pConnection;
     Clock m_clock;
@@ -96,4 +109,8 @@ private:
     QString m_strLastError;
     int m_nLastErrorCode = 0;
     qint64 m_nNextRestoreTryMs = 0;  // a failed write-back is tried again after a pause
+    int m_nCommits = 0;
+    // Looks at the file while nothing else runs a statement (an idle station);
+    // made with the connection, so that it belongs to the thread that uses it.
+    std::unique_ptr<QTimer> m_pFileWatch;
 };

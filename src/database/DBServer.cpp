@@ -19,9 +19,9 @@ CDBServer::CDBServer()
 
 CDBServer::~CDBServer()
 {
-    // Every write makes progress, so this ends; it stops at the first failure.
-    while (PendingWrites() > 0 && FlushRecords()) {
-    }
+    // The main window closes the database before its window goes; any other
+    // owner gets the same close here.
+    CloseDatabase();
     m_pRecordset.reset();
     m_pAdo.reset();
 }

@@ -62,18 +62,25 @@ public:
 
     // Recording. Rows go to the file at the end of each save, or at the end
     // of the outermost recording batch (one sync for a whole refresh). Rows
-    // the file does not take (a full disk) wait in memory, within a bound,
-    // and go with the next write; the failure is reported once, without
-    // waiting for the operator.
+    // the file does not take (a full disk, a lock another program holds, a
+    // statement the engine refuses) wait in memory, within a bound, and go
+    // with a later write; the failure is reported once, without waiting for
+    // the operator. Rows are lost only with their lift, or at the close, and
+    // the operator is told how many.
     void SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage);
     void SaveLiftFault(strLiftInf* pLift, strLiftFault* pFault);
     void BeginRecordingBatch() { ++m_nBatchDepth; }
     void EndRecordingBatch();
-    // Writes what waits; bRetryNow false keeps a pause after a failure.
+    // Writes what waits. bRetryNow false is a view's refresh: it keeps a
+    // pause after a failure and never waits for another program's lock.
     bool FlushRecords(bool bRetryNow = true);
     int PendingCalls() const { return m_nPendingCalls; }
     int PendingFaults() const { return m_nPendingFaults; }
     int PendingWrites() const { return int(m_pending.size()); }
+    // The end of the run, before the window goes: a removed file is written
+    // back, what waits is written if the file takes it, what it still refuses
+    // is counted to the operator; then the connection closes.
+    void CloseDatabase();
     // Day tables opened per write: after midnight every lift opens one, and
     // each costs two passes over the schema of a year's tables; the rest
     // follow with the next refreshes, their lifts' calls held until then.
@@ -128,21 +135,26 @@ private:
     bool DayTableUpkeep(strLiftInf* pLift, QString* pDayTable);
     bool OpenNewDayTable(int i, const QString& strIndex, const std::shared_ptr<CAdoRecordset>& pIndex);
     // NewDayTable starts the statements that open a day table (Upkeep).
+    // Faults go to a table of their own and never wait for a day table.
     enum class RowKind { NewDayTable, Upkeep, Call, Fault };
-    // nLift: the lift whose day table the statement needs first (0: none).
     void QueueWrite(RowKind kind, int nLift, const QString& sql, QVariantList params);
     void ReportRecordingFailure(const QString& why);
+    // Takes lift n's waiting statements out of the queue; tells how many calls and faults went.
+    void DropPendingOfLift(int n);
     bool ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pWhy) const;
 
     struct strPendingWrite {
         RowKind kind;
-        int nLift;
+        int nLift;  // the lift the statement belongs to
         QString sql;
         QVariantList params;
     };
     std::deque<strPendingWrite> m_pending;  // in the order they must be written
     int m_nPendingCalls = 0;
     int m_nPendingFaults = 0;
+    // Rows that went for want of room while the file refused them; told at the close.
+    int m_nOverflowCalls = 0;
+    int m_nOverflowFaults = 0;
     int m_nBatchDepth = 0;
     bool m_bRecordingReported = false;  // the current outage was reported
     qint64 m_nRetryAtMs = 0;            // monotonic time of the next try after a failure

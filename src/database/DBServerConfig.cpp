@@ -270,9 +270,14 @@ bool CDBServer::DeleteLift(strLiftInf* pLift, strGroupInf* pGroups)
         trans.Rollback();
         return false;
     }
+    // Committed before any box below waits for the operator.
+    if (trans.IsActive() && !trans.Commit())
+        return false;
 
     pLift->bRecInit = 0;
     m_tmLastSave[std::size_t(n - 1)] = QDateTime();
     m_bIndexLost[std::size_t(n - 1)] = false;
+    // Its rows still waiting have no table left to go to.
+    DropPendingOfLift(n);
     return true;
 }

@@ -14,16 +14,8 @@ void CDBServer::QueryFaultRecords(bool bByDate, const QDate& start, const QDate&
 {
     if (!pStats)
         return;
-    for (int k = 0; k < kDbLiftSlots; ++k) {
-        strLiftFaultStat& s = pStats[k];
-        s.nRealAddr = 0;
-        s.nErrTotal = 0;
-        s.arrErrTime.clear();
-        s.lstLiftState.clear();
-        s.lstErrCode.clear();
-        s.lstErrID.clear();
-        s.nCodeCount.fill(0);
-    }
+    for (int k = 0; k < kDbLiftSlots; ++k)
+        pStats[k].Clear();
     auto rs = Query(QStringLiteral("Select * From ") + QLatin1String("KALOR_LiftInf") + QLatin1String(" Where Kind <> 0"));
     if (!rs)
         return;

@@ -33,9 +33,10 @@ qint64 MonotonicMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// A statement the engine refuses as such (a missing table, a constraint)
-// would fail every time; a full disk, a read-only or busy file may pass later.
-bool RefusedForGood(int code)
+// A statement the engine refuses as such (a trigger, a table renamed or
+// dropped) fails again at once: the others go on without it. A full disk, a
+// read-only or locked file refuses every statement alike.
+bool RefusedAsStatement(int code)
 {
     switch (code & 0xff) {
     case SQLITE_ERROR:
@@ -63,6 +64,7 @@ void CDBServer::QueueWrite(RowKind kind, int nLift, const QString& sql, QVariant
         if (oldest != m_pending.end()) {
             m_pending.erase(oldest);
             --count;
+            ++(kind == RowKind::Call ? m_nOverflowCalls : m_nOverflowFaults);
         }
     }
     if (row)
@@ -101,51 +103,61 @@ bool CDBServer::FlushRecords(bool bRetryNow)
         return false;
     // Inside a view's timer: failures are kept, not shown in a modal box.
     m_pAdo->SetQuiet(true);
-    bool ok = false;
-    while (!ok && !m_pending.empty()) {
-        if (!m_pAdo->BeginTrans())
+    // Calls and faults the engine refused stay queued for a later write; the
+    // rest of their lift's calls (or faults) wait behind them, in order.
+    std::vector<bool> held(m_pending.size(), false);
+    QString why;
+    bool written = false;
+    for (;;) {
+        if (!m_pAdo->BeginTrans(bRetryNow)) {
+            why = m_pAdo->LastError();
             break;
-        // Beyond the day tables this write opens, a lift's statements wait in order.
-        std::array<bool, kDbLiftSlots + 1> waits{};
+        }
+        std::array<bool, kDbLiftSlots + 1> dayWaits{}, faultWaits{};
         int newTables = 0;
-        std::vector<bool> written(m_pending.size(), false);
+        std::vector<bool> done(m_pending.size(), false);
         std::size_t failed = m_pending.size();
         for (std::size_t k = 0; k < m_pending.size(); ++k) {
             const strPendingWrite& w = m_pending[k];
             const std::size_t lift = std::size_t(std::clamp(w.nLift, 0, kDbLiftSlots));
-            if (lift && waits[lift])
+            bool& waits = (w.kind == RowKind::Fault ? faultWaits : dayWaits)[lift];
+            if (waits)
                 continue;
-            if (w.kind == RowKind::NewDayTable && newTables++ >= kNewDayTablesPerWrite) {
-                waits[lift] = true;
+            // Beyond the day tables this write opens, a lift's statements wait.
+            if (held[k] || (w.kind == RowKind::NewDayTable && newTables++ >= kNewDayTablesPerWrite)) {
+                waits = true;
                 continue;
             }
             if (!m_pAdo->ExecuteSql(w.sql, w.params)) {
                 failed = k;
                 break;
             }
-            written[k] = true;
+            done[k] = true;
         }
         if (failed < m_pending.size()) {
             const int code = m_pAdo->LastErrorCode();
+            why = m_pAdo->LastError();
             m_pAdo->RollbackTrans();
-            if (!RefusedForGood(code))
+            if (!RefusedAsStatement(code))
                 break;
-            // This one statement can never be written: it goes, the others are tried again.
-            ReportRecordingFailure(m_pAdo->LastError());
-            const RowKind kind = m_pending[failed].kind;
-            if (kind == RowKind::Call)
-                --m_nPendingCalls;
-            else if (kind == RowKind::Fault)
-                --m_nPendingFaults;
-            m_pending.erase(m_pending.begin() + std::ptrdiff_t(failed));
+            if (m_pending[failed].kind == RowKind::Call || m_pending[failed].kind == RowKind::Fault) {
+                held[failed] = true;
+            } else {
+                // Upkeep of a day table that is there already, or gone
+                // already, has nothing left to do; no row of data goes so.
+                m_pending.erase(m_pending.begin() + std::ptrdiff_t(failed));
+                held.erase(held.begin() + std::ptrdiff_t(failed));
+            }
             continue;
         }
-        ok = m_pAdo->CommitTrans();
-        if (!ok)
+        if (!m_pAdo->CommitTrans()) {
+            why = m_pAdo->LastError();
             break;
+        }
+        written = true;
         std::deque<strPendingWrite> left;
         for (std::size_t k = 0; k < m_pending.size(); ++k) {
-            if (!written[k])
+            if (!done[k])
                 left.push_back(std::move(m_pending[k]));
             else if (m_pending[k].kind == RowKind::Call)
                 --m_nPendingCalls;
@@ -153,18 +165,68 @@ bool CDBServer::FlushRecords(bool bRetryNow)
                 --m_nPendingFaults;
         }
         m_pending.swap(left);
+        break;
     }
     m_pAdo->SetQuiet(false);
-    // A queue emptied by dropping what can never be written has nothing left to wait for.
-    ok = ok || m_pending.empty();
-    if (!ok) {
-        ReportRecordingFailure(m_pAdo->LastError());
+    if (!written || std::find(held.begin(), held.end(), true) != held.end()) {
+        ReportRecordingFailure(why);
         m_nRetryAtMs = MonotonicMs() + kRetryPauseMs;
         return false;
     }
     m_bRecordingReported = false;
     m_nRetryAtMs = 0;
     return true;
+}
+
+void CDBServer::CloseDatabase()
+{
+    // A removed file first: what waits then goes into the file written back.
+    m_pAdo->KeepFileInPlace(true);
+    // Every write makes progress or fails.
+    while (!m_pending.empty()) {
+        const std::size_t before = m_pending.size();
+        if (!FlushRecords() || m_pending.size() >= before)
+            break;
+    }
+    const int calls = m_nPendingCalls + m_nOverflowCalls;
+    const int faults = m_nPendingFaults + m_nOverflowFaults;
+    if (calls > 0 || faults > 0) {
+        const QString why = m_pAdo->LastError();
+        AfxMessageBox(FixedText{QStringLiteral("有 %1 条呼梯记录和 %2 条故障记录无法写入数据库，已丢失。%3"),
+                                QStringLiteral("%1 calls and %2 faults could not be written to the database and are lost. %3"),
+                                QStringLiteral("有 %1 條呼梯記錄和 %2 條故障記錄無法寫入資料庫，已遺失。%3")}
+                          .In(m_nLanguageKind)
+                          .arg(calls)
+                          .arg(faults)
+                          .arg(why)
+                          .trimmed());
+    }
+    m_pending.clear();
+    m_nPendingCalls = m_nPendingFaults = m_nOverflowCalls = m_nOverflowFaults = 0;
+    m_pAdo->CloseConnection();
+}
+
+void CDBServer::DropPendingOfLift(int n)
+{
+    int calls = 0, faults = 0;
+    std::erase_if(m_pending, [&](const strPendingWrite& w) {
+        if (w.nLift != n)
+            return false;
+        calls += w.kind == RowKind::Call;
+        faults += w.kind == RowKind::Fault;
+        return true;
+    });
+    m_nPendingCalls -= calls;
+    m_nPendingFaults -= faults;
+    if (calls > 0 || faults > 0)
+        AfxMessageBox(FixedText{QStringLiteral("电梯 %1 已删除，其尚未写入数据库的 %2 条呼梯记录和 %3 条故障记录已一并丢弃。"),
+                                QStringLiteral("Lift %1 was deleted: its %2 calls and %3 faults not yet written to the "
+                                               "database were dropped with it."),
+                                QStringLiteral("電梯 %1 已刪除，其尚未寫入資料庫的 %2 條呼梯記錄和 %3 條故障記錄已一併捨棄。")}
+                          .In(m_nLanguageKind)
+                          .arg(n)
+                          .arg(calls)
+                          .arg(faults));
 }
 
 bool CDBServer::OpenNewDayTable(int i, const QString& strIndex, const std::shared_ptr<CAdoRecordset>& pIndex)
@@ -301,7 +363,7 @@ void CDBServer::SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage)
         QueueWrite(RowKind::Call, n, QStringLiteral("Insert Into ") + day + QStringLiteral(" Values (?,%1,?)").arg(sign),
                    {when, QString::number(floor)});
     if (newFault)
-        QueueWrite(RowKind::Fault, 0,
+        QueueWrite(RowKind::Fault, n,
                    QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
                        + QStringLiteral(" Values (%1,?,%2,'0','0','0','0','0','0','0','0')").arg(code).arg(pLift->nCtrlModePrev),
                    {when});
@@ -329,7 +391,7 @@ void CDBServer::SaveLiftFault(strLiftInf* pLift, strLiftFault* pFault)
     if (code != 0 && code != m_nLastFaultCode[i]) {
         const int prev = pLift->nStatusBitsPrev;
         const int state = prev == 2 ? 225 : prev == 4 ? 226 : prev == 8 ? 227 : 7;
-        QueueWrite(RowKind::Fault, 0,
+        QueueWrite(RowKind::Fault, n,
                    QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
                        + QStringLiteral(" Values (%1,?,%2,0,0,0,0,0,0,0,0)").arg(pLift->nFaultCode).arg(state),
                    {TimeText(m_tmToday)});

@@ -20,4 +20,16 @@ struct strLiftFaultStat {
     QList<int> lstErrCode;
     QList<strErrIDInf> lstErrID;
     std::array<int, kFaultCodeCounts> nCodeCount{};
+
+    // What a query starts from; nKind and strName stay until it fills them.
+    void Clear()
+    {
+        nRealAddr = 0;
+        nErrTotal = 0;
+        arrErrTime.clear();
+        lstLiftState.clear();
+        lstErrCode.clear();
+        lstErrID.clear();
+        nCodeCount.fill(0);
+    }
 };

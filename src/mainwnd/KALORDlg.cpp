@@ -264,6 +264,19 @@ void CKALORDlg::OnBnClickedExit()
     accept();
 }
 
+void CKALORDlg::done(int result)
+{
+    if (!m_bDbClosed) {
+        m_bDbClosed = true;
+        // Nothing records any more: the refresh timers end at their next tick.
+        m_nViewMode = kModeNone;
+        StopAllThreads();
+        if (m_pDB)
+            m_pDB->CloseDatabase();
+    }
+    QDialog::done(result);
+}
+
 void CKALORDlg::OnAbout()
 {
     CAboutDlg dlg(this);

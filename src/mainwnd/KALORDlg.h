@@ -57,6 +57,9 @@ public:
     int DoModal();
     bool OnInitDialog();
     bool IsEnded() const { return m_bEnded; }
+    // Every way out ends here. Before the window goes the pages stop and the
+    // database is closed, so that what it has to tell is seen.
+    void done(int result) override;
 
     // Start-up, login and connection.
     void SetExcelTypeGuessRows();
@@ -192,5 +195,6 @@ private:
     CMessageMap m_msgMap;
     bool m_bEnded = false;
     int m_nEndResult = 0;
+    bool m_bDbClosed = false;
     bool m_bPictureReportPending = false;
 };

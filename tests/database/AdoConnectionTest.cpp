@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -84,7 +85,7 @@ TEST_F(AdoTest, RefusesMissingForeignWrongKeyAndEmptyFilesWithAMessageAndWritesN
     m_boxes.clear();
 }
 
-TEST_F(AdoTest, FailedOpenOfAReadOnlyFileLeavesNothingBehind)
+TEST_F(AdoTest, FailedOpensLeaveNothingBesideTheFile)
 {
     ASSERT_TRUE(MakeDb());
     ASSERT_TRUE(m_conn.OpenDatabase(false, m_path));  // leaves the file in write-ahead mode
@@ -107,6 +108,25 @@ TEST_F(AdoTest, FailedOpenOfAReadOnlyFileLeavesNothingBehind)
     // Once the permission is given back the file opens at once.
     ASSERT_EQ(chmod(QFile::encodeName(m_path).constData(), 0644), 0);
     EXPECT_TRUE(m_conn.OpenDatabase(false, m_path));
+    m_conn.CloseConnection();
+
+    // A file in write-ahead mode that is not the station's, read meanwhile by
+    // another program: the engine cannot remove the log and index its read
+    // made when the refused connection closes, so the open removes them.
+    ASSERT_TRUE(MakeDb(QStringLiteral("PRAGMA journal_mode = WAL; CREATE TABLE other (a);")));
+    m_conn.m_strRequiredTables = {QStringLiteral("t")};
+    const int reader = open(QFile::encodeName(m_path).constData(), O_RDONLY);
+    ASSERT_GE(reader, 0);
+    struct flock shared = {};
+    shared.l_type = F_RDLCK;
+    shared.l_whence = SEEK_SET;
+    shared.l_start = 0x40000002;  // the engine's shared-lock bytes
+    shared.l_len = 510;
+    ASSERT_EQ(fcntl(reader, F_OFD_SETLK, &shared), 0);
+    EXPECT_FALSE(m_conn.OpenDatabase(false, m_path));
+    ExpectBoxes(1);
+    EXPECT_EQ(Files(), QStringList{QStringLiteral("DBServer.mdb")});
+    close(reader);
 }
 
 TEST_F(AdoTest, DamagedFileIsReportedAsDamagedNeverReadAsData)

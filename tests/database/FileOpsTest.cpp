@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
+#include <QTest>
 
 #include "DbTestSupport.h"
 
@@ -47,7 +47,7 @@ TEST_F(DbTest, CompactionKeepsTheRowsAndReopensExclusivelyWhetherOrNotItSucceede
     EXPECT_TRUE(other.OpenDatabase(false, m_path));
 }
 
-TEST_F(DbTest, DatabaseRemovedWhileRunningIsWrittenBackWithEveryRow)
+TEST_F(DbTest, DatabaseRemovedWhileRunningIsWrittenBackWithEveryRowAtTheNextStatementWhileIdleAndAtTheClose)
 {
     SetUpLift(1, 8);
     auto fault = [&](int code) {
@@ -55,18 +55,30 @@ TEST_F(DbTest, DatabaseRemovedWhileRunningIsWrittenBackWithEveryRow)
         Fault(1).nFaultCode = code;
         m_db.SaveLiftFault(&Lift(1), &Fault(1));
     };
+    auto toldOnce = [&](bool bModal) {
+        EXPECT_TRUE(QFileInfo::exists(m_path));
+        EXPECT_TRUE(m_boxes.texts().value(0).contains(QLatin1String("removed"))) << m_boxes.texts().value(0).toStdString();
+        EXPECT_EQ(m_boxes.modalCount(), bModal ? 1 : 0);
+        ExpectBoxes(1);
+    };
     fault(11);
     m_db.m_pAdo->m_nLanguageKind = 2;  // told in the language in force
+    // The next statement finds it gone.
     ASSERT_TRUE(QFile::remove(m_path));
     fault(12);
     fault(13);
-    EXPECT_TRUE(QFileInfo::exists(m_path));
-    EXPECT_TRUE(m_boxes.texts().value(0).contains(QLatin1String("removed")));
-    EXPECT_EQ(m_boxes.modalCount(), 0);
-    ExpectBoxes(1);
+    toldOnce(false);
+    // An idle station: no statement runs, the connection's own look finds it.
+    ASSERT_TRUE(QFile::remove(m_path));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(m_path); }, 4 * CAdoConnection::kFileWatchMs));
+    toldOnce(false);
+    // Removed just before the close: written back by the close, with a box
+    // that waits, as the station is about to go.
+    ASSERT_TRUE(QFile::remove(m_path));
+    CloseDb();
+    toldOnce(true);
 
     // A new start finds every row, also those written after the removal.
-    CloseDb();
     OpenDb();
     EXPECT_EQ(Column(QStringLiteral("SELECT ErrCount FROM KALOR_LiftData_1_Err ORDER BY rowid")), QStringList({"11", "12", "13"}));
     EXPECT_TRUE(TableExists(QStringLiteral("KALOR_LiftData_1_FloorName")));

@@ -5,6 +5,8 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <sqlite3.h>
+
 #include "DbTestSupport.h"
 #include "database/RecordingBatch.h"
 
@@ -108,7 +110,9 @@ TEST_F(RecordingTest, IndexKeepsAtMost365DayTablesAcrossChangingDates)
     EXPECT_EQ(QStringList({Index(5).first(), Index(5).last()}), QStringList({row(days - 364, days - 365), row(days, days - 1)}));
     EXPECT_EQ(Count(QStringLiteral("sqlite_master"), QStringLiteral("type = 'table' AND name GLOB 'KALOR_LiftData_5_[0-9]*'")), 365);
 
-    // A new run on the next day finds the full index and still keeps 365.
+    // A new run on the next day finds the full index and still keeps 365,
+    // also when the oldest table is gone already.
+    ASSERT_TRUE(Exec(QStringLiteral("DROP TABLE KALOR_LiftData_5_%1").arg(days - 364)));
     SetTime(first.addDays(days), QTime(7, 0));
     Lift(5).bRecInit = 0;
     NewCarCall(5, 3);
@@ -157,8 +161,9 @@ TEST_F(RecordingTest, FirstSaveOfARunContinuesTodaysTableStartsAnEmptyIndexOrRep
         // A new run on the same day goes on in the newest table. A newest row
         // without a date stops the first save without writing; the lift then
         // counts as started, and its lamp is written with the next save.
-        if (floor == 6)
+        if (floor == 6) {
             ASSERT_TRUE(Exec(QStringLiteral("UPDATE KALOR_LiftData_9 SET RecDate = NULL")));
+        }
         if (floor != 7)
             Lift(9).bRecInit = 0;
         NewCarCall(9, floor);
@@ -179,10 +184,20 @@ TEST_F(RecordingTest, FirstSaveOfARunContinuesTodaysTableStartsAnEmptyIndexOrRep
     ExpectBoxes(1);
     EXPECT_EQ(Count(QStringLiteral("sqlite_master"), QStringLiteral("name LIKE 'KALOR_LiftData_11%'")), 0);
     // Out-of-range lift numbers are refused without touching anything.
+    const int objects = Count(QStringLiteral("sqlite_master"));
+    Page(12).nPageCount = 1;
+    NewCarCall(12, 2);
+    Lift(12).nFaultCode = 9;
+    Fault(12).nFaultCode = 9;
     Lift(12).nLiftNum = 65;
     Save(12);
     Lift(12).nLiftNum = 0;
     m_db.SaveLiftFault(&Lift(12), &Fault(12));
+    EXPECT_EQ(Lift(12).bRecInit, 0);
+    EXPECT_EQ(Lift(12).nFaultCodePrev, 0);
+    EXPECT_EQ(Page(12).nCarLampOld[0], 0);
+    EXPECT_EQ(m_db.PendingWrites(), 0);
+    EXPECT_EQ(Count(QStringLiteral("sqlite_master")), objects);
 }
 
 TEST_F(RecordingTest, FullDiskKeepsTheRowsAndWritesThemOnceThereIsRoomAgain)
@@ -234,4 +249,104 @@ TEST_F(RecordingTest, FullDiskKeepsTheRowsAndWritesThemOnceThereIsRoomAgain)
     EXPECT_EQ(Column(QStringLiteral("SELECT ErrCount FROM KALOR_LiftData_1_Err ORDER BY rowid")), codes);
     EXPECT_EQ(Calls(1, 1).size(), 30);
     CloseDb();
+}
+
+TEST_F(RecordingTest, AStatementRefusedInsideTheWriteKeepsItsRowsQueuedUntilTheFaultGoes)
+{
+    SetUpLift(1, 8);
+    Page(1).nPageCount = 1;
+    Save(1);
+    // Another program puts a trigger on the file that refuses lift 1's faults:
+    // the write begins and commits, a statement inside it fails.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(m_path).constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    auto run = [other](const char* sql) { return sqlite3_exec(other, sql, nullptr, nullptr, nullptr) == SQLITE_OK; };
+    ASSERT_TRUE(run((QByteArray("PRAGMA key = '") + kDbPassword + "'").constData()));
+    ASSERT_TRUE(run("CREATE TRIGGER refuse BEFORE INSERT ON KALOR_LiftData_1_Err BEGIN SELECT RAISE(ABORT, 'not now'); END"));
+    for (int k = 0; k < 4; ++k) {
+        NewCarCall(1, 1 + k);
+        Lift(1).nFaultCode = 50 + k;
+        Save(1);
+    }
+    // The calls go, the faults stay queued in their order.
+    EXPECT_FALSE(m_db.FlushRecords());
+    EXPECT_EQ(Calls(1, 1).size(), 4);
+    EXPECT_EQ(m_db.PendingFaults(), 4);
+    EXPECT_TRUE(m_boxes.texts().value(0).contains(QLatin1String("not now"))) << m_boxes.texts().value(0).toStdString();
+    ExpectBoxes(1);
+
+    // The file fills up inside the write: nothing of it stays, nothing is lost.
+    ASSERT_TRUE(run("DROP TRIGGER refuse"));
+    ASSERT_TRUE(run("CREATE TABLE spill (b blob);"
+                    "CREATE TRIGGER grow BEFORE INSERT ON KALOR_LiftData_1_Err BEGIN INSERT INTO spill VALUES (zeroblob(400000)); END"));
+    ASSERT_TRUE(Exec(QStringLiteral("PRAGMA max_page_count = %1").arg(Column(QStringLiteral("PRAGMA page_count")).value(0).toInt() + 8)));
+    NewCarCall(1, 6);
+    Lift(1).nFaultCode = 60;
+    Save(1);
+    EXPECT_FALSE(m_db.FlushRecords());
+    EXPECT_EQ(m_db.m_pAdo->LastErrorCode() & 0xff, SQLITE_FULL);
+    EXPECT_EQ(Calls(1, 1).size(), 4);
+    EXPECT_EQ(m_db.PendingCalls(), 1);
+    EXPECT_EQ(m_db.PendingFaults(), 5);
+
+    // Once the fault goes every row arrives, once and in order.
+    ASSERT_TRUE(run("DROP TRIGGER grow"));
+    sqlite3_close(other);
+    EXPECT_TRUE(m_db.FlushRecords());
+    EXPECT_EQ(Column(QStringLiteral("SELECT ErrCount FROM KALOR_LiftData_1_Err ORDER BY rowid")), QStringList({"50", "51", "52", "53", "60"}));
+    EXPECT_EQ(Calls(1, 1), QStringList({"1:1", "1:2", "1:3", "1:4", "1:6"}));
+    EXPECT_EQ(m_db.PendingWrites(), 0);
+}
+
+TEST_F(RecordingTest, RowsLeftWaitingAreWrittenAtTheCloseOrCountedToTheOperatorInTheLanguageInForce)
+{
+    SetUpLift(1, 8);
+    SetUpLift(2, 8);
+    for (int n : {1, 2}) {
+        Page(n).nPageCount = 1;
+        Save(n);
+    }
+    m_db.m_nLanguageKind = 2;
+    auto refused = [&](bool bRefused) { ASSERT_TRUE(Exec(QStringLiteral("PRAGMA query_only = %1").arg(bRefused ? 1 : 0))); };
+    // Rows waiting after an outage that has just ended: the close writes them.
+    refused(true);
+    NewCarCall(1, 8);
+    Save(1);
+    refused(false);
+    ExpectBoxes(1);
+    m_db.CloseDatabase();
+    ExpectBoxes(0);
+    OpenDb();
+    EXPECT_EQ(Calls(1, 1), QStringList{"1:8"});
+
+    // A lift deleted while its rows wait takes them along, and says so.
+    refused(true);
+    for (int k = 0; k < 3; ++k) {
+        NewCarCall(1, 1 + k);
+        Lift(1).nFaultCode = 30 + std::min(k, 1);
+        Save(1);
+        NewCarCall(2, 1 + k);
+        Lift(2).nFaultCode = 40 + k;
+        Save(2);
+    }
+    ExpectBoxes(1);
+    refused(false);
+    EXPECT_TRUE(m_db.DeleteLift(&Lift(2), nullptr));
+    EXPECT_EQ(m_boxes.texts().value(0), QStringLiteral("Lift 2 was deleted: its 3 calls and 3 faults not yet written to the database were dropped with it."));
+    ExpectBoxes(1);
+    EXPECT_EQ(m_db.PendingCalls(), 3);
+    EXPECT_EQ(m_db.PendingFaults(), 2);
+
+    // Still refused at the close: counted, in a box that waits, before they go.
+    refused(true);
+    m_db.CloseDatabase();
+    EXPECT_TRUE(m_boxes.texts().value(0).startsWith(QLatin1String("3 calls and 2 faults could not be written to the database and are lost.")))
+        << m_boxes.texts().value(0).toStdString();
+    EXPECT_EQ(m_boxes.modalCount(), 1);
+    ExpectBoxes(1);
+    EXPECT_EQ(m_db.PendingWrites(), 0);
+    EXPECT_FALSE(m_db.m_pAdo->IsOpen());
+    OpenDb();
+    EXPECT_EQ(Calls(1, 1), QStringList{"1:8"});
+    EXPECT_EQ(Count(QStringLiteral("sqlite_master"), QStringLiteral("name LIKE 'KALOR_LiftData_2%'")), 0);
 }

@@ -144,10 +144,28 @@ TEST_F(MainWindowTest, EnterEscapeAndSpaceAreKeptPerWindow)
     ana.OnBnClickedUserOk();
     EXPECT_TRUE(ana.m_strUserNames.contains(QStringLiteral("John Smith")));
 
-    // The exit button still ends the window.
+    // The exit button still ends the window. The database removed meanwhile
+    // is written back on the way out, and the operator told while the window
+    // still stands.
+    ASSERT_TRUE(QFile::remove(data.dbPath()));
+    QStringList told;
+    bool windowStood = false;
+    const MessageBoxHook recorder = SetMessageBoxHook([&](const MsgBoxRequest& req) {
+        told << req.text;
+        windowStood = dlg.isVisible() && !req.bModeless;
+        return MsgBoxResult::Ok;
+    });
     dlg.m_btExit->click();
+    SetMessageBoxHook(recorder);
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    ASSERT_EQ(told.size(), 1) << told.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(Chinese(told[0].remove(data.dbPath()))) << told[0].toStdString();
+    EXPECT_TRUE(windowStood);
+    // Written back with what this run stored.
+    auto rs = data.OpenDb()->m_pAdo->GetRecordSet(QStringLiteral("Select strName_1 From KALOR_LiftInf Where RealAddr = 1"));
+    ASSERT_TRUE(rs && rs->GetRecordCount() == 1);
+    EXPECT_EQ(rs->GetText(0), QStringLiteral("Block A"));
 }
 
 TEST_F(MainWindowTest, RightClickOffersTheAboutBox)

@@ -1,10 +1,17 @@
 // The all-lifts page live against the bus simulator and a real database copy
 // (the station's store, groups and texts loaded as the main window loads
 // them, the poll-all worker and the 80 ms refresh): faults shown and recorded
-// once with the alarm raised, a silent station going offline and back.
+// once with the alarm raised, a silent station going offline and back, the
+// faults of one refresh written together and never after a wait for a lock.
 #include <QImage>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include <sqlite3.h>
 
 #include "PageStation.h"
+#include "database/DbPassword.h"
 #include "link/PollThread.h"
 #include "link/PollWorkers.h"
 #include "platform/UiText.h"
@@ -98,6 +105,20 @@ protected:
         return codes;
     }
 
+    // Sets the faults at the simulator and waits until the store holds them all.
+    bool Faults(const std::vector<std::pair<int, int>>& faults)
+    {
+        for (const auto& [n, code] : faults)
+            if (!sim->command(QStringLiteral("fault %1 %2").arg(n).arg(code)))
+                return false;
+        return WaitFor([&] {
+            for (const auto& [n, code] : faults)
+                if (Lift(n).nFaultCode != code || store.m_pLiftFault[n - 1].nFaultCode != code)
+                    return false;
+            return true;
+        });
+    }
+
     int viewMode = CShowAllDlg::kViewMode;
     view_test::MessageSink mainWnd;
     std::unique_ptr<CShowAllDlg> page;
@@ -180,3 +201,79 @@ TEST_F(ShowAllLiveTest, AFaultIsShownRecordedOnceAndRaisesTheAlarmAndASilentStat
     }
 }
 
+TEST_F(ShowAllLiveTest, OneRefreshWritesTheFaultsOfAllLiftsTogetherAndNeverWaitsForAnotherProgramsLock)
+{
+    Start();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(WaitOnline({2, 6, 11}, true));
+    // The refreshes are run by hand from here; the timer ends at its next tick.
+    viewMode = 0;
+    ASSERT_TRUE(WaitFor([&] { return !page->IsRefreshTimerActive(); }));
+    page->RefreshLifts();  // every lift's first save of the run is behind it
+
+    // New faults on lifts of three stations: one refresh, one transaction.
+    ASSERT_TRUE(Faults({{2, 21}, {6, 22}, {11, 23}}));
+    const int commits = db->m_pAdo->CommitCount();
+    page->RefreshLifts();
+    EXPECT_EQ(db->m_pAdo->CommitCount(), commits + 1);
+    EXPECT_EQ(FaultRows(2), std::vector<int>{21});
+    EXPECT_EQ(FaultRows(6), std::vector<int>{22});
+    EXPECT_EQ(FaultRows(11), std::vector<int>{23});
+
+    // Another program writes to the file and holds its lock; it lets go when
+    // told, or a second after the refresh began: a refresh that waited for
+    // the lock would have it then and write the rows.
+    struct LockHolder {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool ready = false, held = false, refreshing = false, letGo = false;
+        std::thread thread;
+        void Set(bool& flag)
+        {
+            std::lock_guard lock(mutex);
+            flag = true;
+            changed.notify_all();
+        }
+        ~LockHolder()
+        {
+            Set(letGo);
+            if (thread.joinable())
+                thread.join();
+        }
+    } holder;
+    holder.thread = std::thread([&holder, path = QFile::encodeName(db->m_strDBPath)] {
+        sqlite3* other = nullptr;
+        sqlite3_open_v2(path.constData(), &other, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_exec(other, (QByteArray("PRAGMA key = '") + kDbPassword + "'").constData(), nullptr, nullptr, nullptr);
+        const bool locked = sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        std::unique_lock lock(holder.mutex);
+        holder.ready = true;
+        holder.held = locked;
+        holder.changed.notify_all();
+        if (locked && holder.changed.wait_for(lock, std::chrono::seconds(30), [&] { return holder.refreshing || holder.letGo; }))
+            holder.changed.wait_for(lock, std::chrono::seconds(1), [&] { return holder.letGo; });
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+    });
+    {
+        std::unique_lock lock(holder.mutex);
+        ASSERT_TRUE(holder.changed.wait_for(lock, std::chrono::seconds(30), [&] { return holder.ready; }) && holder.held);
+    }
+    ASSERT_TRUE(Faults({{2, 31}, {6, 32}, {11, 33}}));
+    holder.Set(holder.refreshing);
+    page->RefreshLifts();
+    // Kept, not waited for; told once, without a box that waits.
+    EXPECT_EQ(db->PendingFaults(), 3);
+    holder.Set(holder.letGo);
+    holder.thread.join();
+    EXPECT_EQ(boxes.modalCount(), 0);
+    EXPECT_EQ(boxes.count(), 1) << boxes.texts().join(QLatin1Char(10)).toStdString();
+    EXPECT_TRUE(boxes.texts().value(0).contains(QLatin1String("locked"))) << boxes.texts().value(0).toStdString();
+
+    // The lock gone, the rows arrive with the next refreshes.
+    viewMode = CShowAllDlg::kViewMode;
+    page->SetRefreshTimer(80);
+    EXPECT_TRUE(WaitFor([&] { return FaultRows(2) == std::vector<int>{21, 31} && FaultRows(11) == std::vector<int>{23, 33}; }));
+    EXPECT_EQ(FaultRows(6), (std::vector<int>{22, 32}));
+    EXPECT_EQ(db->PendingWrites(), 0);
+}

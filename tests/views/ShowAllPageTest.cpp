@@ -97,7 +97,17 @@ TEST_F(ShowAllPageTest, MembersOutsideOneToSixtyFourAreSkippedAndTheNoticeSaysTh
     EXPECT_GT(page->m_Lines[0].x, Tile(3)->geometry().right());
     EXPECT_LT(page->m_Lines[0].x, Tile(9)->geometry().left());
     EXPECT_EQ(page->m_Lines[2].length, 0.0f);
-    page->RefreshLifts();  // records of skipped numbers are never touched
+    // The refresh passes over every record without a lift: its door flags stay unseen.
+    for (int i = 0; i < 64; ++i) {
+        store.m_pLiftInf[i].nDoorFlags = 0x2;
+        store.m_pLiftInf[i].nDoorFlagsPrev = 0x8;
+    }
+    page->RefreshLifts();
+    std::vector<int> seen;
+    for (int n = 1; n <= 64; ++n)
+        if (store.m_pLiftInf[n - 1].nDoorFlagsPrev != 0x8)
+            seen.push_back(n);
+    EXPECT_EQ(seen, (std::vector<int>{3, 4, 9}));
 }
 
 TEST_F(ShowAllPageTest, TheDragMovesThePageSidewaysOnlyAndStopsAtTheEnds)
