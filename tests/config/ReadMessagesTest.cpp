@@ -120,8 +120,9 @@ TEST_F(ReadMessagesTest, NothingLeavesThePageOrCoversTheLiftList)
             if (w->isHidden())
                 continue;
             EXPECT_TRUE(page->rect().contains(w->geometry())) << w->objectName().toStdString();
-            if (w != page->m_lstLift)
+            if (w != page->m_lstLift) {
                 EXPECT_FALSE(w->geometry().intersects(page->m_lstLift->geometry())) << w->objectName().toStdString();
+            }
         }
     }
 }
