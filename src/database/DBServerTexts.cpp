@@ -120,7 +120,7 @@ bool CDBServer::LoadLanguageTableForExport(strLanguageSheet* pSheet)
 namespace {
 
 // What is wrong with a language sheet, told in the language in force.
-enum class SheetFault { Sign, SignOrSeparator, SeparatorNotEmpty, FaultExpected, BadKey, KeyOrder, KeyRepeat, EndExpected };
+enum class SheetFault { Sign, SignOrSeparator, SeparatorNotEmpty, FaultExpected, BadKey, KeyOrder, CodeDigits, KeyRepeat, EndExpected, TooManyRows };
 
 QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, const QString& b)
 {
@@ -137,11 +137,17 @@ QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, co
                     "界面文字與故障文字之間的分隔行應為空。");
     case SheetFault::FaultExpected: return pick("应为故障键。", "a fault key is expected.", "應為故障鍵。");
     case SheetFault::BadKey:
-        return pick("故障键“%1”应为“代码_级别”的形式。", "the fault key \"%1\" is not of the form code_level.",
-                    "故障鍵「%1」應為「代碼_級別」的形式。").arg(a);
+        return pick("故障键“%1”应为“代码_级别”的形式，代码从 1 起，级别为 1、2 或 3。",
+                    "the fault key \"%1\" is not of the form code_level, with a code from 1 and a level of 1, 2 or 3.",
+                    "故障鍵「%1」應為「代碼_級別」的形式，代碼從 1 起，級別為 1、2 或 3。").arg(a);
     case SheetFault::KeyOrder:
         return pick("故障键“%1”应排在“%2”之后。", "the fault key \"%1\" must come after \"%2\".",
                     "故障鍵「%1」應排在「%2」之後。").arg(a, b);
+    case SheetFault::CodeDigits:
+        return pick("故障代码“%1”应与“%2”位数相同。", "the fault code of \"%1\" must have as many digits as that of \"%2\".",
+                    "故障代碼「%1」應與「%2」位數相同。").arg(a, b);
+    case SheetFault::TooManyRows:
+        return pick("语言表最多 %1 行。", "a language table has at most %1 rows.", "語言表最多 %1 行。").arg(a);
     case SheetFault::KeyRepeat:
         return pick("每个故障占三行，此处应为故障键“%1”。", "each fault takes three rows: the fault key \"%1\" is expected.",
                     "每個故障佔三行，此處應為故障鍵「%1」。").arg(a);
@@ -167,19 +173,26 @@ bool IsWholeNumber(const QString& text)
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-// A fault key as the export writes it: a code ("ERR12" or "12") and a level, joined by "_".
-bool IsFaultKey(const QString& key)
-{
-    const qsizetype cut = key.indexOf(QLatin1Char('_'));
-    if (cut <= 0)
-        return false;
-    const QString code = key.left(cut);
-    return IsWholeNumber(code.startsWith(QLatin1String("ERR")) ? code.mid(3) : code) && IsWholeNumber(key.mid(cut + 1));
-}
-
 QString CodeOfKey(const QString& key)
 {
     return key.left(key.indexOf(QLatin1Char('_')));
+}
+
+// The number of a fault key's code ("ERR12" or "12"), 0 when it has none.
+int CodeNumber(const QString& key)
+{
+    const QString code = CodeOfKey(key);
+    const QString digits = code.startsWith(QLatin1String("ERR")) ? code.mid(3) : code;
+    return IsWholeNumber(digits) && digits.size() <= 9 ? digits.toInt() : 0;
+}
+
+// A fault key as the export writes it: a code from 1 and a level 1, 2 or 3,
+// joined by "_". A level 0 would mark a fault without texts at the next start.
+bool IsFaultKey(const QString& key)
+{
+    const QString level = key.mid(key.indexOf(QLatin1Char('_')) + 1);
+    return key.contains(QLatin1Char('_')) && CodeNumber(key) > 0
+           && (level == QLatin1String("1") || level == QLatin1String("2") || level == QLatin1String("3"));
 }
 
 } // namespace
@@ -196,6 +209,8 @@ bool CDBServer::ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pW
         return false;
     };
     const auto cell = [&rows](std::size_t r, int c) { return r < rows.size() ? rows[r][std::size_t(c)] : QString(); };
+    if (rows.size() > std::size_t(kMaxLanguageRows))
+        return refuse(std::size_t(kMaxLanguageRows), 0, SheetFault::TooManyRows, QString::number(kMaxLanguageRows));
     std::size_t r = 0;
     for (;; ++r) {
         const QString sign = cell(r, 0);
@@ -218,8 +233,12 @@ bool CDBServer::ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pW
             return refuse(r, 0, previous.isEmpty() ? SheetFault::FaultExpected : SheetFault::EndExpected);
         if (!IsFaultKey(key))
             return refuse(r, 0, SheetFault::BadKey, key);
-        if (!previous.isEmpty() && CodeOfKey(key) <= CodeOfKey(previous))
+        // Codes rise as numbers; as text too, so that the table reads back in
+        // the same order (the station orders it by the code's text).
+        if (!previous.isEmpty() && CodeNumber(key) <= CodeNumber(previous))
             return refuse(r, 0, SheetFault::KeyOrder, key, previous);
+        if (!previous.isEmpty() && CodeOfKey(key) <= CodeOfKey(previous))
+            return refuse(r, 0, SheetFault::CodeDigits, key, previous);
         for (std::size_t k = 1; k < 3; ++k) {
             if (cell(r + k, 0) != key)
                 return refuse(r + k, 0, SheetFault::KeyRepeat, key);
