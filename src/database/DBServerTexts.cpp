@@ -13,6 +13,24 @@ namespace {
 
 const char* const kErrTables[3] = {"KALOR_VELAS_ErrInf", "KALOR_VELAM_ErrInf", "KALOR_VELAMPlus_ErrInf"};
 
+bool IsWholeNumber(const QString& text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+QString CodeOfKey(const QString& key)
+{
+    return key.left(key.indexOf(QLatin1Char('_')));
+}
+
+// The number of a fault key's code ("ERR12" or "12"), 0 when it has none.
+int CodeNumber(const QString& key)
+{
+    const QString code = CodeOfKey(key);
+    const QString digits = code.startsWith(QLatin1String("ERR")) ? code.mid(3) : code;
+    return IsWholeNumber(digits) && digits.size() <= 9 ? digits.toInt() : 0;
+}
+
 void AppendEmptyRow(strErrInfTab& tab)
 {
     tab.strErrCount << QString();
@@ -105,8 +123,13 @@ bool CDBServer::LoadLanguageTableForExport(strLanguageSheet* pSheet)
     if (!rs || rs->GetRecordCount() == 0)
         return false;
     pSheet->rows.push_back({});
+    // The codes go out rising as numbers, the order the import takes them in
+    // (as text, "ERR12" would come before "ERR3").
+    std::vector<std::pair<int, std::size_t>> faults;
+    const std::size_t first = pSheet->rows.size();
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
         const QString key = rs->GetText(QStringLiteral("ErrCount")) + QLatin1Char('_') + rs->GetText(QStringLiteral("ErrLevel"));
+        faults.emplace_back(CodeNumber(key), pSheet->rows.size());
         for (const char* part : {"ErrName", "ErrCause", "ErrDeal"}) {
             const QString col = QLatin1String(part);
             pSheet->rows.push_back({key, rs->GetText(col + QLatin1Char('1')), rs->GetText(col + QLatin1Char('2')),
@@ -114,13 +137,18 @@ bool CDBServer::LoadLanguageTableForExport(strLanguageSheet* pSheet)
         }
     }
     m_pRecordset.reset();
+    std::stable_sort(faults.begin(), faults.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::array<QString, 4>> sorted;
+    for (const auto& [code, at] : faults)
+        sorted.insert(sorted.end(), pSheet->rows.begin() + std::ptrdiff_t(at), pSheet->rows.begin() + std::ptrdiff_t(at + 3));
+    std::move(sorted.begin(), sorted.end(), pSheet->rows.begin() + std::ptrdiff_t(first));
     return true;
 }
 
 namespace {
 
 // What is wrong with a language sheet, told in the language in force.
-enum class SheetFault { Sign, SignOrSeparator, SeparatorNotEmpty, FaultExpected, BadKey, KeyOrder, CodeDigits, KeyRepeat, EndExpected, TooManyRows };
+enum class SheetFault { Sign, SignOrSeparator, SeparatorNotEmpty, FaultExpected, BadKey, KeyOrder, KeyRepeat, EndExpected, TooManyRows };
 
 QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, const QString& b)
 {
@@ -143,9 +171,6 @@ QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, co
     case SheetFault::KeyOrder:
         return pick("故障键“%1”应排在“%2”之后。", "the fault key \"%1\" must come after \"%2\".",
                     "故障鍵「%1」應排在「%2」之後。").arg(a, b);
-    case SheetFault::CodeDigits:
-        return pick("故障代码“%1”应与“%2”位数相同。", "the fault code of \"%1\" must have as many digits as that of \"%2\".",
-                    "故障代碼「%1」應與「%2」位數相同。").arg(a, b);
     case SheetFault::TooManyRows:
         return pick("语言表最多 %1 行。", "a language table has at most %1 rows.", "語言表最多 %1 行。").arg(a);
     case SheetFault::KeyRepeat:
@@ -166,24 +191,6 @@ QString SheetRefusal(int nLanguageKind, int row, int col, const QString& reason)
                        : lan == 3 ? "語言表未導入：第 %1 行第 %2 列：%3"
                                   : "语言表未导入：第 %1 行第 %2 列：%3";
     return QString::fromUtf8(head).arg(row).arg(letters, reason);
-}
-
-bool IsWholeNumber(const QString& text)
-{
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
-QString CodeOfKey(const QString& key)
-{
-    return key.left(key.indexOf(QLatin1Char('_')));
-}
-
-// The number of a fault key's code ("ERR12" or "12"), 0 when it has none.
-int CodeNumber(const QString& key)
-{
-    const QString code = CodeOfKey(key);
-    const QString digits = code.startsWith(QLatin1String("ERR")) ? code.mid(3) : code;
-    return IsWholeNumber(digits) && digits.size() <= 9 ? digits.toInt() : 0;
 }
 
 // A fault key as the export writes it: a code from 1 and a level 1, 2 or 3,
@@ -233,12 +240,10 @@ bool CDBServer::ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pW
             return refuse(r, 0, previous.isEmpty() ? SheetFault::FaultExpected : SheetFault::EndExpected);
         if (!IsFaultKey(key))
             return refuse(r, 0, SheetFault::BadKey, key);
-        // Codes rise as numbers; as text too, so that the table reads back in
-        // the same order (the station orders it by the code's text).
+        // Codes rise as numbers, as the export writes them: "ERR9" after
+        // "ERR60" would be a second fault 9.
         if (!previous.isEmpty() && CodeNumber(key) <= CodeNumber(previous))
             return refuse(r, 0, SheetFault::KeyOrder, key, previous);
-        if (!previous.isEmpty() && CodeOfKey(key) <= CodeOfKey(previous))
-            return refuse(r, 0, SheetFault::CodeDigits, key, previous);
         for (std::size_t k = 1; k < 3; ++k) {
             if (cell(r + k, 0) != key)
                 return refuse(r + k, 0, SheetFault::KeyRepeat, key);

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 
 namespace {
 FileDialogHook g_fileHook;
@@ -36,7 +37,11 @@ public:
         const QStringList files = selectedFiles();
         if (!m_strSuffix.isEmpty() && files.size() == 1 && !QFileInfo(files.first()).isDir()) {
             const QString written = NameWithSuffix(files.first(), m_strSuffix);
-            if (written != files.first())
+            // The name box, as if typed there: selectFile() leaves a box that has the focus alone.
+            auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (written != files.first() && nameBox)
+                nameBox->setText(written);
+            else if (written != files.first())
                 selectFile(written);
         }
         QFileDialog::accept();
