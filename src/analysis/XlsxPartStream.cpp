@@ -12,7 +12,6 @@ namespace {
 using Refusal = CXlsxReader::Refusal;
 
 constexpr zip_uint64_t kChunk = 16 * 1024;
-const char kDoctype[] = "<!DOCTYPE";
 
 // No entity substitution, no DTD loading, no network and no XML_PARSE_HUGE:
 // the parser's own limits stay on. CDATA reads as text.
@@ -254,46 +253,30 @@ bool CXlsxPartStream::Refill()
         }
     }
     m_pending = m_bUtf16 ? QString(m_decoder.decode(raw)).toUtf8() : std::move(raw);
-    return Scan(m_pending);
+    return Scan();
 }
 
-// Follows tags in the UTF-8 the parser is about to read. A '<' always starts a
-// tag, since it cannot stand inside an attribute value; '=' outside quotes in a
-// tag is an attribute.
-bool CXlsxPartStream::Scan(const QByteArray& utf8)
+// Follows the markup the parser is about to read, for what its limits leave open.
+bool CXlsxPartStream::Scan()
 {
-    std::int64_t attrs = 0;
-    for (const char c : utf8) {
-        if (c == '<') {
-            m_bInTag = true;
-            m_quote = 0;
-            m_nTagAttrs = 0;
-            m_nDoctype = 1;
-            continue;
+    using P = CXlsxMarkupScan::Problem;
+    const std::int64_t attributes = m_scan.Attributes();
+    if (!m_scan.Feed(m_pending.constData(), m_pending.size())) {
+        switch (m_scan.Found()) {
+        case P::DocumentType:
+            Refuse(Refusal::Malformed, QStringLiteral("the part %1 declares a document type, which a workbook part never has").arg(m_strPart));
+            break;
+        case P::Attributes:
+            Refuse(Refusal::TooLarge, QStringLiteral("the part %1 has a tag with more than %2 attributes")
+                                          .arg(m_strPart)
+                                          .arg(CXlsxMarkupScan::kMaxAttributes));
+            break;
+        default:
+            Refuse(Refusal::TooLarge, QStringLiteral("the part %1 uses more than %2 different names and short texts")
+                                          .arg(m_strPart)
+                                          .arg(CXlsxMarkupScan::kMaxNames));
         }
-        if (!m_bInTag)
-            continue;
-        if (m_nDoctype > 0) {
-            m_nDoctype = c == kDoctype[m_nDoctype] ? m_nDoctype + 1 : 0;
-            if (m_nDoctype == int(sizeof(kDoctype)) - 1) {
-                Refuse(Refusal::Malformed, QStringLiteral("the part %1 declares a document type, which a workbook part never has").arg(m_strPart));
-                return false;
-            }
-        }
-        if (m_quote != 0) {
-            if (c == m_quote)
-                m_quote = 0;
-        } else if (c == '"' || c == '\'') {
-            m_quote = c;
-        } else if (c == '=') {
-            ++attrs;
-            if (++m_nTagAttrs > kMaxAttributes) {
-                Refuse(Refusal::TooLarge, QStringLiteral("the part %1 has a tag with more than %2 attributes").arg(m_strPart).arg(kMaxAttributes));
-                return false;
-            }
-        } else if (c == '>') {
-            m_bInTag = false;
-        }
+        return false;
     }
-    return CountWork(attrs);
+    return CountWork(m_scan.Attributes() - attributes);
 }

@@ -4,15 +4,15 @@
 // of one text, name, comment or instruction, no entity expansion, no network.
 // Every part of a workbook goes through here. The stream also bounds what the
 // parser's limits leave open: the unpacked bytes and the nodes and attributes
-// read (its work), the attributes of one tag (their check is quadratic in the
-// parser), and a document type, which a workbook part never has. The parser
-// always gets UTF-8: a UTF-16 part is converted on the way, and an encoding a
-// part declares is ignored, so what the stream checks is what the parser reads.
+// read (its work), and what CXlsxMarkupScan finds. The parser always gets
+// UTF-8: a UTF-16 part is converted on the way, and an encoding a part
+// declares is ignored, so what the scan follows is what the parser reads.
 #include <QByteArray>
 #include <QString>
 #include <QStringDecoder>
 #include <cstdint>
 
+#include "analysis/XlsxMarkupScan.h"
 #include "analysis/XlsxReader.h"
 
 struct zip_file;
@@ -20,9 +20,6 @@ struct _xmlTextReader;
 
 class CXlsxPartStream {
 public:
-    // The most attributes one tag may have: a spreadsheet element has a dozen.
-    static constexpr int kMaxAttributes = 128;
-
     // Reads `file` (owned: closed with the stream) as the part `part`; at most
     // nMaxBytes unpacked bytes and nMaxWork nodes and attributes.
     CXlsxPartStream(zip_file* file, const QString& part, std::int64_t nMaxBytes, std::int64_t nMaxWork);
@@ -64,7 +61,7 @@ private:
     static void ErrorCallback(void* context, struct _xmlError* error);
     int Feed(char* buffer, int len);
     bool Refill();
-    bool Scan(const QByteArray& utf8);
+    bool Scan();
     bool CountWork(std::int64_t n);
     bool Found(const char* local) const;
 
@@ -83,12 +80,7 @@ private:
     QByteArray m_pending;       // UTF-8 not yet handed to the parser
     qsizetype m_nPendingAt = 0;
 
-    // The tag scan: inside a tag, the quote of an attribute value, the
-    // attributes so far and how much of "<!DOCTYPE" was just seen.
-    bool m_bInTag = false;
-    char m_quote = 0;
-    int m_nTagAttrs = 0;
-    int m_nDoctype = 0;
+    CXlsxMarkupScan m_scan;
 
     CXlsxReader::Refusal m_refusal = CXlsxReader::Refusal::None;
     QString m_strWhy;

@@ -157,6 +157,12 @@ TEST_F(XlsxReaderTest, RefusesWhatIsNotAReadableWorkbook)
         {sheet("dtd.xlsx", "<!DOCTYPE x [<!ENTITY e \"e\">]><row><c r=\"A1\"><v>1</v></c></row>"), QStringLiteral("document type")},
         {sheet("attrs.xlsx", "<row><c r=\"A1\"" + QByteArray(" a=''").repeated(200) + "><v>1</v></c></row>"),
          QStringLiteral("more than 128 attributes")},
+        {sheet("names.xlsx", [] {
+             QByteArray cell = "<row><c r=\"A1\">";
+             for (int i = 0; i < 70000; ++i)
+                 cell += "<n" + QByteArray::number(i) + "/>";
+             return cell + "</c></row>";
+         }()), QStringLiteral("different names")},
         {sheet("deep.xlsx", "<row><c r=\"A1\">" + QByteArray("<a>").repeated(300) + "</c></row>"),
          QStringLiteral("depth")},
     };
