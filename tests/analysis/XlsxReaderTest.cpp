@@ -210,8 +210,14 @@ TEST_F(XlsxReaderTest, LimitsBoundWhatIsKeptNotWhatIsUnpacked)
 TEST_F(XlsxReaderTest, DamagedPartsAreReadConsistentlyOrRefusedWithAReason)
 {
     const QByteArray shared = "<si><t>alpha</t></si><si><r><t>be</t></r><r><t>ta</t></r></si>";
-    const QByteArray cells = "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>1</v></c><c r=\"B1\"><v>2.5</v></c></row>"
-                             "<row r=\"2\"><c r=\"C2\" t=\"inlineStr\"><is><t>gamma</t></is></c><c t=\"b\"><v>0</v></c></row>";
+    // Long enough that damage near its end is met after cells were read.
+    QByteArray cells;
+    for (int r = 1; r <= 150; r += 2)
+        cells += QStringLiteral("<row r=\"%1\"><c r=\"A%1\" t=\"s\"><v>1</v></c><c r=\"B%1\"><v>2.5</v></c></row>"
+                                "<row><c r=\"C%2\" t=\"inlineStr\"><is><t>gamma</t></is></c><c t=\"b\"><v>0</v></c></row>")
+                     .arg(r)
+                     .arg(r + 1)
+                     .toUtf8();
     const Parts intact = Package({{QStringLiteral("S"), cells}}, shared);
     const QByteArray noise = "<>/\"=:rtsvcA1Z9_x0\xff\xe4";
     std::uint32_t seed = 12345;
