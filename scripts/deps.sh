@@ -6,10 +6,10 @@ PACKAGES=(
   build-essential cmake pkg-config ninja-build
   qt6-base-dev qt6-multimedia-dev libgl-dev
   libsqlcipher-dev sqlcipher
-  libxlsxwriter-dev libzip-dev libpugixml-dev
+  libxlsxwriter-dev libzip-dev libxml2-dev
   googletest libgtest-dev libgmock-dev
   xvfb xauth imagemagick
-  fonts-wqy-zenhei fonts-liberation
+  fonts-wqy-zenhei fonts-liberation qt6-translations-l10n
   gstreamer1.0-plugins-base
   libreoffice-calc-nogui
 )

@@ -203,7 +203,7 @@ void CAnalysisDlg::OnBnClickedUserOk()
             return;
         }
         // A change that reached no stored row is a failure, not a success.
-        if (!m_pUser || !m_pDB || !m_pDB->ChangePassword(m_pUser->strName, pwd)) {
+        if (!m_pUser || !m_pDB || !m_pDB->ChangePassword(m_pUser->nUserKey, pwd)) {
             AfxMessageBox(Text(203));
             return;
         }

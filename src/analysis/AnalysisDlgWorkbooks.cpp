@@ -7,6 +7,7 @@
 #include "analysis/AnalysisDlg.h"
 #include "analysis/ButAnaly.h"
 #include "analysis/ExcelIO.h"
+#include "analysis/XlsxWriter.h"
 #include "controls/EditX.h"
 #include "controls/StaX.h"
 #include "database/DBServer.h"
@@ -169,21 +170,20 @@ void CAnalysisDlg::OnBnClickedImportConfirm()
     int flags = 0;
     if (m_pExcel)
         m_pExcel->m_nLanguageKind = m_nLanguageKind;
-    if (!m_pExcel || !m_pExcel->ImportLanguageTable(&flags, m_strImportPath, &m_ImportSheet)) {
+    const bool read = m_pExcel && m_pExcel->ImportLanguageTable(&flags, m_strImportPath, &m_ImportSheet);
+    if (!read) {
         m_bImportAccepted = 0;  // the workbook side said why
-        return;
-    }
-    if (flags == CExcelIO::kNoLanguageFilled) {
+    } else if (flags == CExcelIO::kNoLanguageFilled) {
         AfxMessageBox(Text(231), QString());
-        return;
+    } else if (m_pDB) {
+        if (m_pDB->ImportLanguageTable(m_ImportSheet)) {
+            m_bImportAccepted = 0;
+            AfxMessageBox(QStringLiteral("OK"));
+        }
+        SetLanguageRadioCaptions();
     }
-    if (!m_pDB)
-        return;
-    if (m_pDB->ImportLanguageTable(m_ImportSheet)) {
-        m_bImportAccepted = 0;
-        AfxMessageBox(QStringLiteral("OK"));
-    }
-    SetLanguageRadioCaptions();
+    // The rows are stored or refused: the page keeps none of them.
+    m_ImportSheet = {};
 }
 
 void CAnalysisDlg::MakeExportFileName(const QString& suffix, QString* pStamp, QString* pName, const QDateTime& now) const
@@ -216,6 +216,7 @@ int CAnalysisDlg::ShowExportSaveDialog(int nKind, const QString& name, const QSt
     req.defaultExt = ext;
     req.filters = kExportFilter;
     req.bOverwritePrompt = true;
+    req.writtenSuffix = QLatin1String(CXlsxWriter::kSuffix);  // the dialog asks about the file written
     const std::optional<QString> chosen = AskFilePath(req, this);
     if (!chosen)
         return 0;

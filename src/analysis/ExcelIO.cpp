@@ -48,6 +48,19 @@ FixedText RefusalText(CXlsxReader::Refusal kind)
     }
 }
 
+// What the language import reads: a language table is a few hundred rows of
+// four cells, so a sheet far larger is refused while it is read, long before
+// it could cost the station its memory or its time.
+CXlsxReader::Limits ImportLimits()
+{
+    CXlsxReader::Limits limits;
+    limits.nMaxTotalBytes = 32LL << 20;
+    limits.nMaxWork = 2'000'000;
+    limits.nMaxHeldBytes = 16LL << 20;
+    limits.nMaxCells = 8LL * kMaxLanguageRows;
+    return limits;
+}
+
 QString Num(long long n)
 {
     return QString::number(n);
@@ -192,7 +205,7 @@ bool CExcelIO::ImportLanguageTable(int* pFlags, const QString& strFile, strLangu
 {
     if (!StartExcel())
         return false;
-    CXlsxReader book;
+    CXlsxReader book(ImportLimits());
     if (!book.Open(strFile))
         return ReadFailed(strFile, book);
     if (GetSheetName(book, 0) != kLanguageSheet) {
@@ -215,6 +228,10 @@ bool CExcelIO::ImportLanguageTable(int* pFlags, const QString& strFile, strLangu
     for (int r = 2; r <= count; ++r) {
         // A row is made only for rows the cells reach: a sheet of a few cells far
         // apart must not turn into a million empty rows.
+        if (rows.size() >= std::size_t(kMaxLanguageRows))
+            return ReadFailed(strFile, Say("它超过 %1 行，不是语言表", "it has more than %1 rows, so it is not a language table",
+                                           "它超過 %1 行，不是語言表")
+                                           .arg(kMaxLanguageRows));
         if (rows.size() >= sheet.cells.size())
             return ReadFailed(strFile, Say("第 %1 行之前的空行多于单元格，这不是语言表",
                                            "it has more empty rows than cells before row %1, so it is not a language table",

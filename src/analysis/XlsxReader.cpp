@@ -4,50 +4,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <pugixml.hpp>
 #include <zip.h>
 
+#include "analysis/XlsxPartStream.h"
+
 namespace {
-
-// Producers may write the spreadsheet elements with or without a namespace
-// prefix; the local name is what counts.
-const char* LocalName(const char* name)
-{
-    const char* colon = std::strrchr(name, ':');
-    return colon ? colon + 1 : name;
-}
-
-bool Is(const pugi::xml_node& node, const char* local)
-{
-    return node.type() == pugi::node_element && std::strcmp(LocalName(node.name()), local) == 0;
-}
-
-pugi::xml_node Child(const pugi::xml_node& node, const char* local)
-{
-    for (const pugi::xml_node& c : node.children()) {
-        if (Is(c, local))
-            return c;
-    }
-    return {};
-}
-
-pugi::xml_attribute Attr(const pugi::xml_node& node, const char* local)
-{
-    for (const pugi::xml_attribute& a : node.attributes()) {
-        if (std::strcmp(LocalName(a.name()), local) == 0)
-            return a;
-    }
-    return {};
-}
-
-QString Utf8(const char* text)
-{
-    return QString::fromUtf8(text);
-}
 
 // A relationship target against the folder of the part that names it.
 QString ResolveTarget(const QString& baseDir, const QString& target)
@@ -81,10 +44,62 @@ QString ZipErrorText(int code)
     return text;
 }
 
-struct Relationship {
-    QString type;
-    QString target;  // resolved part path
-};
+// What one kept text costs besides its characters (header and allocation).
+constexpr std::int64_t kTextOverhead = 32;
+// The most characters one cell holds in a spreadsheet program.
+constexpr qsizetype kMaxCellChars = 32767;
+
+std::int64_t TextBytes(const QString& text)
+{
+    return std::int64_t(text.size()) * 2 + kTextOverhead;
+}
+
+// Appends the text of the element just started (<t> or <v>) up to its end.
+// Markup inside it (an instruction, say) would otherwise let a text of any
+// length be joined: past what a cell holds, the part is refused.
+bool ReadCellText(CXlsxPartStream& xml, QString* pText)
+{
+    if (xml.IsEmptyElement())
+        return true;
+    const int depth = xml.Depth();
+    while (xml.Next()) {
+        if (xml.IsEnd() && xml.Depth() == depth)
+            return true;
+        if (xml.IsStart()) {
+            xml.Refuse(CXlsxReader::Refusal::Malformed, QStringLiteral("the part %1 has an element inside a text").arg(xml.Part()));
+            return false;
+        }
+        if (!xml.IsText())
+            continue;  // a comment or an instruction
+        // A UTF-8 character takes at most 4 bytes: a text far too long is not converted first.
+        if (pText->size() + xml.TextBytes() / 4 > kMaxCellChars || (*pText += xml.Text()).size() > kMaxCellChars) {
+            xml.Refuse(CXlsxReader::Refusal::TooLarge, QStringLiteral("the part %1 holds a text longer than a cell can").arg(xml.Part()));
+            return false;
+        }
+    }
+    return false;
+}
+
+// A string item (<si> or <is>) from its start tag to its end: its plain text,
+// or its rich-text runs joined; phonetic hints are not part of the value.
+QString ReadStringItem(CXlsxPartStream& xml)
+{
+    QString text;
+    if (xml.IsEmptyElement())
+        return text;
+    const int depth = xml.Depth();
+    while (xml.Next()) {
+        if (xml.IsEnd() && xml.Depth() == depth)
+            break;
+        if (xml.IsStart("t")) {
+            if (!ReadCellText(xml, &text))
+                break;
+        } else if (xml.IsStart() && !xml.IsStart("r")) {
+            xml.SkipElement();  // a run goes on to its text; anything else is no part of the value
+        }
+    }
+    return CXlsxReader::DecodeEscapes(text);
+}
 
 } // namespace
 
@@ -200,9 +215,10 @@ void CXlsxReader::Close()
     m_sharedStrings.shrink_to_fit();
     m_nSharedBytes = 0;
     m_nBytesRead = 0;
+    m_nWork = 0;
 }
 
-bool CXlsxReader::FindPart(const QString& part, std::int64_t* pIndex, std::uint64_t* pSize, bool bRequired)
+bool CXlsxReader::FindPart(const QString& part, std::int64_t* pIndex, bool bRequired)
 {
     zip_t* za = m_pArchive->za;
     const QByteArray name = part.toUtf8();
@@ -211,89 +227,72 @@ bool CXlsxReader::FindPart(const QString& part, std::int64_t* pIndex, std::uint6
         index = zip_name_locate(za, name.constData(), ZIP_FL_NOCASE);
     if (index < 0)
         return bRequired ? Fail(Refusal::Damaged, QStringLiteral("the part %1 is missing").arg(part)) : false;
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_stat_index(za, zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
-        return Fail(Refusal::Damaged, QStringLiteral("the part %1 cannot be read: %2").arg(part, Utf8(zip_strerror(za))));
     *pIndex = index;
-    *pSize = st.size;
     return true;
 }
 
-bool CXlsxReader::ReadPart(const QString& part, QByteArray* pData, bool bRequired)
+std::unique_ptr<CXlsxPartStream> CXlsxReader::OpenPart(const QString& part, std::int64_t nMaxBytes, bool bRequired)
 {
-    pData->clear();
-    zip_t* za = m_pArchive->za;
     std::int64_t index = 0;
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (!FindPart(part, &index, &st.size, bRequired))
-        return false;
-    if (st.size > zip_uint64_t(m_limits.nMaxPartBytes)
-        || m_nBytesRead + std::int64_t(st.size) > m_limits.nMaxTotalBytes)
-        return Fail(Refusal::TooLarge, QStringLiteral("the part %1 is larger than a workbook of this station can be (%2 bytes)")
-                        .arg(part)
-                        .arg(quint64(st.size)));
+    if (!FindPart(part, &index, bRequired))
+        return nullptr;
+    zip_file_t* file = zip_fopen_index(m_pArchive->za, zip_uint64_t(index), 0);
+    if (!file) {
+        Fail(Refusal::Damaged, QStringLiteral("the part %1 cannot be read: %2").arg(part, QString::fromUtf8(zip_strerror(m_pArchive->za))));
+        return nullptr;
+    }
+    return std::make_unique<CXlsxPartStream>(file, part, std::min(nMaxBytes, m_limits.nMaxTotalBytes - m_nBytesRead),
+                                             m_limits.nMaxWork - m_nWork);
+}
 
-    zip_file_t* file = zip_fopen_index(za, zip_uint64_t(index), 0);
-    if (!file)
-        return Fail(Refusal::Damaged, QStringLiteral("the part %1 cannot be read: %2").arg(part, Utf8(zip_strerror(za))));
-    pData->resize(qsizetype(st.size));
-    zip_uint64_t got = 0;
-    QString error;
-    while (got < st.size) {
-        const zip_int64_t n = zip_fread(file, pData->data() + got, st.size - got);
-        if (n < 0) {
-            error = Utf8(zip_file_strerror(file));
+bool CXlsxReader::EndPart(const CXlsxPartStream& xml, const QString& subject)
+{
+    m_nBytesRead += xml.BytesRead();
+    m_nWork += xml.Work();
+    return !xml.Failed() || Fail(xml.RefusalKind(), xml.Why(), subject);
+}
+
+bool CXlsxReader::ReadRelationships(const QString& part, const QString& baseDir, bool bRequired, Relationships* pRels)
+{
+    const std::unique_ptr<CXlsxPartStream> xml = OpenPart(part, m_limits.nMaxPartBytes, bRequired);
+    if (!xml)
+        return false;
+    bool inRoot = false;
+    while (xml->Next()) {
+        if (xml->Depth() == 0 && xml->IsStart())
+            inRoot = xml->IsStart("Relationships");
+        if (!inRoot || xml->Depth() != 1 || !xml->IsStart("Relationship") || xml->Attr("TargetMode") == QLatin1String("External"))
+            continue;
+        (*pRels)[xml->Attr("Id")] = Relationship{xml->Attr("Type"), ResolveTarget(baseDir, xml->Attr("Target"))};
+    }
+    return EndPart(*xml, part);
+}
+
+// The sheets the workbook part lists, as (name, relationship id).
+bool CXlsxReader::ReadWorkbook(const QString& part, std::vector<std::pair<QString, QString>>* pSheets)
+{
+    const std::unique_ptr<CXlsxPartStream> xml = OpenPart(part, m_limits.nMaxPartBytes, false);
+    if (!xml)
+        return m_strError.isEmpty() ? Fail(Refusal::NotAWorkbook, QStringLiteral("it is not an .xlsx workbook (it has no workbook part)"))
+                                    : false;
+    bool inSheets = false;
+    while (xml->Next()) {
+        if (xml->Depth() == 0 && xml->IsStart() && !xml->IsStart("workbook")) {
+            xml->Refuse(Refusal::NotAWorkbook, QStringLiteral("it is not an .xlsx workbook (%1 holds no workbook)").arg(part));
             break;
         }
-        if (n == 0)
+        if (xml->Depth() == 1 && (xml->IsStart("sheets") || xml->IsEnd("sheets")))
+            inSheets = xml->IsStart() && !xml->IsEmptyElement();
+        if (!inSheets || xml->Depth() != 2 || !xml->IsStart("sheet"))
+            continue;
+        if (int(pSheets->size()) >= m_limits.nMaxSheets) {
+            xml->Refuse(Refusal::TooLarge, QStringLiteral("it has more than %1 sheets").arg(m_limits.nMaxSheets));
             break;
-        got += zip_uint64_t(n);
+        }
+        pSheets->emplace_back(xml->Attr("name"), xml->Attr("id"));
     }
-    const int closeError = zip_fclose(file);
-    if (error.isEmpty() && closeError != 0)
-        error = ZipErrorText(closeError);
-    if (!error.isEmpty())
-        return Fail(Refusal::Damaged, QStringLiteral("the part %1 is damaged: %2").arg(part, error));
-    if (got != st.size)
-        return Fail(Refusal::Damaged, QStringLiteral("the part %1 is truncated").arg(part));
-    m_nBytesRead += std::int64_t(st.size);
-    return true;
+    return EndPart(*xml, part);
 }
-
-namespace {
-
-// Parses one part; false with the reason when it is not well-formed.
-bool ParseXml(const QByteArray& data, const QString& part, pugi::xml_document* pDoc, QString* pWhy)
-{
-    // Whitespace-only text is a value in a cell; external entities are never expanded.
-    const pugi::xml_parse_result result =
-        pDoc->load_buffer(data.constData(), std::size_t(data.size()), pugi::parse_default | pugi::parse_ws_pcdata);
-    if (!result) {
-        *pWhy = QStringLiteral("the part %1 is not well-formed XML (%2 at byte %3)")
-                    .arg(part, Utf8(result.description()))
-                    .arg(qint64(result.offset));
-        return false;
-    }
-    return true;
-}
-
-std::map<QString, Relationship> ParseRels(const pugi::xml_document& doc, const QString& baseDir)
-{
-    std::map<QString, Relationship> rels;
-    for (const pugi::xml_node& rel : Child(doc, "Relationships").children()) {
-        if (!Is(rel, "Relationship"))
-            continue;
-        if (QString::fromUtf8(Attr(rel, "TargetMode").value()) == QLatin1String("External"))
-            continue;
-        rels[Utf8(Attr(rel, "Id").value())] =
-            Relationship{Utf8(Attr(rel, "Type").value()), ResolveTarget(baseDir, Utf8(Attr(rel, "Target").value()))};
-    }
-    return rels;
-}
-
-} // namespace
 
 bool CXlsxReader::Open(const QString& path)
 {
@@ -324,314 +323,68 @@ bool CXlsxReader::Open(const QString& path)
     }
     m_pArchive = std::make_unique<Archive>();
     m_pArchive->za = za;
-
-    // The package relationships name the workbook part; the usual place otherwise.
-    QString workbookPart = QStringLiteral("xl/workbook.xml");
-    QByteArray data;
-    QString why;
-    if (ReadPart(QStringLiteral("_rels/.rels"), &data, false)) {
-        pugi::xml_document doc;
-        if (!ParseXml(data, QStringLiteral("_rels/.rels"), &doc, &why)) {
-            Close();
-            return Fail(Refusal::Malformed, why, QStringLiteral("_rels/.rels"));
-        }
-        for (const auto& [id, rel] : ParseRels(doc, QString())) {
-            if (rel.type.endsWith(QLatin1String("/officeDocument")))
-                workbookPart = rel.target;
-        }
-    } else if (!m_strError.isEmpty()) {
-        Close();
-        return false;
-    }
-
-    if (!ReadPart(workbookPart, &data, false)) {
-        if (m_strError.isEmpty())
-            Fail(Refusal::NotAWorkbook, QStringLiteral("it is not an .xlsx workbook (it has no workbook part)"));
-        Close();
-        return false;
-    }
-    pugi::xml_document workbook;
-    if (!ParseXml(data, workbookPart, &workbook, &why)) {
-        Close();
-        return Fail(Refusal::Malformed, why, workbookPart);
-    }
-    if (!Is(workbook.document_element(), "workbook")) {
-        Close();
-        return Fail(Refusal::NotAWorkbook, QStringLiteral("it is not an .xlsx workbook (%1 holds no workbook)").arg(workbookPart));
-    }
-
-    std::map<QString, Relationship> rels;
-    const QString relsPart = RelsOf(workbookPart);
-    if (ReadPart(relsPart, &data, true)) {
-        pugi::xml_document doc;
-        if (!ParseXml(data, relsPart, &doc, &why)) {
-            Close();
-            return Fail(Refusal::Malformed, why, relsPart);
-        }
-        rels = ParseRels(doc, FolderOf(workbookPart));
-    } else {
-        Close();
-        return false;
-    }
-
-    for (const pugi::xml_node& node : Child(workbook.document_element(), "sheets").children()) {
-        if (!Is(node, "sheet"))
-            continue;
-        const QString name = Utf8(Attr(node, "name").value());
-        const auto it = rels.find(Utf8(Attr(node, "id").value()));
-        if (it == rels.end()) {
-            Close();
-            return Fail(Refusal::Malformed, QStringLiteral("the sheet \"%1\" has no part").arg(name), name);
-        }
-        if (!it->second.type.endsWith(QLatin1String("/worksheet")))
-            continue;  // chart and dialog sheets hold no cells
-        if (int(m_sheets.size()) >= m_limits.nMaxSheets) {
-            Close();
-            return Fail(Refusal::TooLarge, QStringLiteral("it has more than %1 sheets").arg(m_limits.nMaxSheets));
-        }
-        m_sheets.push_back({name, it->second.target});
-    }
-
-    QString sstPart;
-    for (const auto& [id, rel] : rels) {
-        if (rel.type.endsWith(QLatin1String("/sharedStrings")))
-            sstPart = rel.target;
-    }
-    if (!sstPart.isEmpty() && !LoadSharedStrings(sstPart)) {
+    if (!OpenParts()) {
         Close();
         return false;
     }
     return true;
 }
 
-// ---- streamed parts ------------------------------------------------------
-
-namespace {
-
-// Longest stretch of a streamed part between two '<': the longest cell text,
-// escaped, fits many times over; anything longer would have to be held whole.
-constexpr std::int64_t kMaxRunBytes = 1 << 20;
-// What one kept text costs besides its characters (header and allocation).
-constexpr std::int64_t kTextOverhead = 32;
-
-// The most characters one cell holds in a spreadsheet program.
-constexpr qsizetype kMaxCellChars = 32767;
-
-// The text of the element just started. Markup inside it (a processing
-// instruction, say) would otherwise let a text of any length be joined whole:
-// once it passes what a cell holds, the reader stops with an error.
-QString ReadCellText(QXmlStreamReader& xml, QString text = QString())
+bool CXlsxReader::OpenParts()
 {
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement)
-            break;
-        if (token == QXmlStreamReader::StartElement) {
-            xml.raiseError(QStringLiteral("an element inside a text"));
-            break;
+    // The package relationships name the workbook part; the usual place otherwise.
+    QString workbookPart = QStringLiteral("xl/workbook.xml");
+    Relationships rels;
+    if (ReadRelationships(QStringLiteral("_rels/.rels"), QString(), false, &rels)) {
+        for (const auto& [id, rel] : rels) {
+            if (rel.type.endsWith(QLatin1String("/officeDocument")))
+                workbookPart = rel.target;
         }
-        if (token == QXmlStreamReader::Characters || token == QXmlStreamReader::EntityReference)
-            text += xml.text();
-        if (text.size() > kMaxCellChars) {
-            xml.raiseError(QStringLiteral("a text longer than a cell can hold"));
-            break;
-        }
-    }
-    return text;
-}
-
-std::int64_t TextBytes(const QString& text)
-{
-    return std::int64_t(text.size()) * 2 + kTextOverhead;
-}
-
-bool IsName(const QXmlStreamReader& xml, const char* local)
-{
-    return xml.name() == QLatin1StringView(local);
-}
-
-QString AttrOf(const QXmlStreamReader& xml, const char* local)
-{
-    for (const QXmlStreamAttribute& a : xml.attributes()) {
-        if (a.name() == QLatin1StringView(local))
-            return a.value().toString();
-    }
-    return {};
-}
-
-bool HasAttr(const QXmlStreamReader& xml, const char* local)
-{
-    const auto attrs = xml.attributes();
-    return std::any_of(attrs.begin(), attrs.end(), [local](const QXmlStreamAttribute& a) {
-        return a.name() == QLatin1StringView(local);
-    });
-}
-
-// A string item (<si> or <is>) from its start tag to its end: its plain text,
-// or its rich-text runs joined; phonetic hints are not part of the value.
-QString StreamStringItem(QXmlStreamReader& xml)
-{
-    QString text;
-    int depth = 0;
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            if (IsName(xml, "t")) {
-                text = ReadCellText(xml, std::move(text));
-            } else if (IsName(xml, "r")) {
-                ++depth;
-            } else {
-                xml.skipCurrentElement();
-            }
-        } else if (token == QXmlStreamReader::EndElement) {
-            if (depth == 0)
-                break;
-            --depth;
-        }
-    }
-    return CXlsxReader::DecodeEscapes(text);
-}
-
-} // namespace
-
-// One part of the archive read as it unpacks. Refuses a part that outgrows the
-// reader's limits and markup that would make the parser hold a large piece
-// whole (declarations, comments and unbroken runs of text beyond kMaxRunBytes).
-class CXlsxReader::PartDevice : public QIODevice {
-public:
-    PartDevice(zip_file_t* file, std::int64_t nAllowed)
-        : m_file(file)
-        , m_nAllowed(nAllowed)
-    {
-        open(QIODevice::ReadOnly);
-    }
-    ~PartDevice() override
-    {
-        if (m_file)
-            zip_fclose(m_file);
-    }
-    bool isSequential() const override { return true; }
-    std::int64_t BytesRead() const { return m_nRead; }
-    QString Problem() const { return m_strProblem; }
-    Refusal ProblemKind() const { return m_problemKind; }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override
-    {
-        if (!m_strProblem.isEmpty())
-            return -1;
-        const zip_int64_t n = zip_fread(m_file, data, zip_uint64_t(maxSize));
-        if (n < 0) {
-            Problem(Refusal::Damaged, QStringLiteral("it is damaged: ") + Utf8(zip_file_strerror(m_file)));
-            return -1;
-        }
-        m_nRead += n;
-        if (m_nRead > m_nAllowed) {
-            Problem(Refusal::TooLarge, QStringLiteral("it unpacks to more than a workbook of this station can be"));
-            return -1;
-        }
-        for (zip_int64_t i = 0; i < n; ++i) {
-            const char c = data[i];
-            if (m_bAfterOpen && c == '!') {
-                Problem(Refusal::Malformed, QStringLiteral("it holds declarations or comments, which a sheet never has"));
-                return -1;
-            }
-            m_bAfterOpen = c == '<';
-            m_nRun = m_bAfterOpen ? 0 : m_nRun + 1;
-            if (m_nRun > kMaxRunBytes) {
-                Problem(Refusal::TooLarge, QStringLiteral("it holds a text longer than a cell can"));
-                return -1;
-            }
-        }
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    void Problem(Refusal kind, const QString& what)
-    {
-        m_problemKind = kind;
-        m_strProblem = what;
-    }
-
-    zip_file_t* m_file;
-    std::int64_t m_nAllowed;
-    std::int64_t m_nRead = 0;
-    std::int64_t m_nRun = 0;
-    bool m_bAfterOpen = false;
-    QString m_strProblem;
-    Refusal m_problemKind = Refusal::None;
-};
-
-namespace {
-
-// Runs a streamed part through `handle`; false with the reason and its kind
-// when the part or its XML is bad.
-template <typename Handler>
-bool StreamXml(CXlsxReader::PartDevice& device, const QString& part, QString* pWhy, CXlsxReader::Refusal* pKind,
-               Handler handle)
-{
-    QXmlStreamReader xml(&device);
-    const bool handled = handle(xml);
-    *pKind = device.ProblemKind();
-    if (!device.Problem().isEmpty()) {
-        *pWhy = QStringLiteral("the part %1 is refused: %2").arg(part, device.Problem());
+    } else if (!m_strError.isEmpty()) {
         return false;
     }
-    if (xml.hasError()) {
-        *pKind = CXlsxReader::Refusal::Malformed;
-        *pWhy = QStringLiteral("the part %1 is not well-formed XML (%2 at line %3)")
-                    .arg(part, xml.errorString())
-                    .arg(xml.lineNumber());
-        return false;
-    }
-    return handled;
-}
 
-} // namespace
+    std::vector<std::pair<QString, QString>> sheets;
+    rels.clear();
+    if (!ReadWorkbook(workbookPart, &sheets) || !ReadRelationships(RelsOf(workbookPart), FolderOf(workbookPart), true, &rels))
+        return false;
+    for (const auto& [name, id] : sheets) {
+        const auto it = rels.find(id);
+        if (it == rels.end())
+            return Fail(Refusal::Malformed, QStringLiteral("the sheet \"%1\" has no part").arg(name), name);
+        if (it->second.type.endsWith(QLatin1String("/worksheet")))
+            m_sheets.push_back({name, it->second.target});  // chart and dialog sheets hold no cells
+    }
+    for (const auto& [id, rel] : rels) {
+        if (rel.type.endsWith(QLatin1String("/sharedStrings")))
+            return LoadSharedStrings(rel.target);
+    }
+    return true;
+}
 
 bool CXlsxReader::LoadSharedStrings(const QString& part)
 {
-    std::int64_t index = 0;
-    std::uint64_t size = 0;
-    if (!FindPart(part, &index, &size, true))
+    const std::unique_ptr<CXlsxPartStream> xml = OpenPart(part, m_limits.nMaxTotalBytes, true);
+    if (!xml)
         return false;
-    zip_file_t* file = zip_fopen_index(m_pArchive->za, zip_uint64_t(index), 0);
-    if (!file)
-        return Fail(Refusal::Damaged, QStringLiteral("the part %1 cannot be read: %2").arg(part, Utf8(zip_strerror(m_pArchive->za))));
-    PartDevice device(file, m_limits.nMaxTotalBytes - m_nBytesRead);
-    QString why;
-    Refusal kind = Refusal::None;
-    bool tooMany = false;
-    const bool ok = StreamXml(device, part, &why, &kind, [&](QXmlStreamReader& xml) {
-        while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement || !IsName(xml, "si"))
-                continue;
-            QString text = StreamStringItem(xml);
-            if (m_sharedStrings.size() == m_sharedStrings.capacity()) {
-                const std::int64_t grown = std::int64_t(std::max<std::size_t>(16, m_sharedStrings.capacity() * 2));
-                const std::int64_t capacityBytes = std::int64_t(sizeof(QString)) * (grown - std::int64_t(m_sharedStrings.capacity()));
-                if (m_nSharedBytes + capacityBytes > m_limits.nMaxHeldBytes) {
-                    tooMany = true;
-                    return false;
-                }
-                m_sharedStrings.reserve(std::size_t(grown));
-                m_nSharedBytes += capacityBytes;
-            }
-            m_nSharedBytes += TextBytes(text);
-            if (m_nSharedBytes > m_limits.nMaxHeldBytes) {
-                tooMany = true;
-                return false;
-            }
-            m_sharedStrings.push_back(std::move(text));
+    while (xml->Next()) {
+        if (!xml->IsStart("si"))
+            continue;
+        QString text = ReadStringItem(*xml);
+        std::int64_t more = TextBytes(text);
+        if (m_sharedStrings.size() == m_sharedStrings.capacity())
+            more += std::int64_t(sizeof(QString)) * std::int64_t(std::max<std::size_t>(16, m_sharedStrings.capacity()));
+        if (m_nSharedBytes + more > m_limits.nMaxHeldBytes) {
+            xml->Refuse(Refusal::TooLarge, QStringLiteral("its shared texts need more than the %1 MB a workbook of this station may hold")
+                                               .arg(m_limits.nMaxHeldBytes >> 20));
+            break;
         }
-        return true;
-    });
-    m_nBytesRead += device.BytesRead();
-    if (tooMany)
-        return Fail(Refusal::TooLarge, QStringLiteral("its shared texts need more than the %1 MB a workbook of this station may hold")
-                        .arg(m_limits.nMaxHeldBytes >> 20));
-    return ok || Fail(kind, why, part);
+        if (m_sharedStrings.size() == m_sharedStrings.capacity())
+            m_sharedStrings.reserve(std::max<std::size_t>(16, m_sharedStrings.capacity() * 2));
+        m_nSharedBytes += more;
+        m_sharedStrings.push_back(std::move(text));
+    }
+    return EndPart(*xml, part);
 }
 
 QStringList CXlsxReader::SheetNames() const
@@ -659,31 +412,23 @@ bool CXlsxReader::ReadSheet(int index, Sheet* pSheet)
     if (index < 0 || index >= int(m_sheets.size()))
         return Fail(Refusal::NoSuchSheet, QStringLiteral("it has no sheet %1").arg(index + 1), QString::number(index + 1));
     const SheetEntry& entry = m_sheets[std::size_t(index)];
-    std::int64_t partIndex = 0;
-    std::uint64_t size = 0;
-    if (!FindPart(entry.part, &partIndex, &size, true))
+    const std::unique_ptr<CXlsxPartStream> xml = OpenPart(entry.part, m_limits.nMaxTotalBytes, true);
+    if (!xml)
         return false;
-    zip_file_t* file = zip_fopen_index(m_pArchive->za, zip_uint64_t(partIndex), 0);
-    if (!file)
-        return Fail(Refusal::Damaged, QStringLiteral("the part %1 cannot be read: %2").arg(entry.part, Utf8(zip_strerror(m_pArchive->za))));
-    PartDevice device(file, m_limits.nMaxTotalBytes - m_nBytesRead);
     pSheet->name = entry.name;
-    const bool ok = ParseSheet(device, entry.part, pSheet);
-    m_nBytesRead += device.BytesRead();
-    if (!ok) {
+    ParseSheet(*xml, pSheet);
+    if (!EndPart(*xml, entry.name)) {
         *pSheet = Sheet{};
         return false;
     }
     return true;
 }
 
-bool CXlsxReader::ParseSheet(PartDevice& device, const QString& part, Sheet* pSheet)
+// Reads the cells of a worksheet part; a refusal is left on the stream.
+void CXlsxReader::ParseSheet(CXlsxPartStream& xml, Sheet* pSheet)
 {
-    QString reason;  // a refusal of the cells themselves, found while streaming
-    Refusal reasonKind = Refusal::Malformed;
     auto bad = [&](const QString& what) {
-        reason = QStringLiteral("the sheet \"%1\" is malformed: %2").arg(pSheet->name, what);
-        return false;
+        xml.Refuse(Refusal::Malformed, QStringLiteral("the sheet \"%1\" is malformed: %2").arg(pSheet->name, what));
     };
     auto& cells = pSheet->cells;
     std::int64_t textBytes = 0;  // what the kept cells' own texts cost
@@ -697,152 +442,138 @@ bool CXlsxReader::ParseSheet(PartDevice& device, const QString& part, Sheet* pSh
         return held <= m_limits.nMaxHeldBytes && std::int64_t(cells.size()) < m_limits.nMaxCells;
     };
 
-    QString why;
-    Refusal kind = Refusal::None;
-    const bool streamed = StreamXml(device, part, &why, &kind, [&](QXmlStreamReader& xml) {
-        if (xml.readNextStartElement() && !IsName(xml, "worksheet")) {
-            reason = QStringLiteral("the part %1 holds no worksheet").arg(part);
-            return false;
+    int row = 0;
+    int col = 0;
+    bool inData = false;  // cells are only those of <sheetData>
+    while (xml.Next()) {
+        if (xml.Depth() == 0) {
+            if (xml.IsStart() && !xml.IsStart("worksheet"))
+                return xml.Refuse(Refusal::Malformed, QStringLiteral("the part %1 holds no worksheet").arg(xml.Part()));
+            continue;
         }
-        int row = 0;
-        int col = 0;
-        bool inData = false;  // cells are only those of <sheetData>
-        while (!xml.atEnd()) {
-            const QXmlStreamReader::TokenType token = xml.readNext();
-            if (token == QXmlStreamReader::EndElement && IsName(xml, "sheetData"))
-                inData = false;
-            if (token != QXmlStreamReader::StartElement)
-                continue;
-            if (!inData) {
-                if (IsName(xml, "sheetData"))
-                    inData = true;
-                else
-                    xml.skipCurrentElement();
-                continue;
+        if (xml.IsEnd("sheetData"))
+            inData = false;
+        if (!xml.IsStart())
+            continue;
+        if (!inData) {
+            if (xml.Depth() == 1 && xml.IsStart("sheetData"))
+                inData = !xml.IsEmptyElement();
+            else
+                xml.SkipElement();
+            continue;
+        }
+        if (xml.IsStart("row")) {
+            if (xml.HasAttr("r")) {
+                bool ok = false;
+                const QString r = xml.Attr("r");
+                row = r.toInt(&ok);
+                if (!ok || row < 1 || row > kMaxRows)
+                    return bad(QStringLiteral("row number \"%1\"").arg(r));
+            } else if (++row > kMaxRows) {
+                return bad(QStringLiteral("more rows than a sheet has"));
             }
-            if (IsName(xml, "row")) {
-                if (HasAttr(xml, "r")) {
-                    bool ok = false;
-                    const QString r = AttrOf(xml, "r");
-                    row = r.toInt(&ok);
-                    if (!ok || row < 1 || row > kMaxRows)
-                        return bad(QStringLiteral("row number \"%1\"").arg(r));
-                } else if (++row > kMaxRows) {
-                    return bad(QStringLiteral("more rows than a sheet has"));
-                }
-                col = 0;
-                continue;
-            }
-            if (!IsName(xml, "c")) {
-                xml.skipCurrentElement();
-                continue;
-            }
-            int cellRow = row;
-            const QString ref = AttrOf(xml, "r");
-            if (HasAttr(xml, "r")) {
-                if (!ParseCellRef(ref, &cellRow, &col))
-                    return bad(QStringLiteral("cell reference \"%1\"").arg(ref));
-            } else if (++col > kMaxCols) {
-                return bad(QStringLiteral("more columns than a sheet has in row %1").arg(row));
-            }
-            if (cellRow < 1)
-                return bad(QStringLiteral("a cell outside any row"));
+            col = 0;
+            continue;
+        }
+        if (!xml.IsStart("c")) {
+            xml.SkipElement();
+            continue;
+        }
+        int cellRow = row;
+        const QString ref = xml.Attr("r");
+        if (xml.HasAttr("r")) {
+            if (!ParseCellRef(ref, &cellRow, &col))
+                return bad(QStringLiteral("cell reference \"%1\"").arg(ref));
+        } else if (++col > kMaxCols) {
+            return bad(QStringLiteral("more columns than a sheet has in row %1").arg(row));
+        }
+        if (cellRow < 1)
+            return bad(QStringLiteral("a cell outside any row"));
 
-            const QString type = AttrOf(xml, "t");
-            bool hasValue = false;
-            QString value;
-            QString inlineText;
-            bool hasInline = false;
-            while (!xml.atEnd()) {
-                const QXmlStreamReader::TokenType token = xml.readNext();
-                if (token == QXmlStreamReader::EndElement)
-                    break;
-                if (token != QXmlStreamReader::StartElement)
-                    continue;
-                if (IsName(xml, "v")) {
-                    value = ReadCellText(xml);
-                    hasValue = true;
-                } else if (IsName(xml, "is")) {
-                    inlineText = StreamStringItem(xml);
+        const QString type = xml.Attr("t");
+        bool hasValue = false;
+        QString value;
+        QString inlineText;
+        bool hasInline = false;
+        if (!xml.IsEmptyElement()) {
+            const int depth = xml.Depth();
+            while (xml.Next() && !(xml.IsEnd() && xml.Depth() == depth)) {
+                if (xml.IsStart("v")) {
+                    hasValue = ReadCellText(xml, &value);
+                } else if (xml.IsStart("is")) {
+                    inlineText = ReadStringItem(xml);
                     hasInline = true;
                 } else {
-                    xml.skipCurrentElement();
+                    xml.SkipElement();
                 }
             }
-            if (xml.hasError())
-                return false;  // said as the part's XML error
-
-            Cell cell;
-            std::int64_t ownText = 0;
-            if (type == QLatin1String("inlineStr")) {
-                if (!hasInline)
-                    continue;
-                cell.text = inlineText;
-                ownText = TextBytes(cell.text);
-            } else if (!hasValue) {
-                continue;  // a formatted cell without a value
-            } else if (type == QLatin1String("s")) {
-                bool ok = false;
-                const qulonglong i = value.trimmed().toULongLong(&ok);
-                if (!ok || i >= m_sharedStrings.size())
-                    return bad(QStringLiteral("cell %1 names a shared string that does not exist").arg(ref));
-                cell.text = m_sharedStrings[std::size_t(i)];  // shares the text, costs nothing more
-            } else if (type == QLatin1String("str") || type == QLatin1String("d")) {
-                cell.text = DecodeEscapes(value);
-                ownText = TextBytes(cell.text);
-            } else if (type == QLatin1String("b")) {
-                const QString b = value.trimmed();
-                if (b != QLatin1String("0") && b != QLatin1String("1"))
-                    return bad(QStringLiteral("boolean \"%1\"").arg(b));
-                cell.kind = CellKind::Boolean;
-                cell.text = b == QLatin1String("1") ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-            } else if (type == QLatin1String("e")) {
-                cell.kind = CellKind::Error;
-                cell.text = value;
-                ownText = TextBytes(cell.text);
-            } else if (type.isEmpty() || type == QLatin1String("n")) {
-                const QString number = value.trimmed();
-                if (number.isEmpty())
-                    continue;  // an empty number is an empty cell, as spreadsheet programs read it
-                bool ok = false;
-                const double d = number.toLatin1().toDouble(&ok);
-                if (!ok || !std::isfinite(d))
-                    return bad(QStringLiteral("number \"%1\"").arg(value));
-                cell.kind = CellKind::Number;
-                cell.text = QString::number(d, 'g', 15);
-                ownText = TextBytes(cell.text);
-            } else {
-                return bad(QStringLiteral("cell type \"%1\"").arg(type));
-            }
-
-            if (!room(ownText)) {
-                reasonKind = Refusal::TooLarge;
-                reason = QStringLiteral("the sheet \"%1\" holds more cells than a workbook of this station may (%2 MB)")
-                             .arg(pSheet->name)
-                             .arg(m_limits.nMaxHeldBytes >> 20);
-                return false;
-            }
-            const std::int64_t key = Sheet::Key(cellRow, col);
-            if (!cells.empty() && key <= cells.back().first)
-                sorted = false;
-            textBytes += ownText;
-            cells.emplace_back(key, std::move(cell));
-            if (pSheet->nFirstRow == 0) {
-                pSheet->nFirstRow = pSheet->nLastRow = cellRow;
-                pSheet->nFirstCol = pSheet->nLastCol = col;
-            } else {
-                pSheet->nFirstRow = std::min(pSheet->nFirstRow, cellRow);
-                pSheet->nLastRow = std::max(pSheet->nLastRow, cellRow);
-                pSheet->nFirstCol = std::min(pSheet->nFirstCol, col);
-                pSheet->nLastCol = std::max(pSheet->nLastCol, col);
-            }
         }
-        return true;
-    });
-    if (!reason.isEmpty())
-        return Fail(reasonKind, reason, pSheet->name);
-    if (!streamed)
-        return Fail(kind, why, part);
+        if (xml.Failed())
+            return;
+
+        Cell cell;
+        std::int64_t ownText = 0;
+        if (type == QLatin1String("inlineStr")) {
+            if (!hasInline)
+                continue;
+            cell.text = inlineText;
+            ownText = TextBytes(cell.text);
+        } else if (!hasValue) {
+            continue;  // a formatted cell without a value
+        } else if (type == QLatin1String("s")) {
+            bool ok = false;
+            const qulonglong i = value.trimmed().toULongLong(&ok);
+            if (!ok || i >= m_sharedStrings.size())
+                return bad(QStringLiteral("cell %1 names a shared string that does not exist").arg(ref));
+            cell.text = m_sharedStrings[std::size_t(i)];  // shares the text, costs nothing more
+        } else if (type == QLatin1String("str") || type == QLatin1String("d")) {
+            cell.text = DecodeEscapes(value);
+            ownText = TextBytes(cell.text);
+        } else if (type == QLatin1String("b")) {
+            const QString b = value.trimmed();
+            if (b != QLatin1String("0") && b != QLatin1String("1"))
+                return bad(QStringLiteral("boolean \"%1\"").arg(b));
+            cell.kind = CellKind::Boolean;
+            cell.text = b == QLatin1String("1") ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        } else if (type == QLatin1String("e")) {
+            cell.kind = CellKind::Error;
+            cell.text = value;
+            ownText = TextBytes(cell.text);
+        } else if (type.isEmpty() || type == QLatin1String("n")) {
+            const QString number = value.trimmed();
+            if (number.isEmpty())
+                continue;  // an empty number is an empty cell, as spreadsheet programs read it
+            bool ok = false;
+            const double d = number.toLatin1().toDouble(&ok);
+            if (!ok || !std::isfinite(d))
+                return bad(QStringLiteral("number \"%1\"").arg(value));
+            cell.kind = CellKind::Number;
+            cell.text = QString::number(d, 'g', 15);
+            ownText = TextBytes(cell.text);
+        } else {
+            return bad(QStringLiteral("cell type \"%1\"").arg(type));
+        }
+
+        if (!room(ownText))
+            return xml.Refuse(Refusal::TooLarge, QStringLiteral("the sheet \"%1\" holds more cells than a workbook of this station may (%2 MB, %3 cells)")
+                                                     .arg(pSheet->name)
+                                                     .arg(m_limits.nMaxHeldBytes >> 20)
+                                                     .arg(m_limits.nMaxCells));
+        const std::int64_t key = Sheet::Key(cellRow, col);
+        if (!cells.empty() && key <= cells.back().first)
+            sorted = false;
+        textBytes += ownText;
+        cells.emplace_back(key, std::move(cell));
+        if (pSheet->nFirstRow == 0) {
+            pSheet->nFirstRow = pSheet->nLastRow = cellRow;
+            pSheet->nFirstCol = pSheet->nLastCol = col;
+        } else {
+            pSheet->nFirstRow = std::min(pSheet->nFirstRow, cellRow);
+            pSheet->nLastRow = std::max(pSheet->nLastRow, cellRow);
+            pSheet->nFirstCol = std::min(pSheet->nFirstCol, col);
+            pSheet->nLastCol = std::max(pSheet->nLastCol, col);
+        }
+    }
     if (!sorted) {
         // Cells out of order, or one written twice: the last of a cell stands.
         std::stable_sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -855,5 +586,4 @@ bool CXlsxReader::ParseSheet(PartDevice& device, const QString& part, Sheet* pSh
         }
         cells.resize(kept);
     }
-    return true;
 }

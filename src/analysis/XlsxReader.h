@@ -3,15 +3,18 @@
 // their cell values (shared strings, inline strings, numbers, booleans, error
 // values). It refuses what is not a readable workbook with a reason - a file
 // that is missing, not a zip archive, truncated, damaged, malformed, or larger
-// than its limits - and never reads outside what it was given. Sheets and
-// shared strings are read as a stream, so the memory a workbook costs is what
-// it keeps (bounded by Limits), never the size of its unpacked parts.
+// than its limits - and never reads outside what it was given. Every part is
+// read as a stream (CXlsxPartStream), so the memory a workbook costs is what
+// it keeps and the time it takes is the work it holds, both bounded by Limits.
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <utility>
+#include <map>
 #include <memory>
+#include <utility>
 #include <vector>
+
+class CXlsxPartStream;
 
 class CXlsxReader {
 public:
@@ -19,11 +22,13 @@ public:
     static constexpr int kMaxRows = 1048576;
     static constexpr int kMaxCols = 16384;
 
+    // Defaults keep any workbook within about 100 MB and a few seconds.
     struct Limits {
-        std::int64_t nMaxPartBytes = 4LL << 20;      // a package part read whole (relationships, workbook)
-        std::int64_t nMaxTotalBytes = 512LL << 20;   // all unpacked bytes read while the file is open
-        std::int64_t nMaxHeldBytes = 40LL << 20;     // shared strings and the cells of a sheet kept in memory
-        std::int64_t nMaxCells = 4'000'000;          // cells holding a value, per sheet
+        std::int64_t nMaxPartBytes = 4LL << 20;      // a list part unpacked (relationships, workbook)
+        std::int64_t nMaxTotalBytes = 64LL << 20;    // all unpacked bytes read while the file is open
+        std::int64_t nMaxWork = 4'000'000;           // nodes and attributes read while the file is open
+        std::int64_t nMaxHeldBytes = 32LL << 20;     // shared strings and the cells of a sheet kept in memory
+        std::int64_t nMaxCells = 1'000'000;          // cells holding a value, per sheet
         int nMaxSheets = 4096;
     };
 
@@ -44,9 +49,6 @@ public:
         QString Text(int row, int col) const;  // empty for a cell without value
         bool IsEmpty() const { return cells.empty(); }
     };
-
-    // One package part read as it unpacks (defined with the reader).
-    class PartDevice;
 
     // What a refusal is about, so that a message can name it in the operator's
     // language; ErrorString() holds the technical detail.
@@ -86,12 +88,24 @@ private:
         QString name;
         QString part;  // path of its part inside the archive
     };
+    struct Relationship {
+        QString type;
+        QString target;  // resolved part path
+    };
+    using Relationships = std::map<QString, Relationship>;
 
     bool Fail(Refusal kind, const QString& why, const QString& subject = QString());
-    bool FindPart(const QString& part, std::int64_t* pIndex, std::uint64_t* pSize, bool bRequired);
-    bool ReadPart(const QString& part, QByteArray* pData, bool bRequired);
+    bool FindPart(const QString& part, std::int64_t* pIndex, bool bRequired);
+    // The part as a stream of at most nMaxBytes; null (with the reason, when
+    // there is one) when it is missing or cannot be opened.
+    std::unique_ptr<CXlsxPartStream> OpenPart(const QString& part, std::int64_t nMaxBytes, bool bRequired);
+    // Adds what a part cost to the workbook's; false with its refusal.
+    bool EndPart(const CXlsxPartStream& xml, const QString& subject);
+    bool ReadRelationships(const QString& part, const QString& baseDir, bool bRequired, Relationships* pRels);
+    bool OpenParts();
+    bool ReadWorkbook(const QString& part, std::vector<std::pair<QString, QString>>* pSheets);
     bool LoadSharedStrings(const QString& part);
-    bool ParseSheet(PartDevice& xml, const QString& part, Sheet* pSheet);
+    void ParseSheet(CXlsxPartStream& xml, Sheet* pSheet);
 
     Limits m_limits;
     std::unique_ptr<Archive> m_pArchive;
@@ -99,6 +113,7 @@ private:
     std::vector<QString> m_sharedStrings;
     std::int64_t m_nSharedBytes = 0;  // memory the shared strings hold
     std::int64_t m_nBytesRead = 0;
+    std::int64_t m_nWork = 0;
     QString m_strError;
     Refusal m_refusal = Refusal::None;
     QString m_strSubject;

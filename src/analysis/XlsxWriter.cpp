@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <xlsxwriter.h>
 
+#include "platform/FileDialog.h"
+
 namespace {
 
 bool IsWide(char32_t u)
@@ -66,9 +68,7 @@ QString CutTo(const QString& text, int n)
 // A workbook is always an .xlsx file, whatever the typed name ends with.
 QString WithWorkbookSuffix(const QString& path)
 {
-    if (QFileInfo(path).fileName().isEmpty() || path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
-        return path;
-    return path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive) ? path + QLatin1Char('x') : path + QStringLiteral(".xlsx");
+    return NameWithSuffix(path, QLatin1String(CXlsxWriter::kSuffix));
 }
 
 // The file a chain of symbolic links ends at, so that saving writes through the link.

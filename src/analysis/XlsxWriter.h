@@ -15,6 +15,7 @@ struct lxw_worksheet;
 class CXlsxWriter {
 public:
     static constexpr int kMaxRows = 1048576;
+    static constexpr const char* kSuffix = "xlsx";  // of every file written
     static constexpr int kMaxCols = 16384;
     static constexpr int kSheetNameMax = 31;
     static constexpr int kMaxTextLength = 32767;

@@ -46,11 +46,13 @@ public:
     bool LoadLiftInfo(strLiftInf* pLiftInf /* 64 */, strLiftPage* pLiftPage /* 64 */);
     bool LoadGroupInfo(int nCount, strGroupInf* pGroups);
 
-    // Users: CheckLogin gives 0 accepted, 1 no such user, 2 wrong password.
-    int CheckLogin(const QString& strName, const QString& strPwd, int* pLimit);
+    // Users: CheckLogin gives 0 accepted, 1 no such user, 2 wrong password;
+    // *pUserKey receives the key of the stored row it matched.
+    int CheckLogin(const QString& strName, const QString& strPwd, int* pLimit, qint64* pUserKey = nullptr);
     bool LoadUserList(QStringList* pLists /* 2: names, passwords */);
     bool AddUser(const QString& strName, const QString& strPwd);
-    bool ChangePassword(const QString& strName, const QString& strPwd);
+    // The password of the row a login matched (its key from CheckLogin).
+    bool ChangePassword(qint64 nUserKey, const QString& strPwd);
     bool DeleteUser(const QString& strName);
 
     // Configuration updates.
@@ -129,6 +131,8 @@ private:
     // Runs sql on the user row that the login would match for strName (its
     // name bound last, after params); true only when a row was changed.
     bool ExecOnMatchedUser(const QString& sql, QVariantList params, const QString& strName);
+    // Runs sql; true only when it changed a row.
+    bool ExecChangingRows(const QString& sql, const QVariantList& params);
     static QString LiftTable(int nLiftNum);
     static bool ValidLiftNum(int nLiftNum) { return nLiftNum >= 1 && nLiftNum <= kDbLiftSlots; }
     bool StoreGroupCounts(int nCount, const strGroupInf* pGroups);

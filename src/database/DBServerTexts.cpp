@@ -13,6 +13,24 @@ namespace {
 
 const char* const kErrTables[3] = {"KALOR_VELAS_ErrInf", "KALOR_VELAM_ErrInf", "KALOR_VELAMPlus_ErrInf"};
 
+bool IsWholeNumber(const QString& text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+QString CodeOfKey(const QString& key)
+{
+    return key.left(key.indexOf(QLatin1Char('_')));
+}
+
+// The number of a fault key's code ("ERR12" or "12"), 0 when it has none.
+int CodeNumber(const QString& key)
+{
+    const QString code = CodeOfKey(key);
+    const QString digits = code.startsWith(QLatin1String("ERR")) ? code.mid(3) : code;
+    return IsWholeNumber(digits) && digits.size() <= 9 ? digits.toInt() : 0;
+}
+
 void AppendEmptyRow(strErrInfTab& tab)
 {
     tab.strErrCount << QString();
@@ -105,8 +123,13 @@ bool CDBServer::LoadLanguageTableForExport(strLanguageSheet* pSheet)
     if (!rs || rs->GetRecordCount() == 0)
         return false;
     pSheet->rows.push_back({});
+    // The codes go out rising as numbers, the order the import takes them in
+    // (as text, "ERR12" would come before "ERR3").
+    std::vector<std::pair<int, std::size_t>> faults;
+    const std::size_t first = pSheet->rows.size();
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
         const QString key = rs->GetText(QStringLiteral("ErrCount")) + QLatin1Char('_') + rs->GetText(QStringLiteral("ErrLevel"));
+        faults.emplace_back(CodeNumber(key), pSheet->rows.size());
         for (const char* part : {"ErrName", "ErrCause", "ErrDeal"}) {
             const QString col = QLatin1String(part);
             pSheet->rows.push_back({key, rs->GetText(col + QLatin1Char('1')), rs->GetText(col + QLatin1Char('2')),
@@ -114,13 +137,18 @@ bool CDBServer::LoadLanguageTableForExport(strLanguageSheet* pSheet)
         }
     }
     m_pRecordset.reset();
+    std::stable_sort(faults.begin(), faults.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::array<QString, 4>> sorted;
+    for (const auto& [code, at] : faults)
+        sorted.insert(sorted.end(), pSheet->rows.begin() + std::ptrdiff_t(at), pSheet->rows.begin() + std::ptrdiff_t(at + 3));
+    std::move(sorted.begin(), sorted.end(), pSheet->rows.begin() + std::ptrdiff_t(first));
     return true;
 }
 
 namespace {
 
 // What is wrong with a language sheet, told in the language in force.
-enum class SheetFault { Sign, SignOrSeparator, SeparatorNotEmpty, FaultExpected, BadKey, KeyOrder, KeyRepeat, EndExpected };
+enum class SheetFault { Sign, SignOrSeparator, SeparatorNotEmpty, FaultExpected, BadKey, KeyOrder, KeyRepeat, EndExpected, TooManyRows };
 
 QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, const QString& b)
 {
@@ -137,11 +165,14 @@ QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, co
                     "界面文字與故障文字之間的分隔行應為空。");
     case SheetFault::FaultExpected: return pick("应为故障键。", "a fault key is expected.", "應為故障鍵。");
     case SheetFault::BadKey:
-        return pick("故障键“%1”应为“代码_级别”的形式。", "the fault key \"%1\" is not of the form code_level.",
-                    "故障鍵「%1」應為「代碼_級別」的形式。").arg(a);
+        return pick("故障键“%1”应为“代码_级别”的形式，代码从 1 起，级别为 1、2 或 3。",
+                    "the fault key \"%1\" is not of the form code_level, with a code from 1 and a level of 1, 2 or 3.",
+                    "故障鍵「%1」應為「代碼_級別」的形式，代碼從 1 起，級別為 1、2 或 3。").arg(a);
     case SheetFault::KeyOrder:
         return pick("故障键“%1”应排在“%2”之后。", "the fault key \"%1\" must come after \"%2\".",
                     "故障鍵「%1」應排在「%2」之後。").arg(a, b);
+    case SheetFault::TooManyRows:
+        return pick("语言表最多 %1 行。", "a language table has at most %1 rows.", "語言表最多 %1 行。").arg(a);
     case SheetFault::KeyRepeat:
         return pick("每个故障占三行，此处应为故障键“%1”。", "each fault takes three rows: the fault key \"%1\" is expected.",
                     "每個故障佔三行，此處應為故障鍵「%1」。").arg(a);
@@ -162,24 +193,13 @@ QString SheetRefusal(int nLanguageKind, int row, int col, const QString& reason)
     return QString::fromUtf8(head).arg(row).arg(letters, reason);
 }
 
-bool IsWholeNumber(const QString& text)
-{
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
-// A fault key as the export writes it: a code ("ERR12" or "12") and a level, joined by "_".
+// A fault key as the export writes it: a code from 1 and a level 1, 2 or 3,
+// joined by "_". A level 0 would mark a fault without texts at the next start.
 bool IsFaultKey(const QString& key)
 {
-    const qsizetype cut = key.indexOf(QLatin1Char('_'));
-    if (cut <= 0)
-        return false;
-    const QString code = key.left(cut);
-    return IsWholeNumber(code.startsWith(QLatin1String("ERR")) ? code.mid(3) : code) && IsWholeNumber(key.mid(cut + 1));
-}
-
-QString CodeOfKey(const QString& key)
-{
-    return key.left(key.indexOf(QLatin1Char('_')));
+    const QString level = key.mid(key.indexOf(QLatin1Char('_')) + 1);
+    return key.contains(QLatin1Char('_')) && CodeNumber(key) > 0
+           && (level == QLatin1String("1") || level == QLatin1String("2") || level == QLatin1String("3"));
 }
 
 } // namespace
@@ -196,6 +216,8 @@ bool CDBServer::ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pW
         return false;
     };
     const auto cell = [&rows](std::size_t r, int c) { return r < rows.size() ? rows[r][std::size_t(c)] : QString(); };
+    if (rows.size() > std::size_t(kMaxLanguageRows))
+        return refuse(std::size_t(kMaxLanguageRows), 0, SheetFault::TooManyRows, QString::number(kMaxLanguageRows));
     std::size_t r = 0;
     for (;; ++r) {
         const QString sign = cell(r, 0);
@@ -218,7 +240,9 @@ bool CDBServer::ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pW
             return refuse(r, 0, previous.isEmpty() ? SheetFault::FaultExpected : SheetFault::EndExpected);
         if (!IsFaultKey(key))
             return refuse(r, 0, SheetFault::BadKey, key);
-        if (!previous.isEmpty() && CodeOfKey(key) <= CodeOfKey(previous))
+        // Codes rise as numbers, as the export writes them: "ERR9" after
+        // "ERR60" would be a second fault 9.
+        if (!previous.isEmpty() && CodeNumber(key) <= CodeNumber(previous))
             return refuse(r, 0, SheetFault::KeyOrder, key, previous);
         for (std::size_t k = 1; k < 3; ++k) {
             if (cell(r + k, 0) != key)

@@ -24,17 +24,18 @@ std::optional<QString> MatchedName(CAdoRecordset* pNames, const QString& strName
 }
 } // namespace
 
-int CDBServer::CheckLogin(const QString& strName, const QString& strPwd, int* pLimit)
+int CDBServer::CheckLogin(const QString& strName, const QString& strPwd, int* pLimit, qint64* pUserKey)
 {
-    auto rs = Query(QStringLiteral("Select UserName From KALOR_UserInf"));
+    auto rs = Query(QStringLiteral("Select rowid As UserKey, UserName From KALOR_UserInf"));
     if (!rs)
         return 1;
-    const std::optional<QString> stored = MatchedName(rs.get(), strName);
-    if (!stored)
+    if (!MatchedName(rs.get(), strName))
         return 1;
-    // The row is looked up by the stored name that matched, so a name stored
-    // with stray blanks or line feeds still finds its password.
-    rs = Query(QStringLiteral("Select * From KALOR_UserInf Where UserName = ? "), {*stored});
+    // The password is read from the row that matched, by its key: a name
+    // stored with stray blanks or line feeds still finds its own password,
+    // and another row whose name differs only in blanks is never read.
+    const qint64 key = rs->GetText(QStringLiteral("UserKey")).toLongLong();
+    rs = Query(QStringLiteral("Select * From KALOR_UserInf Where rowid = ? "), {key});
     if (!rs || rs->GetRecordCount() == 0)
         return 2;
     rs->MoveFirst();
@@ -42,6 +43,8 @@ int CDBServer::CheckLogin(const QString& strName, const QString& strPwd, int* pL
         return 2;
     if (pLimit)
         *pLimit = rs->GetInt(QStringLiteral("UserLimit"));
+    if (pUserKey)
+        *pUserKey = key;
     return 0;
 }
 
@@ -62,10 +65,21 @@ bool CDBServer::AddUser(const QString& strName, const QString& strPwd)
     return Exec(QStringLiteral("Insert into KALOR_UserInf Values (?,?,'1')"), {strName, strPwd});
 }
 
+bool CDBServer::ExecChangingRows(const QString& sql, const QVariantList& params)
+{
+    // Only a changed row is a success.
+    if (!Exec(sql, params))
+        return false;
+    auto rs = Query(QStringLiteral("Select changes() As n"));
+    if (!rs || rs->GetRecordCount() == 0)
+        return false;
+    rs->MoveFirst();
+    return rs->GetInt(QStringLiteral("n")) > 0;
+}
+
 bool CDBServer::ExecOnMatchedUser(const QString& sql, QVariantList params, const QString& strName)
 {
-    // The row the login matched is changed (a stored name may hold blanks the
-    // list shows without), and only a changed row is a success.
+    // The row the list shows (a stored name may hold blanks the list shows without).
     auto rs = Query(QStringLiteral("Select UserName From KALOR_UserInf"));
     if (!rs)
         return false;
@@ -79,18 +93,13 @@ bool CDBServer::ExecOnMatchedUser(const QString& sql, QVariantList params, const
     if (!stored)
         return false;
     params << *stored;
-    if (!Exec(sql, params))
-        return false;
-    rs = Query(QStringLiteral("Select changes() As n"));
-    if (!rs || rs->GetRecordCount() == 0)
-        return false;
-    rs->MoveFirst();
-    return rs->GetInt(QStringLiteral("n")) > 0;
+    return ExecChangingRows(sql, params);
 }
 
-bool CDBServer::ChangePassword(const QString& strName, const QString& strPwd)
+bool CDBServer::ChangePassword(qint64 nUserKey, const QString& strPwd)
 {
-    return ExecOnMatchedUser(QStringLiteral("Update KALOR_UserInf Set UserPwd = ? where UserName  = ?"), {strPwd}, strName);
+    // Exactly the row the login matched, by its key.
+    return ExecChangingRows(QStringLiteral("Update KALOR_UserInf Set UserPwd = ? where rowid  = ?"), {strPwd, nUserKey});
 }
 
 bool CDBServer::DeleteUser(const QString& strName)

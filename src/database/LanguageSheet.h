@@ -12,6 +12,9 @@
 
 // UI texts the station shows: a sheet must bring signs 0 to 276 at least.
 constexpr int kUiTextsUsed = 277;
+// A language table is a few hundred rows (UI texts, three per fault code);
+// a sheet of more is no language table and is not read on.
+constexpr int kMaxLanguageRows = 4096;
 
 struct strLanguageSheet {
     std::vector<std::array<QString, 4>> rows;

@@ -248,6 +248,8 @@ void CKALORDlg::InitAlarmSoundPath()
 
 void CKALORDlg::LoadLanguage()
 {
+    // The language is chosen once per start (a language radio takes effect at the next).
+    m_qtTexts.Apply(m_nLanguageKind);
     if (!m_pDB->LoadLanguageAndFaultTexts(m_nLanguageKind, m_pErrInfTab.data(), &m_mapErrName)) {
         AfxMessageBox(FixedText{QStringLiteral("读取界面语言失败。"),
                                 QStringLiteral("The display language could not be read."),

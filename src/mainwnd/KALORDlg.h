@@ -16,6 +16,7 @@
 #include "link/GroupInf.h"
 #include "link/LiftDataStore.h"
 #include "mainwnd/UserInf.h"
+#include "platform/ToolkitTranslation.h"
 #include "platform/WindowMessage.h"
 #include "views/CarAnimSlot.h"
 
@@ -161,6 +162,7 @@ public:
     CComSetDlg m_dlgComSet;
     std::unique_ptr<CLiftComm> m_pComm2;
     std::array<std::unique_ptr<CShowAlarmDlg>, 2> m_pAlarmDlg;
+    CToolkitTranslation m_qtTexts;  // Qt's own dialogs in the station's language
 
 protected:
     bool event(QEvent* event) override;

@@ -34,7 +34,8 @@ void CKALORDlg::OnLogin()
     const QString name = m_edUser->text();
     const QString pwd = m_edPwd->text();
     int limit = m_nUserLimit;
-    const int result = m_pDB->CheckLogin(name, pwd, &limit);
+    qint64 key = 0;
+    const int result = m_pDB->CheckLogin(name, pwd, &limit, &key);
     if (result == 1 || result == 2) {
         AfxMessageBox(Text(result == 1 ? 12 : 13));
         ++m_nLoginFailures;
@@ -52,6 +53,7 @@ void CKALORDlg::OnLogin()
 
     m_pUser.strName = name;
     m_pUser.strPwd = pwd;
+    m_pUser.nUserKey = key;
     m_pAnalysisDlg->m_pUser = &m_pUser;
 
     LoadLiftConfig();

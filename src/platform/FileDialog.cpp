@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 
 namespace {
 FileDialogHook g_fileHook;
@@ -21,10 +22,41 @@ QStringList NameFilters(const QStringList& pairs)
     return out;
 }
 
+// Completes the typed name with the written suffix before the dialog looks
+// at it, so that its question about replacing a file names the file written.
+class SuffixedFileDialog : public QFileDialog {
+public:
+    SuffixedFileDialog(QWidget* parent, const QString& title, const QString& suffix)
+        : QFileDialog(parent, title)
+        , m_strSuffix(suffix)
+    {
+    }
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (!m_strSuffix.isEmpty() && files.size() == 1 && !QFileInfo(files.first()).isDir()) {
+            const QString written = NameWithSuffix(files.first(), m_strSuffix);
+            // The name box, as if typed there: selectFile() leaves a box that has the focus alone.
+            auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (written != files.first() && nameBox)
+                nameBox->setText(written);
+            else if (written != files.first())
+                selectFile(written);
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    QString m_strSuffix;
+};
+
 std::optional<QString> RunRealDialog(const FileDialogRequest& req, QWidget* parent)
 {
-    QFileDialog dlg(parent, req.title);
     const bool save = req.mode == FileDialogMode::Save;
+    SuffixedFileDialog dlg(parent, req.title, save ? req.writtenSuffix : QString());
+    // Qt's own dialog: it speaks the station's language and asks about the written name.
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (save && !req.bOverwritePrompt)
@@ -52,7 +84,20 @@ std::optional<QString> AskFilePath(const FileDialogRequest& request, QWidget* pa
         return std::nullopt;
     if (!request.defaultExt.isEmpty() && QFileInfo(*path).suffix().isEmpty())
         *path += QLatin1Char('.') + request.defaultExt;
+    if (request.mode == FileDialogMode::Save && !request.writtenSuffix.isEmpty())
+        *path = NameWithSuffix(*path, request.writtenSuffix);
     return path;
+}
+
+QString NameWithSuffix(const QString& path, const QString& suffix)
+{
+    const QString dotted = QLatin1Char('.') + suffix;
+    if (QFileInfo(path).fileName().isEmpty() || path.endsWith(dotted, Qt::CaseInsensitive))
+        return path;
+    // The older suffix, one letter short ("x.xls" for "xlsx"), is completed.
+    if (dotted.size() > 2 && path.endsWith(dotted.chopped(1), Qt::CaseInsensitive))
+        return path + dotted.back();
+    return path + dotted;
 }
 
 FileDialogHook SetFileDialogHook(FileDialogHook hook)

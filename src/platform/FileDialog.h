@@ -19,6 +19,10 @@ struct FileDialogRequest {
     QStringList filters;     // pairs of description and pattern: "Excel Files(*.xls*)", "*.xls*", ...
     int nFilterIndex = 1;    // 1-based pair chosen at start
     bool bOverwritePrompt = false;  // save: ask before replacing an existing file
+    // Save: the suffix the file written always has ("xlsx"): the chosen name
+    // is completed with it before the dialog asks about replacing a file, so
+    // that it asks about the file that will be written.
+    QString writtenSuffix;
 };
 
 // Answers a prompt with the chosen path, or nothing when it was cancelled.
@@ -27,6 +31,10 @@ using FileDialogHook = std::function<std::optional<QString>(const FileDialogRequ
 // Asks for a path (user-interface thread only). A chosen name without an
 // extension gets the default extension, whoever answered.
 std::optional<QString> AskFilePath(const FileDialogRequest& request, QWidget* parent = nullptr);
+
+// The name a file of that suffix is written under: "x.xls" becomes "x.xlsx",
+// a name with another or no suffix gets it appended.
+QString NameWithSuffix(const QString& path, const QString& suffix);
 
 // Installs a hook; returns the previous one. An empty hook restores the real dialog.
 FileDialogHook SetFileDialogHook(FileDialogHook hook);

@@ -42,6 +42,7 @@ protected:
         m_store.ResetLiftFaults();
         m_user.strName = QStringLiteral("admin");
         m_user.strPwd = QStringLiteral("123456");
+        ASSERT_EQ(m_db.CheckLogin(m_user.strName, m_user.strPwd, nullptr, &m_user.nUserKey), 0);
 
         m_page = std::make_unique<CAnalysisDlg>();
         CAnalysisDlg& ana = *m_page;

@@ -204,6 +204,13 @@ TEST_F(ExcelIOLanguageDbTest, DamagedSheetsChangeNothingAndTheIntactOneComesBack
          "must come after"},
         {"separator filled", [ui](auto& r) { r[std::size_t(ui)][2] = QStringLiteral("x"); },
          QStringLiteral("row %1, column C").arg(ui + 2)},
+        // Level 0 marks a fault without texts at the next start.
+        {"level 0", [ui](auto& r) { for (std::size_t k = 1; k <= 3; ++k) r[std::size_t(ui) + k][0] = QStringLiteral("ERR01_0"); },
+         "the fault key \"ERR01_0\" is not of the form"},
+        // As text ERR9 sorts after ERR60; as a number it is a second fault 9.
+        {"code 9 after 60", [](auto& r) { for (const char* part : {"n", "c", "d"}) r.push_back({"ERR9_1", part, part, part}); },
+         "the fault key \"ERR9_1\" must come after \"ERR60_3\""},
+
         {"Lan1 emptied", [](auto& r) { for (Row& row : r) row[1].clear(); }, QString()},
         {"intact, with quotes and line breaks", [](auto& r) {
              r[5][1] = QStringLiteral("他说\"好\"，it's 'fine'; DROP TABLE x; --");

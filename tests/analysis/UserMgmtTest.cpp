@@ -103,18 +103,31 @@ TEST_F(UserMgmtTest, OwnPasswordIsChanged)
     }
     EXPECT_EQ(Login("admin", "777"), 0);
 
-    // A name stored with a blank logs in without it; its own row is changed.
-    ASSERT_TRUE(m_db.AddUser(QStringLiteral("op 1"), QStringLiteral("111")));
-    m_user.strName = QStringLiteral("op1");
-    m_boxes.clear();
-    page.OnBnClickedUserOk();
-    EXPECT_EQ(m_boxes.texts(), QStringList({Text(187)}));
-    EXPECT_EQ(Login("op1", "777"), 0);
     // A change that reaches no stored row is a failure.
-    m_user.strName = QStringLiteral("ghost");
+    m_user.nUserKey = 999;
     m_boxes.clear();
     page.OnBnClickedUserOk();
     EXPECT_EQ(m_boxes.texts(), QStringList({Text(203)}));
+}
+
+TEST_F(UserMgmtTest, PasswordChangeReachesExactlyTheRowTheLoginMatched)
+{
+    // Both names read "AnnLee" without blanks; the login matches the first
+    // stored, and only that row gets the new password.
+    ASSERT_TRUE(m_db.AddUser(QStringLiteral("Ann Lee"), QStringLiteral("111")));
+    ASSERT_TRUE(m_db.AddUser(QStringLiteral("AnnLee"), QStringLiteral("222")));
+    m_user.strName = QStringLiteral("AnnLee");
+    ASSERT_EQ(m_db.CheckLogin(m_user.strName, QStringLiteral("111"), nullptr, &m_user.nUserKey), 0);
+    m_page->OnBnClickedChangePassword();
+    m_page->m_edPassword->setText(QStringLiteral("333"));
+    m_page->m_edConfirm->setText(QStringLiteral("333"));
+    m_boxes.clear();
+    m_page->OnBnClickedUserOk();
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(187)}));
+    EXPECT_EQ(Login("AnnLee", "333"), 0);
+    std::array<QStringList, 2> lists;
+    ASSERT_TRUE(m_db.LoadUserList(lists.data()));
+    EXPECT_EQ(lists[1], QStringList({"123456", "333", "222"}));
 }
 
 TEST_F(UserMgmtTest, DeletionSparesTheLoggedInUserAndKeepsTheListTrue)

@@ -1,6 +1,13 @@
 // The language page and the workbook flows of the analysis page, on a copy of
 // the shipped database, with the file prompts answered by the test.
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <deque>
 
 #include "AnalysisFixture.h"
@@ -117,11 +124,43 @@ TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
                        + xltest::InlineCell("A2", "0") + xltest::InlineCell("B2", "x") + xltest::InlineCell("C2", "y")
                        + xltest::InlineCell("D2", "z") + "</row>";
 
+    // Small versions of workbooks made to hurt: each meets a limit of the
+    // parser or of the import long before it costs memory or time.
+    const QString tab = QStringLiteral("SoftLanguageTab");
+    auto package = [this](const QString& name, const QByteArray& rows, const QByteArray& shared = {}) {
+        const QString path = Path(name);
+        EXPECT_TRUE(xltest::WriteZip(path, xltest::Package({{QStringLiteral("SoftLanguageTab"), rows}}, shared)));
+        return path;
+    };
+    auto withSheetPart = [this](const QString& name, const QByteArray& part) {
+        xltest::Parts parts = xltest::Package({{QStringLiteral("SoftLanguageTab"), {}}});
+        parts[2].second = part;
+        EXPECT_TRUE(xltest::WriteZip(Path(name), parts));
+        return Path(name);
+    };
+    const QString utf16 = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?><!DOCTYPE worksheet [<!ENTITY e \"")
+                          + QString(1000, QLatin1Char('e')) + QStringLiteral("\">]><worksheet><sheetData/></worksheet>");
+    strLanguageSheet tooLong = before;
+    for (int sign = kUiTextsUsed; sign <= kMaxLanguageRows; ++sign)
+        tooLong.rows.insert(tooLong.rows.begin() + sign, {QString::number(sign), "a", "b", "c"});
+    const QString tooLongPath = Path(QStringLiteral("rows.xlsx"));
+    ASSERT_TRUE(m_excel.ExportLanguageTable(tooLongPath, QStringLiteral("stamp"), tooLong));
+    const QString tooLarge = QStringLiteral("它超出了本站工作簿的大小限制");
+    const QString malformed = QStringLiteral("“SoftLanguageTab”的格式有误");
+
     const std::vector<std::pair<QString, QString>> cases = {
         {cut.fileName(), QStringLiteral("truncated")},
         {sheet(QStringLiteral("wrongname.xlsx"), QStringLiteral("Sheet1"), noEnd), Text(147)},
-        {sheet(QStringLiteral("noend.xlsx"), QStringLiteral("SoftLanguageTab"), noEnd), QStringLiteral("第 3 行第 A 列")},
-        {sheet(QStringLiteral("nolanguage.xlsx"), QStringLiteral("SoftLanguageTab"), signsOnly), Text(231)},
+        {sheet(QStringLiteral("noend.xlsx"), tab, noEnd), QStringLiteral("第 3 行第 A 列")},
+        {sheet(QStringLiteral("nolanguage.xlsx"), tab, signsOnly), Text(231)},
+        {package(QStringLiteral("nested-cell.xlsx"), "<row><c r=\"A1\">" + QByteArray("<a>").repeated(100000) + "</c></row>"), tooLarge},
+        {package(QStringLiteral("nested-shared.xlsx"), {}, "<si>" + QByteArray("<a>").repeated(100000) + "</si>"), tooLarge},
+        {package(QStringLiteral("instruction.xlsx"), "<?bomb " + (QByteArray(99, 'x') + '<').repeated(105000) + "?>"), tooLarge},
+        {withSheetPart(QStringLiteral("utf16.xlsx"), QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2)), malformed},
+        {package(QStringLiteral("attributes.xlsx"), "<row><c r=\"A1\"" + QByteArray(" a=''").repeated(1000) + "/></row>"), tooLarge},
+        {package(QStringLiteral("true-cells.xlsx"), QByteArray("<row><c t=\"b\"><v>1</v></c></row>").repeated(8 * kMaxLanguageRows + 1)), tooLarge},
+        {package(QStringLiteral("empty-elements.xlsx"), "<row><c r=\"A1\">" + QByteArray("<a/>").repeated(2'000'001) + "</c></row>"), tooLarge},
+        {tooLongPath, QStringLiteral("它超过 %1 行，不是语言表").arg(kMaxLanguageRows)},
     };
     for (const auto& [path, message] : cases) {
         m_boxes.clear();
@@ -129,7 +168,54 @@ TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
         EXPECT_EQ(m_boxes.count(), 1) << path.toStdString();
         EXPECT_TRUE(m_boxes.texts().value(0).contains(message)) << m_boxes.texts().value(0).toStdString();
         EXPECT_EQ(Stored().rows, before.rows) << path.toStdString();
+        EXPECT_EQ(m_page->m_ImportSheet.rows.capacity(), 0u) << path.toStdString();  // the page keeps no rows
     }
+}
+
+// The real dialog: "x.xls" is written as "x.xlsx", so the dialog asks before
+// replacing that file, and keeps it when told no.
+TEST_F(WorkbookFlowsTest, SaveDialogAsksAboutTheWorkbookItWillReplace)
+{
+    const FileDialogHook answers = SetFileDialogHook({});
+    const QString existing = Path(QStringLiteral("x.xlsx"));
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace ? "replace" : "keep");
+        QFile old(existing);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        old.write("an earlier file");
+        old.close();
+        QString asked;
+        bool typed = false;
+        QDeadlineTimer deadline(60000);
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                asked = box->text();
+                box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+            } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                if (typed || deadline.hasExpired()) {
+                    dialog->reject();  // told no (or nothing came): the dialog is left
+                    return;
+                }
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path(QStringLiteral("x.xls")));
+                typed = true;
+                // As the Save button does, from the event loop: the question it asks runs a loop of its own.
+                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            }
+        });
+        driver.start(20);
+        m_boxes.clear();
+        m_page->OnBnClickedExportLanguage();
+        driver.stop();
+        EXPECT_TRUE(asked.contains(QStringLiteral("x.xlsx"))) << asked.toStdString();
+        EXPECT_FALSE(QFile::exists(Path(QStringLiteral("x.xls"))));
+        QFile now(existing);
+        ASSERT_TRUE(now.open(QIODevice::ReadOnly));
+        EXPECT_EQ(now.readAll() == "an earlier file", !replace);
+        EXPECT_EQ(m_boxes.texts(), replace ? QStringList({Text(91)}) : QStringList());
+    }
+    SetFileDialogHook(answers);
 }
 
 TEST_F(WorkbookFlowsTest, OnlyWorkbookNamesAreAccepted)

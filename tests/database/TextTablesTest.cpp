@@ -97,9 +97,11 @@ TEST_F(TextTest, ExportedSheetHasTextsSeparatorAndThreeRowsPerFault)
     EXPECT_EQ(sheet.rows[0], (std::array<QString, 4>{"0", "A0", "B0", "C0"}));
     EXPECT_EQ(sheet.rows[50], (std::array<QString, 4>{"232", "Jian", "English", "Fan"}));
     EXPECT_EQ(sheet.rows[51], (std::array<QString, 4>{}));
-    EXPECT_EQ(sheet.rows[52], (std::array<QString, 4>{"ERR12_3", "door", "Door", "DOOR"}));
-    EXPECT_EQ(sheet.rows[53], (std::array<QString, 4>{"ERR12_3", "jammed", "Jammed", "JAMMED"}));
-    EXPECT_EQ(sheet.rows[54], (std::array<QString, 4>{"ERR12_3", "free it", "Free it", "FREE IT"}));
+    // Codes rise as numbers: ERR3 before ERR12, which comes first as text.
+    EXPECT_EQ(sheet.rows[52], (std::array<QString, 4>{"ERR3_1", "over'speed", "Over speed", "OS"}));
+    EXPECT_EQ(sheet.rows[55], (std::array<QString, 4>{"ERR12_3", "door", "Door", "DOOR"}));
+    EXPECT_EQ(sheet.rows[56], (std::array<QString, 4>{"ERR12_3", "jammed", "Jammed", "JAMMED"}));
+    EXPECT_EQ(sheet.rows[57], (std::array<QString, 4>{"ERR12_3", "free it", "Free it", "FREE IT"}));
     QStringList names;
     m_db.LoadLanguageNames(&names);
     EXPECT_EQ(names, QStringList({QStringLiteral("Jian"), QStringLiteral("English"), QStringLiteral("Fan")}));
@@ -110,7 +112,7 @@ TEST_F(TextTest, ImportSplitsKeysAtTheUnderscoreAndStopsAtEnd)
 {
     strLanguageSheet sheet = StationShapedSheet();
     sheet.rows.resize(kUiTextsUsed + 1);
-    for (const char* key : {"12_3", "13_0"}) {
+    for (const char* key : {"12_3", "13_1"}) {
         for (const char* part : {"n", "c", "d"})
             sheet.rows.push_back({QLatin1String(key), QLatin1String(part) + QLatin1Char('1'), QLatin1String(part) + QLatin1Char('2'),
                                   QLatin1String(part) + QLatin1Char('3')});
@@ -120,7 +122,7 @@ TEST_F(TextTest, ImportSplitsKeysAtTheUnderscoreAndStopsAtEnd)
     ASSERT_TRUE(m_db.ImportLanguageTable(sheet));
     EXPECT_EQ(Column(QStringLiteral("SELECT ErrCount || '/' || ErrLevel || '/' || ErrName1 || ErrCause2 || ErrDeal3"
                                     " FROM KALOR_VELAMPlus_ErrInf ORDER BY rowid")),
-              QStringList({QStringLiteral("12/3/n1c2d3"), QStringLiteral("13/0/n1c2d3")}));
+              QStringList({QStringLiteral("12/3/n1c2d3"), QStringLiteral("13/1/n1c2d3")}));
     EXPECT_EQ(Count(QStringLiteral("KALOR_SoftLan")), kUiTextsUsed);
 }
 

@@ -20,8 +20,10 @@ TEST_F(DbTest, LoginCleansStoredTextsButNotTheTypedOnesAndUsersKeepTheirQuotes)
     const QString name = QStringLiteral("O'Brien"), sqlish = QStringLiteral("x' OR '1'='1");
     EXPECT_TRUE(m_db.AddUser(name, QStringLiteral("p'w")));
     EXPECT_TRUE(m_db.AddUser(sqlish, QStringLiteral("q")));
-    EXPECT_TRUE(m_db.ChangePassword(name, QStringLiteral("new'one")));
-    EXPECT_FALSE(m_db.ChangePassword(QStringLiteral("nobody"), QStringLiteral("zzz")));  // no row changed: a failure
+    qint64 key = 0;
+    ASSERT_EQ(m_db.CheckLogin(name, QStringLiteral("p'w"), &limit, &key), 0);
+    EXPECT_TRUE(m_db.ChangePassword(key, QStringLiteral("new'one")));
+    EXPECT_FALSE(m_db.ChangePassword(key + 100, QStringLiteral("zzz")));  // no row changed: a failure
     EXPECT_EQ(m_db.CheckLogin(name, QStringLiteral("new'one"), &limit), 0);
     EXPECT_EQ(limit, 1);  // new users get rights value 1
     QStringList lists[2];

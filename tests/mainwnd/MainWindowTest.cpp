@@ -1,6 +1,7 @@
 // Start-up, keys, the about box, the two small dialogs and the login row's
 // place of the main window.
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QRegularExpression>
@@ -89,6 +90,33 @@ TEST_F(MainWindowTest, MissingTextTableIsReportedInTheStationsLanguage)
     EXPECT_TRUE(Chinese(boxes.texts()[0])) << boxes.texts()[0].toStdString();
     // Captions are empty rather than read beyond the table.
     EXPECT_TRUE(dlg.m_btSetup->text().isEmpty());
+}
+
+// Qt's own dialogs (here the file dialog of the workbook flows) speak the
+// language the station starts in, and English again once the window is gone.
+TEST_F(MainWindowTest, QtsOwnDialogsSpeakTheStationsLanguage)
+{
+    auto lookIn = [] {
+        QFileDialog files;
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        const QLabel* label = files.findChild<QLabel*>(QStringLiteral("lookInLabel"));
+        return label ? label->text() : QStringLiteral("<no label>");
+    };
+    const QString english = lookIn();
+    QStringList shown;
+    for (int kind : {1, 3, 2}) {
+        StationData data;
+        ASSERT_TRUE(data.ok());
+        ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_SoftInf Set LanguageKind = %1").arg(kind)));
+        CKALORDlg dlg;
+        ASSERT_TRUE(dlg.OnInitDialog());
+        shown << lookIn();
+    }
+    EXPECT_TRUE(shown[0].contains(QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]")))) << shown[0].toStdString();
+    EXPECT_TRUE(shown[1].contains(QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]")))) << shown[1].toStdString();
+    EXPECT_NE(shown[0], shown[1]);  // Simplified and Traditional
+    EXPECT_EQ(shown[2], english);
+    EXPECT_EQ(lookIn(), english);
 }
 
 TEST_F(MainWindowTest, EnterEscapeAndSpaceAreKeptPerWindow)

@@ -1,0 +1,87 @@
+#pragma once
+// One XML part of a workbook package, read node by node as it unpacks, by
+// libxml2's streaming reader with its default limits: nesting depth, the size
+// of one text, name, comment or instruction, no entity expansion, no network.
+// Every part of a workbook goes through here. The stream also bounds what the
+// parser's limits leave open: the unpacked bytes and the nodes and attributes
+// read (its work), and what CXlsxMarkupScan finds. The parser always gets
+// UTF-8: a UTF-16 part is converted on the way, and an encoding a part
+// declares is ignored, so what the scan follows is what the parser reads.
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
+#include <cstdint>
+
+#include "analysis/XlsxMarkupScan.h"
+#include "analysis/XlsxReader.h"
+
+struct zip_file;
+struct _xmlTextReader;
+
+class CXlsxPartStream {
+public:
+    // Reads `file` (owned: closed with the stream) as the part `part`; at most
+    // nMaxBytes unpacked bytes and nMaxWork nodes and attributes.
+    CXlsxPartStream(zip_file* file, const QString& part, std::int64_t nMaxBytes, std::int64_t nMaxWork);
+    ~CXlsxPartStream();
+    CXlsxPartStream(const CXlsxPartStream&) = delete;
+    CXlsxPartStream& operator=(const CXlsxPartStream&) = delete;
+
+    // Moves to the next node; false at the end of the part or when it was refused.
+    bool Next();
+    // Skips the element just started, with everything inside it.
+    void SkipElement();
+
+    bool IsStart(const char* local) const;  // the start tag of an element of that local name
+    bool IsEnd(const char* local) const;    // the end tag of one (an empty element has none)
+    bool IsStart() const;
+    bool IsEnd() const;
+    bool IsText() const;                    // text, CDATA or white space
+    bool IsEmptyElement() const;
+    int Depth() const;
+    QString LocalName() const;
+    // The value of the attribute of that local name, whatever its prefix.
+    QString Attr(const char* local) const;
+    bool HasAttr(const char* local) const;
+    // The text of a text node, and its length in bytes of UTF-8.
+    QString Text() const;
+    std::int64_t TextBytes() const;
+
+    // Ends the reading with a refusal of the caller's own.
+    void Refuse(CXlsxReader::Refusal kind, const QString& why);
+    bool Failed() const { return m_refusal != CXlsxReader::Refusal::None; }
+    CXlsxReader::Refusal RefusalKind() const { return m_refusal; }
+    QString Why() const { return m_strWhy; }
+    QString Part() const { return m_strPart; }
+    std::int64_t BytesRead() const { return m_nBytes; }
+    std::int64_t Work() const { return m_nWork; }
+
+private:
+    static int ReadCallback(void* context, char* buffer, int len);
+    static void ErrorCallback(void* context, struct _xmlError* error);
+    int Feed(char* buffer, int len);
+    bool Refill();
+    bool Scan();
+    bool CountWork(std::int64_t n);
+    bool Found(const char* local) const;
+
+    zip_file* m_file;
+    QString m_strPart;
+    std::int64_t m_nMaxBytes;
+    std::int64_t m_nMaxWork;
+    _xmlTextReader* m_pXml = nullptr;
+
+    std::int64_t m_nBytes = 0;  // unpacked bytes read from the archive
+    std::int64_t m_nWork = 0;   // nodes and attributes read
+    bool m_bStarted = false;    // the encoding was told from the first bytes
+    bool m_bEnded = false;
+    bool m_bUtf16 = false;
+    QStringDecoder m_decoder;
+    QByteArray m_pending;       // UTF-8 not yet handed to the parser
+    qsizetype m_nPendingAt = 0;
+
+    CXlsxMarkupScan m_scan;
+
+    CXlsxReader::Refusal m_refusal = CXlsxReader::Refusal::None;
+    QString m_strWhy;
+};
