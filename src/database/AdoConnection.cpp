@@ -315,14 +315,7 @@ void CAdoConnection::Report(const QString& text, int code)
 
 void CAdoConnection::InitConnection()
 {
-    Release();
-}
-
-void CAdoConnection::Release()
-{
-    KeepFileInPlace(true);
-    m_pRecordset.reset();
-    m_pConnection.reset();
+    CloseConnection();
 }
 
 CAdoConnection::Handle CAdoConnection::OpenKeyed(const QString& path, QString* pError)
@@ -449,7 +442,7 @@ bool CAdoConnection::RegisterJetFunctions(sqlite3* db, QString* pError)
 
 bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
 {
-    Release();
+    CloseConnection();
     m_strDBPath = strPath;
     m_bExclusive = bExclusive;
 
@@ -572,7 +565,9 @@ void CAdoConnection::KeepFileInPlace(bool bClosing)
                                "It has been written back from the open database with every recorded row."),
                 QStringLiteral("資料庫檔案 %1 在執行中被刪除，已從開啟的資料庫寫回，所有已記錄的資料均保留。")};
     } else if (bClosing) {
-        // The last chance: what the open connection holds goes with it.
+        // The last chance: what the open connection holds goes with it. The
+        // statements of this close do not copy the file again.
+        m_nNextRestoreTryMs = now + 30000;
         text = {QStringLiteral("数据库文件 %1 在运行中被删除或替换，无法写回：%2\n删除后记录的数据已丢失。"),
                 QStringLiteral("The database file %1 was removed or replaced while the station was running "
                                "and cannot be written back: %2\nWhat was recorded after its removal is lost."),
@@ -597,9 +592,12 @@ void CAdoConnection::KeepFileInPlace(bool bClosing)
         AfxMessageBoxModeless(message);
 }
 
-void CAdoConnection::CloseConnection()
+void CAdoConnection::CloseConnection(bool bLookAtFile)
 {
-    Release();
+    if (bLookAtFile)
+        KeepFileInPlace(true);
+    m_pRecordset.reset();
+    m_pConnection.reset();
 }
 
 std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, const QVariantList& params)

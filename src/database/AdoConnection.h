@@ -31,7 +31,9 @@ public:
     // or held exclusively by this process. Never creates a file, never writes
     // one it refuses, and leaves no log or index file behind a refused open.
     bool OpenDatabase(bool bExclusive, const QString& strPath);
-    void CloseConnection();
+    // Every close first looks whether the file is still in place, unless the
+    // caller has just done so.
+    void CloseConnection(bool bLookAtFile = true);
     bool IsOpen() const { return m_pConnection != nullptr; }
     bool InTransaction() const;
 
@@ -99,8 +101,6 @@ private:
     void ReportNotOpen();
     void Report(const QString& text, int code);
     bool WriteOpenFileBack(QString* pError);
-    // Every close goes through here: the file is looked at first.
-    void Release();
 
     Handle m_pConnection;
     Clock m_clock;

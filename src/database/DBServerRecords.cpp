@@ -203,7 +203,7 @@ void CDBServer::CloseDatabase()
     }
     m_pending.clear();
     m_nPendingCalls = m_nPendingFaults = m_nOverflowCalls = m_nOverflowFaults = 0;
-    m_pAdo->CloseConnection();
+    m_pAdo->CloseConnection(false);  // looked at before the flush
 }
 
 void CDBServer::DropPendingOfLift(int n)
