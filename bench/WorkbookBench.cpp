@@ -227,9 +227,6 @@ double CpuSeconds(const rusage& u)
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// The import, or the reader with its default limits, in this process (started
-// fresh for the one workbook); prints its peak memory above what the process
-// had before, and its CPU time.
 // A field of /proc/self/status in kB. The peak is read there rather than from
 // getrusage(): Linux carries ru_maxrss over fork and exec, so a fresh process
 // would report the peak of the one that started it.

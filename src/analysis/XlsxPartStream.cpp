@@ -90,10 +90,13 @@ void CXlsxPartStream::SkipElement()
     if (!IsStart() || IsEmptyElement())
         return;
     const int depth = Depth();
-    while (Next()) {
-        if (IsEnd() && Depth() == depth)
-            return;
+    while (NextInside(depth)) {
     }
+}
+
+bool CXlsxPartStream::NextInside(int depth)
+{
+    return Next() && !(IsEnd() && Depth() == depth);
 }
 
 bool CXlsxPartStream::Found(const char* local) const
@@ -145,32 +148,21 @@ int CXlsxPartStream::Depth() const
     return xmlTextReaderDepth(m_pXml);
 }
 
-QString CXlsxPartStream::LocalName() const
+std::optional<QString> CXlsxPartStream::FindAttr(const char* local) const
 {
-    return QString::fromUtf8(Chars(xmlTextReaderConstLocalName(m_pXml)));
-}
-
-QString CXlsxPartStream::Attr(const char* local) const
-{
-    QString value;
-    for (int more = xmlTextReaderMoveToFirstAttribute(m_pXml); more == 1; more = xmlTextReaderMoveToNextAttribute(m_pXml)) {
-        if (Found(local)) {
+    std::optional<QString> value;
+    for (int more = xmlTextReaderMoveToFirstAttribute(m_pXml); more == 1 && !value;
+         more = xmlTextReaderMoveToNextAttribute(m_pXml)) {
+        if (Found(local))
             value = QString::fromUtf8(Chars(xmlTextReaderConstValue(m_pXml)));
-            break;
-        }
     }
     xmlTextReaderMoveToElement(m_pXml);
     return value;
 }
 
-bool CXlsxPartStream::HasAttr(const char* local) const
+QString CXlsxPartStream::Attr(const char* local) const
 {
-    bool found = false;
-    for (int more = xmlTextReaderMoveToFirstAttribute(m_pXml); more == 1 && !found;
-         more = xmlTextReaderMoveToNextAttribute(m_pXml))
-        found = Found(local);
-    xmlTextReaderMoveToElement(m_pXml);
-    return found;
+    return FindAttr(local).value_or(QString());
 }
 
 QString CXlsxPartStream::Text() const
@@ -225,7 +217,7 @@ int CXlsxPartStream::Feed(char* buffer, int len)
 bool CXlsxPartStream::Refill()
 {
     QByteArray raw(qsizetype(kChunk), Qt::Uninitialized);
-    const zip_int64_t n = m_file ? zip_fread(m_file, raw.data(), kChunk) : 0;
+    const zip_int64_t n = zip_fread(m_file, raw.data(), kChunk);
     if (n < 0) {
         Refuse(Refusal::Damaged, QStringLiteral("the part %1 is damaged: %2").arg(m_strPart, QString::fromUtf8(zip_file_strerror(m_file))));
         return false;
@@ -238,21 +230,18 @@ bool CXlsxPartStream::Refill()
         Refuse(Refusal::TooLarge, QStringLiteral("the part %1 unpacks to more than a workbook of this station may").arg(m_strPart));
         return false;
     }
-    if (!m_bStarted) {
+    if (m_nBytes == n) {
         // A part is UTF-8 or UTF-16, told by its first bytes (ECMA-376 allows no other).
-        m_bStarted = true;
         const auto at = [&raw](qsizetype i) { return i < raw.size() ? quint8(raw[i]) : 0xFFu; };
         if ((at(0) == 0xFF && at(1) == 0xFE) || (at(0) == '<' && at(1) == 0)) {
-            m_bUtf16 = true;
             m_decoder = QStringDecoder(QStringConverter::Utf16LE);
         } else if ((at(0) == 0xFE && at(1) == 0xFF) || (at(0) == 0 && at(1) == '<')) {
-            m_bUtf16 = true;
             m_decoder = QStringDecoder(QStringConverter::Utf16BE);
         } else if (at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) {
             raw.remove(0, 3);
         }
     }
-    m_pending = m_bUtf16 ? QString(m_decoder.decode(raw)).toUtf8() : std::move(raw);
+    m_pending = m_decoder.isValid() ? QString(m_decoder.decode(raw)).toUtf8() : std::move(raw);
     return Scan();
 }
 

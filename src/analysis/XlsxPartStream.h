@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringDecoder>
+#include <optional>
 #include <cstdint>
 
 #include "analysis/XlsxMarkupScan.h"
@@ -31,6 +32,9 @@ public:
     bool Next();
     // Skips the element just started, with everything inside it.
     void SkipElement();
+    // Moves to the next node inside the element started at depth; false at
+    // its end tag, at the end of the part or when it was refused.
+    bool NextInside(int depth);
 
     bool IsStart(const char* local) const;  // the start tag of an element of that local name
     bool IsEnd(const char* local) const;    // the end tag of one (an empty element has none)
@@ -39,10 +43,10 @@ public:
     bool IsText() const;                    // text, CDATA or white space
     bool IsEmptyElement() const;
     int Depth() const;
-    QString LocalName() const;
-    // The value of the attribute of that local name, whatever its prefix.
+    // The value of the attribute of that local name, whatever its prefix:
+    // none when the tag has no such attribute, or empty.
+    std::optional<QString> FindAttr(const char* local) const;
     QString Attr(const char* local) const;
-    bool HasAttr(const char* local) const;
     // The text of a text node, and its length in bytes of UTF-8.
     QString Text() const;
     std::int64_t TextBytes() const;
@@ -73,10 +77,8 @@ private:
 
     std::int64_t m_nBytes = 0;  // unpacked bytes read from the archive
     std::int64_t m_nWork = 0;   // nodes and attributes read
-    bool m_bStarted = false;    // the encoding was told from the first bytes
     bool m_bEnded = false;
-    bool m_bUtf16 = false;
-    QStringDecoder m_decoder;
+    QStringDecoder m_decoder;   // valid only for a part in UTF-16
     QByteArray m_pending;       // UTF-8 not yet handed to the parser
     qsizetype m_nPendingAt = 0;
 

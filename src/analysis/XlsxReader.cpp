@@ -9,6 +9,7 @@
 #include <zip.h>
 
 #include "analysis/XlsxPartStream.h"
+#include "analysis/XlsxWriter.h"
 
 namespace {
 
@@ -46,8 +47,8 @@ QString ZipErrorText(int code)
 
 // What one kept text costs besides its characters (header and allocation).
 constexpr std::int64_t kTextOverhead = 32;
-// The most characters one cell holds in a spreadsheet program.
-constexpr qsizetype kMaxCellChars = 32767;
+// The most characters one cell holds, as for what the station writes.
+constexpr qsizetype kMaxCellChars = CXlsxWriter::kMaxTextLength;
 
 std::int64_t TextBytes(const QString& text)
 {
@@ -62,9 +63,7 @@ bool ReadCellText(CXlsxPartStream& xml, QString* pText)
     if (xml.IsEmptyElement())
         return true;
     const int depth = xml.Depth();
-    while (xml.Next()) {
-        if (xml.IsEnd() && xml.Depth() == depth)
-            return true;
+    while (xml.NextInside(depth)) {
         if (xml.IsStart()) {
             xml.Refuse(CXlsxReader::Refusal::Malformed, QStringLiteral("the part %1 has an element inside a text").arg(xml.Part()));
             return false;
@@ -77,7 +76,7 @@ bool ReadCellText(CXlsxPartStream& xml, QString* pText)
             return false;
         }
     }
-    return false;
+    return !xml.Failed();
 }
 
 // A string item (<si> or <is>) from its start tag to its end: its plain text,
@@ -88,9 +87,7 @@ QString ReadStringItem(CXlsxPartStream& xml)
     if (xml.IsEmptyElement())
         return text;
     const int depth = xml.Depth();
-    while (xml.Next()) {
-        if (xml.IsEnd() && xml.Depth() == depth)
-            break;
+    while (xml.NextInside(depth)) {
         if (xml.IsStart("t")) {
             if (!ReadCellText(xml, &text))
                 break;
@@ -463,12 +460,11 @@ void CXlsxReader::ParseSheet(CXlsxPartStream& xml, Sheet* pSheet)
             continue;
         }
         if (xml.IsStart("row")) {
-            if (xml.HasAttr("r")) {
+            if (const std::optional<QString> r = xml.FindAttr("r")) {
                 bool ok = false;
-                const QString r = xml.Attr("r");
-                row = r.toInt(&ok);
+                row = r->toInt(&ok);
                 if (!ok || row < 1 || row > kMaxRows)
-                    return bad(QStringLiteral("row number \"%1\"").arg(r));
+                    return bad(QStringLiteral("row number \"%1\"").arg(*r));
             } else if (++row > kMaxRows) {
                 return bad(QStringLiteral("more rows than a sheet has"));
             }
@@ -480,10 +476,10 @@ void CXlsxReader::ParseSheet(CXlsxPartStream& xml, Sheet* pSheet)
             continue;
         }
         int cellRow = row;
-        const QString ref = xml.Attr("r");
-        if (xml.HasAttr("r")) {
-            if (!ParseCellRef(ref, &cellRow, &col))
-                return bad(QStringLiteral("cell reference \"%1\"").arg(ref));
+        const std::optional<QString> ref = xml.FindAttr("r");
+        if (ref) {
+            if (!ParseCellRef(*ref, &cellRow, &col))
+                return bad(QStringLiteral("cell reference \"%1\"").arg(*ref));
         } else if (++col > kMaxCols) {
             return bad(QStringLiteral("more columns than a sheet has in row %1").arg(row));
         }
@@ -497,7 +493,7 @@ void CXlsxReader::ParseSheet(CXlsxPartStream& xml, Sheet* pSheet)
         bool hasInline = false;
         if (!xml.IsEmptyElement()) {
             const int depth = xml.Depth();
-            while (xml.Next() && !(xml.IsEnd() && xml.Depth() == depth)) {
+            while (xml.NextInside(depth)) {
                 if (xml.IsStart("v")) {
                     hasValue = ReadCellText(xml, &value);
                 } else if (xml.IsStart("is")) {
@@ -524,7 +520,7 @@ void CXlsxReader::ParseSheet(CXlsxPartStream& xml, Sheet* pSheet)
             bool ok = false;
             const qulonglong i = value.trimmed().toULongLong(&ok);
             if (!ok || i >= m_sharedStrings.size())
-                return bad(QStringLiteral("cell %1 names a shared string that does not exist").arg(ref));
+                return bad(QStringLiteral("cell %1 names a shared string that does not exist").arg(ref.value_or(QString())));
             cell.text = m_sharedStrings[std::size_t(i)];  // shares the text, costs nothing more
         } else if (type == QLatin1String("str") || type == QLatin1String("d")) {
             cell.text = DecodeEscapes(value);

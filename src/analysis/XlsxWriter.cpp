@@ -65,12 +65,6 @@ QString CutTo(const QString& text, int n)
     return cut;
 }
 
-// A workbook is always an .xlsx file, whatever the typed name ends with.
-QString WithWorkbookSuffix(const QString& path)
-{
-    return NameWithSuffix(path, QLatin1String(CXlsxWriter::kSuffix));
-}
-
 // The file a chain of symbolic links ends at, so that saving writes through the link.
 QString FollowLinks(QString path)
 {
@@ -106,7 +100,7 @@ mode_t NewFileMode()
 } // namespace
 
 CXlsxWriter::CXlsxWriter(const QString& path)
-    : m_strName(WithWorkbookSuffix(path))
+    : m_strName(NameWithSuffix(path, QLatin1String(kSuffix)))  // always .xlsx, whatever the typed name ends with
 {
     m_strPath = FollowLinks(m_strName);
     const QFileInfo target(m_strPath);

@@ -128,9 +128,6 @@ public:
 private:
     std::shared_ptr<CAdoRecordset> Query(const QString& sql, const QVariantList& params = {});
     bool Exec(const QString& sql, const QVariantList& params = {});
-    // Runs sql on the user row that the login would match for strName (its
-    // name bound last, after params); true only when a row was changed.
-    bool ExecOnMatchedUser(const QString& sql, QVariantList params, const QString& strName);
     // Runs sql; true only when it changed a row.
     bool ExecChangingRows(const QString& sql, const QVariantList& params);
     static QString LiftTable(int nLiftNum);

@@ -26,19 +26,14 @@ std::optional<QString> MatchedName(CAdoRecordset* pNames, const QString& strName
 
 int CDBServer::CheckLogin(const QString& strName, const QString& strPwd, int* pLimit, qint64* pUserKey)
 {
-    auto rs = Query(QStringLiteral("Select rowid As UserKey, UserName From KALOR_UserInf"));
-    if (!rs)
+    // The password is read from the row that matched: a name stored with
+    // stray blanks or line feeds still finds its own password, and another
+    // row whose name differs only in blanks is never read. Its key names
+    // that row for a password change.
+    auto rs = Query(QStringLiteral("Select rowid As UserKey, UserName, UserPwd, UserLimit From KALOR_UserInf"));
+    if (!rs || !MatchedName(rs.get(), strName))
         return 1;
-    if (!MatchedName(rs.get(), strName))
-        return 1;
-    // The password is read from the row that matched, by its key: a name
-    // stored with stray blanks or line feeds still finds its own password,
-    // and another row whose name differs only in blanks is never read.
     const qint64 key = rs->GetText(QStringLiteral("UserKey")).toLongLong();
-    rs = Query(QStringLiteral("Select * From KALOR_UserInf Where rowid = ? "), {key});
-    if (!rs || rs->GetRecordCount() == 0)
-        return 2;
-    rs->MoveFirst();
     if (Cleaned(rs->GetText(QStringLiteral("UserPwd"))) != strPwd)
         return 2;
     if (pLimit)
@@ -77,25 +72,6 @@ bool CDBServer::ExecChangingRows(const QString& sql, const QVariantList& params)
     return rs->GetInt(QStringLiteral("n")) > 0;
 }
 
-bool CDBServer::ExecOnMatchedUser(const QString& sql, QVariantList params, const QString& strName)
-{
-    // The row the list shows (a stored name may hold blanks the list shows without).
-    auto rs = Query(QStringLiteral("Select UserName From KALOR_UserInf"));
-    if (!rs)
-        return false;
-    std::optional<QString> stored;
-    for (rs->MoveFirst(); !rs->IsEOF() && !stored; rs->MoveNext()) {
-        if (rs->GetText(QStringLiteral("UserName")) == strName)
-            stored = strName;  // the name exactly as stored
-    }
-    if (!stored)
-        stored = MatchedName(rs.get(), strName);
-    if (!stored)
-        return false;
-    params << *stored;
-    return ExecChangingRows(sql, params);
-}
-
 bool CDBServer::ChangePassword(qint64 nUserKey, const QString& strPwd)
 {
     // Exactly the row the login matched, by its key.
@@ -104,5 +80,12 @@ bool CDBServer::ChangePassword(qint64 nUserKey, const QString& strPwd)
 
 bool CDBServer::DeleteUser(const QString& strName)
 {
-    return ExecOnMatchedUser(QStringLiteral("Delete From KALOR_UserInf where UserName = ?"), {}, strName);
+    // The name exactly as stored, or else the row the list shows without its
+    // blanks.
+    const QString sql = QStringLiteral("Delete From KALOR_UserInf where UserName = ?");
+    if (ExecChangingRows(sql, {strName}))
+        return true;
+    auto rs = Query(QStringLiteral("Select UserName From KALOR_UserInf"));
+    const std::optional<QString> stored = rs ? MatchedName(rs.get(), strName) : std::nullopt;
+    return stored && ExecChangingRows(sql, {*stored});
 }

@@ -39,10 +39,12 @@ public:
             const QString written = NameWithSuffix(files.first(), m_strSuffix);
             // The name box, as if typed there: selectFile() leaves a box that has the focus alone.
             auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            if (written != files.first() && nameBox)
-                nameBox->setText(written);
-            else if (written != files.first())
-                selectFile(written);
+            if (written != files.first()) {
+                if (nameBox)
+                    nameBox->setText(written);
+                else
+                    selectFile(written);
+            }
         }
         QFileDialog::accept();
     }
