@@ -94,7 +94,11 @@ public:
     static constexpr int kMaxPendingFaults = 5000;
 
     // Fault rows of every configured lift, all or start <= ErrDate < end.
+    // Lifts whose query fails are reported in one box, not one box each.
     void QueryFaultRecords(bool bByDate, const QDate& start, const QDate& end, strLiftFaultStat* pStats /* 64 */);
+
+    // The latest end the query takes: the engine's dates have four-digit years.
+    static QDate LastQueryEnd() { return QDate(9999, 12, 31); }
 
     // Language table.
     bool LoadLanguageTableForExport(strLanguageSheet* pSheet);
