@@ -18,6 +18,7 @@
 #include "controls/HeadCtrlX.h"
 #include "controls/ListCtrlX.h"
 #include "controls/StaX.h"
+#include "database/DBServer.h"
 #include "database/ErrInfTab.h"
 #include "platform/KeyGuard.h"
 #include "platform/UiText.h"
@@ -77,6 +78,9 @@ CAnalysisDlg::CAnalysisDlg(QWidget* parent)
         *picker = new QDateTimeEdit(this);
         (*picker)->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         (*picker)->setCalendarPopup(true);
+        // The query ends the day after the last day picked, and that day must
+        // still be a date to the database.
+        (*picker)->setMaximumDate(CDBServer::LastQueryEnd().addDays(-1));
         (*picker)->setFont(pickerFont);
         (*picker)->setStyleSheet(QStringLiteral("QDateTimeEdit { padding: 0px 0px 0px 1px; }"
                                                 " QDateTimeEdit::drop-down { width: 13px; }"));

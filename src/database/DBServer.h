@@ -69,6 +69,9 @@ public:
     // with a later write; the failure is reported once, without waiting for
     // the operator. Rows are lost only with their lift, or at the close, and
     // the operator is told how many.
+    // Both saves decide on a fault by one rule, from the lift record that
+    // every page's poll fills, so that the pages together write each fault
+    // once; the all-lifts page's tracking record decides nothing.
     void SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage);
     void SaveLiftFault(strLiftInf* pLift, strLiftFault* pFault);
     void BeginRecordingBatch() { ++m_nBatchDepth; }
@@ -91,7 +94,11 @@ public:
     static constexpr int kMaxPendingFaults = 5000;
 
     // Fault rows of every configured lift, all or start <= ErrDate < end.
+    // Lifts whose query fails are reported in one box, not one box each.
     void QueryFaultRecords(bool bByDate, const QDate& start, const QDate& end, strLiftFaultStat* pStats /* 64 */);
+
+    // The latest end the query takes: the engine's dates have four-digit years.
+    static QDate LastQueryEnd() { return QDate(9999, 12, 31); }
 
     // Language table.
     bool LoadLanguageTableForExport(strLanguageSheet* pSheet);
@@ -119,8 +126,9 @@ public:
     QDateTime m_tmToday;
     std::array<int, kDbLiftSlots> m_nLastCountNum{};
     std::array<int, kDbLiftSlots> m_nDayTables{};
-    // Per lift slot: the fault code the recorder last saw, so that each new
-    // fault gives exactly one row however often the views refresh.
+    // Per lift slot: the fault code the recorder last saw, whichever page's
+    // save saw it, so that each fault gives exactly one row however often and
+    // from however many pages the lift is saved.
     std::array<int, kDbLiftSlots> m_nLastFaultCode{};
     // Folder that holds SoftResoure/; empty means the running executable's folder.
     QString m_strAppFolder;
@@ -133,6 +141,11 @@ private:
     static QString LiftTable(int nLiftNum);
     static bool ValidLiftNum(int nLiftNum) { return nLiftNum >= 1 && nLiftNum <= kDbLiftSlots; }
     bool StoreGroupCounts(int nCount, const strGroupInf* pGroups);
+    // The one rule of both saves: the lift's polled code is a new fault when
+    // it is not 0 and not the code this lift last saw; a cleared fault is seen
+    // as 0, so one that comes back is new again. Returns the code to write, 0
+    // for none, and takes the code as seen.
+    int TakeNewFault(strLiftInf* pLift);
     bool DayTableUpkeep(strLiftInf* pLift, QString* pDayTable);
     bool OpenNewDayTable(int i, const QString& strIndex, const std::shared_ptr<CAdoRecordset>& pIndex);
     // NewDayTable starts the statements that open a day table (Upkeep).

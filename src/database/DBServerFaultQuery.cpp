@@ -1,6 +1,8 @@
 // Reading the fault rows back for the analysis page.
 #include "database/DBServer.h"
 
+#include "platform/MessageBox.h"
+
 namespace {
 QString DayText(const QDate& d)
 {
@@ -27,6 +29,9 @@ void CDBServer::QueryFaultRecords(bool bByDate, const QDate& start, const QDate&
     }
 
     const QVariantList range = bByDate ? QVariantList{DayText(start), DayText(end)} : QVariantList{};
+    // A range the engine refuses fails alike for every lift: one box says so.
+    QString failure;
+    m_pAdo->SetQuiet(true);
     for (int k = 0; k < used; ++k) {
         strLiftFaultStat& s = pStats[k];
         const QString table = LiftTable(s.nRealAddr) + QLatin1String("_Err");
@@ -36,8 +41,12 @@ void CDBServer::QueryFaultRecords(bool bByDate, const QDate& start, const QDate&
                                           + QLatin1String(" ORDER BY ErrDate DESC")
                                     : QStringLiteral("Select * From ") + table + QLatin1String(" ORDER BY ErrDate DESC");
         rs = Query(sql, range);
-        if (!rs)
-            continue;  // reported by the connection; the other lifts still count
+        if (!rs) {
+            // The other lifts still count.
+            if (failure.isEmpty())
+                failure = m_pAdo->LastError();
+            continue;
+        }
         const int rows = rs->GetRecordCount();
         s.arrErrTime.reserve(rows);
         s.lstLiftState.reserve(rows);
@@ -65,5 +74,8 @@ void CDBServer::QueryFaultRecords(bool bByDate, const QDate& start, const QDate&
             s.arrErrTime << rs->GetText(colDate);
         }
     }
+    m_pAdo->SetQuiet(false);
     m_pRecordset.reset();
+    if (!failure.isEmpty())
+        AfxMessageBox(failure);
 }

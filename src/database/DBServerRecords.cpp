@@ -322,12 +322,23 @@ bool CDBServer::DayTableUpkeep(strLiftInf* pLift, QString* pDayTable)
     return true;
 }
 
+int CDBServer::TakeNewFault(strLiftInf* pLift)
+{
+    const auto i = std::size_t(pLift->nLiftNum - 1);
+    // Read once: the worker may change it meanwhile, and the row must carry
+    // the code that was decided on.
+    const int code = pLift->nFaultCode;
+    const bool isNew = code != 0 && code != m_nLastFaultCode[i];
+    m_nLastFaultCode[i] = code;
+    pLift->nFaultCodePrev = code;
+    return isNew ? code : 0;
+}
+
 void CDBServer::SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage)
 {
     if (!pLift || !pPage || !ValidLiftNum(pLift->nLiftNum))
         return;
     const int n = pLift->nLiftNum;
-    const auto i = std::size_t(n - 1);
     QString day;
     if (!DayTableUpkeep(pLift, &day))
         return;
@@ -353,51 +364,42 @@ void CDBServer::SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage)
         pPage->nHallLampLoOld[w] = lo;
         pPage->nHallLampHiOld[w] = hi;
     }
-    // A new fault is one the recorder has not seen last, not one that differs
-    // from the previous reply: page replies overwrite that one.
-    const int code = pLift->nFaultCode;
-    const bool newFault = code != 0 && code != m_nLastFaultCode[i];
+    const int fault = TakeNewFault(pLift);
 
     const QString when = TimeText(m_tmToday);
     for (const auto& [sign, floor] : calls)
         QueueWrite(RowKind::Call, n, QStringLiteral("Insert Into ") + day + QStringLiteral(" Values (?,%1,?)").arg(sign),
                    {when, QString::number(floor)});
-    if (newFault)
+    if (fault != 0)
         QueueWrite(RowKind::Fault, n,
                    QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
-                       + QStringLiteral(" Values (%1,?,%2,'0','0','0','0','0','0','0','0')").arg(code).arg(pLift->nCtrlModePrev),
+                       + QStringLiteral(" Values (%1,?,%2,'0','0','0','0','0','0','0','0')").arg(fault).arg(pLift->nCtrlModePrev),
                    {when});
-    m_nLastFaultCode[i] = code;
-    pLift->nFaultCodePrev = code;
     pLift->nCtrlModePrev = pLift->nCtrlMode.load();
     pLift->nStatusBitsPrev = pLift->nStatusBits.load();
     if (m_nBatchDepth == 0)
         FlushRecords(false);
 }
 
-void CDBServer::SaveLiftFault(strLiftInf* pLift, strLiftFault* pFault)
+void CDBServer::SaveLiftFault(strLiftInf* pLift, strLiftFault*)
 {
-    if (!pLift || !pFault || !ValidLiftNum(pLift->nLiftNum))
+    if (!pLift || !ValidLiftNum(pLift->nLiftNum))
         return;
     const int n = pLift->nLiftNum;
-    const auto i = std::size_t(n - 1);
     QString day;
     if (!DayTableUpkeep(pLift, &day))
         return;
-    // Not gated on the new-fault flag: it lasts one status reply, and a refresh
-    // that comes late would miss it for good. The recorder's own last code
-    // already keeps a standing fault from being written twice.
-    const int code = pFault->nFaultCode;
-    if (code != 0 && code != m_nLastFaultCode[i]) {
+    // Not from the tracking record: only the all-lifts poll fills it, so after
+    // another page it holds a code from before, and its new-fault flag lasts
+    // one status reply.
+    if (const int fault = TakeNewFault(pLift); fault != 0) {
         const int prev = pLift->nStatusBitsPrev;
         const int state = prev == 2 ? 225 : prev == 4 ? 226 : prev == 8 ? 227 : 7;
         QueueWrite(RowKind::Fault, n,
                    QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
-                       + QStringLiteral(" Values (%1,?,%2,0,0,0,0,0,0,0,0)").arg(pLift->nFaultCode).arg(state),
+                       + QStringLiteral(" Values (%1,?,%2,0,0,0,0,0,0,0,0)").arg(fault).arg(state),
                    {TimeText(m_tmToday)});
     }
-    m_nLastFaultCode[i] = code;
-    pLift->nFaultCodePrev = pLift->nFaultCode.load();
     pLift->nStatusBitsPrev = pLift->nStatusBits.load();
     if (m_nBatchDepth == 0)
         FlushRecords(false);

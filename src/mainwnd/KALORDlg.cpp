@@ -269,10 +269,11 @@ void CKALORDlg::OnBnClickedExit()
 void CKALORDlg::done(int result)
 {
     if (!m_bDbClosed) {
-        m_bDbClosed = true;
         // Nothing records any more: the refresh timers end at their next tick.
+        // The stopped worker's page still records its last replies.
         m_nViewMode = kModeNone;
         StopAllThreads();
+        m_bDbClosed = true;
         if (m_pDB)
             m_pDB->CloseDatabase();
     }

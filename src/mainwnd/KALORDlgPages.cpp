@@ -281,7 +281,19 @@ void CKALORDlg::StopAllThreads()
         g_pAnimThread->Join();
         g_pAnimThread.reset();
     }
+    QObject* polled = g_pPollThread ? g_hPollTarget.data() : nullptr;
     StopPollThread();
+    // What the worker's last replies brought has reached no refresh of its
+    // page yet, and its queued reports are dropped below: the page records
+    // them now, or a fault seen only then would be lost.
+    if (polled && !m_bDbClosed) {
+        if (polled == m_pShowAllDlg.get())
+            m_pShowAllDlg->RecordFaults();
+        else if (polled == m_pShowGruDlg.get())
+            m_pShowGruDlg->RecordPolledMembers();
+        else if (polled == m_pShowOneDlg.get())
+            m_pShowOneDlg->RecordShownLift();
+    }
     // Drop the progress and status messages the stopped worker left for the
     // page that is about to be hidden.
     QThread::msleep(10);

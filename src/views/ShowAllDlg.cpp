@@ -155,9 +155,6 @@ void CShowAllDlg::RefreshLifts()
     if (!m_pLiftInf || !m_pStaA[0])
         return;
     bool doorsMove = false;
-    // The faults of all lifts reach the file in one write after the pass;
-    // a failing write is kept and reported by the database, never waited on.
-    CRecordingBatch batch(m_pDB);
     for (int i = 0; i < kTileCount; ++i) {
         strLiftInf& lift = m_pLiftInf[i];
         if (lift.nKind == 0)
@@ -175,13 +172,25 @@ void CShowAllDlg::RefreshLifts()
             doorsMove = true;
         }
         lift.nDoorFlagsPrev = doors;
-
-        if (lift.bOffline == 0 && m_pDB && m_pLiftFault)
-            m_pDB->SaveLiftFault(&lift, &m_pLiftFault[i]);
     }
     if (doorsMove && !m_tmDoor.isActive())
         m_tmDoor.start(kDoorTickMs, this);
+    RecordFaults();
     UpdateFaultAlarm();
+}
+
+void CShowAllDlg::RecordFaults()
+{
+    if (!m_pLiftInf || !m_pDB || !m_pLiftFault)
+        return;
+    // The faults of all lifts reach the file in one write after the pass;
+    // a failing write is kept and reported by the database, never waited on.
+    CRecordingBatch batch(m_pDB);
+    for (int i = 0; i < kTileCount; ++i) {
+        strLiftInf& lift = m_pLiftInf[i];
+        if (lift.nKind != 0 && lift.bOffline == 0)
+            m_pDB->SaveLiftFault(&lift, &m_pLiftFault[i]);
+    }
 }
 
 void CShowAllDlg::UpdateFaultAlarm()

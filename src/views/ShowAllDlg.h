@@ -46,6 +46,9 @@ public:
     void LayoutCells();
     // One refresh pass over the installed lifts (timer 0).
     void RefreshLifts();
+    // Hands the faults of the installed lifts that answer to the database:
+    // each refresh, and once more when the poll-all worker has stopped.
+    void RecordFaults();
     // Timer 0: the 80 ms refresh, armed by the main window with the poll-all worker.
     void SetRefreshTimer(int ms);
     bool IsRefreshTimerActive() const { return m_tmRefresh.isActive(); }

@@ -6,6 +6,7 @@
 
 #include "controls/StaX.h"
 #include "database/DBServer.h"
+#include "database/RecordingBatch.h"
 #include "link/GroupInf.h"
 #include "link/LiftComm.h"
 #include "link/LiftDataStore.h"
@@ -134,6 +135,7 @@ void CShowGruDlg::StartViewThreads()
     }
 
     strGroupInf* group = &m_pGroupTable[m_nCurGroup];
+    m_nPolledGroup = m_nCurGroup;
     StartPollThread(PollGroupThreadProc, m_pComm, this, [this, group](CLiftComm& comm) {
         comm.m_pGroup = group;
         comm.m_pLiftInf = m_pLiftInf;
@@ -175,10 +177,15 @@ void CShowGruDlg::TakeLiftReport(int liftIndex, std::uint32_t now)
     int k = 0;
     while (k < members && group->byLiftNum[std::size_t(k)] != liftIndex + 1)
         ++k;
-    if (k == members || k >= kCellCount)
+    if (k == members)
+        return;
+    // Every member the worker polls is recorded, in a cell or beyond the eight.
+    strLiftInf& lift = m_pLiftInf[liftIndex];
+    if (m_pDB && m_pLiftPage)
+        m_pDB->SaveLiftRecords(&lift, &m_pLiftPage[liftIndex]);
+    if (k >= kCellCount)
         return;
     CStaGrp* cell = m_pStaGrp[std::size_t(k)];
-    strLiftInf& lift = m_pLiftInf[liftIndex];
     if (!cell || cell->m_pLiftInf != &lift)
         return;  // the cells were laid out for another group
 
@@ -227,9 +234,22 @@ void CShowGruDlg::TakeLiftReport(int liftIndex, std::uint32_t now)
     }
     // Floor, texts and indicator change with every report.
     cell->update();
+}
 
-    if (m_pDB && m_pLiftPage)
-        m_pDB->SaveLiftRecords(&lift, &m_pLiftPage[liftIndex]);
+void CShowGruDlg::RecordPolledMembers()
+{
+    if (!m_pDB || !m_pLiftInf || !m_pLiftPage || !m_pGroupTable || m_nPolledGroup < 0 || m_nPolledGroup >= m_nGroupCount)
+        return;
+    // The group the worker polled, which is not the one about to be shown
+    // when the operator goes from one group to another.
+    const strGroupInf& group = m_pGroupTable[m_nPolledGroup];
+    const int members = std::clamp<int>(group.nLiftCount, 0, kMaxGroupMembers);
+    CRecordingBatch batch(m_pDB);
+    for (int k = 0; k < members; ++k) {
+        const int liftNum = group.byLiftNum[std::size_t(k)];
+        if (liftNum >= 1 && liftNum <= kLiftSlots && m_pLiftInf[liftNum - 1].nKind != 0)
+            m_pDB->SaveLiftRecords(&m_pLiftInf[liftNum - 1], &m_pLiftPage[liftNum - 1]);
+    }
 }
 
 LRESULT CShowGruDlg::OnCarAnimStep(WPARAM, LPARAM)

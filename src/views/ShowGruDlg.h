@@ -46,6 +46,9 @@ public:
     LRESULT OnLiftStatus(WPARAM wParam, LPARAM lParam);
     // The same report taken at tick now.
     void TakeLiftReport(int liftIndex, std::uint32_t now);
+    // Once the group worker has stopped: records its members as a report
+    // would, since the reports it left queued are dropped.
+    void RecordPolledMembers();
     // WM_CAR_ANIM_STEP: wParam 0, lParam the slot array.
     LRESULT OnCarAnimStep(WPARAM wParam, LPARAM lParam);
     // Door timers: 51..58 open, 101..108 close the doors of cell id - base.
@@ -61,6 +64,7 @@ public:
     std::int32_t m_nViewHeight = 0;
     std::int32_t m_nCurGroup = 0;  // index into the group table
     std::int32_t m_nGroupCount = 0;
+    std::int32_t m_nPolledGroup = -1;  // the group the last worker started here polls
     QWidget* m_hMainWnd = nullptr;
     strLiftInf* m_pLiftInf = nullptr;
     strGroupInf* m_pGroupTable = nullptr;

@@ -70,6 +70,9 @@ public:
     // Car position, doors and symbol from the record, then the recording of
     // new calls and faults.
     void UpdateCarPicture(strLiftInf& lift, strLiftPage& page);
+    // Once the one-lift worker has stopped: records what its last replies
+    // brought, which no refresh of this page takes in any more.
+    void RecordShownLift();
 
     // Message handlers (also reachable through the message map).
     LRESULT OnLiftCommFailed(WPARAM wParam, LPARAM lParam);

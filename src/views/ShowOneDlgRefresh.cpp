@@ -243,6 +243,15 @@ void CShowOneDlg::UpdateCarPicture(strLiftInf& lift, strLiftPage& page)
         m_pDB->SaveLiftRecords(&lift, &page);
 }
 
+void CShowOneDlg::RecordShownLift()
+{
+    strLiftInf* lift = ShownLift();
+    strLiftPage* page = ShownPage();
+    // Recorded as the refresh records: a lift that answers with a floor.
+    if (m_pDB && lift && page && lift->nCurFloor != 0 && lift->bOffline == 0)
+        m_pDB->SaveLiftRecords(lift, page);
+}
+
 LRESULT CShowOneDlg::OnLiftCommFailed(WPARAM, LPARAM lParam)
 {
     strLiftInf* lift = ShownLift();

@@ -108,6 +108,13 @@ TEST_F(AnalysisFaultsTest, QueryCountsPerLiftWithinTheRangeIncludingTheWholeLast
     SetRange(QDate(2024, 3, 1), QDate(2024, 3, 3));
     page.OnBnClickedQueryRange();
     EXPECT_EQ(Rows(), QList<QStringList>({{FaultItem(3), "1", "50.00%"}, {FaultItem(12), "1", "50.00%"}}));
+
+    // The farthest end the picker offers still has a next day the query can
+    // name: every fault from the first day on.
+    SetRange(QDate(2024, 3, 1), QDate(9999, 12, 31));
+    page.OnBnClickedQueryRange();
+    EXPECT_EQ(Rows(), QList<QStringList>({{FaultItem(3), "1", "33.33%"}, {FaultItem(12), "2", "66.67%"}}));
+    EXPECT_EQ(m_excel.m_strPeriod, QStringLiteral("2024-03-01~9999-12-30"));
     EXPECT_EQ(m_boxes.count(), 0);
 }
 

@@ -24,7 +24,8 @@ protected:
 
 TEST_F(FaultQueryTest, DateRangeIncludesMidnightOfTheFirstDayAndEndsBeforeTheEndDay)
 {
-    SetUpLift(4, 8);
+    for (int n : {4, 5, 6})
+        SetUpLift(n, 8);
     int code = 0;
     for (const char* when : {"2024-02-29 23:59:59", "2024-03-01 00:00:00", "2024-03-01 12:00:00", "2024-03-03 23:59:59",
                              "2024-03-04 00:00:00"})
@@ -37,7 +38,7 @@ TEST_F(FaultQueryTest, DateRangeIncludesMidnightOfTheFirstDayAndEndsBeforeTheEnd
     EXPECT_EQ(m_stats[0].arrErrTime, QStringList({"2024-03-03 23:59:59", "2024-03-01 12:00:00", "2024-03-01 00:00:00"}));
     Query(true, QDate(2024, 3, 1), QDate(2024, 3, 2));
     EXPECT_EQ(m_stats[0].lstErrCode, QList<int>({3, 2}));
-    // An invalid date is refused by the query, with a message.
+    // An invalid date is refused by the query of every lift, with one message.
     Query(true, QDate(), QDate(2024, 3, 2));
     ExpectBoxes(1);
     EXPECT_EQ(QList<int>({m_stats[0].nRealAddr, m_stats[0].nErrTotal}), QList<int>({4, 0}));

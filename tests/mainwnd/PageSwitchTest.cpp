@@ -2,7 +2,9 @@
 // the order of stop, show and start, the drain of queued worker messages, and
 // the buttons that must change nothing.
 #include <QPointer>
+#include <chrono>
 #include <set>
+#include <thread>
 
 #include "link/LiftMessages.h"
 #include "link/PollThread.h"
@@ -49,17 +51,34 @@ private:
     QPointer<QWidget> m_page;
 };
 
+using Lifts = std::vector<StationData::Lift>;
+
+// The simulator's installation of the same lifts, each group on a controller
+// model of its own.
+QStringList SimArgs(const Lifts& lifts)
+{
+    QStringList args;
+    for (const StationData::Lift& l : lifts)
+        args << QStringLiteral("--lift") << QStringLiteral("%1:%2:%3").arg(l.n).arg(l.floors).arg(l.group);
+    return args;
+}
+
 class PageSwitchTest : public ::testing::Test {
 protected:
+    // Groups "North" and "South".
+    explicit PageSwitchTest(Lifts installed = {{1, 10, 1, QStringLiteral("N1")}, {2, 12, 1, QStringLiteral("N2")},
+                                               {5, 8, 2, QStringLiteral("S1")}})
+        : lifts(std::move(installed))
+        , sim(SimArgs(lifts))
+    {
+    }
     void SetUp() override
     {
         PrivateSettings();
         ASSERT_TRUE(data.ok());
         ASSERT_FALSE(sim.port().isEmpty());
         data.AddOperator();
-        ASSERT_TRUE(data.InstallGroups({QStringLiteral("North"), QStringLiteral("South")},
-                                       {{1, 10, 1, QStringLiteral("N1")}, {2, 12, 1, QStringLiteral("N2")},
-                                        {5, 8, 2, QStringLiteral("S1")}}));
+        ASSERT_TRUE(data.InstallGroups({QStringLiteral("North"), QStringLiteral("South")}, lifts));
         qputenv("LIFT_COM1", sim.port().toLocal8Bit());
         Start();
     }
@@ -86,8 +105,8 @@ protected:
     bool Visible(const QWidget* page) const { return page->isVisible(); }
 
     StationData data;
-    CLiftSim sim{{QStringLiteral("--lift"), QStringLiteral("1:10:1"), QStringLiteral("--lift"),
-                  QStringLiteral("2:12:1"), QStringLiteral("--lift"), QStringLiteral("5:8:2")}};
+    Lifts lifts;
+    CLiftSim sim;
     MessageBoxRecorder boxes;
     std::unique_ptr<CKALORDlg> dlg;
 };
@@ -288,4 +307,96 @@ TEST_F(PageSwitchTest, ConnectCancelledLeavesTheLivePageRunningAndConfirmedReope
     EXPECT_EQ(dlg->m_nViewMode, CKALORDlg::kModeAll);
     EXPECT_EQ(dlg->m_btConnect->GetCaptionColor(), CKALORDlg::kCaptionGrey);
     EXPECT_NE(g_pPollThread, nullptr);
+}
+
+namespace {
+// "North" of lifts 1 to 10 and 13, more than the group page has cells for, on
+// stations 1 to 4; "South" of lift 14 alone.
+class PageSwitchFaultTest : public PageSwitchTest {
+protected:
+    PageSwitchFaultTest()
+        : PageSwitchTest(Installation())
+    {
+    }
+    static Lifts Installation()
+    {
+        Lifts l;
+        for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 13})
+            l.push_back({n, 8, 1, QStringLiteral("N%1").arg(n)});
+        l.push_back({14, 8, 2, QStringLiteral("S14")});
+        return l;
+    }
+    strLiftInf& Lift(int n) const { return dlg->m_Store.m_pLiftInf[n - 1]; }
+    // Sets lift n's fault at the simulator and waits until the page shown has
+    // handed the code to the recorder (0: the fault seen cleared).
+    bool Fault(int n, int code)
+    {
+        return sim.command(QStringLiteral("fault %1 %2").arg(n).arg(code)) && QTest::qWaitFor([&] {
+                   return Lift(n).nFaultCode == code && dlg->m_pDB->m_nLastFaultCode[std::size_t(n - 1)] == code;
+               }, 10000);
+    }
+    // Codes of lift n's fault rows, oldest first.
+    std::vector<int> FaultRows(int n) const
+    {
+        std::vector<int> codes;
+        auto rs = dlg->m_pDB->m_pAdo->GetRecordSet(QStringLiteral("Select * From KALOR_LiftData_%1_Err").arg(n));
+        for (rs ? rs->MoveFirst() : void(); rs && !rs->IsEOF(); rs->MoveNext())
+            codes.push_back(rs->GetInt(QStringLiteral("ErrCount")));
+        return codes;
+    }
+};
+} // namespace
+
+TEST_F(PageSwitchFaultTest, EveryFaultAnyPageSawIsOneRowWithItsCode)
+{
+    Login();
+    dlg->m_btShowAll->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        for (const StationData::Lift& l : lifts)
+            if (Lift(l.n).bOffline || Lift(l.n).nCurFloor == 0)
+                return false;
+        return true;
+    }, 10000));
+
+    // Seen by the all-lifts poll, the page left before its refresh took it
+    // in (nothing runs the event loop meanwhile), and gone before the group
+    // worker comes to lift 13, its last member: the page records it as its
+    // worker stops.
+    ASSERT_TRUE(sim.command(QStringLiteral("fault 13 33")));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (Lift(13).nFaultCode != 33 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(Lift(13).nFaultCode, 33);
+    SendMessage(dlg.get(), WM_SHOW_GROUP, 0, 0);
+
+    // The group page: standing at the return (1, and 9 beyond the cells),
+    // cleared before it (2, and 10 beyond the cells), and raised, cleared and
+    // raised again (3). It sees lift 13's fault gone.
+    for (const auto& [n, code] : std::vector<std::pair<int, int>>{
+             {13, 0}, {1, 11}, {2, 12}, {2, 0}, {3, 13}, {3, 0}, {3, 13}, {9, 19}, {10, 20}, {10, 0}})
+        EXPECT_TRUE(Fault(n, code)) << "lift " << n << " fault " << code;
+
+    // The single-lift page: one fault, then another that stands at the return.
+    SendMessage(dlg.get(), WM_OPEN_LIFT, 1, 5);
+    for (const int code : {55, 0, 56})
+        EXPECT_TRUE(Fault(5, code)) << "lift 5 fault " << code;
+
+    // Back on the all-lifts page until its own poll has seen every lift and
+    // several refreshes have followed (a status poll waits 100 ms a station,
+    // the refresh comes every 80 ms).
+    dlg->m_btShowAll->click();
+    const std::map<int, int> standing{{1, 11}, {3, 13}, {5, 56}, {9, 19}};
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        for (const StationData::Lift& l : lifts)
+            if (dlg->m_Store.m_pLiftFault[l.n - 1].nFaultCode != (standing.contains(l.n) ? standing.at(l.n) : 0))
+                return false;
+        return true;
+    }, 10000));
+    NextFrames(8);
+
+    const std::map<int, std::vector<int>> rows{{1, {11}}, {2, {12}}, {3, {13, 13}}, {5, {55, 56}},
+                                               {9, {19}}, {10, {20}}, {13, {33}}};
+    for (const StationData::Lift& l : lifts)
+        EXPECT_EQ(FaultRows(l.n), rows.contains(l.n) ? rows.at(l.n) : std::vector<int>{}) << "lift " << l.n;
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
 }
