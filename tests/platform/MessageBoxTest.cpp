@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <utility>
+#include <vector>
 #include <gtest/gtest.h>
 
 #include "platform/MessageBox.h"
@@ -62,12 +64,11 @@ TEST(MessageBoxTest, RecorderTakesEveryBoxAndAnswersConfirmations)
 }
 
 // Texts from outside reach the real box: markup shows as the characters it is
-// (no picture loaded, no heading drawn), and a text of any length leaves the
-// box inside the screen with its button in reach and the message's beginning
-// and end readable.
+// (no picture loaded, no heading drawn), and a text of any length, in the
+// usual font or a large one, leaves the box inside the screen with its button
+// in reach and the message's beginning and end readable.
 TEST(MessageBoxTest, RealBoxShowsOutsideTextsPlainAndStaysInsideTheScreen)
 {
-    const MessageBoxHook previous = SetMessageBoxHook({});
     const QString markup = QStringLiteral("<h1 style=\"color:green\">导入成功</h1><img src=\"/etc/passwd\">"
                                           "<img width=20000 height=20000><a href=\"x\">x</a>");
     QString words;
@@ -76,15 +77,21 @@ TEST(MessageBoxTest, RealBoxShowsOutsideTextsPlainAndStaysInsideTheScreen)
     QString lines;
     for (int i = 0; i < 5000; ++i)
         lines += QStringLiteral("line\r\n");
-    QString wideLines;  // each wraps once in the box
+    QString wideLines;  // lines that wrap, each a little longer than the box is wide
     for (int i = 0; i < 40; ++i)
         wideLines += QString(48, QChar(0x5B57)) + QLatin1Char('\n');
     const QFont font = QApplication::font();
-    QFont large = font;  // as with large text on a small screen
+    QFont large = font;
     large.setPixelSize(40);
+    std::vector<std::pair<QFont, QString>> cases;
     for (const QFont& shown : {font, large}) {
-    QApplication::setFont(shown);
-    for (const QString& outside : {markup, words, QString(3'900'000, u'x'), lines, wideLines}) {
+        for (const QString& outside : {markup, words, QString(3'900'000, u'x'), lines, wideLines})
+            cases.emplace_back(shown, outside);
+    }
+
+    const MessageBoxHook previous = SetMessageBoxHook({});
+    for (const auto& [shown, outside] : cases) {
+        QApplication::setFont(shown);
         const QString text = QStringLiteral("Refused: ") + outside + QStringLiteral(" is wrong.");
         AfxMessageBoxModeless(text);
         QPointer<CMessageBoxDlg> box = ShownBox();
@@ -102,13 +109,12 @@ TEST(MessageBoxTest, RealBoxShowsOutsideTextsPlainAndStaysInsideTheScreen)
                   label->contentsRect().width());
 
         const QRect screen = box->screen()->availableGeometry();
-        EXPECT_TRUE(screen.contains(box->frameGeometry())) << box->frameGeometry().height() << " " << outside.size();
+        EXPECT_TRUE(screen.contains(box->frameGeometry())) << outside.size() << " characters";
         const QAbstractButton* ok = box->button(QMessageBox::Ok);
         EXPECT_TRUE(ok->isVisible());
         EXPECT_TRUE(screen.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size())));
         box->close();
         EXPECT_TRUE(QTest::qWaitFor([&] { return box.isNull(); }, 10000));
-    }
     }
     QApplication::setFont(font);
     SetMessageBoxHook(previous);
