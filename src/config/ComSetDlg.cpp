@@ -33,6 +33,9 @@ CComSetDlg::CComSetDlg(QWidget* parent)
     m_cbPort->setObjectName(QStringLiteral("1054"));
     m_cbBaud->setObjectName(QStringLiteral("1055"));
     m_stPort->setObjectName(QStringLiteral("1056"));
+    // Captions from the text table, which a workbook may have filled.
+    m_stPort->setTextFormat(Qt::PlainText);
+    m_stBaud->setTextFormat(Qt::PlainText);
     m_stBaud->setObjectName(QStringLiteral("1057"));
     m_btOk->setObjectName(QStringLiteral("1"));
     m_btCancel->setObjectName(QStringLiteral("2"));

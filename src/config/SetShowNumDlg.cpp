@@ -21,6 +21,7 @@ CSetShowNumDlg::CSetShowNumDlg(QWidget* parent)
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     m_edNum->setObjectName(QStringLiteral("1176"));
     m_stNum->setObjectName(QStringLiteral("1178"));
+    m_stNum->setTextFormat(Qt::PlainText);  // a caption of the text table
     m_btOk->setObjectName(QStringLiteral("1"));
     m_btCancel->setObjectName(QStringLiteral("2"));
     m_edNum->setMaxLength(6);

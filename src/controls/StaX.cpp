@@ -10,7 +10,9 @@ CStaX::CStaX(QWidget* parent)
 CStaX::CStaX(const QString& text, QWidget* parent)
     : QLabel(text, parent)
 {
-    // A static text starts at the top left and wraps its words.
+    // A static text starts at the top left and wraps its words. It shows
+    // names and texts from the database as they are, never as markup.
+    setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setWordWrap(true);
 }

@@ -18,6 +18,7 @@
 #include "database/DbPassword.h"
 #include "platform/FixedText.h"
 #include "platform/MessageBox.h"
+#include "platform/QuoteText.h"
 
 namespace {
 
@@ -174,7 +175,7 @@ void JetDateValue(sqlite3_context* ctx, int, sqlite3_value** argv)
     const QDate date = m.hasMatch() ? QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt())
                                     : QDate();
     if (!date.isValid()) {
-        const QByteArray msg = QStringLiteral("'%1' is not a date").arg(text).toUtf8();
+        const QByteArray msg = QStringLiteral("'%1' is not a date").arg(QuoteText(text)).toUtf8();
         sqlite3_result_error(ctx, msg.constData(), int(msg.size()));
         return;
     }

@@ -48,6 +48,7 @@ void CShowAlarmDlg::OnInitDialog()
 
     // 14-point "宋体" in red on the dialog's grey.
     m_pText = new QLabel(this);
+    m_pText->setTextFormat(Qt::PlainText);  // fault texts come from the database
     m_pText->setGeometry(66, 10, 300, 60);
     m_pText->setWordWrap(true);
     m_pText->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

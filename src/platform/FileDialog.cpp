@@ -1,8 +1,12 @@
 #include "platform/FileDialog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+
+#include "platform/MessageBox.h"
+#include "platform/QuoteText.h"
 
 namespace {
 FileDialogHook g_fileHook;
@@ -23,46 +27,56 @@ QStringList NameFilters(const QStringList& pairs)
 }
 
 // Completes the typed name with the written suffix before the dialog looks
-// at it, so that its question about replacing a file names the file written.
+// at it, and asks about replacing the file written in the station's own box:
+// the toolkit's question would take markup in a file name for its own.
 class SuffixedFileDialog : public QFileDialog {
 public:
-    SuffixedFileDialog(QWidget* parent, const QString& title, const QString& suffix)
+    SuffixedFileDialog(QWidget* parent, const QString& title, const QString& suffix, bool bAskReplace)
         : QFileDialog(parent, title)
         , m_strSuffix(suffix)
+        , m_bAskReplace(bAskReplace)
     {
+        setOption(QFileDialog::DontConfirmOverwrite);
     }
 
     void accept() override
     {
         const QStringList files = selectedFiles();
-        if (!m_strSuffix.isEmpty() && files.size() == 1 && !QFileInfo(files.first()).isDir()) {
-            const QString written = NameWithSuffix(files.first(), m_strSuffix);
+        if (files.size() == 1 && !QFileInfo(files.first()).isDir()) {
+            QString chosen = files.first();
+            if (!m_strSuffix.isEmpty())
+                chosen = NameWithSuffix(chosen, m_strSuffix);
             // The name box, as if typed there: selectFile() leaves a box that has the focus alone.
             auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            if (written != files.first()) {
+            if (chosen != files.first()) {
                 if (nameBox)
-                    nameBox->setText(written);
+                    nameBox->setText(chosen);
                 else
-                    selectFile(written);
+                    selectFile(chosen);
             }
+            const QString question = QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?");
+            if (m_bAskReplace && QFileInfo::exists(chosen)
+                && AfxMessageBox(question.arg(QuoteText(QFileInfo(chosen).fileName())), windowTitle(), MsgBoxKind::YesNo,
+                                 true)
+                       != MsgBoxResult::Yes)
+                return;
         }
         QFileDialog::accept();
     }
 
 private:
     QString m_strSuffix;
+    bool m_bAskReplace;
 };
 
 std::optional<QString> RunRealDialog(const FileDialogRequest& req, QWidget* parent)
 {
     const bool save = req.mode == FileDialogMode::Save;
-    SuffixedFileDialog dlg(parent, req.title, save ? req.writtenSuffix : QString());
+    SuffixedFileDialog dlg(parent, req.title, save ? req.writtenSuffix : QString(), save && req.bOverwritePrompt);
     // Qt's own dialog: it speaks the station's language and asks about the written name.
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (save && !req.bOverwritePrompt)
-        dlg.setOption(QFileDialog::DontConfirmOverwrite);
     const QStringList filters = NameFilters(req.filters);
     if (!filters.isEmpty()) {
         dlg.setNameFilters(filters);

@@ -2,9 +2,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
+
+#include "platform/MessageBoxDlg.h"
 
 namespace {
 std::mutex g_hookMutex;
@@ -12,10 +13,10 @@ MessageBoxHook g_hook;
 QString g_okText;
 QString g_cancelText;
 
-void SetUpBox(QMessageBox& box, const MsgBoxRequest& req)
+void SetUpBox(CMessageBoxDlg& box, const MsgBoxRequest& req)
 {
     box.setWindowTitle(req.caption);
-    box.setText(req.text);
+    box.SetBoxText(req.text);
     if (req.bTopmost)
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
     switch (req.kind) {
@@ -36,7 +37,7 @@ void SetUpBox(QMessageBox& box, const MsgBoxRequest& req)
 
 MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
 {
-    QMessageBox box;
+    CMessageBoxDlg box;
     SetUpBox(box, req);
     switch (box.exec()) {
     case QMessageBox::Cancel: return MsgBoxResult::Cancel;
@@ -97,7 +98,7 @@ void AfxMessageBoxModeless(const QString& text)
         return;
     // The box owns itself and goes when it is closed.
     QMetaObject::invokeMethod(app, [req] {
-        auto* box = new QMessageBox;
+        auto* box = new CMessageBoxDlg;
         box->setAttribute(Qt::WA_DeleteOnClose);
         SetUpBox(*box, req);
         box->setModal(false);

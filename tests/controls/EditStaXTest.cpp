@@ -51,3 +51,17 @@ TEST(StaX, SecondSetColorsRepaintsTheWholeLabelInItsBackground)
     EXPECT_EQ(CountPixels(image, Exactly(kSentinel)), 0);
     EXPECT_GT(CountPixels(image, IsReddish), 5);
 }
+
+// A group or lift name from the database shows as the characters it is: a
+// name with markup neither turns green nor loses its tags.
+TEST(StaX, ShowsANameWithMarkupAsItsCharacters)
+{
+    const QString name = QStringLiteral("<font color=#00ff00 size=7><b>North</b></font>");
+    CStaX label(name);
+    label.SetColors(0xFFFF00, 0x000000);
+    label.resize(label.sizeHint().expandedTo(QSize(40, 17)));
+    const QImage image = RenderWidget(label);
+    EXPECT_EQ(label.textFormat(), Qt::PlainText);
+    EXPECT_EQ(CountPixels(image, [](const QColor& c) { return c.green() > 150 && c.red() < 80 && c.blue() < 80; }), 0);
+    EXPECT_GT(label.sizeHint().width(), label.fontMetrics().horizontalAdvance(QStringLiteral("<font color=")));
+}
