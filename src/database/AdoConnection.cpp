@@ -586,6 +586,12 @@ bool CAdoConnection::WriteOpenFileBack(QString* pError)
     {
         // The online backup reads the open database as the connection sees
         // it, log included, into the new file keyed with the same password.
+        // It runs on the connection's own thread and holds the window while
+        // it lasts (some 4 s for a year's file): the connection has no lock
+        // around its calls for another thread, and a second connection cannot
+        // see the removed file's log, whose name went with it. Copying aside
+        // would mean holding back every statement meanwhile, the pages' own
+        // changes too, where a lost one would not even be counted.
         QString error;
         Handle dest = OpenKeyed(copy, &error);
         if (!dest) {
