@@ -11,6 +11,7 @@
 #include "controls/EditX.h"
 #include "controls/StaX.h"
 #include "database/DBServer.h"
+#include "platform/BusyCursor.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 
@@ -259,6 +260,7 @@ void CAnalysisDlg::OnBnClickedExportRecords()
     // so the old file is not deleted beforehand.
     m_pExcel->m_strPeriod = m_strRangeLabel;
     m_pExcel->m_nLanguageKind = m_nLanguageKind;
+    const CBusyCursor busy;
     m_pExcel->ExportRecords(m_nViewMode, path, m_pCallStat ? m_pCallStat->data() : nullptr, m_pFaultStat->data(),
                             m_pErrInfTab ? m_pErrInfTab->data() : nullptr);
 }
@@ -267,9 +269,10 @@ void CAnalysisDlg::OnBnClickedCompactDb()
 {
     if (!m_pDB)
         return;
-    const QString size = m_pDB->CompactDatabase();
+    QString why;
+    const QString size = m_pDB->CompactDatabase(&why);
     if (size.isEmpty()) {
-        AfxMessageBox(Text(219));
+        AfxMessageBox((Text(219) + QLatin1Char('\n') + why).trimmed());
         return;
     }
     m_strDBSize = Text(218) + QStringLiteral(" ") + size;

@@ -236,8 +236,9 @@ void CBuildDlg::OnBnClickedDeleteLift()
     m_lstFloor->DeleteAllItems();
     m_nLiftRow = -1;
     m_nFloorRow = -1;
-    if (m_pDB->CompactDatabase().isEmpty())
-        AfxMessageBox(Text(219));
+    QString why;
+    if (m_pDB->CompactDatabase(&why).isEmpty())
+        AfxMessageBox((Text(219) + QLatin1Char('\n') + why).trimmed());
 }
 
 void CBuildDlg::OnBnClickedShowNum()

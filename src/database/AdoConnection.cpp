@@ -6,9 +6,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimer>
+#include <cerrno>
 #include <chrono>
 #include <utility>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,6 +18,8 @@
 #include <sqlite3.h>
 
 #include "database/DbPassword.h"
+#include "database/EngineReason.h"
+#include "platform/BusyCursor.h"
 #include "platform/FixedText.h"
 #include "platform/MessageBox.h"
 #include "platform/QuoteText.h"
@@ -255,6 +259,12 @@ bool CopyIntoCompact(sqlite3* db)
     return ExecFixed(db, "COMMIT");
 }
 
+qint64 MonotonicMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 void SyncPath(const QString& path, bool bDirectory)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), bDirectory ? O_RDONLY | O_DIRECTORY : O_RDONLY);
@@ -280,7 +290,10 @@ CAdoConnection::CAdoConnection()
     // file is still looked at before each statement and at the close.
     if (QCoreApplication::instance()) {
         m_pFileWatch = std::make_unique<QTimer>();
-        QObject::connect(m_pFileWatch.get(), &QTimer::timeout, [this] { KeepFileInPlace(); });
+        QObject::connect(m_pFileWatch.get(), &QTimer::timeout, [this] {
+            TryReopen();
+            KeepFileInPlace();
+        });
         m_pFileWatch->start(kFileWatchMs);
     }
 }
@@ -304,6 +317,11 @@ QString CAdoConnection::LanText(int n, const QString& fallback) const
 void CAdoConnection::ReportNotOpen()
 {
     Report(LanText(46, QStringLiteral("The database is not open.")), SQLITE_MISUSE);
+}
+
+QString CAdoConnection::LastReason() const
+{
+    return EngineReason(m_nLastErrorCode, m_strLastError, m_nLanguageKind);
 }
 
 void CAdoConnection::Report(const QString& text, int code)
@@ -445,11 +463,19 @@ bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
 {
     CloseConnection();
     m_strDBPath = strPath;
+    m_strDataFile = strPath;
+    m_bReopenPending = false;
+    return OpenFile(bExclusive, strPath, true);
+}
+
+bool CAdoConnection::OpenFile(bool bExclusive, const QString& strPath, bool bWait)
+{
+    m_pRecordset.reset();
+    m_pConnection.reset();
     m_bExclusive = bExclusive;
 
-    auto fail = [&](const QString& why) {
-        Report(QStringLiteral("The database %1 cannot be opened: %2").arg(QDir::toNativeSeparators(strPath), why),
-               SQLITE_CANTOPEN);
+    auto fail = [&](const QString& why, int code = SQLITE_CANTOPEN) {
+        Report(QStringLiteral("The database %1 cannot be opened: %2").arg(QDir::toNativeSeparators(strPath), why), code);
         return false;
     };
     const QFileInfo info(strPath);
@@ -469,7 +495,11 @@ bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
     const bool bHadShm = QFileInfo::exists(shm);
     QString error;
     Handle db = OpenKeyed(strPath, &error);
+    // A try from a timer does not wait for another program's lock.
+    if (db && !bWait)
+        sqlite3_busy_timeout(db.get(), 0);
     if (db && CheckOpenedFile(db.get(), bExclusive, bHadWal, &error) && RegisterJetFunctions(db.get(), &error)) {
+        sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
         sqlite3_commit_hook(db.get(), [](void* self) {
             ++static_cast<CAdoConnection*>(self)->m_nCommits;
             return 0;
@@ -477,6 +507,8 @@ bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
         m_pConnection = std::move(db);
         return true;
     }
+    // The engine's reason, where it gave one, goes with the message.
+    const int code = db && (sqlite3_errcode(db.get()) & 0xff) != SQLITE_OK ? sqlite3_errcode(db.get()) : SQLITE_CANTOPEN;
     // A refused file is left as it was: what this open made beside it goes
     // (a log left by an earlier run stays, it may hold committed rows).
     db.reset();
@@ -484,38 +516,99 @@ bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
         QFile::remove(wal);
     if (!bHadShm)
         QFile::remove(shm);
-    return fail(error);
+    return fail(error, code);
+}
+
+bool CAdoConnection::Reopen(bool bExclusive)
+{
+    m_bReopenPending = true;
+    m_bReopenExclusive = bExclusive;
+    m_bReopenTold = false;
+    m_nNextReopenMs = 0;
+    return TryReopen(true);
+}
+
+bool CAdoConnection::TryReopen(bool bNow)
+{
+    if (IsOpen() || !m_bReopenPending)
+        return IsOpen();
+    const qint64 now = MonotonicMs();
+    if (!bNow && now < m_nNextReopenMs)
+        return false;
+    const bool quiet = std::exchange(m_bQuiet, true);
+    const bool ok = OpenFile(m_bReopenExclusive, DataFile(), bNow) || (m_bReopenExclusive && OpenFile(false, DataFile(), bNow));
+    m_bQuiet = quiet;
+    if (ok) {
+        m_bReopenPending = false;
+        return true;
+    }
+    // Each try reads the key again: not more often than the file is looked at.
+    m_nNextReopenMs = now + kFileWatchMs;
+    if (!std::exchange(m_bReopenTold, true))
+        AfxMessageBoxModeless(FixedText{QStringLiteral("数据库文件 %1 暂时无法打开：%2\n故障和呼梯记录已保留，文件可以打开后立即写入；本站会一直重试。"),
+                                        QStringLiteral("The database file %1 cannot be opened yet: %2\nFaults and calls are kept "
+                                                       "and written as soon as it opens; the station keeps trying."),
+                                        QStringLiteral("資料庫檔案 %1 暫時無法開啟：%2\n故障和呼梯記錄已保留，檔案可以開啟後立即寫入；本站會一直重試。")}
+                                  .In(m_nLanguageKind)
+                                  .arg(QDir::toNativeSeparators(DataFile()), LastReason()));
+    return false;
+}
+
+QString CAdoConnection::NewCopy(QString* pError) const
+{
+    // A name of its own for each copy, made here and now: a copy saved
+    // earlier (this run or another) is never removed or written over.
+    const QString stem = m_strDBPath + QLatin1String("-restore-") + CurrentTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 1; n < 1000; ++n) {
+        const QString name = n == 1 ? stem : stem + QLatin1Char('-') + QString::number(n);
+        if (QFileInfo::exists(name + QLatin1String("-journal")))
+            continue;
+        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return name;
+        }
+        if (errno != EEXIST) {
+            *pError = SystemReason(errno, QString::fromLocal8Bit(std::strerror(errno)), m_nLanguageKind);
+            return QString();
+        }
+    }
+    *pError = SystemReason(EEXIST, QString::fromLocal8Bit(std::strerror(EEXIST)), m_nLanguageKind);
+    return QString();
 }
 
 bool CAdoConnection::WriteOpenFileBack(QString* pError)
 {
     const QString path = m_strDBPath;
-    const QString copy = path + QLatin1String("-restore");
-    QFile::remove(copy);
-    QFile::remove(copy + QLatin1String("-journal"));
-    bool ok = false;
-    if (QFile empty(copy); !empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        *pError = empty.errorString();
+    const QString copy = NewCopy(pError);
+    if (copy.isEmpty())
         return false;
-    }
+    bool ok = false;
     {
         // The online backup reads the open database as the connection sees
-        // it, log included, into a new file keyed with the same password.
-        Handle dest = OpenKeyed(copy, pError);
-        if (dest) {
-            sqlite3_backup* backup = sqlite3_backup_init(dest.get(), "main", m_pConnection.get(), "main");
-            if (!backup) {
-                *pError = ErrText(dest.get());
-            } else {
-                const int rc = sqlite3_backup_step(backup, -1);
-                sqlite3_backup_finish(backup);
-                ok = rc == SQLITE_DONE;
-                if (!ok)
-                    *pError = QString::fromUtf8(sqlite3_errstr(rc));
-            }
+        // it, log included, into the new file keyed with the same password.
+        // It runs on the connection's own thread and holds the window while
+        // it lasts (some 4 s for a year's file): the connection has no lock
+        // around its calls for another thread, and a second connection cannot
+        // see the removed file's log, whose name went with it. Copying aside
+        // would mean holding back every statement meanwhile, the pages' own
+        // changes too, where a lost one would not even be counted.
+        QString error;
+        Handle dest = OpenKeyed(copy, &error);
+        if (!dest) {
+            *pError = error;
+        } else if (sqlite3_backup* backup = sqlite3_backup_init(dest.get(), "main", m_pConnection.get(), "main"); !backup) {
+            *pError = EngineReason(sqlite3_errcode(dest.get()), ErrText(dest.get()), m_nLanguageKind);
+        } else {
+            const int rc = sqlite3_backup_step(backup, -1);
+            sqlite3_backup_finish(backup);
+            ok = rc == SQLITE_DONE;
+            if (!ok)
+                *pError = EngineReason(rc, QString::fromUtf8(sqlite3_errstr(rc)), m_nLanguageKind);
         }
     }
     if (!ok) {
+        // Only this attempt's own, unfinished copy goes.
         QFile::remove(copy);
         QFile::remove(copy + QLatin1String("-journal"));
         return false;
@@ -525,24 +618,20 @@ bool CAdoConnection::WriteOpenFileBack(QString* pError)
     // file: left at the path, it would be read into the copy.
     m_pRecordset.reset();
     m_pConnection.reset();
-    // Never over a file someone else has put at the path meanwhile.
-    QString target = path;
-    if (::renameat2(AT_FDCWD, QFile::encodeName(copy).constData(), AT_FDCWD, QFile::encodeName(path).constData(),
-                    RENAME_NOREPLACE)
-        != 0)
-        target = copy;
+    // Never over a file someone else has put at the path meanwhile: the copy
+    // then keeps its own name and holds the station's data from here on.
+    const bool bInPlace = ::renameat2(AT_FDCWD, QFile::encodeName(copy).constData(), AT_FDCWD,
+                                      QFile::encodeName(path).constData(), RENAME_NOREPLACE)
+                          == 0;
     SyncPath(QFileInfo(path).absolutePath(), true);
-    const bool quiet = std::exchange(m_bQuiet, true);
-    const bool bExclusive = m_bExclusive;
-    ok = OpenDatabase(bExclusive, target);
-    m_bQuiet = quiet;
-    m_strDBPath = path;
-    if (!ok)
-        *pError = m_strLastError;
-    else if (target != path)
-        *pError = QStringLiteral("another file is at its place now; the open database was saved as %1")
-                      .arg(QDir::toNativeSeparators(copy));
-    return ok && target == path;
+    m_strDataFile = bInPlace ? path : copy;
+    // The data is safe in its file; one that does not open at once is opened later.
+    m_bReopenPending = true;
+    m_bReopenExclusive = m_bExclusive;
+    m_bReopenTold = false;
+    m_nNextReopenMs = 0;
+    TryReopen(true);
+    return true;
 }
 
 void CAdoConnection::KeepFileInPlace(bool bClosing)
@@ -552,40 +641,66 @@ void CAdoConnection::KeepFileInPlace(bool bClosing)
     int moved = 0;
     if (sqlite3_file_control(m_pConnection.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
         return;
-    using namespace std::chrono;
-    const qint64 now = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    const qint64 now = MonotonicMs();
     if (!bClosing && now < m_nNextRestoreTryMs)
         return;
     QString error;
-    const bool restored = WriteOpenFileBack(&error);
-    FixedText text;
-    if (restored) {
+    bool saved;
+    {
+        const CBusyCursor busy;
+        saved = WriteOpenFileBack(&error);
+    }
+    const QString name = QDir::toNativeSeparators(m_strDBPath);
+    QString message;
+    if (saved && DataFile() == m_strDBPath) {
         m_nNextRestoreTryMs = 0;
-        text = {QStringLiteral("数据库文件 %1 在运行中被删除，已从打开的数据库写回，所有已记录的数据均保留。"),
-                QStringLiteral("The database file %1 was removed while the station was running. "
-                               "It has been written back from the open database with every recorded row."),
-                QStringLiteral("資料庫檔案 %1 在執行中被刪除，已從開啟的資料庫寫回，所有已記錄的資料均保留。")};
+        message = FixedText{QStringLiteral("数据库文件 %1 在运行中被删除，已从打开的数据库写回，所有已记录的数据均保留。"),
+                            QStringLiteral("The database file %1 was removed while the station was running. "
+                                           "It has been written back from the open database with every recorded row."),
+                            QStringLiteral("資料庫檔案 %1 在執行中被刪除，已從開啟的資料庫寫回，所有已記錄的資料均保留。")}
+                      .In(m_nLanguageKind)
+                      .arg(name);
+    } else if (saved) {
+        m_nNextRestoreTryMs = 0;
+        message = FixedText{QStringLiteral("数据库文件 %1 在运行中被另一个文件替换。本站的数据库（含所有已记录的数据）已另存为 %2，"
+                                           "并继续记录到该文件；%1 保持不变。"),
+                            QStringLiteral("The database file %1 was replaced by another file while the station was running. "
+                                           "The station's database, with every recorded row, has been saved as %2 and the "
+                                           "station goes on recording into it; %1 is left as it is."),
+                            QStringLiteral("資料庫檔案 %1 在執行中被另一個檔案替換。本站的資料庫（含所有已記錄的資料）已另存為 %2，"
+                                           "並繼續記錄到該檔案；%1 保持不變。")}
+                      .In(m_nLanguageKind)
+                      .arg(name, QDir::toNativeSeparators(DataFile()));
     } else if (bClosing) {
         // The last chance: what the open connection holds goes with it. The
         // statements of this close do not copy the file again.
         m_nNextRestoreTryMs = now + 30000;
-        text = {QStringLiteral("数据库文件 %1 在运行中被删除或替换，无法写回：%2\n删除后记录的数据已丢失。"),
-                QStringLiteral("The database file %1 was removed or replaced while the station was running "
-                               "and cannot be written back: %2\nWhat was recorded after its removal is lost."),
-                QStringLiteral("資料庫檔案 %1 在執行中被刪除或替換，無法寫回：%2\n刪除後記錄的資料已遺失。")};
+        message = FixedText{QStringLiteral("数据库文件 %1 在运行中被删除或替换，本站的数据库无法保存：%2\n"
+                                           "整个数据库已丢失：设置、电梯、用户以及所有已记录的呼梯和故障都不在 %1 处。"),
+                            QStringLiteral("The database file %1 was removed or replaced while the station was running, and "
+                                           "the station's database could not be saved: %2\nThe whole database is lost: its "
+                                           "settings, lifts, operators and every recorded call and fault are gone from %1."),
+                            QStringLiteral("資料庫檔案 %1 在執行中被刪除或替換，本站的資料庫無法儲存：%2\n"
+                                           "整個資料庫已遺失：設定、電梯、使用者以及所有已記錄的呼梯和故障都不在 %1 處。")}
+                      .In(m_nLanguageKind)
+                      .arg(name, error);
     } else {
         // Told once; tried again after a pause, as the copy reads the whole file.
         const bool told = m_nNextRestoreTryMs != 0;
         m_nNextRestoreTryMs = now + 30000;
         if (told)
             return;
-        text = {QStringLiteral("数据库文件 %1 在运行中被删除或替换，暂时无法写回：%2"),
-                QStringLiteral("The database file %1 was removed or replaced while the station was running "
-                               "and cannot be written back yet: %2"),
-                QStringLiteral("資料庫檔案 %1 在執行中被刪除或替換，暫時無法寫回：%2")};
+        message = FixedText{QStringLiteral("数据库文件 %1 在运行中被删除或替换，本站的数据库暂时无法保存：%2\n"
+                                           "数据库仍然打开并继续记录，每 30 秒及退出时重试；若退出时仍无法保存，整个数据库将丢失。"),
+                            QStringLiteral("The database file %1 was removed or replaced while the station was running, and "
+                                           "the station's database cannot be saved yet: %2\nIt stays open and goes on "
+                                           "recording; saving is tried again every 30 seconds and at exit. If it cannot be "
+                                           "saved at exit, the whole database is lost."),
+                            QStringLiteral("資料庫檔案 %1 在執行中被刪除或替換，本站的資料庫暫時無法儲存：%2\n"
+                                           "資料庫仍然開啟並繼續記錄，每 30 秒及結束時重試；若結束時仍無法儲存，整個資料庫將遺失。")}
+                      .In(m_nLanguageKind)
+                      .arg(name, error);
     }
-    const QString name = QDir::toNativeSeparators(m_strDBPath);
-    const QString message = restored ? text.In(m_nLanguageKind).arg(name) : text.In(m_nLanguageKind).arg(name, error);
     // At a close nothing would be left to show a box that does not wait.
     if (bClosing)
         AfxMessageBox(message);
@@ -597,12 +712,14 @@ void CAdoConnection::CloseConnection(bool bLookAtFile)
 {
     if (bLookAtFile)
         KeepFileInPlace(true);
+    m_bReopenPending = false;
     m_pRecordset.reset();
     m_pConnection.reset();
 }
 
 std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, const QVariantList& params)
 {
+    TryReopen();
     KeepFileInPlace();
     if (!IsOpen()) {
         ReportNotOpen();
@@ -645,6 +762,7 @@ std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, 
 
 bool CAdoConnection::ExecuteSql(const QString& sql, const QVariantList& params)
 {
+    TryReopen();
     KeepFileInPlace();
     if (!IsOpen()) {
         ReportNotOpen();
@@ -678,6 +796,7 @@ bool CAdoConnection::InTransaction() const
 
 bool CAdoConnection::BeginTrans(bool bWait)
 {
+    TryReopen();
     KeepFileInPlace();
     if (!IsOpen()) {
         ReportNotOpen();
@@ -734,40 +853,65 @@ QString CAdoConnection::CompactTempName(const QString& strPath)
 QString CAdoConnection::CompactDatabase(const QString& strPath)
 {
     CloseConnection();
+    m_strLastError.clear();
+    m_nLastErrorCode = SQLITE_OK;
     const QString temp = CompactTempName(strPath);
-
-    // A write-ahead log beside the file means another process still has it
-    // open; replacing the file under it would lose that log's rows.
-    if (!QFileInfo(strPath).isFile() || QFileInfo::exists(strPath + QLatin1String("-wal")))
+    auto refuse = [&](const QString& why, int code) {
+        m_strLastError = why;
+        m_nLastErrorCode = code;
         return QString();
+    };
+    if (!QFileInfo(strPath).isFile())
+        return refuse(QStringLiteral("the file %1 does not exist").arg(QDir::toNativeSeparators(strPath)), SQLITE_CANTOPEN);
     if (QFileInfo::exists(temp) && !QFile::remove(temp))
-        return QString();
+        return refuse(QStringLiteral("%1 is in the way").arg(QDir::toNativeSeparators(temp)), SQLITE_CANTOPEN);
+
+    // The file is held alone from before the copy until the compacted copy
+    // has replaced it: a row another program wrote meanwhile would be lost
+    // with the old file, and its log would be read into the new one. So a
+    // file another program has open (reading or writing) is not compacted.
+    QString error;
+    Handle db = OpenKeyed(strPath, &error);
+    if (!db)
+        return refuse(error, SQLITE_CANTOPEN);
+    if (!ExecFixed(db.get(), "PRAGMA locking_mode = EXCLUSIVE") || !ExecFixed(db.get(), "BEGIN EXCLUSIVE")
+        || !ExecFixed(db.get(), "COMMIT")) {
+        const int code = sqlite3_errcode(db.get());
+        return refuse(QStringLiteral("the file is in use by another program (%1)").arg(ErrText(db.get())),
+                      (code & 0xff) == SQLITE_OK ? SQLITE_BUSY : code);
+    }
 
     // The copy starts as an empty file made here, since the connection itself
     // never creates files.
     bool ok = false;
     if (QFile empty(temp); empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         empty.close();
-        QString error;
-        Handle db = OpenKeyed(strPath, &error);
-        if (db) {
-            // The copy is written encrypted with the same password: a readable
-            // copy of the station's data never touches the disk.
-            sqlite3_stmt* raw = nullptr;
-            if (sqlite3_prepare_v2(db.get(), "ATTACH DATABASE ? AS compact KEY ?", -1, &raw, nullptr) == SQLITE_OK) {
-                Stmt attach(raw);
-                const QByteArray tempName = QFile::encodeName(temp);
-                sqlite3_bind_text(attach.get(), 1, tempName.constData(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_text(attach.get(), 2, kDbPassword, -1, SQLITE_STATIC);
-                if (sqlite3_step(attach.get()) == SQLITE_DONE) {
-                    attach.reset();
-                    ok = CopyIntoCompact(db.get());
-                    ok = ExecFixed(db.get(), "DETACH DATABASE compact") && ok;
-                }
+        // The copy is written encrypted with the same password: a readable
+        // copy of the station's data never touches the disk.
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db.get(), "ATTACH DATABASE ? AS compact KEY ?", -1, &raw, nullptr) == SQLITE_OK) {
+            Stmt attach(raw);
+            const QByteArray tempName = QFile::encodeName(temp);
+            sqlite3_bind_text(attach.get(), 1, tempName.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(attach.get(), 2, kDbPassword, -1, SQLITE_STATIC);
+            if (sqlite3_step(attach.get()) == SQLITE_DONE) {
+                attach.reset();
+                ok = CopyIntoCompact(db.get());
+                ok = ExecFixed(db.get(), "DETACH DATABASE compact") && ok;
             }
         }
+        // Nothing of the old file may stay in its log beside the new one; the
+        // emptied log stays at the close (its name is the new file's then).
+        QString busy;
+        ok = ok && ExecFixed(db.get(), "PRAGMA main.wal_checkpoint(TRUNCATE)", &busy) && busy == QLatin1String("0");
+        int persist = 1;
+        ok = ok && sqlite3_file_control(db.get(), "main", SQLITE_FCNTL_PERSIST_WAL, &persist) == SQLITE_OK;
+    } else {
+        refuse(empty.errorString(), SQLITE_CANTOPEN);
     }
     if (!ok) {
+        if (m_strLastError.isEmpty())
+            refuse(ErrText(db.get()), sqlite3_errcode(db.get()));
         QFile::remove(temp);
         return QString();
     }
@@ -776,12 +920,15 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
     const QString size = QString::asprintf("%.2f", mb) + QLatin1String("MB");
 
     // One atomic step replaces the file, so a power cut leaves either the old
-    // or the compacted file, never neither.
+    // or the compacted file, never neither; the old one is held until then.
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(strPath).constData()) != 0) {
-        AfxMessageBox(QStringLiteral("The compacted database %1 cannot replace %2.")
-                          .arg(QDir::toNativeSeparators(temp), QDir::toNativeSeparators(strPath)));
+        refuse(QStringLiteral("the compacted database %1 cannot replace %2: %3")
+                   .arg(QDir::toNativeSeparators(temp), QDir::toNativeSeparators(strPath), QString::fromLocal8Bit(std::strerror(errno))),
+               SQLITE_CANTOPEN);
+        QFile::remove(temp);
         return QString();
     }
+    db.reset();
     SyncPath(QFileInfo(strPath).absolutePath(), true);
     return size;
 }

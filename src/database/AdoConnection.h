@@ -31,8 +31,21 @@ public:
     // or held exclusively by this process. Never creates a file, never writes
     // one it refuses, and leaves no log or index file behind a refused open.
     bool OpenDatabase(bool bExclusive, const QString& strPath);
+    // Opens the station's file again after a close (the compaction's): held
+    // alone if asked and no other program has it, else shared. One that does
+    // not open is tried again before each statement and every few seconds,
+    // told once; callers keep their rows meanwhile. True when open now.
+    bool Reopen(bool bExclusive);
+    // The try of a reopen that is due (bNow: whatever the pause, waiting for
+    // another program's lock as any open does). True when the connection is open.
+    bool TryReopen(bool bNow = false);
+    bool ReopenPending() const { return m_bReopenPending; }
+    bool IsExclusive() const { return m_bExclusive; }
+    // The file that holds the station's data this run: m_strDBPath, or the
+    // copy it was saved as after another file was put at that path.
+    QString DataFile() const { return m_strDataFile.isEmpty() ? m_strDBPath : m_strDataFile; }
     // Every close first looks whether the file is still in place, unless the
-    // caller has just done so.
+    // caller has just done so. It ends the tries of a reopen.
     void CloseConnection(bool bLookAtFile = true);
     bool IsOpen() const { return m_pConnection != nullptr; }
     bool InTransaction() const;
@@ -42,8 +55,9 @@ public:
     std::shared_ptr<CAdoRecordset> GetRecordSet(const QString& sql, const QVariantList& params = {});
     // Runs one statement that returns no rows; texts go in as '?' parameters.
     bool ExecuteSql(const QString& sql, const QVariantList& params = {});
-    // Compacts the (closed) file at strPath in place; returns "<size>MB" with
-    // two decimals, or an empty text when the compaction failed.
+    // Closes the connection and compacts the file at strPath in place, holding
+    // it alone throughout; returns "<size>MB" with two decimals, or an empty
+    // text (the file untouched, the reason in LastReason) when it could not.
     QString CompactDatabase(const QString& strPath);
 
     // Groups statements so the file is synced once for all of them. A commit
@@ -56,9 +70,11 @@ public:
     // transaction counting as one: what a caller meant to group shows here.
     int CommitCount() const { return m_nCommits; }
 
-    // The file at m_strDBPath must be the one open: one deleted or replaced
-    // while the station runs is written back from the open connection and the
-    // operator told. Runs before every statement, every few seconds while the
+    // The file at m_strDBPath must be the one open: one deleted while the
+    // station runs is written back from the open connection; when another file
+    // has taken its place, the open database is saved beside it under a name
+    // of its own, which holds the station's data from then on. The operator
+    // is told which. Runs before every statement, every few seconds while the
     // connection is open, and at every close (bClosing: the box then waits,
     // as nothing would be left to show it).
     void KeepFileInPlace(bool bClosing = false);
@@ -77,6 +93,8 @@ public:
     const QString& LastError() const { return m_strLastError; }
     // Engine result code of the last failure (SQLITE_FULL, SQLITE_IOERR...).
     int LastErrorCode() const { return m_nLastErrorCode; }
+    // The last failure for a box: its common reasons in the language in force.
+    QString LastReason() const;
 
     // Tables a file must hold to be taken for the station's database; a file
     // without them is refused as damaged before anything is written to it.
@@ -100,7 +118,9 @@ private:
     QString LanText(int n, const QString& fallback = QString()) const;
     void ReportNotOpen();
     void Report(const QString& text, int code);
+    bool OpenFile(bool bExclusive, const QString& strFile, bool bWait);
     bool WriteOpenFileBack(QString* pError);
+    QString NewCopy(QString* pError) const;
 
     Handle m_pConnection;
     Clock m_clock;
@@ -109,6 +129,11 @@ private:
     QString m_strLastError;
     int m_nLastErrorCode = 0;
     qint64 m_nNextRestoreTryMs = 0;  // a failed write-back is tried again after a pause
+    QString m_strDataFile;           // see DataFile(); empty until the first open
+    bool m_bReopenPending = false;   // closed against the station's will: opened again when it can
+    bool m_bReopenExclusive = false;
+    bool m_bReopenTold = false;
+    qint64 m_nNextReopenMs = 0;
     int m_nCommits = 0;
     // Looks at the file while nothing else runs a statement (an idle station);
     // made with the connection, so that it belongs to the thread that uses it.

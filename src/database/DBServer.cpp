@@ -5,6 +5,8 @@
 #include <system_error>
 
 #include "database/DbPassword.h"
+#include "platform/BusyCursor.h"
+#include "platform/FixedText.h"
 
 CDBServer::CDBServer()
     : m_pAdo(std::make_unique<CAdoConnection>())
@@ -84,15 +86,31 @@ QString CDBServer::GetDBSizeText()
     return QString::asprintf("%.01f", double(info.size()) * (1.0 / 1048576.0)) + QLatin1String("MB");
 }
 
-QString CDBServer::CompactDatabase()
+QString CDBServer::CompactDatabase(QString* pWhy)
 {
-    const QString size = m_pAdo->CompactDatabase(m_strDBPath);
+    // A year's file takes a minute: the station shows that it is working.
+    const CBusyCursor busy;
+    BuildDBPath();
+    if (m_pAdo->m_strDBPath.isEmpty())
+        m_pAdo->m_strDBPath = m_strDBPath;
+    const bool bWasExclusive = m_pAdo->IsExclusive();
+    // After another file was put at the path the station's data is in the
+    // copy it was saved as: that is the file compacted and opened again.
+    const QString size = m_pAdo->CompactDatabase(m_pAdo->DataFile());
+    const QString why = m_pAdo->LastReason();
     m_pRecordset.reset();
     m_pAdo->InitConnection();
-    BuildDBPath();
-    m_pAdo->OpenDatabase(true, m_strDBPath);
-    // The copy was written with the password already: no rekey, which would
-    // rewrite every page of the file once more into its log.
+    // A compacted file is held alone from now on where no other program has
+    // it; a file the compaction could not have is opened as it was. One that
+    // does not open is tried again, the rows waiting meanwhile. The copy was
+    // written with the password already: no rekey, which would rewrite every
+    // page of the file once more into its log.
+    const bool bOpen = m_pAdo->Reopen(size.isEmpty() ? bWasExclusive : true);
+    if (size.isEmpty() && pWhy)
+        *pWhy = bOpen ? FixedText{QStringLiteral("%1\n数据库未改动，照常使用。"), QStringLiteral("%1\nThe database is unchanged and stays in use."),
+                                  QStringLiteral("%1\n資料庫未改動，照常使用。")}
+                            .In(m_nLanguageKind)
+                            .arg(why)
+                      : why;
     return size;
 }
-

@@ -108,7 +108,8 @@ public:
 
     // The file itself.
     QString GetDBSizeText();
-    QString CompactDatabase();
+    // The new size text, or an empty text with the reason in *pWhy.
+    QString CompactDatabase(QString* pWhy = nullptr);
 
     // The time of day the recorder works with; tests move it across days.
     void SetClock(Clock clock);

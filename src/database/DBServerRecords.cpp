@@ -1,6 +1,7 @@
 // Day tables and the recording of calls and faults.
 #include "database/DBServer.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <algorithm>
 #include <chrono>
@@ -97,9 +98,9 @@ bool CDBServer::FlushRecords(bool bRetryNow)
         return true;
     if (!bRetryNow && MonotonicMs() < m_nRetryAtMs)
         return false;
-    // Another operation's transaction is open (a timer ran inside its wait):
-    // the rows go with a later save.
-    if (!m_pAdo->IsOpen() || m_pAdo->InTransaction())
+    // A file not open again yet, or another operation's transaction open (a
+    // timer ran inside its wait): the rows go with a later save.
+    if (!m_pAdo->TryReopen(bRetryNow) || m_pAdo->InTransaction())
         return false;
     // Inside a view's timer: failures are kept, not shown in a modal box.
     m_pAdo->SetQuiet(true);
@@ -110,7 +111,7 @@ bool CDBServer::FlushRecords(bool bRetryNow)
     bool written = false;
     for (;;) {
         if (!m_pAdo->BeginTrans(bRetryNow)) {
-            why = m_pAdo->LastError();
+            why = m_pAdo->LastReason();
             break;
         }
         std::array<bool, kDbLiftSlots + 1> dayWaits{}, faultWaits{};
@@ -136,7 +137,7 @@ bool CDBServer::FlushRecords(bool bRetryNow)
         }
         if (failed < m_pending.size()) {
             const int code = m_pAdo->LastErrorCode();
-            why = m_pAdo->LastError();
+            why = m_pAdo->LastReason();
             m_pAdo->RollbackTrans();
             if (!RefusedAsStatement(code))
                 break;
@@ -151,7 +152,7 @@ bool CDBServer::FlushRecords(bool bRetryNow)
             continue;
         }
         if (!m_pAdo->CommitTrans()) {
-            why = m_pAdo->LastError();
+            why = m_pAdo->LastReason();
             break;
         }
         written = true;
@@ -181,6 +182,7 @@ bool CDBServer::FlushRecords(bool bRetryNow)
 void CDBServer::CloseDatabase()
 {
     // A removed file first: what waits then goes into the file written back.
+    const bool bSavedEarlier = (m_pAdo->IsOpen() || m_pAdo->ReopenPending()) && m_pAdo->DataFile() != m_pAdo->m_strDBPath;
     m_pAdo->KeepFileInPlace(true);
     // Every write makes progress or fails.
     while (!m_pending.empty()) {
@@ -188,10 +190,22 @@ void CDBServer::CloseDatabase()
         if (!FlushRecords() || m_pending.size() >= before)
             break;
     }
+    // Where the data of this run is, when another file took its place: the
+    // next start opens the path.
+    if (bSavedEarlier && m_pAdo->DataFile() != m_pAdo->m_strDBPath)
+        AfxMessageBox(FixedText{QStringLiteral("本次运行的数据库保存在 %2，而不在 %1（运行中 %1 被另一个文件替换）。"
+                                               "下次启动将打开 %1；如需继续使用本站的数据，请在退出后用 %2 替换 %1。"),
+                                QStringLiteral("The station's database of this run is in %2, not at %1, where another file "
+                                               "was put while the station was running. The next start opens %1: to go on "
+                                               "with the station's data, put %2 in its place after the station has ended."),
+                                QStringLiteral("本次執行的資料庫儲存在 %2，而不在 %1（執行中 %1 被另一個檔案替換）。"
+                                               "下次啟動將開啟 %1；如需繼續使用本站的資料，請在結束後用 %2 替換 %1。")}
+                          .In(m_nLanguageKind)
+                          .arg(QDir::toNativeSeparators(m_pAdo->m_strDBPath), QDir::toNativeSeparators(m_pAdo->DataFile())));
     const int calls = m_nPendingCalls + m_nOverflowCalls;
     const int faults = m_nPendingFaults + m_nOverflowFaults;
     if (calls > 0 || faults > 0) {
-        const QString why = m_pAdo->LastError();
+        const QString why = m_pAdo->LastReason();
         AfxMessageBox(FixedText{QStringLiteral("有 %1 条呼梯记录和 %2 条故障记录无法写入数据库，已丢失。%3"),
                                 QStringLiteral("%1 calls and %2 faults could not be written to the database and are lost. %3"),
                                 QStringLiteral("有 %1 條呼梯記錄和 %2 條故障記錄無法寫入資料庫，已遺失。%3")}
@@ -267,6 +281,10 @@ bool CDBServer::DayTableUpkeep(strLiftInf* pLift, QString* pDayTable)
     m_tmToday = m_clock();
 
     if (pLift->bRecInit == 0) {
+        // A file not open again yet: the lift starts with a later save, which
+        // sees its lamps and fault as new still.
+        if (!m_pAdo->TryReopen())
+            return false;
         pLift->bRecInit = 1;
         m_bIndexLost[i] = false;
         m_nLastFaultCode[i] = pLift->nFaultCodePrev;
@@ -276,7 +294,7 @@ bool CDBServer::DayTableUpkeep(strLiftInf* pLift, QString* pDayTable)
         if (!rs) {
             // Record nothing for this lift until its records are reset,
             // rather than guess at a table name.
-            ReportRecordingFailure(m_pAdo->LastError());
+            ReportRecordingFailure(m_pAdo->LastReason());
             m_bRecordingReported = false;
             m_bIndexLost[i] = true;
             return false;
@@ -309,7 +327,7 @@ bool CDBServer::DayTableUpkeep(strLiftInf* pLift, QString* pDayTable)
                 rs = Query(QStringLiteral("Select * From ") + index + QLatin1String(" Order by CountNum"));
                 m_pAdo->SetQuiet(false);
                 if (!rs) {
-                    ReportRecordingFailure(m_pAdo->LastError());
+                    ReportRecordingFailure(m_pAdo->LastReason());
                     return false;
                 }
             }

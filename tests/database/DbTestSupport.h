@@ -58,6 +58,13 @@ protected:
     strLiftInf& Lift(int n) { return m_store.m_pLiftInf[n - 1]; }
     strLiftPage& Page(int n) { return m_store.m_pLiftPage[n - 1]; }
     strLiftFault& Fault(int n) { return m_store.m_pLiftFault[n - 1]; }
+    // A new fault of lift n as a view hands it to the recorder.
+    void RaiseFault(int n, int code)
+    {
+        Lift(n).nFaultCode = code;
+        Fault(n).nFaultCode = code;
+        m_db.SaveLiftFault(&Lift(n), &Fault(n));
+    }
 
     void SetTime(const QDate& d, const QTime& t) { m_now = QDateTime(d, t); }
 

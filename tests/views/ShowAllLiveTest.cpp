@@ -268,7 +268,8 @@ TEST_F(ShowAllLiveTest, OneRefreshWritesTheFaultsOfAllLiftsTogetherAndNeverWaits
     holder.thread.join();
     EXPECT_EQ(boxes.modalCount(), 0);
     EXPECT_EQ(boxes.count(), 1) << boxes.texts().join(QLatin1Char(10)).toStdString();
-    EXPECT_TRUE(boxes.texts().value(0).contains(QLatin1String("locked"))) << boxes.texts().value(0).toStdString();
+    // The engine's reason in the station's language.
+    EXPECT_TRUE(boxes.texts().value(0).contains(QStringLiteral("数据库被另一个程序锁定"))) << boxes.texts().value(0).toStdString();
 
     // The lock gone, the rows arrive with the next refreshes.
     viewMode = CShowAllDlg::kViewMode;
