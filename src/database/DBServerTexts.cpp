@@ -380,12 +380,7 @@ bool CDBServer::ImportLanguageTable(const strLanguageSheet& sheet)
         if (!Exec(insert, values))
             return fail("Insert the ErrInfo record to the data base failure");
     }
-    if (!trans.Commit())
-        return false;
-    // The new texts go into the file at once: the size the page shows is
-    // theirs, and the log does not keep the whole table until the station ends.
-    Exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-    return true;
+    return trans.Commit();
 }
 
 void CDBServer::LoadLanguageNames(QStringList* pNames)

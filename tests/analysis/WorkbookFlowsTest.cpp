@@ -14,7 +14,6 @@
 #include "ExcelIOTestSupport.h"
 #include "analysis/ButAnaly.h"
 #include "analysis/ExcelIO.h"
-#include "analysis/XlsxMarkupScan.h"
 #include "controls/EditX.h"
 #include "controls/StaX.h"
 #include "platform/FileDialog.h"
@@ -173,7 +172,7 @@ TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
     const QByteArray levels = ("<e" + declared + ">").repeated(3) + "<p0:z/>" + QByteArray("</e>").repeated(3);
     const QByteArray hidden = "<e" + declared + "><!-- </e> --><e" + declared + "><![CDATA[</e>]]><e" + declared + "><?p </e>?>"
                               + "<p0:z/>" + QByteArray("</e>").repeated(3);
-    const QByteArray large(CXlsxMarkupScan::kMaxPieceBytes / 2, 'v');
+    const QByteArray large(600 * 1024, 'v');  // three make a tag of more than 1 MB
     const QByteArray shared = "<c t=\"s\"><v>0</v></c>";
     const QByteArray sharedRows = "<row>" + xltest::InlineCell("A1", "Sign") + "</row>"
                                   + QByteArray("<row><c><v>0</v></c>" + shared.repeated(3) + "</row>").repeated(300);
@@ -245,7 +244,7 @@ TEST_F(WorkbookFlowsTest, LongTextsAreRefusedAndTheNewSizeIsShown)
     EXPECT_EQ(m_page->m_stDBSize->text(), sizeBefore);
 
     m_boxes.clear();
-    const strLanguageSheet large = filled(300);
+    const strLanguageSheet large = filled(100);
     Import(WriteTable(QStringLiteral("large.xlsx"), large));
     EXPECT_EQ(m_boxes.texts(), QStringList({QStringLiteral("OK")}));
     EXPECT_EQ(Stored().rows, large.rows);
