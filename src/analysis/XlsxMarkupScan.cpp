@@ -145,19 +145,14 @@ bool CXlsxMarkupScan::StepBang(char c)
     const bool comment = n < 2 && c == '-' && (n == 0 || m_last == '-');
     const bool cdata = n < int(sizeof(kCData)) - 1 && c == kCData[n] && (n == 0 || m_last == kCData[n - 1]);
     m_last = c;
-    if (comment && n == 1) {
-        m_at = At::Comment;
-    } else if (cdata && n == int(sizeof(kCData)) - 2) {
-        m_at = At::CData;
-    } else if (!comment && !cdata) {
+    if (!comment && !cdata) {
         m_at = At::Declaration;  // "<!DOCTYPE" among them, found where the tag began
         if (c == '>')
             EndMarkup();
-        return true;
-    } else {
-        return true;
+    } else if ((comment && n == 1) || (cdata && n == int(sizeof(kCData)) - 2)) {
+        m_at = comment ? At::Comment : At::CData;
+        m_last = m_beforeLast = 0;
     }
-    m_last = m_beforeLast = 0;
     return true;
 }
 
