@@ -128,6 +128,7 @@ public:
     void OnBnClickedCompactDb();
     void ShowLanguagePage();
     void SetLanguageRadioCaptions();
+    void ShowDBSize();  // the size of the database file as it is now
     // The default export name at `now`: *pStamp the bare time stamp, *pName it
     // followed by the suffix ("-Language", "-ErrInf").
     void MakeExportFileName(const QString& suffix, QString* pStamp, QString* pName,

@@ -91,14 +91,19 @@ void CAnalysisDlg::ShowLanguagePage()
     m_stLanguagePage[2]->setText(Text(215));  // 1115
     m_stLanguagePage[2]->setGeometry(x, y, 300, kLabelHeight);
     m_btCompact->setGeometry(x + 10, y + 25, kRowButtonWidth, h);
-    m_strDBSize = Text(217) + QStringLiteral(" : ") + (m_pDB ? m_pDB->GetDBSizeText() : QString());
-    m_stDBSize->setText(m_strDBSize);
+    ShowDBSize();
     m_stDBSize->setGeometry(x + 10 + kRowButtonWidth + 20, y + 29, 400, kLabelHeight);
 
     for (QWidget* w : std::initializer_list<QWidget*>{languageLabel, m_stLanguagePage[0], m_btExportLan,
                                                       m_stLanguagePage[1], m_edPath, m_btChooseFile, m_btImportLan,
                                                       m_stLanguagePage[2], m_btCompact, m_stDBSize})
         w->show();
+}
+
+void CAnalysisDlg::ShowDBSize()
+{
+    m_strDBSize = Text(217) + QStringLiteral(" : ") + (m_pDB ? m_pDB->GetDBSizeText() : QString());
+    m_stDBSize->setText(m_strDBSize);
 }
 
 void CAnalysisDlg::SetLanguageRadioCaptions()
@@ -179,6 +184,7 @@ void CAnalysisDlg::OnBnClickedImportConfirm()
     } else if (m_pDB) {
         if (m_pDB->ImportLanguageTable(m_ImportSheet)) {
             m_bImportAccepted = 0;
+            ShowDBSize();  // the table may have grown or shrunk the file
             AfxMessageBox(QStringLiteral("OK"));
         }
         SetLanguageRadioCaptions();

@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "analysis/FaultEntry.h"
+#include "analysis/XlsxMarkupScan.h"
 #include "analysis/XlsxReader.h"
 #include "analysis/XlsxWriter.h"
 #include "platform/FixedText.h"
 #include "platform/MessageBox.h"
+#include "platform/QuoteText.h"
 #include "platform/UiText.h"
 
 namespace {
@@ -40,6 +42,18 @@ FixedText RefusalText(CXlsxReader::Refusal kind)
     case R::TooLarge:
         return {QStringLiteral("它超出了本站工作簿的大小限制"), QStringLiteral("it is larger than a workbook of this station may be"),
                 QStringLiteral("它超出了本站工作簿的大小限制")};
+    case R::Namespaces: {
+        const QString n = QString::number(CXlsxMarkupScan::kMaxNamespaces);
+        return {QStringLiteral("“%1”同时声明的命名空间超过 ") + n + QStringLiteral(" 个，工作簿不会这样"),
+                QStringLiteral("\"%1\" declares more than ") + n + QStringLiteral(" namespaces at a time, which no workbook does"),
+                QStringLiteral("「%1」同時宣告的命名空間超過 ") + n + QStringLiteral(" 個，活頁簿不會這樣")};
+    }
+    case R::TooSlow: {
+        const QString s = QString::number(CXlsxReader::Limits{}.nMaxMilliseconds / 1000);
+        return {QStringLiteral("读取它超过了 ") + s + QStringLiteral(" 秒的时限"),
+                QStringLiteral("reading it takes longer than the ") + s + QStringLiteral(" seconds a workbook may take"),
+                QStringLiteral("讀取它超過了 ") + s + QStringLiteral(" 秒的時限")};
+    }
     case R::NoSuchSheet:
         return {QStringLiteral("没有工作表“%1”"), QStringLiteral("it has no sheet \"%1\""), QStringLiteral("沒有工作表「%1」")};
     default:
@@ -157,7 +171,7 @@ bool CExcelIO::ReadFailed(const QString& strFile, const CXlsxReader& book)
 {
     // The reader's own text is English and technical; the operator reads why in the station's language.
     const QString why = RefusalText(book.RefusalKind()).In(m_nLanguageKind);
-    return ReadFailed(strFile, why.contains(QLatin1String("%1")) ? why.arg(book.RefusalSubject()) : why);
+    return ReadFailed(strFile, why.contains(QLatin1String("%1")) ? why.arg(QuoteText(book.RefusalSubject())) : why);
 }
 
 bool CExcelIO::ReadFailed(const QString& strFile, const QString& why)
@@ -246,7 +260,7 @@ bool CExcelIO::ImportLanguageTable(int* pFlags, const QString& strFile, strLangu
                                                "工作表「%3」的儲存格 %1%2 含有錯誤值 %4")
                                                .arg(ColumnLetters(left + c))
                                                .arg(top + r - 1)
-                                               .arg(kLanguageSheet, cell->text));
+                                               .arg(kLanguageSheet, QuoteText(cell->text)));
             if (cell)
                 row[std::size_t(c)] = cell->text;
         }
@@ -254,7 +268,13 @@ bool CExcelIO::ImportLanguageTable(int* pFlags, const QString& strFile, strLangu
             rows.push_back({kEnd, kEnd, kEnd, kEnd});
             break;
         }
-        TrimTrailingBlanks(row[2]);
+        // Column C loses its trailing blanks, except in a text the import refuses
+        // as too long anyway: trimming copies the text, which every row may share.
+        qsizetype kept = row[2].size();
+        while (kept > 0 && row[2].at(kept - 1) == QLatin1Char(' '))
+            --kept;
+        if (kept <= kMaxLanguageText)
+            TrimTrailingBlanks(row[2]);
         for (int c = 1; c < 4; ++c) {
             if (row[std::size_t(c)].isEmpty())
                 ++empty[std::size_t(c - 1)];

@@ -12,6 +12,9 @@ namespace {
 using Refusal = CXlsxReader::Refusal;
 
 constexpr zip_uint64_t kChunk = 16 * 1024;
+// Nodes between two looks at the clock: even the slowest node the scan lets
+// through takes microseconds.
+constexpr std::int64_t kNodesPerClockLook = 64;
 
 // No entity substitution, no DTD loading, no network and no XML_PARSE_HUGE:
 // the parser's own limits stay on. CDATA reads as text.
@@ -31,12 +34,15 @@ const char* Chars(const xmlChar* text)
 
 } // namespace
 
-CXlsxPartStream::CXlsxPartStream(zip_file* file, const QString& part, std::int64_t nMaxBytes, std::int64_t nMaxWork)
+CXlsxPartStream::CXlsxPartStream(zip_file* file, const QString& part, std::int64_t nMaxBytes, std::int64_t nMaxWork,
+                                 std::int64_t nMaxMilliseconds)
     : m_file(file)
     , m_strPart(part)
     , m_nMaxBytes(nMaxBytes)
     , m_nMaxWork(nMaxWork)
+    , m_nMaxMilliseconds(nMaxMilliseconds)
 {
+    m_timer.start();
     InitParserOnce();
     m_pXml = xmlReaderForIO(&CXlsxPartStream::ReadCallback, nullptr, this, nullptr, "UTF-8", kParseOptions);
     if (!m_pXml) {
@@ -71,13 +77,23 @@ bool CXlsxPartStream::CountWork(std::int64_t n)
     return false;
 }
 
+// A backstop for whatever costs time that no other bound foresaw: the window
+// waits for the read, so a workbook that takes too long is refused.
+bool CXlsxPartStream::InTime()
+{
+    if (m_timer.elapsed() <= m_nMaxMilliseconds)
+        return true;
+    Refuse(Refusal::TooSlow, QStringLiteral("reading the part %1 takes longer than a workbook of this station may").arg(m_strPart));
+    return false;
+}
+
 bool CXlsxPartStream::Next()
 {
     if (Failed() || m_bEnded)
         return false;
     const int result = xmlTextReaderRead(m_pXml);
     if (result == 1)
-        return CountWork(1);
+        return CountWork(1) && (m_nWork % kNodesPerClockLook != 0 || InTime());
     m_bEnded = true;
     if (result < 0)
         Refuse(Refusal::Malformed, QStringLiteral("the part %1 is not well-formed XML").arg(m_strPart));
@@ -226,6 +242,8 @@ bool CXlsxPartStream::Refill()
         return false;
     raw.truncate(qsizetype(n));
     m_nBytes += n;
+    if (!InTime())
+        return false;
     if (m_nBytes > m_nMaxBytes) {
         Refuse(Refusal::TooLarge, QStringLiteral("the part %1 unpacks to more than a workbook of this station may").arg(m_strPart));
         return false;
@@ -254,6 +272,16 @@ bool CXlsxPartStream::Scan()
         switch (m_scan.Found()) {
         case P::DocumentType:
             Refuse(Refusal::Malformed, QStringLiteral("the part %1 declares a document type, which a workbook part never has").arg(m_strPart));
+            break;
+        case P::Namespaces:
+            Refuse(Refusal::Namespaces, QStringLiteral("the part %1 declares more than %2 namespaces in scope at once")
+                                            .arg(m_strPart)
+                                            .arg(CXlsxMarkupScan::kMaxNamespaces));
+            break;
+        case P::TooLong:
+            Refuse(Refusal::TooLarge, QStringLiteral("the part %1 has a tag, text, comment or instruction of more than %2 KB")
+                                          .arg(m_strPart)
+                                          .arg(CXlsxMarkupScan::kMaxPieceBytes >> 10));
             break;
         case P::Attributes:
             Refuse(Refusal::TooLarge, QStringLiteral("the part %1 has a tag with more than %2 attributes")

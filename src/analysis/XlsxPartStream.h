@@ -4,10 +4,11 @@
 // of one text, name, comment or instruction, no entity expansion, no network.
 // Every part of a workbook goes through here. The stream also bounds what the
 // parser's limits leave open: the unpacked bytes and the nodes and attributes
-// read (its work), and what CXlsxMarkupScan finds. The parser always gets
+// read (its work), the time it takes, and what CXlsxMarkupScan finds. The parser always gets
 // UTF-8: a UTF-16 part is converted on the way, and an encoding a part
 // declares is ignored, so what the scan follows is what the parser reads.
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringDecoder>
 #include <optional>
@@ -22,8 +23,9 @@ struct _xmlTextReader;
 class CXlsxPartStream {
 public:
     // Reads `file` (owned: closed with the stream) as the part `part`; at most
-    // nMaxBytes unpacked bytes and nMaxWork nodes and attributes.
-    CXlsxPartStream(zip_file* file, const QString& part, std::int64_t nMaxBytes, std::int64_t nMaxWork);
+    // nMaxBytes unpacked bytes, nMaxWork nodes and attributes, and nMaxMilliseconds.
+    CXlsxPartStream(zip_file* file, const QString& part, std::int64_t nMaxBytes, std::int64_t nMaxWork,
+                    std::int64_t nMaxMilliseconds);
     ~CXlsxPartStream();
     CXlsxPartStream(const CXlsxPartStream&) = delete;
     CXlsxPartStream& operator=(const CXlsxPartStream&) = delete;
@@ -59,6 +61,7 @@ public:
     QString Part() const { return m_strPart; }
     std::int64_t BytesRead() const { return m_nBytes; }
     std::int64_t Work() const { return m_nWork; }
+    std::int64_t Milliseconds() const { return m_timer.elapsed(); }
 
 private:
     static int ReadCallback(void* context, char* buffer, int len);
@@ -67,12 +70,15 @@ private:
     bool Refill();
     bool Scan();
     bool CountWork(std::int64_t n);
+    bool InTime();
     bool Found(const char* local) const;
 
     zip_file* m_file;
     QString m_strPart;
     std::int64_t m_nMaxBytes;
     std::int64_t m_nMaxWork;
+    std::int64_t m_nMaxMilliseconds;
+    QElapsedTimer m_timer;
     _xmlTextReader* m_pXml = nullptr;
 
     std::int64_t m_nBytes = 0;  // unpacked bytes read from the archive

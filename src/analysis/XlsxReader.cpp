@@ -213,6 +213,7 @@ void CXlsxReader::Close()
     m_nSharedBytes = 0;
     m_nBytesRead = 0;
     m_nWork = 0;
+    m_nMilliseconds = 0;
 }
 
 bool CXlsxReader::FindPart(const QString& part, std::int64_t* pIndex, bool bRequired)
@@ -239,13 +240,14 @@ std::unique_ptr<CXlsxPartStream> CXlsxReader::OpenPart(const QString& part, std:
         return nullptr;
     }
     return std::make_unique<CXlsxPartStream>(file, part, std::min(nMaxBytes, m_limits.nMaxTotalBytes - m_nBytesRead),
-                                             m_limits.nMaxWork - m_nWork);
+                                             m_limits.nMaxWork - m_nWork, m_limits.nMaxMilliseconds - m_nMilliseconds);
 }
 
 bool CXlsxReader::EndPart(const CXlsxPartStream& xml, const QString& subject)
 {
     m_nBytesRead += xml.BytesRead();
     m_nWork += xml.Work();
+    m_nMilliseconds += xml.Milliseconds();
     return !xml.Failed() || Fail(xml.RefusalKind(), xml.Why(), subject);
 }
 

@@ -30,6 +30,7 @@ public:
         std::int64_t nMaxHeldBytes = 32LL << 20;     // shared strings and the cells of a sheet kept in memory
         std::int64_t nMaxCells = 1'000'000;          // cells holding a value, per sheet
         int nMaxSheets = 4096;
+        std::int64_t nMaxMilliseconds = 3000;        // reading, all parts together: the window waits for it
     };
 
     enum class CellKind { Text, Number, Boolean, Error };
@@ -52,7 +53,7 @@ public:
 
     // What a refusal is about, so that a message can name it in the operator's
     // language; ErrorString() holds the technical detail.
-    enum class Refusal { None, FileMissing, NotAFile, NotAWorkbook, Damaged, Malformed, TooLarge, NoSuchSheet };
+    enum class Refusal { None, FileMissing, NotAFile, NotAWorkbook, Damaged, Malformed, TooLarge, Namespaces, TooSlow, NoSuchSheet };
 
     CXlsxReader();
     explicit CXlsxReader(const Limits& limits);
@@ -74,7 +75,7 @@ public:
 
     QString ErrorString() const { return m_strError; }
     Refusal RefusalKind() const { return m_refusal; }
-    // The part, sheet name or sheet number a Malformed or NoSuchSheet refusal is about.
+    // The part, sheet name or sheet number a Malformed, Namespaces or NoSuchSheet refusal is about.
     QString RefusalSubject() const { return m_strSubject; }
 
     // "_xHHHH_" escapes of the format back to their characters.
@@ -114,6 +115,7 @@ private:
     std::int64_t m_nSharedBytes = 0;  // memory the shared strings hold
     std::int64_t m_nBytesRead = 0;
     std::int64_t m_nWork = 0;
+    std::int64_t m_nMilliseconds = 0;
     QString m_strError;
     Refusal m_refusal = Refusal::None;
     QString m_strSubject;

@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <optional>
 
 #include "database/DbTransaction.h"
 #include "platform/AtoI.h"
 #include "platform/MessageBox.h"
+#include "platform/QuoteText.h"
 
 namespace {
 
@@ -148,7 +150,10 @@ bool CDBServer::LoadLanguageTableForExport(strLanguageSheet* pSheet)
 namespace {
 
 // What is wrong with a language sheet, told in the language in force.
-enum class SheetFault { Sign, SignOrSeparator, SeparatorNotEmpty, FaultExpected, BadKey, KeyOrder, KeyRepeat, EndExpected, TooManyRows };
+enum class SheetFault {
+    Sign, SignOrSeparator, SeparatorNotEmpty, FaultExpected, BadKey, KeyOrder, KeyRepeat, EndExpected, TooManyRows,
+    TextTooLong, TextsTooLong, BadCharacter
+};
 
 QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, const QString& b)
 {
@@ -167,16 +172,25 @@ QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, co
     case SheetFault::BadKey:
         return pick("故障键“%1”应为“代码_级别”的形式，代码从 1 起，级别为 1、2 或 3。",
                     "the fault key \"%1\" is not of the form code_level, with a code from 1 and a level of 1, 2 or 3.",
-                    "故障鍵「%1」應為「代碼_級別」的形式，代碼從 1 起，級別為 1、2 或 3。").arg(a);
+                    "故障鍵「%1」應為「代碼_級別」的形式，代碼從 1 起，級別為 1、2 或 3。").arg(QuoteText(a));
     case SheetFault::KeyOrder:
         return pick("故障键“%1”应排在“%2”之后。", "the fault key \"%1\" must come after \"%2\".",
-                    "故障鍵「%1」應排在「%2」之後。").arg(a, b);
+                    "故障鍵「%1」應排在「%2」之後。").arg(QuoteText(a), QuoteText(b));
     case SheetFault::TooManyRows:
         return pick("语言表最多 %1 行。", "a language table has at most %1 rows.", "語言表最多 %1 行。").arg(a);
     case SheetFault::KeyRepeat:
         return pick("每个故障占三行，此处应为故障键“%1”。", "each fault takes three rows: the fault key \"%1\" is expected.",
-                    "每個故障佔三行，此處應為故障鍵「%1」。").arg(a);
+                    "每個故障佔三行，此處應為故障鍵「%1」。").arg(QuoteText(a));
     case SheetFault::EndExpected: return pick("应为“End”。", "\"End\" is expected.", "應為「End」。");
+    case SheetFault::TextTooLong:
+        return pick("文字超过 %1 个字符。", "the text is longer than %1 characters.", "文字超過 %1 個字元。").arg(a);
+    case SheetFault::TextsTooLong:
+        return pick("语言表的文字合计超过 %1 个字符。", "the texts of the table come to more than %1 characters in all.",
+                    "語言表的文字合計超過 %1 個字元。").arg(a);
+    case SheetFault::BadCharacter:
+        return pick("文字含有字符 U+%1，文字中只允许制表符和换行这两种控制字符。",
+                    "the text holds the character U+%1: of the control characters a text holds only tabs and line breaks.",
+                    "文字含有字元 U+%1，文字中只允許定位字元和換行這兩種控制字元。").arg(a);
     }
     return {};
 }
@@ -191,6 +205,24 @@ QString SheetRefusal(int nLanguageKind, int row, int col, const QString& reason)
                        : lan == 3 ? "語言表未導入：第 %1 行第 %2 列：%3"
                                   : "语言表未导入：第 %1 行第 %2 列：%3";
     return QString::fromUtf8(head).arg(row).arg(letters, reason);
+}
+
+// The first character of a text that a caption cannot show as it is: NUL
+// (which would cut the stored text short), another control character than
+// tab and line breaks, or half of a surrogate pair.
+std::optional<char16_t> UnshownCharacter(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        const bool control = ch.category() == QChar::Other_Control && ch != u'\t' && ch != u'\n' && ch != u'\r';
+        if (control || ch.isSurrogate())
+            return ch.unicode();
+    }
+    return std::nullopt;
 }
 
 // A fault key as the export writes it: a code from 1 and a level 1, 2 or 3,
@@ -218,6 +250,19 @@ bool CDBServer::ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pW
     const auto cell = [&rows](std::size_t r, int c) { return r < rows.size() ? rows[r][std::size_t(c)] : QString(); };
     if (rows.size() > std::size_t(kMaxLanguageRows))
         return refuse(std::size_t(kMaxLanguageRows), 0, SheetFault::TooManyRows, QString::number(kMaxLanguageRows));
+    // Every text is one the station can load at each start and show.
+    std::int64_t chars = 0;
+    for (std::size_t t = 0; t < rows.size(); ++t) {
+        for (int c = 0; c < 4; ++c) {
+            const QString& text = rows[t][std::size_t(c)];
+            if (text.size() > kMaxLanguageText)
+                return refuse(t, c, SheetFault::TextTooLong, QString::number(kMaxLanguageText));
+            if ((chars += text.size()) > kMaxLanguageTableChars)
+                return refuse(t, c, SheetFault::TextsTooLong, QString::number(kMaxLanguageTableChars));
+            if (const std::optional<char16_t> ch = UnshownCharacter(text))
+                return refuse(t, c, SheetFault::BadCharacter, QString::asprintf("%04X", unsigned(*ch)));
+        }
+    }
     std::size_t r = 0;
     for (;; ++r) {
         const QString sign = cell(r, 0);

@@ -15,6 +15,11 @@ constexpr int kUiTextsUsed = 277;
 // A language table is a few hundred rows (UI texts, three per fault code);
 // a sheet of more is no language table and is not read on.
 constexpr int kMaxLanguageRows = 4096;
+// One text of the table, and all of its texts together, in characters: the
+// shipped texts are at most a few hundred characters, the whole table some
+// tens of thousands. Whatever is imported is loaded at every start.
+constexpr int kMaxLanguageText = 1024;
+constexpr int kMaxLanguageTableChars = 1 << 20;
 
 struct strLanguageSheet {
     std::vector<std::array<QString, 4>> rows;

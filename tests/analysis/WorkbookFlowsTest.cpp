@@ -71,6 +71,25 @@ protected:
         return answer.endsWith(QLatin1String(".xlsx")) ? answer : answer + QStringLiteral(".xlsx");
     }
 
+    // The table as a workbook of inline texts, written as they are: "_xHHHH_" stays an escape.
+    QString WriteTable(const QString& name, const strLanguageSheet& table)
+    {
+        QByteArray rows = "<row r=\"1\">" + xltest::InlineCell(QStringLiteral("A1"), QStringLiteral("Sign")) + "</row>";
+        auto add = [&rows](int r, const std::array<QString, 4>& cells) {
+            rows += "<row r=\"" + QByteArray::number(r) + "\">";
+            for (int c = 0; c < 4; ++c) {
+                if (!cells[std::size_t(c)].isEmpty())
+                    rows += xltest::InlineCell(QChar(u'A' + c) + QString::number(r), cells[std::size_t(c)]);
+            }
+            rows += "</row>";
+        };
+        int r = 2;
+        for (const auto& cells : table.rows)
+            add(r++, cells);
+        add(r, {QStringLiteral("End"), QStringLiteral("End"), QStringLiteral("End"), QStringLiteral("End")});
+        return xltest::WriteSheet(Path(name), QStringLiteral("SoftLanguageTab"), rows);
+    }
+
     CExcelIO m_excel;
     FileAnswers m_files;
 };
@@ -144,6 +163,18 @@ TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
         tooLong.rows.insert(tooLong.rows.begin() + sign, {QString::number(sign), "a", "b", "c"});
     const QString tooLongPath = Path(QStringLiteral("rows.xlsx"));
     ASSERT_TRUE(m_excel.ExportLanguageTable(tooLongPath, QStringLiteral("stamp"), tooLong));
+    // Namespaces declared level by level, some behind end tags that a comment,
+    // a CDATA section or an instruction only seems to hold.
+    QByteArray declared;
+    for (int p = 0; p < 30; ++p)
+        declared += " xmlns:p" + QByteArray::number(p) + "=\"urn:" + QByteArray::number(p) + "\"";
+    const QByteArray levels = ("<e" + declared + ">").repeated(3) + "<p0:z/>" + QByteArray("</e>").repeated(3);
+    const QByteArray hidden = "<e" + declared + "><!-- </e> --><e" + declared + "><![CDATA[</e>]]><e" + declared + "><?p </e>?>"
+                              + "<p0:z/>" + QByteArray("</e>").repeated(3);
+    const QByteArray large(600 * 1024, 'v');  // three make a tag of more than 1 MB
+    const QByteArray shared = "<c t=\"s\"><v>0</v></c>";
+    const QByteArray sharedRows = "<row>" + xltest::InlineCell("A1", "Sign") + "</row>"
+                                  + QByteArray("<row><c><v>0</v></c>" + shared.repeated(3) + "</row>").repeated(300);
     const QString tooLarge = QStringLiteral("它超出了本站工作簿的大小限制");
     const QString malformed = QStringLiteral("“SoftLanguageTab”的格式有误");
 
@@ -160,6 +191,11 @@ TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
         {package(QStringLiteral("true-cells.xlsx"), QByteArray("<row><c t=\"b\"><v>1</v></c></row>").repeated(8 * kMaxLanguageRows + 1)), tooLarge},
         {package(QStringLiteral("empty-elements.xlsx"), "<row><c r=\"A1\">" + QByteArray("<a/>").repeated(2'000'001) + "</c></row>"), tooLarge},
         {tooLongPath, QStringLiteral("它超过 %1 行，不是语言表").arg(kMaxLanguageRows)},
+        {package(QStringLiteral("namespaces.xlsx"), levels), QStringLiteral("同时声明的命名空间超过 64 个")},
+        {package(QStringLiteral("hidden-namespaces.xlsx"), hidden), QStringLiteral("同时声明的命名空间超过 64 个")},
+        {package(QStringLiteral("large-attributes.xlsx"), "<row><c r=\"A1\" a=\"" + large + "\" b=\"" + large + "\" d=\"" + large + "\"/></row>"), tooLarge},
+        {package(QStringLiteral("shared-long-text.xlsx"), sharedRows, "<si><t>" + QByteArray("lift ").repeated(6553) + "x </t></si>"),
+         QStringLiteral("第 2 行第 B 列：文字超过 1024 个字符")},
     };
     for (const auto& [path, message] : cases) {
         m_boxes.clear();
@@ -169,6 +205,80 @@ TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
         EXPECT_EQ(Stored().rows, before.rows) << path.toStdString();
         EXPECT_EQ(m_page->m_ImportSheet.rows.capacity(), 0u) << path.toStdString();  // the page keeps no rows
     }
+}
+
+// Each text is what a caption can be, and the table what a start can load:
+// longer texts are refused where they stand, and a table that fits changes
+// the size shown on the page.
+TEST_F(WorkbookFlowsTest, LongTextsAreRefusedAndTheNewSizeIsShown)
+{
+    m_page->OnBnClickedLanguageSetting();
+    const QString sizeBefore = m_page->m_stDBSize->text();
+    const strLanguageSheet before = Stored();
+    ASSERT_GT(before.rows.size(), std::size_t(kMaxLanguageTableChars / 3 / kMaxLanguageText));
+    const QString longest = QStringLiteral("电梯文字").repeated(kMaxLanguageText / 4);
+    auto filled = [&](std::size_t rows) {
+        strLanguageSheet table = before;
+        for (std::size_t r = 0; r < rows && r < table.rows.size(); ++r) {
+            for (std::size_t c = 1; c < 4; ++c) {
+                if (!table.rows[r][c].isEmpty())
+                    table.rows[r][c] = longest;
+            }
+        }
+        return table;
+    };
+    strLanguageSheet oneTooLong = before;
+    oneTooLong.rows[3][2] = longest + QLatin1Char('x');
+    const std::vector<std::pair<strLanguageSheet, QString>> refused = {
+        {oneTooLong, QStringLiteral("第 5 行第 C 列：文字超过 1024 个字符")},
+        {filled(before.rows.size()), QStringLiteral("语言表的文字合计超过 1048576 个字符")},
+    };
+    for (const auto& [table, message] : refused) {
+        m_boxes.clear();
+        Import(WriteTable(QStringLiteral("long.xlsx"), table));
+        EXPECT_EQ(m_boxes.count(), 1);
+        EXPECT_TRUE(m_boxes.texts().value(0).contains(message)) << m_boxes.texts().value(0).toStdString();
+        EXPECT_EQ(Stored().rows, before.rows);
+    }
+    EXPECT_EQ(m_page->m_stDBSize->text(), sizeBefore);
+
+    m_boxes.clear();
+    const strLanguageSheet large = filled(100);
+    Import(WriteTable(QStringLiteral("large.xlsx"), large));
+    EXPECT_EQ(m_boxes.texts(), QStringList({QStringLiteral("OK")}));
+    EXPECT_EQ(Stored().rows, large.rows);
+    EXPECT_EQ(m_page->m_stDBSize->text(), Text(217) + QStringLiteral(" : ") + m_db.GetDBSizeText());
+    EXPECT_NE(m_page->m_stDBSize->text(), sizeBefore);
+}
+
+// A text that would not come back as it was written is refused where it
+// stands: the escapes of NUL, of other control characters and of half a
+// surrogate pair. Tabs and line breaks are a text's own.
+TEST_F(WorkbookFlowsTest, TextsThatCannotBeStoredAsTheyAreAreRefusedWithTheirCell)
+{
+    const strLanguageSheet before = Stored();
+    const std::vector<std::tuple<std::size_t, std::size_t, QString, QString>> bad = {
+        {5, 1, QStringLiteral("Con_x0000_fig"), QStringLiteral("第 7 行第 B 列：文字含有字符 U+0000")},
+        {6, 2, QStringLiteral("a_xD800_b"), QStringLiteral("第 8 行第 C 列：文字含有字符 U+D800")},
+        {7, 3, QStringLiteral("_xDC00_"), QStringLiteral("第 9 行第 D 列：文字含有字符 U+DC00")},
+        {8, 1, QStringLiteral("bell_x0007_"), QStringLiteral("第 10 行第 B 列：文字含有字符 U+0007")},
+        {9, 2, QStringLiteral("next_x0085_line"), QStringLiteral("第 11 行第 C 列：文字含有字符 U+0085")},
+    };
+    for (const auto& [row, col, text, message] : bad) {
+        strLanguageSheet table = before;
+        table.rows[row][col] = text;
+        m_boxes.clear();
+        Import(WriteTable(QStringLiteral("bad.xlsx"), table));
+        EXPECT_EQ(m_boxes.count(), 1);
+        EXPECT_TRUE(m_boxes.texts().value(0).contains(message)) << m_boxes.texts().value(0).toStdString();
+        EXPECT_EQ(Stored().rows, before.rows);
+    }
+    strLanguageSheet table = before;
+    table.rows[5][1] = QStringLiteral("a_x0009_b_x000D__x000A_c_xD83D__xDE00_");
+    m_boxes.clear();
+    Import(WriteTable(QStringLiteral("good.xlsx"), table));
+    EXPECT_EQ(m_boxes.texts(), QStringList({QStringLiteral("OK")}));
+    EXPECT_EQ(Stored().rows[5][1], QStringLiteral("a\tb\r\nc\U0001F600"));
 }
 
 // The real dialog: "x.xls" is written as "x.xlsx", so the station's box asks before
