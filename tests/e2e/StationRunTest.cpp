@@ -1,14 +1,20 @@
 // The whole station as the operator meets it: the modal main window, a login,
 // the serial settings, the pages one after another against the bus
-// simulator, and the exit button ending everything.
+// simulator, and the exit button ending everything; and the station run as a
+// process of its own, ended by a signal instead.
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <deque>
 #include <functional>
 #include <set>
 #include <tuple>
+
+#include <unistd.h>
 
 #include "controls/ButX.h"
 #include "link/PollThread.h"
@@ -112,6 +118,65 @@ std::set<int> Addresses(const std::vector<Frame>& frames, int function)
             a.insert(f[0]);
     return a;
 }
+
+// The built station started from the test's data folder, as the desktop
+// starts it, on COM1 of the simulator; the operator plugin logs "op" in and
+// opens the all-lifts page. Its stderr is its log.
+class StationProcess {
+public:
+    StationProcess(const StationData& data, const CLiftSim& sim)
+    {
+        // The program finds its data beside itself.
+        const QString exe = data.folder() + QStringLiteral("liftstation");
+        const QString built = QStringLiteral(LIFT_BINARY_DIR "/bin/liftstation");
+        if (::link(QFile::encodeName(built).constData(), QFile::encodeName(exe).constData()) != 0)
+            EXPECT_TRUE(QFile::copy(built, exe));
+        QFile::link(QStringLiteral(LIFT_BINARY_DIR "/bin/fonts"), data.folder() + QStringLiteral("fonts"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(LIFT_BINARY_DIR "/plugins"));
+        env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("stationoperator:op/pw"));
+        env.insert(QStringLiteral("LIFT_COM1"), sim.port());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), data.folder() + QStringLiteral("config"));
+        m_process.setProcessEnvironment(env);
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        m_process.setReadChannel(QProcess::StandardError);
+        m_process.start(exe, {});
+    }
+    ~StationProcess()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+    // The log holds text within the bound (or already does).
+    bool Says(const QString& text, int boundMs = 30000)
+    {
+        const QDeadlineTimer deadline(boundMs);
+        for (;;) {
+            m_log += QString::fromUtf8(m_process.readAllStandardError());
+            if (m_log.contains(text))
+                return true;
+            if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
+                return false;
+            m_process.waitForReadyRead(50);
+        }
+    }
+    void Signal(int signal) { ::kill(pid_t(m_process.processId()), signal); }
+    // Ends within the bound, and with what status.
+    bool Ends(int boundMs) { return m_process.waitForFinished(boundMs); }
+    int Status() const { return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1; }
+    const QString& Log()
+    {
+        m_log += QString::fromUtf8(m_process.readAllStandardError());
+        return m_log;
+    }
+
+private:
+    QProcess m_process;
+    QString m_log;
+};
 } // namespace
 
 TEST(StationRunTest, OperatorLogsInConnectsVisitsEveryPageAndExits)
@@ -212,4 +277,71 @@ TEST(StationRunTest, OperatorLogsInConnectsVisitsEveryPageAndExits)
     QTest::qWait(300);
     EXPECT_TRUE(sim.requests().empty());
     qunsetenv("LIFT_COM1");
+}
+
+// A shutdown, Ctrl-C or a closed terminal ends the station as Exit does: the
+// rows still waiting are written or counted in the log, a removed file is
+// written back, the database is closed without its log files, the status is 0.
+TEST(StationRunTest, ASignalClosesTheStationAsExitDoesWithNobodyToAnswer)
+{
+    PrivateSettings();
+    MessageBoxRecorder boxes;
+    enum class Outage { LockHeld, Refused, FileRemoved };
+    for (const auto& [signal, outage] : {std::pair{SIGTERM, Outage::LockHeld}, std::pair{SIGINT, Outage::Refused},
+                                         std::pair{SIGHUP, Outage::FileRemoved}}) {
+        SCOPED_TRACE(signal);
+        StationData data;
+        ASSERT_TRUE(data.ok());
+        data.AddOperator();
+        ASSERT_TRUE(data.InstallGroups({QStringLiteral("A")}, {{1, 8, 1, QStringLiteral("1-A")}}));
+        ASSERT_TRUE(data.Exec(QStringLiteral("Update KALOR_SoftInf Set LanguageKind = 2")));
+        CLiftSim sim({QStringLiteral("--lift"), QStringLiteral("1:8:1")});
+        ASSERT_FALSE(sim.port().isEmpty());
+        StationProcess station(data, sim);
+        ASSERT_TRUE(station.Says(QStringLiteral("operator: all lifts shown"))) << station.Log().toStdString();
+
+        const auto faultRows = [&data] {
+            auto rows = data.OpenDb()->m_pAdo->GetRecordSet(
+                QStringLiteral("Select Count(*) As n From KALOR_LiftData_1_Err Where ErrCount = 33"));
+            return rows ? rows->GetInt(QStringLiteral("n")) : -1;
+        };
+        // The fault of lift 1 waits in memory: another program holds the
+        // write lock, or a rule of the file refuses it. Or it is written, and
+        // then the file is removed.
+        std::unique_ptr<CDBServer> other;
+        if (outage == Outage::LockHeld) {
+            other = data.OpenDb();
+            ASSERT_TRUE(other->m_pAdo->BeginTrans());
+        } else if (outage == Outage::Refused) {
+            ASSERT_TRUE(data.Exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON KALOR_LiftData_1_Err"
+                                                 " BEGIN SELECT RAISE(ABORT, 'not now'); END")));
+        }
+        ASSERT_TRUE(sim.command(QStringLiteral("fault 1 33")));
+        if (outage == Outage::FileRemoved) {
+            const QDeadlineTimer deadline(30000);
+            while (faultRows() != 1 && !deadline.hasExpired())
+                QTest::qWait(20);
+            ASSERT_TRUE(QFile::remove(data.dbPath()));
+        } else {
+            ASSERT_TRUE(station.Says(QStringLiteral("box: Faults and calls cannot be written"))) << station.Log().toStdString();
+        }
+
+        station.Signal(signal);
+        other.reset();  // the lock goes while the station closes, or before
+        ASSERT_TRUE(station.Ends(5000)) << station.Log().toStdString();
+        EXPECT_EQ(station.Status(), 0) << station.Log().toStdString();
+        const QString log = station.Log();
+        EXPECT_TRUE(log.contains(QStringLiteral("Signal %1 received").arg(signal))) << log.toStdString();
+        if (outage == Outage::Refused)
+            EXPECT_TRUE(log.contains(QStringLiteral("0 calls and 1 faults could not be written to the database and are lost. not now")))
+                << log.toStdString();
+        else
+            EXPECT_FALSE(log.contains(QStringLiteral("could not be written"))) << log.toStdString();
+        if (outage == Outage::FileRemoved)
+            EXPECT_TRUE(log.contains(QStringLiteral("has been written back"))) << log.toStdString();
+        for (const char* suffix : {"-wal", "-shm"})
+            EXPECT_FALSE(QFile::exists(data.dbPath() + QLatin1String(suffix))) << suffix;
+        EXPECT_EQ(faultRows(), outage == Outage::Refused ? 0 : 1);
+    }
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
 }
