@@ -81,8 +81,9 @@ void CStationOperator::Step()
         return;
     }
     case Stage::SerialSettings: {
-        auto* port = modal ? modal->findChild<QComboBox*>(QStringLiteral("1054")) : nullptr;
-        auto* baud = modal ? modal->findChild<QComboBox*>(QStringLiteral("1055")) : nullptr;
+        // The dialog itself: the window holds it (and a button "1" of its own) while it is hidden.
+        auto* port = modal && modal != main ? modal->findChild<QComboBox*>(QStringLiteral("1054")) : nullptr;
+        auto* baud = port ? modal->findChild<QComboBox*>(QStringLiteral("1055")) : nullptr;
         if (!port || !baud)
             return;
         port->setCurrentIndex(0);
