@@ -137,7 +137,6 @@ public:
         if (::link(built, exe.constData()) != 0) {
             EXPECT_TRUE(QFile::copy(QString::fromLatin1(built), QFile::decodeName(exe)));
         }
-        QFile::link(QStringLiteral(LIFT_BINARY_DIR "/bin/fonts"), data.folder() + QStringLiteral("fonts"));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(LIFT_BINARY_DIR "/plugins"));
@@ -163,24 +162,21 @@ public:
     }
     ~StationProcess()
     {
-        if (m_nPid > 0 && m_nStatus == kRunning) {
-            ::kill(m_nPid, SIGKILL);
+        if (m_nStatus == kRunning && ::kill(m_nPid, SIGKILL) == 0)
             ::waitpid(m_nPid, nullptr, 0);
-        }
         ::close(m_nLog);
     }
-    // The log holds text within the bound (or already does).
+    // The log holds text within the bound.
     bool Says(const QString& text, int boundMs = 30000)
     {
         const QDeadlineTimer deadline(boundMs);
-        while (!Log().contains(text)) {
+        while (!Log().contains(text))
             if (deadline.hasExpired() || !ReadLog(50))
                 return false;
-        }
         return true;
     }
     void Signal(int signal) { ::kill(m_nPid, signal); }
-    // Ends within the bound; its exit status, or -1 when a signal ended it.
+    // Ends within the bound; Status() is then its exit status, or -1 when a signal ended it.
     bool Ends(int boundMs)
     {
         const QDeadlineTimer deadline(boundMs);
@@ -188,7 +184,8 @@ public:
         while (::waitpid(m_nPid, &status, WNOHANG) == 0) {
             if (deadline.hasExpired())
                 return false;
-            ReadLog(10);
+            if (!ReadLog(10))
+                ::usleep(10000);  // its log has ended before it
         }
         m_nStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return true;
@@ -203,7 +200,7 @@ public:
 
 private:
     static constexpr int kRunning = -2;
-    // Takes in what the log has within waitMs; false once there is nothing (more).
+    // Takes in what the log holds within waitMs: false once nothing more will come.
     bool ReadLog(int waitMs)
     {
         pollfd fd{m_nLog, POLLIN, 0};
