@@ -212,6 +212,8 @@ int CLiftComm::ExchangePageRetry(int groupPoll, strLiftInf& lift, strLiftPage& p
     if (lift.bOffline == 1)
         return 1;  // an offline lift costs one attempt per pass
     for (int attempt = 0; attempt < 4; ++attempt) {
+        // The pause before a retry is waited here, where a stop cuts it short.
+        WorkerSleepUntil(LineClearAt(lift.nLiftNum, page.nCurPage));
         if (!g_hPollThreadRun.IsSet())
             return 1;  // stopped: the lift keeps the state it had
         r = ExchangePage(lift, page, cmd, groupPoll);

@@ -46,7 +46,7 @@ public:
     int SendFloorCall(strLiftInf& lift, int floor);
 
     // 0 success, 1 no valid reply, 2 port error. A stop of the worker ends
-    // the retries, leaving the lift as it was.
+    // the retries, and the pause before each, leaving the lift as it was.
     int ExchangePageRetry(int groupPoll, strLiftInf& lift, strLiftPage& page, strLiftCmd& cmd);
     // Calls the lift to its top floor: 0 success, 1 failed, 3 port error.
     int SendFloorCallRetry(strLiftInf& lift);

@@ -280,6 +280,34 @@ void CKALORDlg::done(int result)
     QDialog::done(result);
 }
 
+void CKALORDlg::OnQuitSignal(int signal)
+{
+    if (!m_bQuitSignalled) {
+        m_bQuitSignalled = true;
+        SetMessageBoxesUnattended(true);
+        AfxMessageBoxModeless(FixedText{QStringLiteral("收到信号 %1，工作站按退出关闭。"),
+                                        QStringLiteral("Signal %1 received: the station closes as on Exit."),
+                                        QStringLiteral("收到訊號 %1，工作站按退出關閉。")}
+                                  .In(m_nLanguageKind)
+                                  .arg(signal));
+    }
+    // A menu, dialog or box open over the window ends first, as if cancelled;
+    // the close runs once the window's own loop is back (not yet running at
+    // start-up: then it runs as soon as it is).
+    if (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != this) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->done(QDialog::Rejected);
+        else if (modal)
+            modal->close();
+        QTimer::singleShot(10, this, [this, signal] { OnQuitSignal(signal); });
+        return;
+    }
+    OnBnClickedExit();
+}
+
 void CKALORDlg::OnAbout()
 {
     CAboutDlg dlg(this);

@@ -61,6 +61,10 @@ public:
     // Every way out ends here. Before the window goes the pages stop and the
     // database is closed, so that what it has to tell is seen.
     void done(int result) override;
+    // A quit signal (SIGTERM, SIGINT, SIGHUP) ends the station as its exit
+    // button does, with nobody there to answer: boxes from then on go to the
+    // log and wait for no one.
+    void OnQuitSignal(int signal);
 
     // Start-up, login and connection.
     void SetExcelTypeGuessRows();
@@ -198,5 +202,6 @@ private:
     bool m_bEnded = false;
     int m_nEndResult = 0;
     bool m_bDbClosed = false;
+    bool m_bQuitSignalled = false;
     bool m_bPictureReportPending = false;
 };

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QMetaObject>
 #include <QThread>
+#include <atomic>
+#include <cstdio>
 
 #include "platform/MessageBoxDlg.h"
 
@@ -12,6 +14,7 @@ std::mutex g_hookMutex;
 MessageBoxHook g_hook;
 QString g_okText;
 QString g_cancelText;
+std::atomic<bool> g_unattended{false};
 
 void SetUpBox(CMessageBoxDlg& box, const MsgBoxRequest& req)
 {
@@ -33,6 +36,22 @@ void SetUpBox(CMessageBoxDlg& box, const MsgBoxRequest& req)
     }
     if (req.bDefaultSecond && req.kind != MsgBoxKind::Ok)
         box.setDefaultButton(req.kind == MsgBoxKind::YesNo ? QMessageBox::No : QMessageBox::Cancel);
+}
+
+// A box nobody is there to see: a line of the log, and the answer that does nothing.
+MsgBoxResult LogUnattended(MsgBoxRequest req, const MessageBoxHook& hook)
+{
+    const QByteArray line = (req.caption + QStringLiteral(": ") + req.text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
+    std::fflush(stderr);
+    req.bModeless = true;
+    if (hook)
+        hook(req);
+    switch (req.kind) {
+    case MsgBoxKind::OkCancel: return MsgBoxResult::Cancel;
+    case MsgBoxKind::YesNo: return MsgBoxResult::No;
+    default: return MsgBoxResult::Ok;
+    }
 }
 
 MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
@@ -69,6 +88,8 @@ MsgBoxResult AfxMessageBox(const MsgBoxRequest& asked)
         std::lock_guard lock(g_hookMutex);
         hook = g_hook;
     }
+    if (g_unattended)
+        return LogUnattended(req, hook);
     if (hook)
         return hook(req);
     auto* app = QCoreApplication::instance();
@@ -88,6 +109,10 @@ void AfxMessageBoxModeless(const QString& text)
     {
         std::lock_guard lock(g_hookMutex);
         hook = g_hook;
+    }
+    if (g_unattended) {
+        LogUnattended(req, hook);
+        return;
     }
     if (hook) {
         hook(req);
@@ -111,6 +136,11 @@ void SetMessageBoxButtonTexts(const QString& ok, const QString& cancel)
     std::lock_guard lock(g_hookMutex);
     g_okText = ok;
     g_cancelText = cancel;
+}
+
+void SetMessageBoxesUnattended(bool bUnattended)
+{
+    g_unattended = bUnattended;
 }
 
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)

@@ -40,6 +40,12 @@ void AfxMessageBoxModeless(const QString& text);
 // force (empty: the toolkit's own).
 void SetMessageBoxButtonTexts(const QString& ok, const QString& cancel);
 
+// Once nobody may be there to answer (the station ends on a signal), every
+// box goes to the log (stderr) instead and nothing waits: an OK box is
+// answered OK, a question with its cancel or no. An installed hook still gets
+// each, as a box that does not wait.
+void SetMessageBoxesUnattended(bool bUnattended);
+
 // Installs a hook; returns the previous one. An empty hook restores the real box.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 

@@ -211,6 +211,21 @@ TEST_F(ConfigTest, StoresOfANewLiftItsHeightOrItsDeletionAreWholeOrUndoneAndFals
     EXPECT_EQ(LiftRow(9), QStringLiteral("1/14/1/400/0/0/O'Brien"));
     EXPECT_TRUE(m_db.SaveLiftHeight(&Lift(7)));
     EXPECT_TRUE(LiftRow(7).contains(QLatin1String("/9999/1/")));
+    // Every statement of a deletion taken, its commit refused (a rule the
+    // file checks only then): nothing of it stays, and it says so.
+    const QString stored = LiftRow(7);
+    ASSERT_TRUE(Exec(QStringLiteral("CREATE UNIQUE INDEX lift_key ON KALOR_LiftInf (RealAddr, Kind)")));
+    ASSERT_TRUE(Exec(QStringLiteral("CREATE TABLE keeps (a int, k int, FOREIGN KEY (a, k) REFERENCES KALOR_LiftInf (RealAddr, Kind)"
+                                    " DEFERRABLE INITIALLY DEFERRED)")));
+    ASSERT_TRUE(Exec(QStringLiteral("INSERT INTO keeps VALUES (7, 1)")));
+    ASSERT_TRUE(Exec(QStringLiteral("PRAGMA foreign_keys = ON")));
+    Lift(7).bRecInit = 1;
+    EXPECT_FALSE(m_db.DeleteLift(&Lift(7), groups));
+    EXPECT_EQ(LiftRow(7), stored);
+    EXPECT_EQ(LiftTables(7).size(), 4);
+    EXPECT_EQ(Lift(7).bRecInit, 1);
+    ExpectBoxes(1);
+    ASSERT_TRUE(Exec(QStringLiteral("DELETE FROM keeps")));
     EXPECT_TRUE(m_db.DeleteLift(&Lift(7), groups));
     EXPECT_TRUE(LiftTables(7).isEmpty());
 }

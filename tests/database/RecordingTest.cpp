@@ -349,4 +349,20 @@ TEST_F(RecordingTest, RowsLeftWaitingAreWrittenAtTheCloseOrCountedToTheOperatorI
     OpenDb();
     EXPECT_EQ(Calls(1, 1), QStringList{"1:8"});
     EXPECT_EQ(Count(QStringLiteral("sqlite_master"), QStringLiteral("name LIKE 'KALOR_LiftData_2%'")), 0);
+
+    // Past the bound in memory the oldest rows go for want of room: they
+    // are counted at the close all the same.
+    refused(true);
+    for (int k = 0; k < CDBServer::kMaxPendingCalls + 3; ++k) {
+        NewCarCall(1, 1 + k % 8);
+        Lift(1).nFaultCode = 30 + k % 2;
+        Save(1);
+    }
+    EXPECT_EQ(m_db.PendingCalls(), CDBServer::kMaxPendingCalls);
+    EXPECT_EQ(m_db.PendingFaults(), CDBServer::kMaxPendingFaults);
+    m_boxes.clear();
+    m_db.CloseDatabase();
+    EXPECT_TRUE(m_boxes.texts().value(0).startsWith(QLatin1String("20003 calls and 20003 faults could not be written")))
+        << m_boxes.texts().value(0).toStdString();
+    ExpectBoxes(1);
 }

@@ -69,7 +69,8 @@ TEST_F(TextTest, TextsFollowSignOrderTheLanguageColumnAndTheFaultTablesRowPositi
     ASSERT_TRUE(Exec(QStringLiteral(
         "INSERT INTO KALOR_VELAMPlus_ErrInf (ErrCount, ErrLevel, ErrName3, ErrCause3, ErrDeal3) VALUES"
         " ('ERR07', '2', 'first seven', 'c', 'd'), ('ERR7', '3', 'second seven', 'c2', 'd2'),"
-        " ('ERR12', '0', 'unused', 'x', 'y'), ('ERRX', '1', 'no digits', '', NULL)")));
+        " ('ERR12', '0', 'unused', 'x', 'y'), ('ERRX', '1', 'no digits', '', NULL),"
+        " ('ERR4294967297', '1', 'huge', 'c3', 'd3')")));
     CErrNameMap names;
     strErrInfTab third[3];
     ASSERT_TRUE(Load(3, third, &names));
@@ -78,12 +79,14 @@ TEST_F(TextTest, TextsFollowSignOrderTheLanguageColumnAndTheFaultTablesRowPositi
     EXPECT_EQ(third[0].strErrCount, QStringList({QStringLiteral("ERR1"), QString(), QStringLiteral("ERR2")}));
     EXPECT_EQ(third[0].strErrName, QStringList({QStringLiteral("eins"), QString(), QStringLiteral("zwei")}));
     EXPECT_TRUE(third[0].strLevel.isEmpty());
-    // Text order again: ERR07, ERR12, ERR7, ERRX.
+    // Text order again: ERR07, ERR12, ERR4294967297, ERR7, ERRX. A code past
+    // the int range stays at its bound, never wraps to a small one.
     const strErrInfTab& plus = third[2];
-    EXPECT_EQ(plus.strLevel, QStringList({QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("3"), QStringLiteral("1")}));
-    EXPECT_EQ(plus.strErrCount, QStringList({QStringLiteral("ERR07"), QString(), QStringLiteral("ERR7"), QStringLiteral("ERRX")}));
-    EXPECT_EQ(plus.strErrDeal, QStringList({QStringLiteral("d"), QString(), QStringLiteral("d2"), QString()}));
-    EXPECT_EQ(names, (CErrNameMap{{0, QStringLiteral("no digits")}, {7, QStringLiteral("first seven")}}));
+    EXPECT_EQ(plus.strLevel, QStringList({"2", "0", "1", "3", "1"}));
+    EXPECT_EQ(plus.strErrCount, QStringList({"ERR07", "", "ERR4294967297", "ERR7", "ERRX"}));
+    EXPECT_EQ(plus.strErrDeal, QStringList({"d", "", "d3", "d2", ""}));
+    EXPECT_EQ(names, (CErrNameMap{{0, QStringLiteral("no digits")}, {7, QStringLiteral("first seven")},
+                                  {INT_MAX, QStringLiteral("huge")}}));
     // An empty fault table fails the load.
     ASSERT_TRUE(Exec(QStringLiteral("DELETE FROM KALOR_VELAM_ErrInf")));
     EXPECT_FALSE(Load(1, more));

@@ -154,6 +154,44 @@ TEST_F(SimLinkTest, PacedLineWaitsLateRepliesAndStop)
     EXPECT_EQ(store.m_pLiftInf[4].bOffline, 0);
 }
 
+// A page that goes unanswered is tried again after a pause as long as the
+// reply wait. A stop halfway through that pause ends the single-lift or the
+// group worker at once: no request more, where going on would send the
+// retries, and long before the pause would have ended.
+TEST_F(SimLinkTest, AStopCutsThePauseBeforeARetryShort)
+{
+    Start({"--lift", "5:56"});
+    Install({5}, 56);
+    ASSERT_TRUE(sim->command("silent 2 1"));
+    // Long waits, so that the stop lands well inside the pause.
+    constexpr double kWaitMs = 1600;
+    comm.m_nReplyWait = int(kWaitMs);
+    const auto nowMs = [] {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    };
+    for (const bool group : {false, true}) {
+        SCOPED_TRACE(group ? "group worker" : "single-lift worker");
+        strGroupInf members;
+        members.nLiftCount = 1;
+        members.byLiftNum[0] = 5;
+        store.m_pLiftInf[4].bOffline = 0;  // still shown online: page 0 is retried
+        sim->clearRequests();
+        group ? StartGroup(members) : StartOneLift(4);
+        ASSERT_TRUE(WaitUntil([&] { return Seen(PageTo(5)) >= 1; }));
+        // The reply wait ends one wait after the simulator read the request; the pause follows.
+        const double readAt = sim->timedRequests().front().tMs;
+        ASSERT_TRUE(WaitUntil([&] { return nowMs() >= readAt + 1.5 * kWaitMs; }));
+        ASSERT_EQ(Seen(PageTo(5)), 1u) << "the stop came too late for the pause";
+        const double stopAt = nowMs();
+        StopPollThread();
+        const double stopMs = nowMs() - stopAt;
+        ASSERT_TRUE(sim->command("line ok"));  // answered after the requests it has read are reported
+        EXPECT_EQ(Seen(PageTo(5)), 1u);
+        EXPECT_LT(stopMs, kWaitMs / 4);
+        EXPECT_EQ(store.m_pLiftInf[4].bOffline, 0);
+    }
+}
+
 // The adapter is pulled out under each worker in turn: lifts go offline, no
 // worker spins, and the next connect opens the port anew.
 TEST_F(SimLinkTest, APortThatGoesAwayFailsQuietly)

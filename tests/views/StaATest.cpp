@@ -132,8 +132,12 @@ TEST(StaATest, FloorTextNeverReadsBeyondTheNameLists)
     // Painting such floors, or a door step out of range, does not fail either.
     TileFixture f(lift.get());
     f.tile.m_nDoorStep = 30;
-    // Each floor shows its own number, so each picture differs from the last.
-    QImage previous;
+    // Each floor shows its own number, so each picture differs from the last;
+    // the first from that of a floor named by empty texts.
+    lift->arrFloorNameHi[0].clear();
+    lift->arrFloorNameLo[0].clear();
+    lift->nCurFloor = 1;
+    QImage previous = f.Render();
     for (int floor : {0, 56, 200, 255}) {
         lift->nCurFloor = floor;
         const QImage img = f.Render();
