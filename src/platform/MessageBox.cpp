@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCursor>
 #include <QMetaObject>
 #include <QThread>
 #include <atomic>
@@ -58,7 +59,15 @@ MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
 {
     CMessageBoxDlg box;
     SetUpBox(box, req);
-    switch (box.exec()) {
+    // A box that waits for the operator during long work shows the arrow
+    // over it, not the busy cursor the work has set.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    const int answer = box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    switch (answer) {
     case QMessageBox::Cancel: return MsgBoxResult::Cancel;
     case QMessageBox::Yes: return MsgBoxResult::Yes;
     case QMessageBox::No: return MsgBoxResult::No;
