@@ -39,7 +39,6 @@ protected:
         const int kind = m_db.GetLanguageKind();
         ASSERT_TRUE(m_db.LoadLanguageAndFaultTexts(kind, m_tabs.data(), &m_names));
         m_store.ResetLiftRecords();
-        m_store.ResetLiftFaults();
         m_user.strName = QStringLiteral("admin");
         m_user.strPwd = QStringLiteral("123456");
         ASSERT_EQ(m_db.CheckLogin(m_user.strName, m_user.strPwd, nullptr, &m_user.nUserKey), 0);

@@ -41,7 +41,6 @@ void DbTest::SetUp()
     ASSERT_TRUE(MakeFile());
     m_store.ResetLiftRecords();
     m_store.ResetLiftPages();
-    m_store.ResetLiftFaults();
     for (int i = 0; i < 60; ++i)
         m_texts << QStringLiteral("UI%1").arg(i);
     m_db.m_strAppFolder = m_dir.path();

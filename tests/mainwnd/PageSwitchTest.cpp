@@ -12,6 +12,7 @@
 #include "support/StationFixture.h"
 #include "views/CarAnimThread.h"
 #include "views/ViewMessages.h"
+#include "views/ViewTestSupport.h"
 
 using namespace station_test;
 
@@ -335,15 +336,7 @@ protected:
                    return Lift(n).nFaultCode == code && dlg->m_pDB->m_nLastFaultCode[std::size_t(n - 1)] == code;
                }, 10000);
     }
-    // Codes of lift n's fault rows, oldest first.
-    std::vector<int> FaultRows(int n) const
-    {
-        std::vector<int> codes;
-        auto rs = dlg->m_pDB->m_pAdo->GetRecordSet(QStringLiteral("Select * From KALOR_LiftData_%1_Err").arg(n));
-        for (rs ? rs->MoveFirst() : void(); rs && !rs->IsEOF(); rs->MoveNext())
-            codes.push_back(rs->GetInt(QStringLiteral("ErrCount")));
-        return codes;
-    }
+    std::vector<int> FaultRows(int n) const { return view_test::FaultRows(*dlg->m_pDB, n); }
 };
 } // namespace
 

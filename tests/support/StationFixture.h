@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
@@ -74,23 +74,18 @@ template <typename T>
 void WhenModal(std::function<void(T*)> fn)
 {
     auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, fn] {
-        if (auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            delete clock;
+    QObject::connect(timer, &QTimer::timeout, [timer, deadline = QDeadlineTimer(10000), fn] {
+        T* dlg = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dlg && !deadline.hasExpired())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (dlg)
             fn(dlg);
-        } else if (clock->elapsed() > 10000) {
-            timer->stop();
-            timer->deleteLater();
-            delete clock;
+        else
             ADD_FAILURE() << "no modal dialog opened";
-        }
     });
-    timer->start();
+    timer->start(10);
 }
 
 // Answers the next serial-settings dialog: OK with the port and baud index

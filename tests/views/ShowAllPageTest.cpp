@@ -22,7 +22,6 @@ protected:
         store.ResetLiftRecords();
         store.ResetLiftPages();
         store.ResetLiftCmds();
-        store.ResetLiftFaults();
         texts = view_test::MakeTexts();
         window.resize(1280, 900);
         page = new CShowAllDlg(&window);
