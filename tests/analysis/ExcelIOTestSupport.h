@@ -18,6 +18,7 @@
 #include <zip.h>
 
 #include "analysis/XlsxReader.h"
+#include "support/Files.h"
 
 namespace xltest {
 

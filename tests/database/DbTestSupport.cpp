@@ -21,18 +21,6 @@ bool CreateDatabase(const QString& path, const QString& sql, const QByteArray& k
     return sqlite3_close(db) == SQLITE_OK && ok;
 }
 
-QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
 void DbTest::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());

@@ -45,12 +45,10 @@ TEST_F(MainWindowTest, MissingOrDamagedDatabaseEndsStartUpWithItsMessage)
     for (bool damaged : {false, true}) {
         StationData data;
         ASSERT_TRUE(data.ok());
-        QFile file(data.dbPath());
-        if (damaged && file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.write("this is not a database file at all, just text");
+        if (damaged)
+            ASSERT_TRUE(WriteFile(data.dbPath(), "this is not a database file at all, just text"));
         else
             QDir(data.folder() + QStringLiteral("SoftResoure/DB")).removeRecursively();
-        file.close();
         CKALORDlg dlg;
         // Returns at once: no modal loop runs after the failed open, and
         // nothing after the database step ran.

@@ -103,7 +103,6 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return sim.requests().size() >= n; }, 10000));
         return sim.requests();
     }
-    bool Visible(const QWidget* page) const { return page->isVisible(); }
 
     StationData data;
     Lifts lifts;
@@ -139,7 +138,7 @@ TEST_F(PageSwitchTest, LoginProbesStationOneUntilItAnswersAtMostSixTimes)
     sim.clearRequests();
     Login();
     EXPECT_EQ(CountProbes(sim.requests()), 6);
-    EXPECT_TRUE(Visible(dlg->m_pBuildDlg.get()));
+    EXPECT_TRUE(dlg->m_pBuildDlg->isVisible());
 }
 
 TEST_F(PageSwitchTest, EachPageRunsItsOwnWorkerAndOnlyThat)
@@ -162,7 +161,7 @@ TEST_F(PageSwitchTest, EachPageRunsItsOwnWorkerAndOnlyThat)
     // One lift, from a tile: page exchanges with lift 5 only.
     SendMessage(dlg.get(), WM_OPEN_LIFT, 1, 5);
     EXPECT_EQ(dlg->m_nViewMode, CKALORDlg::kModeOne);
-    EXPECT_TRUE(Visible(dlg->m_pShowOneDlg.get()) && !Visible(dlg->m_pShowAllDlg.get()));
+    EXPECT_TRUE(dlg->m_pShowOneDlg->isVisible() && !dlg->m_pShowAllDlg->isVisible());
     EXPECT_TRUE(one.workerStoppedAtShow);
     for (const Frame& f : NextFrames(4))
         EXPECT_TRUE(f[0] == 5 && f[1] == 0x00);
@@ -173,7 +172,7 @@ TEST_F(PageSwitchTest, EachPageRunsItsOwnWorkerAndOnlyThat)
     // the animation thread beside the worker.
     SendMessage(dlg.get(), WM_SHOW_GROUP, 0, 0);
     EXPECT_EQ(dlg->m_nViewMode, CKALORDlg::kModeGroup);
-    EXPECT_TRUE(Visible(dlg->m_pShowGruDlg.get()) && !Visible(dlg->m_pShowOneDlg.get()));
+    EXPECT_TRUE(dlg->m_pShowGruDlg->isVisible() && !dlg->m_pShowOneDlg->isVisible());
     EXPECT_TRUE(gru.workerStoppedAtShow);
     EXPECT_NE(g_pAnimThread, nullptr);
     std::set<int> lifts;
@@ -194,7 +193,7 @@ TEST_F(PageSwitchTest, EachPageRunsItsOwnWorkerAndOnlyThat)
     for (const QWidget* p : std::initializer_list<const QWidget*>{dlg->m_pBuildDlg.get(), dlg->m_pShowAllDlg.get(),
                                                                   dlg->m_pShowGruDlg.get(), dlg->m_pShowOneDlg.get(),
                                                                   dlg->m_pAnalysisDlg.get()})
-        visible += Visible(p);
+        visible += p->isVisible();
     EXPECT_EQ(visible, 1);
 
     // A lift without kind or out of range leaves the page area empty; a group
@@ -202,7 +201,7 @@ TEST_F(PageSwitchTest, EachPageRunsItsOwnWorkerAndOnlyThat)
     for (LPARAM lift : {LPARAM(3), LPARAM(0), LPARAM(65), LPARAM(-7)}) {
         SendMessage(dlg.get(), WM_OPEN_LIFT, 1, lift);
         EXPECT_EQ(dlg->m_nViewMode, CKALORDlg::kModeOne);
-        EXPECT_FALSE(Visible(dlg->m_pShowOneDlg.get()) || Visible(dlg->m_pAnalysisDlg.get()));
+        EXPECT_FALSE(dlg->m_pShowOneDlg->isVisible() || dlg->m_pAnalysisDlg->isVisible());
         EXPECT_EQ(g_pPollThread, nullptr);
     }
     SendMessage(dlg.get(), WM_SHOW_GROUP, 0, 2);
@@ -267,7 +266,7 @@ TEST_F(PageSwitchTest, BusyConfigurationPageBlocksEverySwitch)
     EXPECT_EQ(dlg->m_nViewMode, CKALORDlg::kModeBuild);
     EXPECT_EQ(dlg->m_nPrevViewMode, CKALORDlg::kModeBuild);
     EXPECT_EQ(colours(), before);
-    EXPECT_TRUE(Visible(dlg->m_pBuildDlg.get()));
+    EXPECT_TRUE(dlg->m_pBuildDlg->isVisible());
     EXPECT_EQ(g_pPollThread, nullptr);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     dlg->m_pBuildDlg->m_bBusy = 0;

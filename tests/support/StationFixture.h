@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include "support/ShippedDatabase.h"
+#include "support/Files.h"
 #include "analysis/AnalysisDlg.h"
 #include "config/BuildDlg.h"
 #include "config/ComSetDlg.h"

@@ -111,7 +111,7 @@ TEST_F(LockLive, LockGoesOutOnceAndUnlockFiftyTimesWithTheWorkerParkedAndTheWind
 
     EXPECT_EQ(page().m_pLockBtn[0]->m_nOnValue, 1);
     EXPECT_EQ(page().m_nWholeLock, 1);
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), MakeRecord('1', '0', {}));
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), MakeRecord('1', '0', {}));
 
     // The unlock goes out fifty times, never stopping early, while the
     // test's timer ticks all along.
@@ -122,7 +122,7 @@ TEST_F(LockLive, LockGoesOutOnceAndUnlockFiftyTimesWithTheWorkerParkedAndTheWind
         EXPECT_EQ(f[2], 0x00);
     EXPECT_EQ(LockInForce(m_rig.sim()), QStringLiteral("00"));
     EXPECT_EQ(page().m_pLockBtn[0]->m_nOnValue, 0);
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), MakeRecord('0', '0', {}));
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), MakeRecord('0', '0', {}));
     EXPECT_GT(m_samples.size(), 50u);
     EXPECT_EQ(m_boxes.texts(), QStringList{m_rig.Text(265)});
 }
@@ -140,7 +140,7 @@ TEST_F(LockLive, UnconfirmedLockIsReportedAndLeavesNoTrace)
     const std::vector<Frame> locks = LockRun([&] { EditFloors(3, {2}); }, 266);
     ASSERT_EQ(locks.size(), 1u);
     EXPECT_EQ(locks[0][2], 0x08);
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), MakeRecord('0', '8', {2}));
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), MakeRecord('0', '8', {2}));
 }
 
 TEST_F(LockLive, FloorLockSendsTheChosenFloorsAndTheWholeLockKeepsThem)
@@ -151,14 +151,14 @@ TEST_F(LockLive, FloorLockSendsTheChosenFloorsAndTheWholeLockKeepsThem)
     EXPECT_EQ(LockedFloors(locks[0]), (std::vector<int>{3, 10, 12}));
     EXPECT_EQ(LockInForce(m_rig.sim()), QStringLiteral("04"));
     EXPECT_EQ(page().m_pLockBtn[1]->m_nOnValue, 1);
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), MakeRecord('0', '4', {3, 10, 12}));
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), MakeRecord('0', '4', {3, 10, 12}));
 
     // Locking the whole lift sends the floor lock in force with it.
     locks = LockRun([&] { ClickLock(0); }, 264);
     ASSERT_EQ(locks.size(), 1u);
     EXPECT_EQ(locks[0][2], 0x06);
     EXPECT_EQ(LockedFloors(locks[0]), (std::vector<int>{3, 10, 12}));
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), MakeRecord('1', '4', {3, 10, 12}));
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), MakeRecord('1', '4', {3, 10, 12}));
 
     // Switching the mode off and pressing OK clears the floor lock: a clear
     // goes out fifty times and keeps the whole-lift lock.
@@ -168,7 +168,7 @@ TEST_F(LockLive, FloorLockSendsTheChosenFloorsAndTheWholeLockKeepsThem)
         EXPECT_EQ(f[2], 0x02);
     EXPECT_EQ(LockInForce(m_rig.sim()), QStringLiteral("02"));
     EXPECT_EQ(page().m_pLockBtn[1]->m_nOnValue, 0);
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), MakeRecord('1', '0', {}));
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), MakeRecord('1', '0', {}));
 }
 
 TEST_F(LockLive, AllCallsModeWritesItsOwnCodeAndAnUnconfirmedEditRollsBack)
@@ -179,7 +179,7 @@ TEST_F(LockLive, AllCallsModeWritesItsOwnCodeAndAnUnconfirmedEditRollsBack)
     // Floor 40 lies above this 12-floor lift; the editor offers it once a mode is on.
     EXPECT_EQ(LockedFloors(locks[0]), (std::vector<int>{1, 40}));
     const QByteArray record = MakeRecord('0', '9', {1, 40});
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), record);
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), record);
     EXPECT_EQ(record[42], 'A');
 
     // The controller stops confirming: the new set is refused and forgotten.
@@ -188,7 +188,7 @@ TEST_F(LockLive, AllCallsModeWritesItsOwnCodeAndAnUnconfirmedEditRollsBack)
     EXPECT_EQ(page().m_pFloorEdit, page().m_pFloorLive);
     EXPECT_EQ(page().m_pFloorLive[4], 0);
     EXPECT_EQ(page().m_bFloorMode4, 1);
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), record);
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), record);
 }
 
 TEST(LockRefusal, PortClosedOrLiftOfflineSendsNothing)

@@ -6,6 +6,7 @@
 
 #include "database/DBServer.h"
 #include "support/MessageSink.h"
+#include "support/Files.h"
 #include "support/PixelProbes.h"
 
 namespace view_test {
