@@ -55,7 +55,11 @@ protected:
         ana.resize(1280, 860);
         ana.LayoutControls();
         ana.show();
+        Prepare();
+        m_boxes.clear();
     }
+    // What a suite adds to the page once it stands; the boxes meanwhile are dropped.
+    virtual void Prepare() {}
 
     void TearDown() override { m_page.reset(); }
 

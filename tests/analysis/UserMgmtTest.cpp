@@ -11,13 +11,7 @@ namespace {
 
 class UserMgmtTest : public AnalysisPageTest {
 protected:
-    void SetUp() override
-    {
-        AnalysisPageTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        m_page->OnBnClickedUserManage();
-    }
+    void Prepare() override { m_page->OnBnClickedUserManage(); }
 
     QStringList StoredNames()
     {

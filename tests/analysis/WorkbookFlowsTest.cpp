@@ -44,14 +44,10 @@ private:
 
 class WorkbookFlowsTest : public AnalysisPageTest {
 protected:
-    void SetUp() override
+    void Prepare() override
     {
-        AnalysisPageTest::SetUp();
-        if (HasFatalFailure())
-            return;
         m_excel.m_pLanText = &m_texts;
         m_page->m_pExcel = &m_excel;
-        m_boxes.clear();
     }
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
