@@ -14,6 +14,7 @@
 #include "mainwnd/AboutDlg.h"
 #include "mainwnd/KALORApp.h"
 #include "mainwnd/ShowAlarmDlg.h"
+#include "support/PixelProbes.h"
 #include "support/StationFixture.h"
 
 using namespace station_test;
@@ -29,14 +30,6 @@ protected:
 bool Chinese(const QString& text)
 {
     return !text.isEmpty() && !text.contains(QRegularExpression(QStringLiteral("[A-Za-z]")));
-}
-
-QStringList NumberedTexts()
-{
-    QStringList texts;
-    for (int i = 0; i < 280; ++i)
-        texts << QStringLiteral("t%1").arg(i);
-    return texts;
 }
 } // namespace
 
@@ -228,13 +221,13 @@ TEST_F(MainWindowTest, RightClickOffersTheAboutBox)
 
 TEST_F(MainWindowTest, SerialDialogAlwaysOpensOnCom1And9600UnderTheStationsCaption)
 {
-    const QStringList texts = NumberedTexts();
+    const QStringList texts = view_test::MakeTexts();
     CComSetDlg dlg;
     dlg.m_pTexts = &texts;
     for (int port : {7, -1}) {
         WhenModal<CComSetDlg>([port](CComSetDlg* d) {
             EXPECT_EQ(d->windowTitle(), StationCaption());
-            EXPECT_EQ(d->findChild<QPushButton*>(QStringLiteral("2"))->text(), QStringLiteral("t268"));
+            EXPECT_EQ(d->findChild<QPushButton*>(QStringLiteral("2"))->text(), QStringLiteral("T268"));
             // The previous choice is forgotten.
             EXPECT_EQ(d->m_cbPort->currentIndex(), 0);
             EXPECT_EQ(d->m_cbBaud->currentIndex(), 0);
@@ -251,7 +244,7 @@ TEST_F(MainWindowTest, SerialDialogAlwaysOpensOnCom1And9600UnderTheStationsCapti
 
 TEST_F(MainWindowTest, DisplayCountDialogRefusesNumbersOutsideOneTo32InTheStationsLanguage)
 {
-    const QStringList texts = NumberedTexts();
+    const QStringList texts = view_test::MakeTexts();
     CSetShowNumDlg dlg;
     dlg.m_pTexts = &texts;
     dlg.m_nLanguageKind = 1;
@@ -259,7 +252,7 @@ TEST_F(MainWindowTest, DisplayCountDialogRefusesNumbersOutsideOneTo32InTheStatio
     WhenModal<CSetShowNumDlg>([&](CSetShowNumDlg* d) {
         auto* edit = d->findChild<QLineEdit*>(QStringLiteral("1176"));
         EXPECT_EQ(edit->text(), QStringLiteral("0"));
-        EXPECT_EQ(d->windowTitle(), QStringLiteral("t273"));
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("T273"));
         for (const char* bad : {"0", "33", "-1", "abc", ""}) {
             edit->setText(QString::fromLatin1(bad));
             d->findChild<QPushButton*>(QStringLiteral("1"))->click();
