@@ -4,7 +4,6 @@
 // and a headless spreadsheet program to open and save workbooks where one is
 // installed.
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>

@@ -4,7 +4,6 @@
 #include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <deque>

@@ -2,7 +2,6 @@
 // its modal loop. The click goes through the window system path (not straight
 // to the widget), where a window blocked by a modal one drops it.
 #include <QPushButton>
-#include <QWindow>
 
 #include "mainwnd/ShowAlarmDlg.h"
 #include "support/StationFixture.h"

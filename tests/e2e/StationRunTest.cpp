@@ -4,7 +4,6 @@
 // process of its own, ended by a signal instead.
 #include <QDeadlineTimer>
 #include <QProcessEnvironment>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <csignal>

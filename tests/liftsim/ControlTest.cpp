@@ -1,7 +1,6 @@
 // The simulator's own interface: command line, config file, control lines
 // (malformed ones included), pacing, and the process going away.
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>

@@ -3,7 +3,6 @@
 // behind, the texts, the blink; and the alarm sound file the build makes.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>

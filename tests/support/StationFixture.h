@@ -8,11 +8,9 @@
 #include <QDir>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,9 +1,9 @@
 // The lock period: the editor's checks, the page taking the period on and
 // off, and timer 5 putting the lift into mode 3 at the start time and taking
 // it out after the end time, on a clock the test sets.
+
 #include <QLineEdit>
 #include <QPushButton>
-
 #include "LockTestSupport.h"
 
 using namespace showone_test;

@@ -5,7 +5,6 @@
 // again and again leaves no thread behind; the lock period's mode stays only
 // on the lift the single-lift page shows.
 #include <QDir>
-#include <QFile>
 #include <functional>
 #include <memory>
 #include <gtest/gtest.h>
