@@ -16,18 +16,14 @@ namespace {
 
 class AnalysisFaultsTest : public AnalysisPageTest {
 protected:
-    void SetUp() override
+    void Prepare() override
     {
-        AnalysisPageTest::SetUp();
-        if (HasFatalFailure())
-            return;
         for (int n : {1, 2, 5})
             SetUpLift(n, QString::number(n) + QStringLiteral("号梯"));
         RecordFault(1, 12, At(2024, 3, 1, 8, 0), 2);     // state 225
         RecordFault(1, 3, At(2024, 3, 2, 9, 30));        // state 7
         RecordFault(1, 12, At(2024, 3, 4, 23, 59), 8);   // state 227
         RecordFault(2, 3, At(2024, 2, 28, 10, 0), 4);    // state 226
-        m_boxes.clear();
     }
 
     QString Name(int code) const { return m_tabs[2].strErrName[code - 1]; }

@@ -39,7 +39,6 @@ protected:
         const int kind = m_db.GetLanguageKind();
         ASSERT_TRUE(m_db.LoadLanguageAndFaultTexts(kind, m_tabs.data(), &m_names));
         m_store.ResetLiftRecords();
-        m_store.ResetLiftFaults();
         m_user.strName = QStringLiteral("admin");
         m_user.strPwd = QStringLiteral("123456");
         ASSERT_EQ(m_db.CheckLogin(m_user.strName, m_user.strPwd, nullptr, &m_user.nUserKey), 0);
@@ -56,7 +55,11 @@ protected:
         ana.resize(1280, 860);
         ana.LayoutControls();
         ana.show();
+        Prepare();
+        m_boxes.clear();
     }
+    // What a suite adds to the page once it stands; the boxes meanwhile are dropped.
+    virtual void Prepare() {}
 
     void TearDown() override { m_page.reset(); }
 

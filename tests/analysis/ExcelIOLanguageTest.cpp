@@ -1,7 +1,6 @@
 // The language table as a workbook: its layout, the import's reading rules
 // and flags, the refusals that leave the caller's rows alone, and the way
 // out of the shipped database and back in.
-#include <QFile>
 #include <QTemporaryDir>
 #include <functional>
 #include <tuple>

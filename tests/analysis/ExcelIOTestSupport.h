@@ -4,7 +4,6 @@
 // and a headless spreadsheet program to open and save workbooks where one is
 // installed.
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -18,6 +17,7 @@
 #include <zip.h>
 
 #include "analysis/XlsxReader.h"
+#include "support/Files.h"
 
 namespace xltest {
 

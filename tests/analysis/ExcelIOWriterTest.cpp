@@ -48,9 +48,7 @@ TEST_F(XlsxWriterTest, TextsComeBackExactly)
 TEST_F(XlsxWriterTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind)
 {
     const QString path = m_dir.filePath(QStringLiteral("keep.xlsx"));
-    QFile kept(path);
-    ASSERT_TRUE(kept.open(QIODevice::WriteOnly) && kept.write("old contents") > 0);
-    kept.close();
+    ASSERT_TRUE(WriteFile(path, "old contents"));
     {
         CXlsxWriter book(path);
         const int s = book.AddSheet(QStringLiteral("S"));
@@ -58,8 +56,7 @@ TEST_F(XlsxWriterTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind)
         EXPECT_FALSE(book.Write(s, CXlsxWriter::kMaxRows + 1, 1, QStringLiteral("past the last row")));
         EXPECT_FALSE(book.Save());
     }
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), QByteArray("old contents"));
+    EXPECT_EQ(FileBytes(path), QByteArray("old contents"));
     EXPECT_EQ(Leftovers({QStringLiteral("keep.xlsx")}), QStringList());
 
     // A folder that does not exist, and a folder in place of the file.

@@ -84,8 +84,7 @@ TEST(PieChartTest, PointAngleCoversTheFullTurnClockwise)
 // analysis page's size: squashed to 300 x 100, depth 40 / 148 x 100 = 27.
 std::unique_ptr<CPieChartWnd> MakeTilted(float tilt = 60.0f, float size = 40.0f)
 {
-    auto chart = std::make_unique<CPieChartWnd>();
-    EXPECT_TRUE(chart->Create(QString(), QRect(0, 0, 600, 420), nullptr, 1));
+    auto chart = MakeChart({600, 420});
     chart->m_rcPie3D = QRect(100, 50, 300, 300);
     chart->m_fTiltAngle = tilt;
     EXPECT_TRUE(chart->SetPieSize(size));

@@ -4,7 +4,6 @@
 #include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <deque>
@@ -44,14 +43,10 @@ private:
 
 class WorkbookFlowsTest : public AnalysisPageTest {
 protected:
-    void SetUp() override
+    void Prepare() override
     {
-        AnalysisPageTest::SetUp();
-        if (HasFatalFailure())
-            return;
         m_excel.m_pLanText = &m_texts;
         m_page->m_pExcel = &m_excel;
-        m_boxes.clear();
     }
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
@@ -129,11 +124,8 @@ TEST_F(WorkbookFlowsTest, ExportThenImportLeavesTheTablesAsTheyWere)
 TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
 {
     const strLanguageSheet before = Stored();
-    QFile good(ExportLanguage(Path(QStringLiteral("good.xlsx"))));
-    QFile cut(Path(QStringLiteral("truncated.xlsx")));
-    ASSERT_TRUE(good.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
-    cut.write(good.read(good.size() * 2 / 3));
-    cut.close();
+    const QByteArray good = FileBytes(ExportLanguage(Path(QStringLiteral("good.xlsx"))));
+    ASSERT_TRUE(!good.isEmpty() && WriteFile(Path(QStringLiteral("truncated.xlsx")), good.left(good.size() * 2 / 3)));
     auto sheet = [this](const QString& name, const QString& sheetName, const QByteArray& rows) {
         return xltest::WriteSheet(Path(name), sheetName, rows);
     };
@@ -179,7 +171,7 @@ TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
     const QString malformed = QStringLiteral("“SoftLanguageTab”的格式有误");
 
     const std::vector<std::pair<QString, QString>> cases = {
-        {cut.fileName(), QStringLiteral("truncated")},
+        {Path(QStringLiteral("truncated.xlsx")), QStringLiteral("truncated")},
         {sheet(QStringLiteral("wrongname.xlsx"), QStringLiteral("Sheet1"), noEnd), Text(147)},
         {sheet(QStringLiteral("noend.xlsx"), tab, noEnd), QStringLiteral("第 3 行第 A 列")},
         {sheet(QStringLiteral("nolanguage.xlsx"), tab, signsOnly), Text(231)},
@@ -289,10 +281,7 @@ TEST_F(WorkbookFlowsTest, SaveDialogAsksAboutTheWorkbookItWillReplace)
     const QString existing = Path(QStringLiteral("x.xlsx"));
     for (const bool replace : {false, true}) {
         SCOPED_TRACE(replace ? "replace" : "keep");
-        QFile old(existing);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        old.write("an earlier file");
-        old.close();
+        ASSERT_TRUE(WriteFile(existing, "an earlier file"));
         bool typed = false;
         QDeadlineTimer deadline(60000);
         QTimer driver;
@@ -319,9 +308,7 @@ TEST_F(WorkbookFlowsTest, SaveDialogAsksAboutTheWorkbookItWillReplace)
         const QString asked = m_boxes.texts().value(0);
         EXPECT_TRUE(asked.contains(QStringLiteral("x.xlsx"))) << asked.toStdString();
         EXPECT_FALSE(QFile::exists(Path(QStringLiteral("x.xls"))));
-        QFile now(existing);
-        ASSERT_TRUE(now.open(QIODevice::ReadOnly));
-        EXPECT_EQ(now.readAll() == "an earlier file", !replace);
+        EXPECT_EQ(FileBytes(existing) == "an earlier file", !replace);
         EXPECT_EQ(m_boxes.texts(), replace ? QStringList({asked, Text(91)}) : QStringList({asked}));
     }
     SetFileDialogHook(answers);

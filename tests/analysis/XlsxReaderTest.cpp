@@ -28,11 +28,8 @@ protected:
     }
     QString WriteRaw(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        EXPECT_TRUE(WriteFile(m_dir.filePath(name), bytes));
+        return m_dir.filePath(name);
     }
     // Opening, then reading the first sheet, must fail with a reason.
     QString Refusal(const QString& path, const CXlsxReader::Limits& limits = {})
@@ -127,9 +124,8 @@ TEST_F(XlsxReaderTest, RefusesWhatIsNotAReadableWorkbook)
             book.Write(s, r, 1, QStringLiteral("row %1 with some text to compress %2").arg(r).arg(r * 7919));
         ASSERT_TRUE(book.Save()) << book.ErrorString().toStdString();
     }
-    QFile f(good);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
+    const QByteArray bytes = FileBytes(good);
+    ASSERT_FALSE(bytes.isEmpty());
     ASSERT_FALSE(Refusal(good).size());  // the intact file reads
 
     QByteArray flipped = bytes;

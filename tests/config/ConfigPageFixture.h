@@ -3,8 +3,8 @@
 // data folder, the main window started on it with an operator logged in (no
 // line yet), and the page shown. Its configuration is loaded by the window's
 // own login code, so a "restart" is that code run again.
-#include <QComboBox>
 
+#include <QComboBox>
 #include "config/BuildDlg.h"
 #include "controls/ButX.h"
 #include "controls/EditX.h"

@@ -2,8 +2,8 @@
 // into a real database file: what is found, what is stored, how the progress
 // box moves while the scan holds the user-interface thread, a bus that stays
 // silent, a store that is refused, and the height run of one lift.
-#include <QProgressBar>
 
+#include <QProgressBar>
 #include "ConfigPageFixture.h"
 
 using namespace config_test;

@@ -53,10 +53,8 @@ protected:
     }
     QString StoredFloor(int n, int floor)
     {
-        return Value(QStringLiteral("Select FloorNameHi || '/' || FloorNameLo AS t From KALOR_LiftData_%1_FloorName"
-                                    " Where FloorNum = ?")
-                         .arg(n),
-                     QStringLiteral("t"), {floor});
+        const QString sql = QStringLiteral("Select FloorNameHi || '/' || FloorNameLo AS t From KALOR_LiftData_%1_FloorName");
+        return Value(sql.arg(n) + QStringLiteral(" Where FloorNum = ?"), QStringLiteral("t"), {floor});
     }
 };
 

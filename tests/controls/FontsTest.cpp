@@ -2,7 +2,6 @@
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QRawFont>
 #include <QTextLayout>
 #include <optional>
 #include <gtest/gtest.h>

@@ -21,18 +21,6 @@ bool CreateDatabase(const QString& path, const QString& sql, const QByteArray& k
     return sqlite3_close(db) == SQLITE_OK && ok;
 }
 
-QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
 void DbTest::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
@@ -41,7 +29,6 @@ void DbTest::SetUp()
     ASSERT_TRUE(MakeFile());
     m_store.ResetLiftRecords();
     m_store.ResetLiftPages();
-    m_store.ResetLiftFaults();
     for (int i = 0; i < 60; ++i)
         m_texts << QStringLiteral("UI%1").arg(i);
     m_db.m_strAppFolder = m_dir.path();

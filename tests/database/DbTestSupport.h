@@ -11,6 +11,7 @@
 #include "database/DbPassword.h"
 #include "link/LiftDataStore.h"
 #include "platform/MessageBox.h"
+#include "support/Files.h"
 
 // Readable failure messages for texts and lists of texts.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -18,8 +19,6 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 // Creates a new database file at path and runs sql in it. An empty key makes
 // a plain, unencrypted file.
 bool CreateDatabase(const QString& path, const QString& sql, const QByteArray& key = kDbPassword);
-QByteArray FileBytes(const QString& path);
-bool WriteFile(const QString& path, const QByteArray& bytes);
 
 
 class DbTest : public ::testing::Test {

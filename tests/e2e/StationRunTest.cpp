@@ -3,13 +3,10 @@
 // simulator, and the exit button ending everything; and the station run as a
 // process of its own, ended by a signal instead.
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QProcessEnvironment>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <deque>
 #include <functional>
 #include <set>
 #include <tuple>
@@ -35,48 +32,6 @@ using namespace station_test;
 
 namespace {
 using Frame = std::vector<std::uint8_t>;
-
-// Plays the operator: each step runs inside the window's own modal loop once
-// the state it waits for holds. A state that does not come within a generous
-// bound fails the test, and the step runs anyway so that the window closes.
-class Operator {
-public:
-    void When(std::function<bool()> ready, std::function<void()> step)
-    {
-        m_steps.push_back({std::move(ready), std::move(step)});
-    }
-    void Start() { Next(); }
-    bool Finished() const { return m_steps.empty(); }
-
-private:
-    static constexpr int kBoundMs = 30000;
-    void Next()
-    {
-        if (m_steps.empty())
-            return;
-        m_waited.start();
-        Poll();
-    }
-    void Poll()
-    {
-        QTimer::singleShot(10, [this] {
-            const bool ready = m_steps.front().first();
-            if (!ready && !m_waited.hasExpired(kBoundMs)) {
-                Poll();
-                return;
-            }
-            ++m_nStep;
-            EXPECT_TRUE(ready) << "the state of step " << m_nStep << " did not come within " << kBoundMs << " ms";
-            auto step = std::move(m_steps.front().second);
-            m_steps.pop_front();
-            step();  // may run a nested modal loop of its own
-            Next();
-        });
-    }
-    std::deque<std::pair<std::function<bool()>, std::function<void()>>> m_steps;
-    QElapsedTimer m_waited;
-    int m_nStep = 0;
-};
 
 bool Now() { return true; }
 

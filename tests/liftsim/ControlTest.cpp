@@ -1,7 +1,6 @@
 // The simulator's own interface: command line, config file, control lines
 // (malformed ones included), pacing, and the process going away.
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -9,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "BusClient.h"
+#include "support/Files.h"
 #include "support/LiftSim.h"
 
 TEST(LiftSimControl, MalformedControlLinesAreRefused)
@@ -33,13 +33,10 @@ TEST(LiftSimControl, CommandLineAndConfigFile)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    QFile file(dir.filePath("install.txt"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("# two lifts on station 2\n\nlift 5 12 2   # lobby\n  lift 7 30 3 99000\n");
-    file.close();
+    ASSERT_TRUE(WriteFile(dir.filePath("install.txt"), "# two lifts on station 2\n\nlift 5 12 2   # lobby\n  lift 7 30 3 99000\n"));
     const QString link = dir.filePath("bus");
     {
-        CLiftSim sim({"--config", file.fileName(), "--link", link});
+        CLiftSim sim({"--config", dir.filePath("install.txt"), "--link", link});
         EXPECT_EQ(QFileInfo(link).symLinkTarget(), sim.port());
         CBusClient bus(link);
         const Bytes reply = bus.Exchange(CBusClient::Config(2));
@@ -49,14 +46,11 @@ TEST(LiftSimControl, CommandLineAndConfigFile)
     }
     EXPECT_FALSE(QFileInfo::exists(link));  // removed on a normal exit
 
-    QFile badFile(dir.filePath("bad.txt"));
-    ASSERT_TRUE(badFile.open(QIODevice::WriteOnly));
-    badFile.write("lift 1 10\nlift 2 zero\n");
-    badFile.close();
+    ASSERT_TRUE(WriteFile(dir.filePath("bad.txt"), "lift 1 10\nlift 2 zero\n"));
     const QList<QStringList> bad = {
         {"--lift", "0:10"},   {"--lift", "65:10"}, {"--lift", "1:0"},        {"--lift", "1:256"},
         {"--lift", "1:10:4"}, {"--lift", "1"},     {"--lift", "1:10:1:5:6"}, {"--lift", "1:10", "--lift", "1:12"},
-        {"--speed", "0"},     {"--baud"},          {"--frobnicate"},         {"--config", badFile.fileName()},
+        {"--speed", "0"},     {"--baud"},          {"--frobnicate"},         {"--config", dir.filePath("bad.txt")},
         {"--config", dir.filePath("missing.txt")},
     };
     for (const QStringList& args : bad) {

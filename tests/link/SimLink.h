@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QObject>
 #include <algorithm>
 #include <chrono>
 #include <functional>
@@ -21,41 +20,12 @@
 #include "link/LiftMessages.h"
 #include "link/PollThread.h"
 #include "link/PollWorkers.h"
-#include "platform/WindowMessage.h"
 #include "support/LiftSim.h"
-
-struct LoggedMessage {
-    int msg;
-    WPARAM wParam;
-    LPARAM lParam;
-};
+#include "support/MessageSink.h"
 
 // Stands in for the window in g_hPollTarget.
-class MessageLog : public QObject {
-public:
-    bool event(QEvent* e) override
-    {
-        if (auto* m = dynamic_cast<CWindowMessage*>(e)) {
-            messages.push_back({m->message(), m->wParam(), m->lParam()});
-            if (onMessage)
-                onMessage(messages.back());
-            return true;
-        }
-        return QObject::event(e);
-    }
-    std::vector<LoggedMessage> Of(int msg, int wParam = -1) const
-    {
-        std::vector<LoggedMessage> out;
-        for (const auto& m : messages)
-            if (m.msg == msg && (wParam < 0 || m.wParam == WPARAM(wParam)))
-                out.push_back(m);
-        return out;
-    }
-    int Count(int msg, int wParam = -1) const { return int(Of(msg, wParam).size()); }
-
-    std::vector<LoggedMessage> messages;
-    std::function<void(const LoggedMessage&)> onMessage;
-};
+using LoggedMessage = view_test::RecordedMessage;
+using MessageLog = view_test::MessageSink;
 
 // A message as one comparable value.
 inline std::tuple<int, WPARAM, LPARAM> Msg(const LoggedMessage& m) { return {m.msg, m.wParam, m.lParam}; }
@@ -91,7 +61,6 @@ protected:
         store.ResetLiftRecords();
         store.ResetLiftPages();
         store.ResetLiftCmds();
-        store.ResetLiftFaults();
     }
 
     void TearDown() override

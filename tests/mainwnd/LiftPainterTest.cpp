@@ -4,11 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <memory>
 
 #include "link/LiftInf.h"
 #include "mainwnd/LiftPainter.h"
@@ -217,11 +215,8 @@ TEST(LiftPainterTest, LoadPicturesReportsEachMissingOneInTheStationsLanguage)
     EXPECT_EQ(boxes.count(), 0);
     EXPECT_EQ(painter.m_szLogin, QSize(800, 400));
     EXPECT_EQ(painter.m_szBanner, QSize(300, 60));
-    QFile bad(pics + QStringLiteral("LoadPic.jpg"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    bad.write("not a picture at all");
-    bad.close();
-    EXPECT_FALSE(painter.LoadJpeg(bad.fileName(), CLiftPainter::kLoginPicture));
+    ASSERT_TRUE(WriteFile(pics + QStringLiteral("LoadPic.jpg"), "not a picture at all"));
+    EXPECT_FALSE(painter.LoadJpeg(pics + QStringLiteral("LoadPic.jpg"), CLiftPainter::kLoginPicture));
     SetAppFolder(QString());
 }
 

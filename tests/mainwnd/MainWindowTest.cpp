@@ -14,6 +14,7 @@
 #include "mainwnd/AboutDlg.h"
 #include "mainwnd/KALORApp.h"
 #include "mainwnd/ShowAlarmDlg.h"
+#include "support/PixelProbes.h"
 #include "support/StationFixture.h"
 
 using namespace station_test;
@@ -30,14 +31,6 @@ bool Chinese(const QString& text)
 {
     return !text.isEmpty() && !text.contains(QRegularExpression(QStringLiteral("[A-Za-z]")));
 }
-
-QStringList NumberedTexts()
-{
-    QStringList texts;
-    for (int i = 0; i < 280; ++i)
-        texts << QStringLiteral("t%1").arg(i);
-    return texts;
-}
 } // namespace
 
 TEST_F(MainWindowTest, MissingOrDamagedDatabaseEndsStartUpWithItsMessage)
@@ -45,12 +38,10 @@ TEST_F(MainWindowTest, MissingOrDamagedDatabaseEndsStartUpWithItsMessage)
     for (bool damaged : {false, true}) {
         StationData data;
         ASSERT_TRUE(data.ok());
-        QFile file(data.dbPath());
-        if (damaged && file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.write("this is not a database file at all, just text");
+        if (damaged)
+            ASSERT_TRUE(WriteFile(data.dbPath(), "this is not a database file at all, just text"));
         else
             QDir(data.folder() + QStringLiteral("SoftResoure/DB")).removeRecursively();
-        file.close();
         CKALORDlg dlg;
         // Returns at once: no modal loop runs after the failed open, and
         // nothing after the database step ran.
@@ -230,13 +221,13 @@ TEST_F(MainWindowTest, RightClickOffersTheAboutBox)
 
 TEST_F(MainWindowTest, SerialDialogAlwaysOpensOnCom1And9600UnderTheStationsCaption)
 {
-    const QStringList texts = NumberedTexts();
+    const QStringList texts = view_test::MakeTexts();
     CComSetDlg dlg;
     dlg.m_pTexts = &texts;
     for (int port : {7, -1}) {
         WhenModal<CComSetDlg>([port](CComSetDlg* d) {
             EXPECT_EQ(d->windowTitle(), StationCaption());
-            EXPECT_EQ(d->findChild<QPushButton*>(QStringLiteral("2"))->text(), QStringLiteral("t268"));
+            EXPECT_EQ(d->findChild<QPushButton*>(QStringLiteral("2"))->text(), QStringLiteral("T268"));
             // The previous choice is forgotten.
             EXPECT_EQ(d->m_cbPort->currentIndex(), 0);
             EXPECT_EQ(d->m_cbBaud->currentIndex(), 0);
@@ -253,7 +244,7 @@ TEST_F(MainWindowTest, SerialDialogAlwaysOpensOnCom1And9600UnderTheStationsCapti
 
 TEST_F(MainWindowTest, DisplayCountDialogRefusesNumbersOutsideOneTo32InTheStationsLanguage)
 {
-    const QStringList texts = NumberedTexts();
+    const QStringList texts = view_test::MakeTexts();
     CSetShowNumDlg dlg;
     dlg.m_pTexts = &texts;
     dlg.m_nLanguageKind = 1;
@@ -261,7 +252,7 @@ TEST_F(MainWindowTest, DisplayCountDialogRefusesNumbersOutsideOneTo32InTheStatio
     WhenModal<CSetShowNumDlg>([&](CSetShowNumDlg* d) {
         auto* edit = d->findChild<QLineEdit*>(QStringLiteral("1176"));
         EXPECT_EQ(edit->text(), QStringLiteral("0"));
-        EXPECT_EQ(d->windowTitle(), QStringLiteral("t273"));
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("T273"));
         for (const char* bad : {"0", "33", "-1", "abc", ""}) {
             edit->setText(QString::fromLatin1(bad));
             d->findChild<QPushButton*>(QStringLiteral("1"))->click();

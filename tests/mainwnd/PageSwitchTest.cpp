@@ -1,7 +1,6 @@
 // Page switching against the bus simulator: which worker runs for which page,
 // the order of stop, show and start, the drain of queued worker messages, and
 // the buttons that must change nothing.
-#include <QPointer>
 #include <chrono>
 #include <set>
 #include <thread>
@@ -12,6 +11,7 @@
 #include "support/StationFixture.h"
 #include "views/CarAnimThread.h"
 #include "views/ViewMessages.h"
+#include "views/ViewTestSupport.h"
 
 using namespace station_test;
 
@@ -21,12 +21,8 @@ using Frame = std::vector<std::uint8_t>;
 // Counts what reaches a page: show and hide events, and window messages.
 class PageSpy : public QObject {
 public:
-    explicit PageSpy(QWidget* page) : m_page(page) { page->installEventFilter(this); }
-    ~PageSpy() override
-    {
-        if (m_page)
-            m_page->removeEventFilter(this);
-    }
+    // Qt drops a filter that is destroyed from the page's list by itself.
+    explicit PageSpy(QWidget* page) { page->installEventFilter(this); }
     int shows = 0;
     int hides = 0;
     bool workerStoppedAtShow = true;
@@ -46,9 +42,6 @@ protected:
         }
         return false;
     }
-
-private:
-    QPointer<QWidget> m_page;
 };
 
 using Lifts = std::vector<StationData::Lift>;
@@ -102,7 +95,6 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return sim.requests().size() >= n; }, 10000));
         return sim.requests();
     }
-    bool Visible(const QWidget* page) const { return page->isVisible(); }
 
     StationData data;
     Lifts lifts;
@@ -138,7 +130,7 @@ TEST_F(PageSwitchTest, LoginProbesStationOneUntilItAnswersAtMostSixTimes)
     sim.clearRequests();
     Login();
     EXPECT_EQ(CountProbes(sim.requests()), 6);
-    EXPECT_TRUE(Visible(dlg->m_pBuildDlg.get()));
+    EXPECT_TRUE(dlg->m_pBuildDlg->isVisible());
 }
 
 TEST_F(PageSwitchTest, EachPageRunsItsOwnWorkerAndOnlyThat)
@@ -161,7 +153,7 @@ TEST_F(PageSwitchTest, EachPageRunsItsOwnWorkerAndOnlyThat)
     // One lift, from a tile: page exchanges with lift 5 only.
     SendMessage(dlg.get(), WM_OPEN_LIFT, 1, 5);
     EXPECT_EQ(dlg->m_nViewMode, CKALORDlg::kModeOne);
-    EXPECT_TRUE(Visible(dlg->m_pShowOneDlg.get()) && !Visible(dlg->m_pShowAllDlg.get()));
+    EXPECT_TRUE(dlg->m_pShowOneDlg->isVisible() && !dlg->m_pShowAllDlg->isVisible());
     EXPECT_TRUE(one.workerStoppedAtShow);
     for (const Frame& f : NextFrames(4))
         EXPECT_TRUE(f[0] == 5 && f[1] == 0x00);
@@ -172,7 +164,7 @@ TEST_F(PageSwitchTest, EachPageRunsItsOwnWorkerAndOnlyThat)
     // the animation thread beside the worker.
     SendMessage(dlg.get(), WM_SHOW_GROUP, 0, 0);
     EXPECT_EQ(dlg->m_nViewMode, CKALORDlg::kModeGroup);
-    EXPECT_TRUE(Visible(dlg->m_pShowGruDlg.get()) && !Visible(dlg->m_pShowOneDlg.get()));
+    EXPECT_TRUE(dlg->m_pShowGruDlg->isVisible() && !dlg->m_pShowOneDlg->isVisible());
     EXPECT_TRUE(gru.workerStoppedAtShow);
     EXPECT_NE(g_pAnimThread, nullptr);
     std::set<int> lifts;
@@ -193,7 +185,7 @@ TEST_F(PageSwitchTest, EachPageRunsItsOwnWorkerAndOnlyThat)
     for (const QWidget* p : std::initializer_list<const QWidget*>{dlg->m_pBuildDlg.get(), dlg->m_pShowAllDlg.get(),
                                                                   dlg->m_pShowGruDlg.get(), dlg->m_pShowOneDlg.get(),
                                                                   dlg->m_pAnalysisDlg.get()})
-        visible += Visible(p);
+        visible += p->isVisible();
     EXPECT_EQ(visible, 1);
 
     // A lift without kind or out of range leaves the page area empty; a group
@@ -201,7 +193,7 @@ TEST_F(PageSwitchTest, EachPageRunsItsOwnWorkerAndOnlyThat)
     for (LPARAM lift : {LPARAM(3), LPARAM(0), LPARAM(65), LPARAM(-7)}) {
         SendMessage(dlg.get(), WM_OPEN_LIFT, 1, lift);
         EXPECT_EQ(dlg->m_nViewMode, CKALORDlg::kModeOne);
-        EXPECT_FALSE(Visible(dlg->m_pShowOneDlg.get()) || Visible(dlg->m_pAnalysisDlg.get()));
+        EXPECT_FALSE(dlg->m_pShowOneDlg->isVisible() || dlg->m_pAnalysisDlg->isVisible());
         EXPECT_EQ(g_pPollThread, nullptr);
     }
     SendMessage(dlg.get(), WM_SHOW_GROUP, 0, 2);
@@ -266,7 +258,7 @@ TEST_F(PageSwitchTest, BusyConfigurationPageBlocksEverySwitch)
     EXPECT_EQ(dlg->m_nViewMode, CKALORDlg::kModeBuild);
     EXPECT_EQ(dlg->m_nPrevViewMode, CKALORDlg::kModeBuild);
     EXPECT_EQ(colours(), before);
-    EXPECT_TRUE(Visible(dlg->m_pBuildDlg.get()));
+    EXPECT_TRUE(dlg->m_pBuildDlg->isVisible());
     EXPECT_EQ(g_pPollThread, nullptr);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     dlg->m_pBuildDlg->m_bBusy = 0;
@@ -335,15 +327,7 @@ protected:
                    return Lift(n).nFaultCode == code && dlg->m_pDB->m_nLastFaultCode[std::size_t(n - 1)] == code;
                }, 10000);
     }
-    // Codes of lift n's fault rows, oldest first.
-    std::vector<int> FaultRows(int n) const
-    {
-        std::vector<int> codes;
-        auto rs = dlg->m_pDB->m_pAdo->GetRecordSet(QStringLiteral("Select * From KALOR_LiftData_%1_Err").arg(n));
-        for (rs ? rs->MoveFirst() : void(); rs && !rs->IsEOF(); rs->MoveNext())
-            codes.push_back(rs->GetInt(QStringLiteral("ErrCount")));
-        return codes;
-    }
+    std::vector<int> FaultRows(int n) const { return view_test::FaultRows(*dlg->m_pDB, n); }
 };
 } // namespace
 

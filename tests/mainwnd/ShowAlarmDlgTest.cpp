@@ -3,7 +3,6 @@
 // behind, the texts, the blink; and the alarm sound file the build makes.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -150,10 +149,8 @@ TEST(ShowAlarmDlgTest, RealDeviceRefusesMissingFilesAndThePopUpStaysSilent)
 
 TEST(ShowAlarmDlgTest, BuiltAlarmSoundIsAOneSecondAudibleWav)
 {
-    QFile wav(QStringLiteral(LIFT_BINARY_DIR "/bin/SoftResoure/AlarmSound/Error.wav"));
-    ASSERT_TRUE(wav.open(QIODevice::ReadOnly)) << "the build lays out the sound";
-    const QByteArray data = wav.readAll();
-    ASSERT_GT(data.size(), 44);
+    const QByteArray data = FileBytes(QStringLiteral(LIFT_BINARY_DIR "/bin/SoftResoure/AlarmSound/Error.wav"));
+    ASSERT_GT(data.size(), 44) << "the build lays out the sound";
     auto u16 = [&](int at) { return quint16(quint8(data[at]) | quint8(data[at + 1]) << 8); };
     auto u32 = [&](int at) { return quint32(u16(at)) | quint32(u16(at + 2)) << 16; };
     // RIFF, PCM, mono, 16 bits, and the data chunk as long as the file.

@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <utility>

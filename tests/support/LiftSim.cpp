@@ -77,7 +77,7 @@ CLiftSim::~CLiftSim()
         m_Reader.join();
 }
 
-void CLiftSim::Reap()
+void CLiftSim::kill()
 {
     if (m_nPid > 0) {
         ::kill(m_nPid, SIGKILL);
@@ -85,11 +85,6 @@ void CLiftSim::Reap()
         }
         m_nPid = -1;
     }
-}
-
-void CLiftSim::kill()
-{
-    Reap();
     if (m_nStdin >= 0) {
         ::close(m_nStdin);
         m_nStdin = -1;

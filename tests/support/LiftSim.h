@@ -53,7 +53,6 @@ private:
     void HandleLine(const QString& line);
     // Sends the line and waits for its answer; nothing on timeout or exit.
     bool Exchange(const QString& line, SAnswer& answer);
-    void Reap();
     // All output written so far has been parsed (call with m_Mutex held).
     bool OutputDrained() const;
 

@@ -1,8 +1,7 @@
 #pragma once
 // Helpers of the widget tests of more than one folder: a UI text table, pixel
-// probes and the folder for pictures a person looks at.
+// probes.
 #include <QColor>
-#include <QDir>
 #include <QImage>
 #include <QRect>
 #include <QStringList>
@@ -43,18 +42,5 @@ inline int CountPixels(const QImage& img, const QRect& r, const std::function<bo
 
 // Reddish text pixels: strong red, weak green and blue.
 inline bool IsRedText(QRgb px) { return qRed(px) > 150 && qGreen(px) < 90 && qBlue(px) < 90; }
-// Light neutral text pixels.
-inline bool IsLightText(QRgb px, int min = 150)
-{
-    return qRed(px) > min && qGreen(px) > min && qBlue(px) > min &&
-           std::abs(qRed(px) - qBlue(px)) < 40;
-}
-
-inline QString ArtifactPath(const QString& name)
-{
-    const QString dir = QStringLiteral(LIFT_BINARY_DIR "/artifacts/views");
-    QDir().mkpath(dir);
-    return dir + QLatin1Char('/') + name;
-}
 
 } // namespace view_test

@@ -6,23 +6,23 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
-#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <vector>
 #include <gtest/gtest.h>
 
 #include "support/ShippedDatabase.h"
+#include "support/Files.h"
 #include "analysis/AnalysisDlg.h"
 #include "config/BuildDlg.h"
 #include "config/ComSetDlg.h"
@@ -74,24 +74,50 @@ template <typename T>
 void WhenModal(std::function<void(T*)> fn)
 {
     auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, fn] {
-        if (auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            delete clock;
+    QObject::connect(timer, &QTimer::timeout, [timer, deadline = QDeadlineTimer(10000), fn] {
+        T* dlg = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dlg && !deadline.hasExpired())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (dlg)
             fn(dlg);
-        } else if (clock->elapsed() > 10000) {
-            timer->stop();
-            timer->deleteLater();
-            delete clock;
+        else
             ADD_FAILURE() << "no modal dialog opened";
-        }
     });
-    timer->start();
+    timer->start(10);
 }
+
+// Plays the operator: each step runs inside the window's own modal loop once
+// the state it waits for holds. A state that does not come within a generous
+// bound fails the test, and the step runs anyway so that the window closes.
+class Operator {
+public:
+    void When(std::function<bool()> ready, std::function<void()> step) { m_steps.push_back({std::move(ready), std::move(step)}); }
+    void Start() { Poll(QDeadlineTimer(kBoundMs)); }
+    bool Finished() const { return m_steps.empty(); }
+
+private:
+    static constexpr int kBoundMs = 30000;
+    void Poll(QDeadlineTimer deadline)
+    {
+        if (m_steps.empty())
+            return;
+        QTimer::singleShot(10, [this, deadline] {
+            const bool ready = m_steps.front().first();
+            if (!ready && !deadline.hasExpired())
+                return Poll(deadline);
+            ++m_nStep;
+            EXPECT_TRUE(ready) << "the state of step " << m_nStep << " did not come within " << kBoundMs << " ms";
+            auto step = std::move(m_steps.front().second);
+            m_steps.pop_front();
+            step();  // may run a nested modal loop of its own
+            Poll(QDeadlineTimer(kBoundMs));
+        });
+    }
+    std::deque<std::pair<std::function<bool()>, std::function<void()>>> m_steps;
+    int m_nStep = 0;
+};
 
 // Answers the next serial-settings dialog: OK with the port and baud index
 // (0-based), or Cancel when port is negative.

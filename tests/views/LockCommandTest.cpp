@@ -33,9 +33,15 @@ protected:
         ASSERT_TRUE(m_rig.WaitOnline()) << "the page never saw the lift";
     }
     CShowOneDlg& page() { return m_rig.page(); }
-    bool WaitForBox(const QString& text, int ms = kLockWaitMs)
+    // Runs the action on a quiet line and waits for the box that ends it;
+    // returns the lock requests that went out.
+    std::vector<Frame> LockRun(const std::function<void()>& action, int box, int ms = kLockWaitMs)
     {
-        return QTest::qWaitFor([&] { return m_boxes.texts().contains(text); }, ms);
+        m_rig.sim().clearRequests();
+        m_boxes.clear();
+        action();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_boxes.texts().contains(m_rig.Text(box)); }, ms)) << "no box " << box;
+        return LockRequests(m_rig.sim());
     }
     // Clicks the page's lock button (0 whole lift, 1 floors, 2 period).
     void ClickLock(int index) { QTest::mouseClick(page().m_pLockBtn[std::size_t(index)], Qt::LeftButton); }
@@ -80,12 +86,7 @@ protected:
 
 TEST_F(LockLive, LockGoesOutOnceAndUnlockFiftyTimesWithTheWorkerParkedAndTheWindowTicking)
 {
-    m_rig.sim().clearRequests();
-    StartProbe();
-    ClickLock(0);
-    ASSERT_TRUE(WaitForBox(m_rig.Text(264)));
-
-    const std::vector<Frame> locks = LockRequests(m_rig.sim());
+    const std::vector<Frame> locks = LockRun([&] { StartProbe(); ClickLock(0); }, 264);
     ASSERT_EQ(locks.size(), 1u) << "a confirmed lock goes out once";
     EXPECT_EQ(locks[0][2], 0x02);
     EXPECT_TRUE(LockedFloors(locks[0]).empty());
@@ -110,22 +111,18 @@ TEST_F(LockLive, LockGoesOutOnceAndUnlockFiftyTimesWithTheWorkerParkedAndTheWind
 
     EXPECT_EQ(page().m_pLockBtn[0]->m_nOnValue, 1);
     EXPECT_EQ(page().m_nWholeLock, 1);
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), MakeRecord('1', '0', {}));
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), MakeRecord('1', '0', {}));
 
     // The unlock goes out fifty times, never stopping early, while the
     // test's timer ticks all along.
-    m_boxes.clear();
-    m_rig.sim().clearRequests();
     m_samples.clear();
-    ClickLock(0);
-    ASSERT_TRUE(WaitForBox(m_rig.Text(265), 30000));
-    const std::vector<Frame> unlocks = LockRequests(m_rig.sim());
+    const std::vector<Frame> unlocks = LockRun([&] { ClickLock(0); }, 265, 30000);
     EXPECT_EQ(unlocks.size(), 50u);
     for (const Frame& f : unlocks)
         EXPECT_EQ(f[2], 0x00);
     EXPECT_EQ(LockInForce(m_rig.sim()), QStringLiteral("00"));
     EXPECT_EQ(page().m_pLockBtn[0]->m_nOnValue, 0);
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), MakeRecord('0', '0', {}));
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), MakeRecord('0', '0', {}));
     EXPECT_GT(m_samples.size(), 50u);
     EXPECT_EQ(m_boxes.texts(), QStringList{m_rig.Text(265)});
 }
@@ -133,89 +130,65 @@ TEST_F(LockLive, LockGoesOutOnceAndUnlockFiftyTimesWithTheWorkerParkedAndTheWind
 TEST_F(LockLive, UnconfirmedLockIsReportedAndLeavesNoTrace)
 {
     ASSERT_TRUE(m_rig.sim().command(QStringLiteral("lockconfirm 0")));
-    m_rig.sim().clearRequests();
-    ClickLock(0);
-    ASSERT_TRUE(WaitForBox(m_rig.Text(263), 30000));
-    EXPECT_EQ(LockRequests(m_rig.sim()).size(), 50u) << "tried up to the limit";
+    EXPECT_EQ(LockRun([&] { ClickLock(0); }, 263, 30000).size(), 50u) << "tried up to the limit";
     EXPECT_EQ(page().m_pLockBtn[0]->m_nOnValue, 0);
     EXPECT_EQ(page().m_nWholeLock, 0);
     EXPECT_FALSE(QFile::exists(CtrlFilePath())) << "nothing confirmed, nothing written";
 
     // The refused lock does not ride along with the next floor lock.
     ASSERT_TRUE(m_rig.sim().command(QStringLiteral("lockconfirm 1")));
-    m_rig.sim().clearRequests();
-    m_boxes.clear();
-    EditFloors(3, {2});
-    ASSERT_TRUE(WaitForBox(m_rig.Text(266)));
-    const std::vector<Frame> locks = LockRequests(m_rig.sim());
+    const std::vector<Frame> locks = LockRun([&] { EditFloors(3, {2}); }, 266);
     ASSERT_EQ(locks.size(), 1u);
     EXPECT_EQ(locks[0][2], 0x08);
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), MakeRecord('0', '8', {2}));
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), MakeRecord('0', '8', {2}));
 }
 
 TEST_F(LockLive, FloorLockSendsTheChosenFloorsAndTheWholeLockKeepsThem)
 {
-    m_rig.sim().clearRequests();
-    EditFloors(2, {3, 10, 12});
-    ASSERT_TRUE(WaitForBox(m_rig.Text(266)));
-
-    std::vector<Frame> locks = LockRequests(m_rig.sim());
+    std::vector<Frame> locks = LockRun([&] { EditFloors(2, {3, 10, 12}); }, 266);
     ASSERT_EQ(locks.size(), 1u);
     EXPECT_EQ(locks[0][2], 0x04);
     EXPECT_EQ(LockedFloors(locks[0]), (std::vector<int>{3, 10, 12}));
     EXPECT_EQ(LockInForce(m_rig.sim()), QStringLiteral("04"));
     EXPECT_EQ(page().m_pLockBtn[1]->m_nOnValue, 1);
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), MakeRecord('0', '4', {3, 10, 12}));
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), MakeRecord('0', '4', {3, 10, 12}));
 
     // Locking the whole lift sends the floor lock in force with it.
-    m_rig.sim().clearRequests();
-    m_boxes.clear();
-    ClickLock(0);
-    ASSERT_TRUE(WaitForBox(m_rig.Text(264)));
-    locks = LockRequests(m_rig.sim());
+    locks = LockRun([&] { ClickLock(0); }, 264);
     ASSERT_EQ(locks.size(), 1u);
     EXPECT_EQ(locks[0][2], 0x06);
     EXPECT_EQ(LockedFloors(locks[0]), (std::vector<int>{3, 10, 12}));
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), MakeRecord('1', '4', {3, 10, 12}));
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), MakeRecord('1', '4', {3, 10, 12}));
 
     // Switching the mode off and pressing OK clears the floor lock: a clear
     // goes out fifty times and keeps the whole-lift lock.
-    m_rig.sim().clearRequests();
-    m_boxes.clear();
-    EditFloors(2, {}, false);
-    ASSERT_TRUE(WaitForBox(m_rig.Text(267), 30000));
-    locks = LockRequests(m_rig.sim());
+    locks = LockRun([&] { EditFloors(2, {}, false); }, 267, 30000);
     EXPECT_EQ(locks.size(), 50u);
     for (const Frame& f : locks)
         EXPECT_EQ(f[2], 0x02);
     EXPECT_EQ(LockInForce(m_rig.sim()), QStringLiteral("02"));
     EXPECT_EQ(page().m_pLockBtn[1]->m_nOnValue, 0);
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), MakeRecord('1', '0', {}));
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), MakeRecord('1', '0', {}));
 }
 
 TEST_F(LockLive, AllCallsModeWritesItsOwnCodeAndAnUnconfirmedEditRollsBack)
 {
-    m_rig.sim().clearRequests();
-    EditFloors(4, {1, 40});
-    ASSERT_TRUE(WaitForBox(m_rig.Text(266)));
-    std::vector<Frame> locks = LockRequests(m_rig.sim());
+    const std::vector<Frame> locks = LockRun([&] { EditFloors(4, {1, 40}); }, 266);
     ASSERT_EQ(locks.size(), 1u);
     EXPECT_EQ(locks[0][2], 0x10);
     // Floor 40 lies above this 12-floor lift; the editor offers it once a mode is on.
     EXPECT_EQ(LockedFloors(locks[0]), (std::vector<int>{1, 40}));
     const QByteArray record = MakeRecord('0', '9', {1, 40});
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), record);
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), record);
     EXPECT_EQ(record[42], 'A');
 
     // The controller stops confirming: the new set is refused and forgotten.
     ASSERT_TRUE(m_rig.sim().command(QStringLiteral("lockconfirm 0")));
-    m_boxes.clear();
-    EditFloors(4, {5});
-    ASSERT_TRUE(WaitForBox(m_rig.Text(263), 30000));
+    LockRun([&] { EditFloors(4, {5}); }, 263, 30000);
     EXPECT_EQ(page().m_pFloorEdit, page().m_pFloorLive);
     EXPECT_EQ(page().m_pFloorLive[4], 0);
     EXPECT_EQ(page().m_bFloorMode4, 1);
-    EXPECT_EQ(RecordOf(ReadAll(CtrlFilePath()), 0), record);
+    EXPECT_EQ(RecordOf(FileBytes(CtrlFilePath()), 0), record);
 }
 
 TEST(LockRefusal, PortClosedOrLiftOfflineSendsNothing)

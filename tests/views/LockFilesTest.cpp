@@ -25,16 +25,16 @@ TEST(CtrlFile, AMissingOrShortFileIsMadeWholeAndOtherLiftsKeepTheirRecords)
     EXPECT_TRUE(CCtrlFile::ReadRecord(path, 0).isEmpty());
     const QByteArray rec = MakeRecord('1', '9', {1, 40});
     ASSERT_TRUE(CCtrlFile::WriteRecord(path, 63, rec));
-    QByteArray file = ReadAll(path);
+    QByteArray file = FileBytes(path);
     ASSERT_EQ(file.size(), 64 * 43);
     EXPECT_EQ(file.mid(2709, 43), rec) << "lift index 63 holds bytes 2709..2751";
     EXPECT_EQ(RecordOf(file, 62), CCtrlFile::NoLockRecord());
     EXPECT_EQ(FilesIn(dir.path()), QStringList{QStringLiteral("CtrlFile.txt")}) << "no temporary file stays";
 
     // One and a half records: lift 0 locked, then a torn record of lift 1.
-    ASSERT_TRUE(WriteAll(path, MakeRecord('1', '4', {2}) + QByteArray("1800110")));
+    ASSERT_TRUE(WriteFile(path, MakeRecord('1', '4', {2}) + QByteArray("1800110")));
     ASSERT_TRUE(CCtrlFile::WriteRecord(path, 5, MakeRecord('0', '8', {3})));
-    file = ReadAll(path);
+    file = FileBytes(path);
     ASSERT_EQ(file.size(), 64 * 43);
     EXPECT_EQ(RecordOf(file, 0), MakeRecord('1', '4', {2}));
     EXPECT_EQ(RecordOf(file, 1), QByteArray("1800110") + CCtrlFile::NoLockRecord().mid(7));
@@ -45,7 +45,7 @@ TEST(CtrlFile, AMissingOrShortFileIsMadeWholeAndOtherLiftsKeepTheirRecords)
     EXPECT_FALSE(CCtrlFile::WriteRecord(path, -1, CCtrlFile::NoLockRecord()));
     EXPECT_FALSE(CCtrlFile::WriteRecord(path, 0, QByteArray("0")));
     EXPECT_FALSE(CCtrlFile::WriteRecord(dir.filePath(QStringLiteral("none/CtrlFile.txt")), 0, CCtrlFile::NoLockRecord()));
-    EXPECT_EQ(ReadAll(path), file);
+    EXPECT_EQ(FileBytes(path), file);
 }
 
 TEST(CtrlFilePage, CorruptShortOrMissingFilesReadAsNoLock)
@@ -71,7 +71,7 @@ TEST(CtrlFilePage, CorruptShortOrMissingFilesReadAsNoLock)
                                       std::pair{QByteArray("19011"), 63}, std::pair{QByteArray("19011"), 200}}) {
         QFile::remove(CtrlFilePath());
         if (!file.isEmpty()) {
-            ASSERT_TRUE(WriteAll(CtrlFilePath(), file));
+            ASSERT_TRUE(WriteFile(CtrlFilePath(), file));
         }
         page.m_nLiftIndex = index;
         lockEverything();
@@ -81,7 +81,7 @@ TEST(CtrlFilePage, CorruptShortOrMissingFilesReadAsNoLock)
         EXPECT_EQ(page.m_pLockBtn[0]->m_nOnValue + page.m_pLockBtn[1]->m_nOnValue, 0) << index;
     }
     page.SaveCtrlFile();
-    EXPECT_EQ(ReadAll(CtrlFilePath()), QByteArray("19011")) << "no record for an index outside 0..63";
+    EXPECT_EQ(FileBytes(CtrlFilePath()), QByteArray("19011")) << "no record for an index outside 0..63";
 
     // A file that ends inside the record: what is there counts, nothing else.
     page.m_nLiftIndex = 0;
@@ -100,9 +100,9 @@ TEST(LockTimeFile, WritesEightLinesWithPaddedTimes)
                                                     "StartTimeS= 0\nEndTimeH=18\nEndTimeM= 5\nEndTimeS=59\n"));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("LockTime.txt"));
-    ASSERT_TRUE(WriteAll(path, "stale text that is longer than the new file will be ................"));
+    ASSERT_TRUE(WriteFile(path, "stale text that is longer than the new file will be ................"));
     ASSERT_TRUE(CLockTimeFile::Write(path, lt));
-    EXPECT_EQ(ReadAll(path), CLockTimeFile::Format(lt));
+    EXPECT_EQ(FileBytes(path), CLockTimeFile::Format(lt));
     EXPECT_EQ(FilesIn(dir.path()), QStringList{QStringLiteral("LockTime.txt")});
     EXPECT_FALSE(CLockTimeFile::Write(dir.filePath(QStringLiteral("none/LockTime.txt")), lt));
 }
@@ -112,7 +112,7 @@ TEST(LockTimeFile, AFileWithABadLineIsNotReadAndAnEmptyLineEndsTheReading)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("LockTime.txt"));
     auto read = [&](const QByteArray& text, strLockTime start) {
-        EXPECT_TRUE(WriteAll(path, text));
+        EXPECT_TRUE(WriteFile(path, text));
         CLockTimeFile::Read(path, start);
         return start;
     };
@@ -168,9 +168,9 @@ TEST(LockTimePage, OnlyAPeriodReadOrSetInThisRunIsWrittenWhenThePageGoes)
     const QString path = dir.filePath(QStringLiteral("SoftResoure/LockTime.txt"));
     const QByteArray night = "AllLock=0\nPartLock=1\nStartTimeH=22\nStartTimeM=30\nStartTimeS= 0\n"
                              "EndTimeH= 6\nEndTimeM= 0\nEndTimeS= 0\n";
-    ASSERT_TRUE(WriteAll(path, night));
+    ASSERT_TRUE(WriteFile(path, night));
     { CShowOneDlg page; }  // a run that showed no lift
-    EXPECT_EQ(ReadAll(path), night);
+    EXPECT_EQ(FileBytes(path), night);
     {
         CShowOneDlg page;
         page.OnInitDialog();
@@ -179,6 +179,6 @@ TEST(LockTimePage, OnlyAPeriodReadOrSetInThisRunIsWrittenWhenThePageGoes)
         SendMessage(&page, WM_LOCKTIME_SET, 0, 1);  // refused (no line): the values stay in the page
     }
     SetAppFolder(QString());
-    EXPECT_EQ(ReadAll(path), QByteArray("AllLock=0\nPartLock=1\nStartTimeH= 8\nStartTimeM= 0\nStartTimeS= 0\n"
+    EXPECT_EQ(FileBytes(path), QByteArray("AllLock=0\nPartLock=1\nStartTimeH= 8\nStartTimeM= 0\nStartTimeS= 0\n"
                                         "EndTimeH=23\nEndTimeM= 0\nEndTimeS= 0\n"));
 }

@@ -1,9 +1,9 @@
 // The lock period: the editor's checks, the page taking the period on and
 // off, and timer 5 putting the lift into mode 3 at the start time and taking
 // it out after the end time, on a clock the test sets.
+
 #include <QLineEdit>
 #include <QPushButton>
-
 #include "LockTestSupport.h"
 
 using namespace showone_test;
@@ -150,7 +150,7 @@ TEST_F(LockPeriod, DisableStopsTheTimerAndRefusalsKeepTheValues)
     Open();
     Enable("8 0 0 18 0 0");
     ASSERT_TRUE(QTest::qWaitFor([&] { return int(m_rig.cmd().nMode) == 3; }, 2000));
-    EXPECT_TRUE(ReadAll(LockTimePath()).startsWith("AllLock=0\nPartLock=1\nStartTimeH= 8\n"));
+    EXPECT_TRUE(FileBytes(LockTimePath()).startsWith("AllLock=0\nPartLock=1\nStartTimeH= 8\n"));
 
     // Port closed: refused, the timer runs on, the new values wait in the page.
     page().m_bPortOpen = 0;
@@ -158,7 +158,7 @@ TEST_F(LockPeriod, DisableStopsTheTimerAndRefusalsKeepTheValues)
     EXPECT_EQ(m_boxes.texts(), QStringList{m_rig.Text(99)});
     EXPECT_EQ(page().m_nLockStartH, 9);
     EXPECT_TRUE(page().IsLockPeriodTimerActive());
-    EXPECT_TRUE(ReadAll(LockTimePath()).contains("StartTimeH= 8\n"));
+    EXPECT_TRUE(FileBytes(LockTimePath()).contains("StartTimeH= 8\n"));
 
     page().m_bPortOpen = 1;
     dlg().m_btDisable->click();
@@ -167,13 +167,13 @@ TEST_F(LockPeriod, DisableStopsTheTimerAndRefusalsKeepTheValues)
     EXPECT_EQ(int(m_rig.cmd().nMode), 0);
     EXPECT_EQ(int(m_rig.lift().nCmdMode), 0);
     EXPECT_EQ(page().m_pLockBtn[2]->m_nOnValue, 0);
-    EXPECT_EQ(ReadAll(LockTimePath()), QByteArray("AllLock=0\nPartLock=0\nStartTimeH= 9\nStartTimeM= 0\n"
+    EXPECT_EQ(FileBytes(LockTimePath()), QByteArray("AllLock=0\nPartLock=0\nStartTimeH= 9\nStartTimeM= 0\n"
                                                   "StartTimeS= 0\nEndTimeH=18\nEndTimeM= 0\nEndTimeS= 0\n"));
 }
 
 TEST_F(LockPeriod, AnEnabledPeriodInTheFileArmsTheTimerWhenTheLiftIsShown)
 {
-    ASSERT_TRUE(WriteAll(LockTimePath(), "AllLock=0\nPartLock=1\nStartTimeH= 8\nStartTimeM= 0\nStartTimeS= 0\n"
+    ASSERT_TRUE(WriteFile(LockTimePath(), "AllLock=0\nPartLock=1\nStartTimeH= 8\nStartTimeM= 0\nStartTimeS= 0\n"
                                          "EndTimeH=18\nEndTimeM=30\nEndTimeS= 0\n"));
     m_now = Today(18, 30, 0);
     page().LoadLockTime();
@@ -198,8 +198,7 @@ TEST(LockPeriodLive, TheLiftTurnsToMode3AtTheStartAndBackAfterTheEnd)
 
     QTest::mouseClick(page.m_pLockBtn[2], Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pLockTimeDlg->isVisible(); }, 2000));
-    TypeTimes(*page.m_pLockTimeDlg, {QStringLiteral("08"), QStringLiteral("00"), QStringLiteral("00"),
-                                     QStringLiteral("18"), QStringLiteral("00"), QStringLiteral("00")});
+    TypeTimes(*page.m_pLockTimeDlg, QStringLiteral("08 00 00 18 00 00").split(QLatin1Char(' ')));
     page.m_pLockTimeDlg->m_btEnable->click();
 
     // At 08:00:00 the requests ask for mode 3 and the controller reports 8.

@@ -1,9 +1,9 @@
 #pragma once
 // Helpers of the lock tests: the lock requests the simulator saw, a window
 // that records the messages posted to it, and the lock files of the rig.
-#include <QFile>
 
 #include "ShowOneFixture.h"
+#include "support/Files.h"
 #include "views/ButState.h"
 #include "views/CtrlFile.h"
 #include "views/FloorB.h"
@@ -51,18 +51,6 @@ using view_test::MessageSink;
 
 inline QString CtrlFilePath() { return CShowOneDlg::GetSoftResourcePath(QStringLiteral("CtrlFile.txt")); }
 inline QString LockTimePath() { return CShowOneDlg::GetSoftResourcePath(QStringLiteral("LockTime.txt")); }
-
-inline QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline bool WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 // The record of lift index i in the file, as 43 characters (fewer if short).
 inline QByteArray RecordOf(const QByteArray& file, int index)

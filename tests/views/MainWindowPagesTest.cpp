@@ -5,7 +5,6 @@
 // again and again leaves no thread behind; the lock period's mode stays only
 // on the lift the single-lift page shows.
 #include <QDir>
-#include <QFile>
 #include <functional>
 #include <memory>
 #include <gtest/gtest.h>
@@ -32,16 +31,12 @@ namespace {
 // process's name; Qt's own pool threads are named otherwise).
 int OwnThreads()
 {
-    QFile self(QStringLiteral("/proc/self/comm"));
-    if (!self.open(QIODevice::ReadOnly))
+    const QByteArray name = FileBytes(QStringLiteral("/proc/self/comm"));
+    if (name.isEmpty())
         return -1;
-    const QByteArray name = self.readAll();
     int count = 0;
-    for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
-        if (comm.open(QIODevice::ReadOnly) && comm.readAll() == name)
-            ++count;
-    }
+    for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        count += FileBytes(QStringLiteral("/proc/self/task/%1/comm").arg(task)) == name ? 1 : 0;
     return count;
 }
 

@@ -99,7 +99,6 @@ protected:
         store.ResetLiftRecords();
         store.ResetLiftPages();
         store.ResetLiftCmds();
-        store.ResetLiftFaults();
         int color = 0, groupCount = 0, port = 0, baud = 0;
         std::array<QStringList, 2> floorShow;
         ASSERT_TRUE(db->LoadSoftInfo(&color, &groupCount, &port, &baud, floorShow.data()));

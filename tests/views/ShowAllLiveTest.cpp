@@ -95,15 +95,7 @@ protected:
                - CountPixels(img, inner, [&](QRgb px) { return view_test::Near(px, c, 8); });
     }
 
-    // Rows of lift n's fault table, as (fault code) in insertion order.
-    std::vector<int> FaultRows(int n)
-    {
-        std::vector<int> codes;
-        auto rs = db->m_pAdo->GetRecordSet(QStringLiteral("Select * From KALOR_LiftData_%1_Err").arg(n));
-        for (rs ? rs->MoveFirst() : void(); rs && !rs->IsEOF(); rs->MoveNext())
-            codes.push_back(rs->GetInt(QStringLiteral("ErrCount")));
-        return codes;
-    }
+    std::vector<int> FaultRows(int n) { return view_test::FaultRows(*db, n); }
 
     // Sets the faults at the simulator and waits until the store holds them all.
     bool Faults(const std::vector<std::pair<int, int>>& faults)

@@ -80,13 +80,9 @@ protected:
     // North: lifts 1 (10 floors), 2 (12) and 3 (8); South: lift 5.
     static std::vector<GroupSpec> TwoGroups()
     {
-        std::vector<GroupSpec> spec(2);
-        spec[0].name = QStringLiteral("North");
-        spec[0].lifts = {{1, 10, 0, QStringLiteral("1号梯")}, {2, 12, 0, QStringLiteral("2号梯")},
-                         {3, 8, 0, QStringLiteral("3号梯")}};
-        spec[1].name = QStringLiteral("South");
-        spec[1].lifts = {{5, 8, 0, QStringLiteral("5号梯")}};
-        return spec;
+        return {{QStringLiteral("North"), {{1, 10, 0, QStringLiteral("1号梯")}, {2, 12, 0, QStringLiteral("2号梯")},
+                                          {3, 8, 0, QStringLiteral("3号梯")}}},
+                {QStringLiteral("South"), {{5, 8, 0, QStringLiteral("5号梯")}}}};
     }
 
     CStaGrp* Cell(int k) const { return page->Cell(k); }

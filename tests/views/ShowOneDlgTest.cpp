@@ -51,6 +51,23 @@ void Press(QWidget* button)
     QCoreApplication::processEvents();
 }
 
+// A 12-floor lift on the page without a line, its records those of a lift
+// standing at floor 1 with closed doors.
+class ShowOneOffline : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(rig.ok());
+        Standing(rig, 1);
+    }
+    BoxLog boxes;
+    ShowOneRig rig{Offline(12)};
+    CShowOneDlg& page = rig.page();
+};
+using ShowOneRefresh = ShowOneOffline;
+using ShowOneCalls = ShowOneOffline;
+using ShowOneModes = ShowOneOffline;
+
 } // namespace
 
 TEST(ShowOneLayout, SmallBelow800PixelsLargeFrom800WhateverTheWidth)
@@ -103,12 +120,9 @@ TEST(ShowOneLayout, PresentFloorsTitleAndCaptions)
         EXPECT_EQ(page.m_pModeBtn[k]->isVisible(), k < 3) << k;
 }
 
-TEST(ShowOneRefresh, ValuesFromTheLineAreBounded)
+TEST_F(ShowOneRefresh, ValuesFromTheLineAreBounded)
 {
-    ShowOneRig rig(Offline(12));
-    ASSERT_TRUE(rig.ok());
-    CShowOneDlg& page = rig.page();
-    Standing(rig, 255);
+    rig.lift().nCurFloor = 255;
     rig.lift().nMaxFloor = 200;
     rig.lift().nFaultCode = 255;
     rig.lift().nDoorState = 7;
@@ -137,7 +151,7 @@ TEST(ShowOneRefresh, ValuesFromTheLineAreBounded)
     EXPECT_EQ(page.m_bLiftOnline, 0);
 }
 
-TEST(ShowOneRefresh, OneFloorLiftDrawsTheCarAtTheBottom)
+TEST(ShowOneLayout, OneFloorLiftDrawsTheCarAtTheBottom)
 {
     ShowOneRig rig(Offline(1));
     ASSERT_TRUE(rig.ok());
@@ -150,12 +164,9 @@ TEST(ShowOneRefresh, OneFloorLiftDrawsTheCarAtTheBottom)
     EXPECT_FALSE(page.m_pDownBtn[0]->isVisible());
 }
 
-TEST(ShowOneRefresh, CurrentFloorStatusCellsAndDoors)
+TEST_F(ShowOneRefresh, CurrentFloorStatusCellsAndDoors)
 {
-    ShowOneRig rig(Offline(12));
-    ASSERT_TRUE(rig.ok());
-    CShowOneDlg& page = rig.page();
-    Standing(rig, 5);
+    rig.lift().nCurFloor = 5;
     rig.lift().bFlagA = 1;
     rig.lift().nFaultCode = 17;
     rig.lift().nDoorState = 2;
@@ -191,12 +202,8 @@ TEST(ShowOneRefresh, CurrentFloorStatusCellsAndDoors)
     EXPECT_TRUE(QTest::qWaitFor([&] { return page.m_nDoorFrame == 11; }, 2000));
 }
 
-TEST(ShowOneRefresh, LocalPressStaysLitForTheHoldThenGoesOut)
+TEST_F(ShowOneRefresh, LocalPressStaysLitForTheHoldThenGoesOut)
 {
-    ShowOneRig rig(Offline(12));
-    ASSERT_TRUE(rig.ok());
-    CShowOneDlg& page = rig.page();
-    Standing(rig, 1);
     ASSERT_EQ(Refresh(rig), 1);
     CButShape* car = page.m_pCarBtn[7];
     Press(car);
@@ -225,13 +232,8 @@ TEST(ShowOneRefresh, LocalPressStaysLitForTheHoldThenGoesOut)
     EXPECT_EQ(page.m_pDownBtn[13]->GetState(), 9);
 }
 
-TEST(ShowOneCalls, RefusedCallsRestoreTheirButtonAndSayWhy)
+TEST_F(ShowOneCalls, RefusedCallsRestoreTheirButtonAndSayWhy)
 {
-    BoxLog boxes;
-    ShowOneRig rig(Offline(12));
-    ASSERT_TRUE(rig.ok());
-    CShowOneDlg& page = rig.page();
-    Standing(rig, 1);
     ASSERT_EQ(Refresh(rig), 1);
 
     // Port closed: the car's own floor goes back to its current-floor look.
@@ -271,13 +273,8 @@ TEST(ShowOneCalls, RefusedCallsRestoreTheirButtonAndSayWhy)
     EXPECT_EQ(rig.cmd().nHallCallLo[0], 0);
 }
 
-TEST(ShowOneModes, RefusalsInterlockAndSwitchOff)
+TEST_F(ShowOneModes, RefusalsInterlockAndSwitchOff)
 {
-    BoxLog boxes;
-    ShowOneRig rig(Offline(12));
-    ASSERT_TRUE(rig.ok());
-    CShowOneDlg& page = rig.page();
-    Standing(rig, 1);
     ASSERT_EQ(Refresh(rig), 1);
     CButShapeState* fire = page.m_pModeBtn[1];
     CButShapeState* park = page.m_pModeBtn[2];

@@ -56,7 +56,7 @@ const QColor kGreen(0, 255, 0), kBlue(0, 0, 255), kRed(255, 0, 0);
 
 } // namespace
 
-TEST(StaATest, StatusRulesLaterOverrideEarlier)
+TEST(StaATest, StatusRulesLaterOverrideEarlierAndTheIndicatorFollowsRunFlagsAndDoors)
 {
     const QStringList texts = MakeTexts();
     auto lift = Lift(5);
@@ -83,20 +83,18 @@ TEST(StaATest, StatusRulesLaterOverrideEarlier)
     const QStringList shortTable = {QStringLiteral("x")};
     EXPECT_EQ(CStaA::TileStatus(*lift, &shortTable).strText, QStringLiteral("Err:"));
     EXPECT_EQ(CStaA::TileStatus(*lift, nullptr).strText, QStringLiteral("Err:"));
-}
 
-TEST(StaATest, IndicatorKindAndColourByRunStateFlagsAndDoors)
-{
-    const QStringList texts = MakeTexts();
-    auto lift = Lift(5);
+    // The indicator: kind and colour by run state, flags and doors.
+    lift->bOffline = 0;
+    lift->nFaultCode = 0;
     using I = CStaA::Indicator;
-    struct Case { int run, doors, bits, flagA, flagB; I kind; QColor colour; };
+    struct Ind { int run, doors, bits, flagA, flagB; I kind; QColor colour; };
     // Flags A and B together give a red stop bar, not the door pair.
-    for (const Case& c : {Case{1, 0, 0, 0, 0, I::Up, kGreen}, Case{1, 0, 0, 1, 0, I::Up, kBlue},
-                          Case{1, 0, 0b10000, 1, 0, I::Up, kRed}, Case{2, 0, 0, 0, 0, I::Down, kGreen},
-                          Case{0, 1, 0, 0, 0, I::OpeningPair, kGreen}, Case{0, 4, 0, 0, 0, I::OpeningPair, kGreen},
-                          Case{0, 2, 0, 0, 0, I::ClosingPair, kGreen}, Case{0, 8, 0, 0, 0, I::ClosingPair, kGreen},
-                          Case{0, 1, 0, 1, 1, I::StopBar, kRed}}) {
+    for (const Ind& c : {Ind{1, 0, 0, 0, 0, I::Up, kGreen}, Ind{1, 0, 0, 1, 0, I::Up, kBlue},
+                         Ind{1, 0, 0b10000, 1, 0, I::Up, kRed}, Ind{2, 0, 0, 0, 0, I::Down, kGreen},
+                         Ind{0, 1, 0, 0, 0, I::OpeningPair, kGreen}, Ind{0, 4, 0, 0, 0, I::OpeningPair, kGreen},
+                         Ind{0, 2, 0, 0, 0, I::ClosingPair, kGreen}, Ind{0, 8, 0, 0, 0, I::ClosingPair, kGreen},
+                         Ind{0, 1, 0, 1, 1, I::StopBar, kRed}}) {
         lift->nRunState = c.run;
         lift->nDoorFlags = c.doors;
         lift->nStatusBits = c.bits;

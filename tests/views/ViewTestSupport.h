@@ -1,49 +1,15 @@
 #pragma once
-// Helpers of the widget tests: a window that records the messages it gets,
-// the call rows the recorder wrote, and (shared with other folders) a UI text
-// table and pixel probes.
-#include <QCoreApplication>
-#include <QObject>
+// Helpers of the widget tests: the call and fault rows the recorder wrote, and (shared
+// with other folders) a window that keeps its messages, a UI text table and
+// pixel probes.
 #include <vector>
 
 #include "database/DBServer.h"
-#include "platform/WindowMessage.h"
+#include "support/MessageSink.h"
+#include "support/Files.h"
 #include "support/PixelProbes.h"
 
 namespace view_test {
-
-struct RecordedMessage {
-    int msg;
-    WPARAM wParam;
-    LPARAM lParam;
-    bool operator==(const RecordedMessage&) const = default;
-};
-
-// Stands in for the main window or a view: keeps every window message.
-class MessageSink : public QObject {
-public:
-    std::vector<RecordedMessage> messages;
-
-    bool event(QEvent* e) override
-    {
-        if (auto* m = dynamic_cast<CWindowMessage*>(e)) {
-            messages.push_back({m->message(), m->wParam(), m->lParam()});
-            return true;
-        }
-        return QObject::event(e);
-    }
-
-    // Delivers what was posted and returns the messages of that number.
-    std::vector<RecordedMessage> Take(int msg)
-    {
-        QCoreApplication::sendPostedEvents(this);
-        std::vector<RecordedMessage> out;
-        for (const auto& m : messages)
-            if (m.msg == msg)
-                out.push_back(m);
-        return out;
-    }
-};
 
 // Call rows of lift n in all its day tables, as (CallSign, CallNum).
 inline std::vector<std::pair<int, int>> CallRows(CDBServer& db, int n)
@@ -56,6 +22,16 @@ inline std::vector<std::pair<int, int>> CallRows(CDBServer& db, int n)
             rows.emplace_back(rs->GetInt(QStringLiteral("CallSign")), rs->GetInt(QStringLiteral("CallNum")));
     }
     return rows;
+}
+
+// Codes of lift n's fault rows, oldest first.
+inline std::vector<int> FaultRows(CDBServer& db, int n)
+{
+    std::vector<int> codes;
+    auto rs = db.m_pAdo->GetRecordSet(QStringLiteral("Select * From KALOR_LiftData_%1_Err").arg(n));
+    for (rs ? rs->MoveFirst() : void(); rs && !rs->IsEOF(); rs->MoveNext())
+        codes.push_back(rs->GetInt(QStringLiteral("ErrCount")));
+    return codes;
 }
 
 } // namespace view_test
