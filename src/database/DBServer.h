@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "database/AdoConnection.h"
 #include "database/ErrInfTab.h"
@@ -128,8 +129,7 @@ public:
     std::array<int, kDbLiftSlots> m_nLastCountNum{};
     std::array<int, kDbLiftSlots> m_nDayTables{};
     // Per lift slot: the fault code the recorder last saw, whichever page's
-    // save saw it, so that each fault gives exactly one row however often and
-    // from however many pages the lift is saved.
+    // save saw it; it decides only for a record no reply filled.
     std::array<int, kDbLiftSlots> m_nLastFaultCode{};
     // Folder that holds SoftResoure/; empty means the running executable's folder.
     QString m_strAppFolder;
@@ -142,11 +142,11 @@ private:
     static QString LiftTable(int nLiftNum);
     static bool ValidLiftNum(int nLiftNum) { return nLiftNum >= 1 && nLiftNum <= kDbLiftSlots; }
     bool StoreGroupCounts(int nCount, const strGroupInf* pGroups);
-    // The one rule of both saves: the lift's polled code is a new fault when
-    // it is not 0 and not the code this lift last saw; a cleared fault is seen
-    // as 0, so one that comes back is new again. Returns the code to write, 0
-    // for none, and takes the code as seen.
-    int TakeNewFault(strLiftInf* pLift);
+    // The one rule of both saves: the codes of the fault occurrences the
+    // replies counted since the last save, oldest first, each to be a row. A
+    // record no reply filled (its code set by hand) has a new fault when its
+    // code is not 0 and not the code this lift last saw.
+    std::vector<int> TakeNewFaults(strLiftInf* pLift);
     bool DayTableUpkeep(strLiftInf* pLift, QString* pDayTable);
     bool OpenNewDayTable(int i, const QString& strIndex, const std::shared_ptr<CAdoRecordset>& pIndex);
     // NewDayTable starts the statements that open a day table (Upkeep).

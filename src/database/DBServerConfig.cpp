@@ -277,7 +277,9 @@ bool CDBServer::DeleteLift(strLiftInf* pLift, strGroupInf* pGroups)
     pLift->bRecInit = 0;
     m_tmLastSave[std::size_t(n - 1)] = QDateTime();
     m_bIndexLost[std::size_t(n - 1)] = false;
-    // Its rows still waiting have no table left to go to.
+    // Its rows still waiting have no table left to go to, nor have the
+    // faults its replies brought and no save took yet.
     DropPendingOfLift(n);
+    pLift->nFaultsRecorded = pLift->nFaultsSeen;
     return true;
 }

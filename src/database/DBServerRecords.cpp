@@ -340,16 +340,25 @@ bool CDBServer::DayTableUpkeep(strLiftInf* pLift, QString* pDayTable)
     return true;
 }
 
-int CDBServer::TakeNewFault(strLiftInf* pLift)
+std::vector<int> CDBServer::TakeNewFaults(strLiftInf* pLift)
 {
     const auto i = std::size_t(pLift->nLiftNum - 1);
-    // Read once: the worker may change it meanwhile, and the row must carry
-    // the code that was decided on.
-    const int code = pLift->nFaultCode;
-    const bool isNew = code != 0 && code != m_nLastFaultCode[i];
-    m_nLastFaultCode[i] = code;
+    // The code before the count: the worker counts an occurrence before it
+    // stores its code, so a new code read here has its occurrence counted.
+    const int code = pLift->nFaultCode.load(std::memory_order_acquire);
+    const std::uint32_t seen = pLift->nFaultsSeen.load(std::memory_order_acquire);
+    std::uint32_t next = pLift->nFaultsRecorded;
+    if (seen - next > strLiftInf::kSeenFaults)
+        next = seen - strLiftInf::kSeenFaults;  // only the latest are kept
+    std::vector<int> faults;
+    for (; next != seen; ++next)
+        faults.push_back(pLift->nSeenFault[next % strLiftInf::kSeenFaults]);
+    pLift->nFaultsRecorded = seen;
+    if (faults.empty() && code != 0 && code != m_nLastFaultCode[i])
+        faults.push_back(code);
+    m_nLastFaultCode[i] = faults.empty() ? code : faults.back();
     pLift->nFaultCodePrev = code;
-    return isNew ? code : 0;
+    return faults;
 }
 
 void CDBServer::SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage)
@@ -382,13 +391,13 @@ void CDBServer::SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage)
         pPage->nHallLampLoOld[w] = lo;
         pPage->nHallLampHiOld[w] = hi;
     }
-    const int fault = TakeNewFault(pLift);
+    const std::vector<int> faults = TakeNewFaults(pLift);
 
     const QString when = TimeText(m_tmToday);
     for (const auto& [sign, floor] : calls)
         QueueWrite(RowKind::Call, n, QStringLiteral("Insert Into ") + day + QStringLiteral(" Values (?,%1,?)").arg(sign),
                    {when, QString::number(floor)});
-    if (fault != 0)
+    for (const int fault : faults)
         QueueWrite(RowKind::Fault, n,
                    QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
                        + QStringLiteral(" Values (%1,?,%2,'0','0','0','0','0','0','0','0')").arg(fault).arg(pLift->nCtrlModePrev),
@@ -410,14 +419,13 @@ void CDBServer::SaveLiftFault(strLiftInf* pLift, strLiftFault*)
     // Not from the tracking record: only the all-lifts poll fills it, so after
     // another page it holds a code from before, and its new-fault flag lasts
     // one status reply.
-    if (const int fault = TakeNewFault(pLift); fault != 0) {
-        const int prev = pLift->nStatusBitsPrev;
-        const int state = prev == 2 ? 225 : prev == 4 ? 226 : prev == 8 ? 227 : 7;
+    const int prev = pLift->nStatusBitsPrev;
+    const int state = prev == 2 ? 225 : prev == 4 ? 226 : prev == 8 ? 227 : 7;
+    for (const int fault : TakeNewFaults(pLift))
         QueueWrite(RowKind::Fault, n,
                    QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
                        + QStringLiteral(" Values (%1,?,%2,0,0,0,0,0,0,0,0)").arg(fault).arg(state),
                    {TimeText(m_tmToday)});
-    }
     pLift->nStatusBitsPrev = pLift->nStatusBits.load();
     if (m_nBatchDepth == 0)
         FlushRecords(false);

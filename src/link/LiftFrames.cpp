@@ -7,6 +7,20 @@
 
 namespace {
 
+// The occurrence is counted before the code is stored, both released, so a
+// recorder that reads the new code also finds its occurrence.
+void TakeFaultCode(strLiftInf& lift, int code)
+{
+    const int before = lift.nFaultCode;
+    lift.nFaultCodePrev = before;
+    if (code != 0 && code != before) {
+        const std::uint32_t seen = lift.nFaultsSeen;
+        lift.nSeenFault[seen % strLiftInf::kSeenFaults] = code;
+        lift.nFaultsSeen.store(seen + 1, std::memory_order_release);
+    }
+    lift.nFaultCode.store(code, std::memory_order_release);
+}
+
 int Word(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 
 // Run state from the status group's byte 1: bit 0 clear = standing (0),
@@ -26,8 +40,7 @@ void ParseStatusGroupCommon(const std::uint8_t* g, strLiftInf& lift)
     lift.bFlagA = (g[1] >> 3) & 1;
     lift.nDoorFlagsPrev = lift.nDoorFlags.load();
     lift.nDoorFlags = g[1] >> 4;
-    lift.nFaultCodePrev = lift.nFaultCode.load();
-    lift.nFaultCode = g[3];
+    TakeFaultCode(lift, g[3]);
 }
 
 } // namespace
@@ -269,8 +282,7 @@ void ParsePageFields(const std::uint8_t* rx, int page, strLiftInf& lift, strLift
     lift.bFlagA = (rx[8] >> 4) & 1;
     lift.bFlagB = (rx[8] >> 5) & 1;
 
-    lift.nFaultCodePrev = lift.nFaultCode.load();
-    lift.nFaultCode = rx[9];
+    TakeFaultCode(lift, rx[9]);
 
     const bool pageInRange = page >= 0 && page < kLampPages;
     if (pageInRange) {

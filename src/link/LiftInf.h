@@ -4,6 +4,7 @@
 // the user-interface thread only.
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 
 #include "platform/RelaxedAtomic.h"
@@ -33,6 +34,14 @@ struct strLiftInf {
     Relaxed<std::int32_t> nCtrlModePrev;
     Relaxed<std::int32_t> nFaultCode;
     Relaxed<std::int32_t> nFaultCodePrev;
+    // Each reply whose code is not 0 and not the one before is a fault
+    // occurrence: the worker counts it and keeps its code here, the recorder
+    // writes those it has not yet. A save comes only now and then, so one that
+    // came and went between two saves still gives its row.
+    static constexpr std::uint32_t kSeenFaults = 16;
+    std::array<Relaxed<std::int32_t>, kSeenFaults> nSeenFault;
+    Relaxed<std::uint32_t> nFaultsSeen;
+    std::uint32_t nFaultsRecorded = 0;  // the recorder's own count
     Relaxed<std::int32_t> nModel;
     Relaxed<std::int32_t> nCmdMode;
     QString strName;

@@ -302,8 +302,8 @@ TEST_F(PageSwitchTest, ConnectCancelledLeavesTheLivePageRunningAndConfirmedReope
 }
 
 namespace {
-// "North" of lifts 1 to 10 and 13, more than the group page has cells for, on
-// stations 1 to 4; "South" of lift 14 alone.
+// "North" of lifts 1 to 10 and 13 (three pages), more than the group page has
+// cells for, on stations 1 to 4; "South" of lift 14 alone.
 class PageSwitchFaultTest : public PageSwitchTest {
 protected:
     PageSwitchFaultTest()
@@ -314,7 +314,7 @@ protected:
     {
         Lifts l;
         for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 13})
-            l.push_back({n, 8, 1, QStringLiteral("N%1").arg(n)});
+            l.push_back({n, n == 13 ? 24 : 8, 1, QStringLiteral("N%1").arg(n)});
         l.push_back({14, 8, 2, QStringLiteral("S14")});
         return l;
     }
@@ -359,6 +359,21 @@ TEST_F(PageSwitchFaultTest, EveryFaultAnyPageSawIsOneRowWithItsCode)
     for (const auto& [n, code] : std::vector<std::pair<int, int>>{
              {13, 0}, {1, 11}, {2, 12}, {2, 0}, {3, 13}, {3, 0}, {3, 13}, {9, 19}, {10, 20}, {10, 0}})
         EXPECT_TRUE(Fault(n, code)) << "lift " << n << " fault " << code;
+    // Lift 13's fault raised after its page 0 reply and gone before its page
+    // 2 request: only the page 1 reply of the pass brought it, and the report
+    // after the pass finds it gone.
+    const auto lastPageOf13 = [&] {
+        const auto frames = sim.requests();
+        const auto it = std::find_if(frames.rbegin(), frames.rend(), [](const Frame& f) { return f[0] == 13; });
+        return it == frames.rend() ? -1 : (*it)[2] >> 5;
+    };
+    sim.clearRequests();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lastPageOf13() == 0; }, 10000));
+    ASSERT_TRUE(sim.command(QStringLiteral("fault 13 44")));
+    sim.clearRequests();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lastPageOf13() == 1; }, 10000));
+    ASSERT_TRUE(sim.command(QStringLiteral("fault 13 0")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lastPageOf13() == 2; }, 10000));
 
     // The single-lift page: one fault, then another that stands at the return.
     SendMessage(dlg.get(), WM_OPEN_LIFT, 1, 5);
@@ -379,7 +394,7 @@ TEST_F(PageSwitchFaultTest, EveryFaultAnyPageSawIsOneRowWithItsCode)
     NextFrames(8);
 
     const std::map<int, std::vector<int>> rows{{1, {11}}, {2, {12}}, {3, {13, 13}}, {5, {55, 56}},
-                                               {9, {19}}, {10, {20}}, {13, {33}}};
+                                               {9, {19}}, {10, {20}}, {13, {33, 44}}};
     for (const StationData::Lift& l : lifts)
         EXPECT_EQ(FaultRows(l.n), rows.contains(l.n) ? rows.at(l.n) : std::vector<int>{}) << "lift " << l.n;
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
