@@ -36,10 +36,10 @@ class CStationOperatorPlugin : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "StationOperatorPlugin.json")
 public:
-    QObject* create(const QString&, const QString& specification) override
+    QObject* create(const QString&, const QString& arguments) override
     {
         auto* look = new QTimer;
-        const QStringList login = specification.split(QLatin1Char('/'));
+        const QStringList login = arguments.split(QLatin1Char('/'));
         QObject::connect(look, &QTimer::timeout, [login, stage = 0]() mutable {
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 auto* box = qobject_cast<QMessageBox*>(w);
