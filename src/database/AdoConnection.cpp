@@ -324,12 +324,14 @@ QString CAdoConnection::LastReason() const
     return EngineReason(m_nLastErrorCode, m_strLastError, m_nLanguageKind);
 }
 
-void CAdoConnection::Report(const QString& text, int code)
+void CAdoConnection::Report(const QString& text, int code, const QString& shown)
 {
     m_strLastError = text;
     m_nLastErrorCode = code;
+    // The engine speaks English: its common reasons reach the operator in
+    // the station's language.
     if (!m_bQuiet)
-        AfxMessageBox(text);
+        AfxMessageBox(shown.isEmpty() ? EngineReason(code, text, m_nLanguageKind) : shown);
 }
 
 void CAdoConnection::InitConnection()
@@ -475,7 +477,8 @@ bool CAdoConnection::OpenFile(bool bExclusive, const QString& strPath, bool bWai
     m_bExclusive = bExclusive;
 
     auto fail = [&](const QString& why, int code = SQLITE_CANTOPEN) {
-        Report(QStringLiteral("The database %1 cannot be opened: %2").arg(QDir::toNativeSeparators(strPath), why), code);
+        const QString text = QStringLiteral("The database %1 cannot be opened: %2").arg(QDir::toNativeSeparators(strPath), why);
+        Report(text, code, text);
         return false;
     };
     const QFileInfo info(strPath);
@@ -785,7 +788,7 @@ bool CAdoConnection::ExecuteSql(const QString& sql, const QVariantList& params)
     Report(error, rc);
     if (!m_bQuiet)
         AfxMessageBox(LanText(15) + QStringLiteral("\r\n") + LanText(16) + QStringLiteral(":")
-                      + QString::asprintf("%s", sqlite3_errstr(rc)));
+                      + EngineReason(rc, QString::fromUtf8(sqlite3_errstr(rc)), m_nLanguageKind));
     return false;
 }
 

@@ -117,7 +117,8 @@ private:
     bool HasRequiredTables(sqlite3* db) const;
     QString LanText(int n, const QString& fallback = QString()) const;
     void ReportNotOpen();
-    void Report(const QString& text, int code);
+    // shown: the box's text when it is not the engine's reason itself.
+    void Report(const QString& text, int code, const QString& shown = QString());
     bool OpenFile(bool bExclusive, const QString& strFile, bool bWait);
     bool WriteOpenFileBack(QString* pError);
     QString NewCopy(QString* pError) const;
