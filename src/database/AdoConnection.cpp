@@ -259,12 +259,6 @@ bool CopyIntoCompact(sqlite3* db)
     return ExecFixed(db, "COMMIT");
 }
 
-qint64 MonotonicMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 void SyncPath(const QString& path, bool bDirectory)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), bDirectory ? O_RDONLY | O_DIRECTORY : O_RDONLY);
@@ -281,6 +275,12 @@ void CAdoConnection::Closer::operator()(sqlite3* db) const
     // Every statement is finalised where it is made, so the plain close succeeds.
     if (sqlite3_close(db) != SQLITE_OK)
         sqlite3_close_v2(db);
+}
+
+qint64 CAdoConnection::MonotonicMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 CAdoConnection::CAdoConnection()
@@ -466,7 +466,6 @@ bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
     CloseConnection();
     m_strDBPath = strPath;
     m_strDataFile = strPath;
-    m_bReopenPending = false;
     return OpenFile(bExclusive, strPath, true);
 }
 
@@ -526,7 +525,6 @@ bool CAdoConnection::Reopen(bool bExclusive)
 {
     m_bReopenPending = true;
     m_bReopenExclusive = bExclusive;
-    m_bReopenTold = false;
     m_nNextReopenMs = 0;
     return TryReopen(true);
 }
@@ -546,8 +544,10 @@ bool CAdoConnection::TryReopen(bool bNow)
         return true;
     }
     // Each try reads the key again: not more often than the file is looked at.
+    // Told at the first failed try only.
+    const bool told = m_nNextReopenMs != 0;
     m_nNextReopenMs = now + kFileWatchMs;
-    if (!std::exchange(m_bReopenTold, true))
+    if (!told)
         AfxMessageBoxModeless(FixedText{QStringLiteral("数据库文件 %1 暂时无法打开：%2\n故障和呼梯记录已保留，文件可以打开后立即写入；本站会一直重试。"),
                                         QStringLiteral("The database file %1 cannot be opened yet: %2\nFaults and calls are kept "
                                                        "and written as soon as it opens; the station keeps trying."),
@@ -629,11 +629,7 @@ bool CAdoConnection::WriteOpenFileBack(QString* pError)
     SyncPath(QFileInfo(path).absolutePath(), true);
     m_strDataFile = bInPlace ? path : copy;
     // The data is safe in its file; one that does not open at once is opened later.
-    m_bReopenPending = true;
-    m_bReopenExclusive = m_bExclusive;
-    m_bReopenTold = false;
-    m_nNextReopenMs = 0;
-    TryReopen(true);
+    Reopen(m_bExclusive);
     return true;
 }
 

@@ -93,6 +93,8 @@ public:
     const QString& LastError() const { return m_strLastError; }
     // Engine result code of the last failure (SQLITE_FULL, SQLITE_IOERR...).
     int LastErrorCode() const { return m_nLastErrorCode; }
+    // The steady clock in milliseconds, for the pauses between tries.
+    static qint64 MonotonicMs();
     // The last failure for a box: its common reasons in the language in force.
     QString LastReason() const;
 
@@ -133,8 +135,7 @@ private:
     QString m_strDataFile;           // see DataFile(); empty until the first open
     bool m_bReopenPending = false;   // closed against the station's will: opened again when it can
     bool m_bReopenExclusive = false;
-    bool m_bReopenTold = false;
-    qint64 m_nNextReopenMs = 0;
+    qint64 m_nNextReopenMs = 0;      // 0 until a try failed, which the operator is told once
     int m_nCommits = 0;
     // Looks at the file while nothing else runs a statement (an idle station);
     // made with the connection, so that it belongs to the thread that uses it.

@@ -147,6 +147,9 @@ private:
     // record no reply filled (its code set by hand) has a new fault when its
     // code is not 0 and not the code this lift last saw.
     std::vector<int> TakeNewFaults(strLiftInf* pLift);
+    // Queues a row for each of those, in the lift's state nState; the eight
+    // trailing columns are zeros, written as the caller's table expects them.
+    void QueueNewFaults(strLiftInf* pLift, int nState, QLatin1String zeros);
     bool DayTableUpkeep(strLiftInf* pLift, QString* pDayTable);
     bool OpenNewDayTable(int i, const QString& strIndex, const std::shared_ptr<CAdoRecordset>& pIndex);
     // NewDayTable starts the statements that open a day table (Upkeep).

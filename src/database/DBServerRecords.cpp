@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <algorithm>
-#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -27,12 +26,6 @@ bool Rises(int now, int old, int bit) { return ((now >> bit) & 1) && !((old >> b
 
 // Rows carry the time they were seen, not the time they reach the file.
 QString TimeText(const QDateTime& t) { return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
-
-qint64 MonotonicMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // A statement the engine refuses as such (a trigger, a table renamed or
 // dropped) fails again at once: the others go on without it. A full disk, a
@@ -96,7 +89,7 @@ bool CDBServer::FlushRecords(bool bRetryNow)
 {
     if (m_pending.empty())
         return true;
-    if (!bRetryNow && MonotonicMs() < m_nRetryAtMs)
+    if (!bRetryNow && CAdoConnection::MonotonicMs() < m_nRetryAtMs)
         return false;
     // A file not open again yet, or another operation's transaction open (a
     // timer ran inside its wait): the rows go with a later save.
@@ -171,7 +164,7 @@ bool CDBServer::FlushRecords(bool bRetryNow)
     m_pAdo->SetQuiet(false);
     if (!written || std::find(held.begin(), held.end(), true) != held.end()) {
         ReportRecordingFailure(why);
-        m_nRetryAtMs = MonotonicMs() + kRetryPauseMs;
+        m_nRetryAtMs = CAdoConnection::MonotonicMs() + kRetryPauseMs;
         return false;
     }
     m_bRecordingReported = false;
@@ -361,6 +354,16 @@ std::vector<int> CDBServer::TakeNewFaults(strLiftInf* pLift)
     return faults;
 }
 
+void CDBServer::QueueNewFaults(strLiftInf* pLift, int nState, QLatin1String zeros)
+{
+    const int n = pLift->nLiftNum;
+    for (const int fault : TakeNewFaults(pLift))
+        QueueWrite(RowKind::Fault, n,
+                   QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
+                       + QStringLiteral(" Values (%1,?,%2,%3)").arg(fault).arg(nState).arg(zeros),
+                   {TimeText(m_tmToday)});
+}
+
 void CDBServer::SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage)
 {
     if (!pLift || !pPage || !ValidLiftNum(pLift->nLiftNum))
@@ -391,17 +394,12 @@ void CDBServer::SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage)
         pPage->nHallLampLoOld[w] = lo;
         pPage->nHallLampHiOld[w] = hi;
     }
-    const std::vector<int> faults = TakeNewFaults(pLift);
 
     const QString when = TimeText(m_tmToday);
     for (const auto& [sign, floor] : calls)
         QueueWrite(RowKind::Call, n, QStringLiteral("Insert Into ") + day + QStringLiteral(" Values (?,%1,?)").arg(sign),
                    {when, QString::number(floor)});
-    for (const int fault : faults)
-        QueueWrite(RowKind::Fault, n,
-                   QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
-                       + QStringLiteral(" Values (%1,?,%2,'0','0','0','0','0','0','0','0')").arg(fault).arg(pLift->nCtrlModePrev),
-                   {when});
+    QueueNewFaults(pLift, pLift->nCtrlModePrev, QLatin1String("'0','0','0','0','0','0','0','0'"));
     pLift->nCtrlModePrev = pLift->nCtrlMode.load();
     pLift->nStatusBitsPrev = pLift->nStatusBits.load();
     if (m_nBatchDepth == 0)
@@ -412,7 +410,6 @@ void CDBServer::SaveLiftFault(strLiftInf* pLift, strLiftFault*)
 {
     if (!pLift || !ValidLiftNum(pLift->nLiftNum))
         return;
-    const int n = pLift->nLiftNum;
     QString day;
     if (!DayTableUpkeep(pLift, &day))
         return;
@@ -421,11 +418,7 @@ void CDBServer::SaveLiftFault(strLiftInf* pLift, strLiftFault*)
     // one status reply.
     const int prev = pLift->nStatusBitsPrev;
     const int state = prev == 2 ? 225 : prev == 4 ? 226 : prev == 8 ? 227 : 7;
-    for (const int fault : TakeNewFaults(pLift))
-        QueueWrite(RowKind::Fault, n,
-                   QStringLiteral("Insert Into ") + LiftTable(n) + QLatin1String("_Err")
-                       + QStringLiteral(" Values (%1,?,%2,0,0,0,0,0,0,0,0)").arg(fault).arg(state),
-                   {TimeText(m_tmToday)});
+    QueueNewFaults(pLift, state, QLatin1String("0,0,0,0,0,0,0,0"));
     pLift->nStatusBitsPrev = pLift->nStatusBits.load();
     if (m_nBatchDepth == 0)
         FlushRecords(false);
