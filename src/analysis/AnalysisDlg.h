@@ -178,7 +178,6 @@ public:
     std::int32_t m_nLanguageKind = 0;     // 1..3, set by the main window
     std::int32_t m_nFaultModel = 2;       // index into the three fault-text tables
     QString m_strTitle;
-    QString m_strDBSize;
     std::unique_ptr<std::array<strLiftFaultStat, kLiftRecords>> m_pFaultStat;
     // Handed as they are to the record export and the column chart; the page never fills them.
     std::unique_ptr<std::array<strCallStatBlock, 4>> m_pCallStat;

@@ -102,8 +102,7 @@ void CAnalysisDlg::ShowLanguagePage()
 
 void CAnalysisDlg::ShowDBSize()
 {
-    m_strDBSize = Text(217) + QStringLiteral(" : ") + (m_pDB ? m_pDB->GetDBSizeText() : QString());
-    m_stDBSize->setText(m_strDBSize);
+    m_stDBSize->setText(Text(217) + QStringLiteral(" : ") + (m_pDB ? m_pDB->GetDBSizeText() : QString()));
 }
 
 void CAnalysisDlg::SetLanguageRadioCaptions()
@@ -281,6 +280,5 @@ void CAnalysisDlg::OnBnClickedCompactDb()
         AfxMessageBox((Text(219) + QLatin1Char('\n') + why).trimmed());
         return;
     }
-    m_strDBSize = Text(218) + QStringLiteral(" ") + size;
-    m_stDBSize->setText(m_strDBSize);
+    m_stDBSize->setText(Text(218) + QStringLiteral(" ") + size);
 }

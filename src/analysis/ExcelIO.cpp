@@ -147,12 +147,6 @@ QString CExcelIO::GetSheetName(const CXlsxReader& book, int nIndex)
     return book.SheetNames().value(nIndex);
 }
 
-void CExcelIO::TrimTrailingBlanks(QString& text)
-{
-    while (text.endsWith(QLatin1Char(' ')))
-        text.chop(1);
-}
-
 QString CExcelIO::Say(const char* zh, const char* en, const char* tw) const
 {
     return FixedText{QString::fromUtf8(zh), QString::fromUtf8(en), QString::fromUtf8(tw)}.In(m_nLanguageKind);
@@ -274,7 +268,7 @@ bool CExcelIO::ImportLanguageTable(int* pFlags, const QString& strFile, strLangu
         while (kept > 0 && row[2].at(kept - 1) == QLatin1Char(' '))
             --kept;
         if (kept <= kMaxLanguageText)
-            TrimTrailingBlanks(row[2]);
+            row[2].truncate(kept);
         for (int c = 1; c < 4; ++c) {
             if (row[std::size_t(c)].isEmpty())
                 ++empty[std::size_t(c - 1)];

@@ -54,7 +54,6 @@ public:
     bool ExportRecords(int nMode, const QString& strFile, const strCallStatBlock* pBlocks,
                        const strLiftFaultStat* pLifts, const strErrInfTab* pTabs);
     bool ExportFaultSheets(int nMode, const QString& strFile, const strLiftFaultStat* pLifts, const strErrInfTab* pTabs);
-    static void TrimTrailingBlanks(QString& text);
 
     std::uint8_t m_nExcelVersion = 0;
     int m_nLanguageKind = 1;                  // 1..3: the language of the job's messages

@@ -142,9 +142,8 @@ bool CXlsxMarkupScan::StepBang(char c)
 {
     const int n = m_nBang++;
     // The two openings differ from their first byte on: the byte before tells which one is followed.
-    const bool comment = n < 2 && c == '-' && (n == 0 || m_last == '-');
-    const bool cdata = n < int(sizeof(kCData)) - 1 && c == kCData[n] && (n == 0 || m_last == kCData[n - 1]);
-    m_last = c;
+    const bool comment = n < 2 && c == '-' && (n == 0 || m_prev == '-');
+    const bool cdata = n < int(sizeof(kCData)) - 1 && c == kCData[n] && (n == 0 || m_prev == kCData[n - 1]);
     if (!comment && !cdata) {
         m_at = At::Declaration;  // "<!DOCTYPE" among them, found where the tag began
         if (c == '>')

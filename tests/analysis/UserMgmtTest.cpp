@@ -1,8 +1,8 @@
 // User management on the analysis page, against the user table of a copy of
 // the shipped database: listing, adding, changing the own password and
 // deleting, with every refusal the operator can meet.
-
 #include <QLineEdit>
+
 #include "AnalysisFixture.h"
 #include "analysis/ButAnaly.h"
 #include "controls/StaX.h"

@@ -287,9 +287,7 @@ TEST_F(WorkbookFlowsTest, SaveDialogAsksAboutTheWorkbookItWillReplace)
         QTimer driver;
         QObject::connect(&driver, &QTimer::timeout, [&] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (modal && !qobject_cast<QFileDialog*>(modal)) {
-                modal->close();  // a question that is not the station's own box
-            } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
                 if (typed || deadline.hasExpired()) {
                     dialog->reject();  // told no (or nothing came): the dialog is left
                     return;
@@ -298,6 +296,8 @@ TEST_F(WorkbookFlowsTest, SaveDialogAsksAboutTheWorkbookItWillReplace)
                 typed = true;
                 // As the Save button does, from the event loop: the question it asks runs a loop of its own.
                 QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            } else if (modal) {
+                modal->close();  // a question that is not the station's own box
             }
         });
         driver.start(20);
