@@ -46,20 +46,19 @@ public:
             QString chosen = files.first();
             if (!m_strSuffix.isEmpty())
                 chosen = NameWithSuffix(chosen, m_strSuffix);
-            // The name box, as if typed there: selectFile() leaves a box that has the focus alone.
-            auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             if (chosen != files.first()) {
-                if (nameBox)
+                // The name box, as if typed there: selectFile() leaves a box that has the focus alone.
+                if (auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
                     nameBox->setText(chosen);
                 else
                     selectFile(chosen);
             }
-            const QString question = QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?");
-            if (m_bAskReplace && QFileInfo::exists(chosen)
-                && AfxMessageBox(question.arg(QuoteText(QFileInfo(chosen).fileName())), windowTitle(), MsgBoxKind::YesNo,
-                                 true)
-                       != MsgBoxResult::Yes)
-                return;
+            if (m_bAskReplace && QFileInfo::exists(chosen)) {
+                const QString question = QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?");
+                if (AfxMessageBox(question.arg(QuoteText(QFileInfo(chosen).fileName())), windowTitle(), MsgBoxKind::YesNo, true)
+                    != MsgBoxResult::Yes)
+                    return;
+            }
         }
         QFileDialog::accept();
     }

@@ -7,6 +7,7 @@
 #include <QThread>
 #include <atomic>
 #include <cstdio>
+#include <optional>
 
 #include "platform/MessageBoxDlg.h"
 
@@ -55,6 +56,21 @@ MsgBoxResult LogUnattended(MsgBoxRequest req, const MessageBoxHook& hook)
     }
 }
 
+// The answer when no real box is shown: unattended, or an installed hook's.
+std::optional<MsgBoxResult> AnswerWithoutBox(const MsgBoxRequest& req)
+{
+    MessageBoxHook hook;
+    {
+        std::lock_guard lock(g_hookMutex);
+        hook = g_hook;
+    }
+    if (g_unattended)
+        return LogUnattended(req, hook);
+    if (hook)
+        return hook(req);
+    return std::nullopt;
+}
+
 MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
 {
     CMessageBoxDlg box;
@@ -92,15 +108,8 @@ MsgBoxResult AfxMessageBox(const MsgBoxRequest& asked)
     MsgBoxRequest req = asked;
     if (req.caption.isEmpty())
         req.caption = StationCaption();
-    MessageBoxHook hook;
-    {
-        std::lock_guard lock(g_hookMutex);
-        hook = g_hook;
-    }
-    if (g_unattended)
-        return LogUnattended(req, hook);
-    if (hook)
-        return hook(req);
+    if (const auto answer = AnswerWithoutBox(req))
+        return *answer;
     auto* app = QCoreApplication::instance();
     if (!app)
         return MsgBoxResult::Ok;
@@ -114,19 +123,8 @@ MsgBoxResult AfxMessageBox(const MsgBoxRequest& asked)
 void AfxMessageBoxModeless(const QString& text)
 {
     MsgBoxRequest req{.text = text, .caption = StationCaption(), .kind = MsgBoxKind::Ok, .bModeless = true};
-    MessageBoxHook hook;
-    {
-        std::lock_guard lock(g_hookMutex);
-        hook = g_hook;
-    }
-    if (g_unattended) {
-        LogUnattended(req, hook);
+    if (AnswerWithoutBox(req))
         return;
-    }
-    if (hook) {
-        hook(req);
-        return;
-    }
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app)
         return;

@@ -42,12 +42,11 @@ CQuitSignals::CQuitSignals(std::function<void(int)> onSignal)
     action.sa_flags = SA_RESTART;
     for (std::size_t k = 0; k < kSignals.size(); ++k)
         ::sigaction(kSignals[k], &action, &m_previous[k]);
-    m_bInstalled = true;
 }
 
 CQuitSignals::~CQuitSignals()
 {
-    if (m_bInstalled) {
+    if (m_pNotifier) {
         for (std::size_t k = 0; k < kSignals.size(); ++k)
             ::sigaction(kSignals[k], &m_previous[k], nullptr);
         g_wakeFd.store(-1);
@@ -62,9 +61,7 @@ void CQuitSignals::OnReadable()
 {
     unsigned char bytes[16];
     ssize_t n;
-    while ((n = ::read(m_fds[0], bytes, sizeof bytes)) > 0) {
-        for (ssize_t k = 0; k < n; ++k)
-            if (m_onSignal)
-                m_onSignal(bytes[k]);
-    }
+    while ((n = ::read(m_fds[0], bytes, sizeof bytes)) > 0)
+        for (ssize_t k = 0; k < n && m_onSignal; ++k)
+            m_onSignal(bytes[k]);
 }

@@ -21,16 +21,13 @@ public:
     CQuitSignals(const CQuitSignals&) = delete;
     CQuitSignals& operator=(const CQuitSignals&) = delete;
 
-    bool IsInstalled() const { return m_bInstalled; }
-
+private:
     static constexpr std::array<int, 3> kSignals{SIGTERM, SIGINT, SIGHUP};
 
-private:
     void OnReadable();
 
     std::array<int, 2> m_fds{-1, -1};  // [0] read by the notifier, [1] written by the handler
-    std::unique_ptr<QSocketNotifier> m_pNotifier;
+    std::unique_ptr<QSocketNotifier> m_pNotifier;  // only while this object has the signals
     std::function<void(int)> m_onSignal;
     std::array<struct sigaction, kSignals.size()> m_previous{};
-    bool m_bInstalled = false;
 };

@@ -41,17 +41,16 @@ public:
         auto* look = new QTimer;
         const QStringList login = arguments.split(QLatin1Char('/'));
         QObject::connect(look, &QTimer::timeout, [login, stage = 0]() mutable {
+            QWidget* main = nullptr;
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 auto* box = qobject_cast<QMessageBox*>(w);
                 if (box && box->isVisible() && !box->property("seen").toBool()) {
                     box->setProperty("seen", true);
                     Say(QStringLiteral("box: ") + box->text().simplified());
                 }
-            }
-            QWidget* main = nullptr;
-            for (QWidget* w : QApplication::topLevelWidgets())
                 if (w->objectName() == QLatin1String("KALORDlg") && w->isVisible())
                     main = w;
+            }
             QWidget* modal = QApplication::activeModalWidget();
             auto* user = main ? main->findChild<QLineEdit*>(QStringLiteral("1013")) : nullptr;
             if (!user)
