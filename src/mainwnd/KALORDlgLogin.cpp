@@ -256,6 +256,8 @@ void CKALORDlg::MarkNotConnected()
     SetPortOpen(false);
     for (int k = 0; k < kLiftSlots; ++k)
         m_Store.m_pLiftInf[k].bOffline = 1;
+    // No page polls now: the alarms of lifts gone off the line come down here.
+    m_AlarmWatch.Check();
 }
 
 bool CKALORDlg::OpenComPort()

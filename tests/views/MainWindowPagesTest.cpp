@@ -232,6 +232,16 @@ TEST_F(MainWindowPages, TheFaultAlarmComesFromTheGroupAndTheSingleLiftPage)
     EXPECT_TRUE(WaitFor([&] { return shows(40); })) << popup.m_pText->text().toStdString();
     ASSERT_TRUE(sim.command(QStringLiteral("fault 2 0")));
     EXPECT_TRUE(WaitFor([&] { return !popup.isVisible(); }));
+
+    // A line that does not open again leaves every lift off it, and with no
+    // page polling the alarm of a fault that stood comes down all the same.
+    ASSERT_TRUE(sim.command(QStringLiteral("fault 2 41")));
+    ASSERT_TRUE(WaitFor([&] { return shows(41); }));
+    qputenv("LIFT_COM1", (data.folder() + QStringLiteral("no-such-tty")).toLocal8Bit());
+    AnswerComSet(0);
+    dlg->m_btConnect->click();
+    EXPECT_EQ(dlg->m_bPortOpen, 0);
+    EXPECT_TRUE(WaitFor([&] { return !popup.isVisible(); }));
 }
 
 // The fire-service alarm follows the simulator's fire status on the
