@@ -91,22 +91,6 @@ TEST_F(UserMgmtTest, NewUserIsValidatedStoredAndListed)
     EXPECT_EQ(RawStoredNames(), QStringList({"admin", "op1"}));
 }
 
-TEST_F(UserMgmtTest, NameStoredWithBlanksStillLogsInAndIsDeleted)
-{
-    // An older station stored names with their blanks; they stay as they are.
-    ASSERT_TRUE(m_db.m_pAdo->ExecuteSql(QStringLiteral("INSERT INTO KALOR_UserInf VALUES ('op 2', '7', 1)")));
-    m_page->OnBnClickedUserManage();
-    EXPECT_EQ(ListedNames(), QStringList({"admin", "op2"}));
-    EXPECT_EQ(Login("op2", "7"), 0);
-    NewUser("op2", "1", "1");
-    EXPECT_EQ(m_boxes.texts(), QStringList({Text(179)}));
-    SelectRows({1});
-    m_boxes.clear();
-    m_page->OnBnClickedDeleteUser();
-    EXPECT_EQ(m_boxes.count(), 0);
-    EXPECT_EQ(RawStoredNames(), QStringList({"admin"}));
-}
-
 TEST_F(UserMgmtTest, NewUserThatTheDatabaseRefusesIsNotListed)
 {
     ASSERT_TRUE(m_db.m_pAdo->ExecuteSql(QStringLiteral(
