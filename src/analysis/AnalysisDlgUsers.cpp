@@ -1,7 +1,7 @@
 // The analysis page's user management: the user list, a new user, the
 // logged-in user's password, and deleting other users.
 #include <QLineEdit>
-#include <algorithm>
+#include <array>
 
 #include "analysis/AnalysisDlg.h"
 #include "analysis/ButAnaly.h"
@@ -136,20 +136,18 @@ void CAnalysisDlg::OnBnClickedDeleteUser()
 
 bool CAnalysisDlg::ValidateAccountText(QString& text, int nKind)
 {
-    // A name keeps its blanks ("John Smith"): the login compares stored names
-    // without them. A password keeps none; line feeds never belong to either.
+    // Names and passwords alike lose every blank and line feed: "op 1" is
+    // stored, listed and logged in as "op1".
     text.remove(QLatin1Char('\n'));
-    if (nKind != 1)
-        text.remove(QLatin1Char(' '));
-    const QString bare = QString(text).remove(QLatin1Char(' '));
-    if (bare.isEmpty()) {
+    text.remove(QLatin1Char(' '));
+    if (text.isEmpty()) {
         if (nKind == 1)
             AfxMessageBox(Text(181));
         else if (nKind == 2)
             AfxMessageBox(Text(182));
         return false;
     }
-    for (const QChar c : bare) {
+    for (const QChar c : text) {
         if (!IsAccountChar(c)) {
             AfxMessageBox(Text(191));
             return false;
@@ -164,10 +162,8 @@ void CAnalysisDlg::OnBnClickedUserOk()
         QString name = m_edUserName->text();
         if (!ValidateAccountText(name, 1))
             return;
-        // Names are told apart without their blanks, as the login tells them.
-        const auto bare = [](QString n) { return n.remove(QLatin1Char(' ')); };
-        if (std::any_of(m_strUserNames.begin(), m_strUserNames.end(),
-                        [&](const QString& n) { return bare(n) == bare(name); })) {
+        // The loaded names come without their blanks, as the login compares them.
+        if (m_strUserNames.contains(name)) {
             AfxMessageBox(Text(179));
             m_edUserName->clear();
             m_edPassword->clear();

@@ -170,9 +170,9 @@ QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, co
                     "界面文字與故障文字之間的分隔行應為空。");
     case SheetFault::FaultExpected: return pick("应为故障键。", "a fault key is expected.", "應為故障鍵。");
     case SheetFault::BadKey:
-        return pick("故障键“%1”应为“代码_级别”的形式，代码从 1 起，级别为 1、2 或 3。",
-                    "the fault key \"%1\" is not of the form code_level, with a code from 1 and a level of 1, 2 or 3.",
-                    "故障鍵「%1」應為「代碼_級別」的形式，代碼從 1 起，級別為 1、2 或 3。").arg(QuoteText(a));
+        return pick("故障键“%1”应为“代码_级别”的形式，代码从 1 起，级别为 0、1、2 或 3。",
+                    "the fault key \"%1\" is not of the form code_level, with a code from 1 and a level of 0, 1, 2 or 3.",
+                    "故障鍵「%1」應為「代碼_級別」的形式，代碼從 1 起，級別為 0、1、2 或 3。").arg(QuoteText(a));
     case SheetFault::KeyOrder:
         return pick("故障键“%1”应排在“%2”之后。", "the fault key \"%1\" must come after \"%2\".",
                     "故障鍵「%1」應排在「%2」之後。").arg(QuoteText(a), QuoteText(b));
@@ -225,13 +225,14 @@ std::optional<char16_t> UnshownCharacter(const QString& text)
     return std::nullopt;
 }
 
-// A fault key as the export writes it: a code from 1 and a level 1, 2 or 3,
-// joined by "_". A level 0 would mark a fault without texts at the next start.
+// A fault key as the export writes it: a code from 1 and a level 0 to 3,
+// joined by "_". Level 0 is a row without texts; a higher level would be
+// shown as an unrelated UI text.
 bool IsFaultKey(const QString& key)
 {
     const QString level = key.mid(key.indexOf(QLatin1Char('_')) + 1);
-    return key.contains(QLatin1Char('_')) && CodeNumber(key) > 0
-           && (level == QLatin1String("1") || level == QLatin1String("2") || level == QLatin1String("3"));
+    return key.contains(QLatin1Char('_')) && CodeNumber(key) > 0 && level.size() == 1 && level[0] >= u'0'
+           && level[0] <= u'3';
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include "mainwnd/UserInf.h"
 #include "platform/ToolkitTranslation.h"
 #include "platform/WindowMessage.h"
+#include "views/AlarmWatch.h"
 #include "views/CarAnimSlot.h"
 
 class CAnalysisDlg;
@@ -166,6 +167,7 @@ public:
     CComSetDlg m_dlgComSet;
     std::unique_ptr<CLiftComm> m_pComm2;
     std::array<std::unique_ptr<CShowAlarmDlg>, 2> m_pAlarmDlg;
+    CAlarmWatch m_AlarmWatch;  // every page asks it after taking in its replies
     CToolkitTranslation m_qtTexts;  // Qt's own dialogs in the station's language
 
 protected:

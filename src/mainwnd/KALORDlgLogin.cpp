@@ -183,6 +183,10 @@ void CKALORDlg::ShareWithViews()
     build.m_hMainWnd = this;
     build.m_nLanguageKind = m_nLanguageKind;
 
+    // The alarms look at every lift, whichever page polls.
+    m_AlarmWatch.m_pLiftInf = m_Store.m_pLiftInf;
+    m_AlarmWatch.m_hMainWnd = this;
+
     CShowAllDlg& all = *m_pShowAllDlg;
     all.m_bPortOpen = m_bPortOpen;
     all.m_pComm = m_pComm.get();
@@ -195,6 +199,7 @@ void CKALORDlg::ShareWithViews()
     all.CreateGroupCells();
     all.m_pTexts = m_pLanText.get();
     all.m_hMainWnd = this;
+    all.m_pAlarmWatch = &m_AlarmWatch;
 
     CShowGruDlg& gru = *m_pShowGruDlg;
     gru.m_bPortOpen = m_bPortOpen;
@@ -209,6 +214,7 @@ void CKALORDlg::ShareWithViews()
     gru.m_pAnimSlots = m_pAnimSlots.data();
     gru.m_pAnimRun = m_pAnimRun.get();
     gru.m_pDB = m_pDB.get();
+    gru.m_pAlarmWatch = &m_AlarmWatch;
 
     CShowOneDlg& one = *m_pShowOneDlg;
     one.m_pTexts = m_pLanText.get();
@@ -219,6 +225,7 @@ void CKALORDlg::ShareWithViews()
     one.m_pLiftInf = m_Store.m_pLiftInf;
     one.m_pLiftPage = m_Store.m_pLiftPage;
     one.m_pDB = m_pDB.get();
+    one.m_pAlarmWatch = &m_AlarmWatch;
     one.m_pErrInfTab = &m_pErrInfTab;
     one.m_nLanguageKind = m_nLanguageKind;
 
@@ -249,6 +256,8 @@ void CKALORDlg::MarkNotConnected()
     SetPortOpen(false);
     for (int k = 0; k < kLiftSlots; ++k)
         m_Store.m_pLiftInf[k].bOffline = 1;
+    // No page polls now: the alarms of lifts gone off the line come down here.
+    m_AlarmWatch.Check();
 }
 
 bool CKALORDlg::OpenComPort()

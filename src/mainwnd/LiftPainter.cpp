@@ -218,14 +218,13 @@ float CLiftPainter::CarOffsetForFloor(int floor, int topFloor, int shaftTop, int
 
 QString CLiftPainter::FloorLabel() const
 {
-    if (m_nFloor < 1)
-        return QString();
+    // A floor the lift has no name for shows no name at all; nothing is read
+    // beyond the names the record holds now.
     const int i = m_nFloor - 1;
-    if (m_pLiftInf && m_nFloor <= m_nFloorNameCount && i < m_pLiftInf->arrFloorNameHi.size()) {
-        const QStringList& lo = m_pLiftInf->arrFloorNameLo;
-        return m_pLiftInf->arrFloorNameHi.at(i) + (i < lo.size() ? lo.at(i) : QString()) + QLatin1Char('F');
-    }
-    return QString::number(m_nFloor) + QLatin1Char('F');
+    if (m_nFloor < 1 || m_nFloor > m_nFloorNameCount || !m_pLiftInf || i >= m_pLiftInf->arrFloorNameHi.size())
+        return QString();
+    const QStringList& lo = m_pLiftInf->arrFloorNameLo;
+    return m_pLiftInf->arrFloorNameHi.at(i) + (i < lo.size() ? lo.at(i) : QString()) + QLatin1Char('F');
 }
 
 int CLiftPainter::DrawCar(QPainter& painter)

@@ -35,7 +35,7 @@ CShowAlarmDlg::~CShowAlarmDlg()
 
 void CShowAlarmDlg::OnInitDialog()
 {
-    setWindowTitle(StationCaption());
+    setWindowTitle(QStringLiteral("提示"));
     setFixedSize(380, 132);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kBack);

@@ -13,6 +13,7 @@
 #include "link/LiftFault.h"
 #include "link/LiftInf.h"
 #include "platform/UiText.h"
+#include "views/AlarmWatch.h"
 #include "views/StaA.h"
 #include "views/StaG.h"
 #include "views/ViewMessages.h"
@@ -176,7 +177,8 @@ void CShowAllDlg::RefreshLifts()
     if (doorsMove && !m_tmDoor.isActive())
         m_tmDoor.start(kDoorTickMs, this);
     RecordFaults();
-    UpdateFaultAlarm();
+    if (m_pAlarmWatch)
+        m_pAlarmWatch->Check();
 }
 
 void CShowAllDlg::RecordFaults()
@@ -190,27 +192,6 @@ void CShowAllDlg::RecordFaults()
         strLiftInf& lift = m_pLiftInf[i];
         if (lift.nKind != 0 && lift.bOffline == 0)
             m_pDB->SaveLiftFault(&lift, &m_pLiftFault[i]);
-    }
-}
-
-void CShowAllDlg::UpdateFaultAlarm()
-{
-    bool anyFault = false;
-    for (int i = 0; i < kTileCount; ++i) {
-        const strLiftInf& lift = m_pLiftInf[i];
-        const int code = lift.nKind != 0 && lift.bOffline == 0 ? int(lift.nFaultCode) : 0;
-        if (code != 0) {
-            anyFault = true;
-            if (code != m_nAlarmedFault[std::size_t(i)]) {
-                PostMessage(m_hMainWnd, WM_FAULT_ALARM, 0, code);
-                m_bAlarmUp = true;
-            }
-        }
-        m_nAlarmedFault[std::size_t(i)] = code;
-    }
-    if (!anyFault && m_bAlarmUp) {
-        PostMessage(m_hMainWnd, WM_FAULT_ALARM, 0, 0);
-        m_bAlarmUp = false;
     }
 }
 

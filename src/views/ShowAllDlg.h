@@ -15,6 +15,7 @@
 #include "platform/WindowMessage.h"
 #include "views/TileGeometry.h"
 
+class CAlarmWatch;
 class CDBServer;
 class CLiftComm;
 class CLiftPainter;
@@ -81,6 +82,7 @@ public:
     CLiftComm* m_pComm = nullptr;
     const QStringList* m_pTexts = nullptr;
     CStaX* m_stNotice = nullptr;  // 1138, red text
+    CAlarmWatch* m_pAlarmWatch = nullptr;  // the main window's, asked after each refresh
     QPen m_penSeparator;
 
 protected:
@@ -95,16 +97,10 @@ protected:
 private:
     void StepDoors();
     void SetCellsDrag(std::uint8_t flag);
-    // Raises the fault alarm for a fault that has just come in and lowers it
-    // once no online lift reports one.
-    void UpdateFaultAlarm();
 
     std::array<CStaA*, kTileCount> m_pStaA{};  // children of the page
     std::vector<CStaG*> m_pStaG;                // children of the page
     CMessageMap m_msgMap;
     QBasicTimer m_tmRefresh;
     QBasicTimer m_tmDoor;
-    // Per lift: the fault code that last raised the alarm (0 none).
-    std::array<int, kTileCount> m_nAlarmedFault{};
-    bool m_bAlarmUp = false;
 };

@@ -15,6 +15,7 @@
 #include "link/PollThread.h"
 #include "link/PollWorkers.h"
 #include "platform/UiText.h"
+#include "views/AlarmWatch.h"
 #include "views/CarAnimThread.h"
 #include "views/GroupCellLayout.h"
 #include "views/StaGrp.h"
@@ -165,6 +166,8 @@ LRESULT CShowGruDlg::OnLiftStatus(WPARAM wParam, LPARAM)
     // The index comes from the worker; it is checked before it indexes a record.
     if (wParam < WPARAM(kLiftSlots))
         TakeLiftReport(int(wParam), GetTickCount32());
+    if (m_pAlarmWatch)
+        m_pAlarmWatch->Check();
     return 0;
 }
 

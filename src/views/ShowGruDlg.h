@@ -13,6 +13,7 @@
 #include "platform/WindowMessage.h"
 #include "views/CarAnimSlot.h"
 
+class CAlarmWatch;
 class CAnimRunEvent;
 class CDBServer;
 class CLiftComm;
@@ -74,6 +75,7 @@ public:
     CAnimRunEvent* m_pAnimRun = nullptr;
     const QStringList* m_pTexts = nullptr;
     CDBServer* m_pDB = nullptr;
+    CAlarmWatch* m_pAlarmWatch = nullptr;  // the main window's, asked after each report
     CLiftComm* m_pComm = nullptr;
 
 protected:

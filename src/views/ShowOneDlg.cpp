@@ -16,6 +16,7 @@
 #include "platform/AppFolder.h"
 #include "platform/KeyGuard.h"
 #include "platform/UiText.h"
+#include "views/AlarmWatch.h"
 #include "views/ButShape.h"
 #include "views/ButShapeState.h"
 #include "views/ButState.h"
@@ -518,4 +519,6 @@ void CShowOneDlg::timerEvent(QTimerEvent* event)
         return;
     if (RefreshLiftView(*lift, *page) == 1)
         UpdateCarPicture(*lift, *page);
+    if (m_pAlarmWatch)
+        m_pAlarmWatch->Check();
 }

@@ -23,6 +23,7 @@
 #include "views/ShowOneLayout.h"
 
 class ButState;
+class CAlarmWatch;
 class CButShape;
 class CButShapeState;
 class CDBServer;
@@ -108,6 +109,7 @@ public:
     strLiftInf* m_pLiftInf = nullptr;    // the 64 lift records
     strLiftPage* m_pLiftPage = nullptr;  // the 64 page records
     CDBServer* m_pDB = nullptr;
+    CAlarmWatch* m_pAlarmWatch = nullptr;  // the main window's, asked after each refresh
     std::array<strErrInfTab, 3>* m_pErrInfTab = nullptr;
 
     // Controls, made by OnInitDialog and owned by the page as their parent;

@@ -162,6 +162,14 @@ TEST_F(ExcelIOLanguageTest, RefusalsSayWhyAndAppendNothing)
 class ExcelIOLanguageDbTest : public AnalysisPageTest {
 protected:
     QString Path(const QString& name) const { return m_dir.filePath(name); }
+    // The sheet as the station's workbook carries it: written, then read back.
+    bool ThroughWorkbook(const strLanguageSheet& sheet, strLanguageSheet* pRead)
+    {
+        const QString path = Path(QStringLiteral("through.xlsx"));
+        int flags = -1;
+        return m_excel.ExportLanguageTable(path, QStringLiteral("stamp"), sheet)
+               && m_excel.ImportLanguageTable(&flags, path, pRead);
+    }
     CExcelIO m_excel;
 };
 
@@ -203,9 +211,11 @@ TEST_F(ExcelIOLanguageDbTest, DamagedSheetsChangeNothingAndTheIntactOneComesBack
          "must come after"},
         {"separator filled", [ui](auto& r) { r[std::size_t(ui)][2] = QStringLiteral("x"); },
          QStringLiteral("row %1, column C").arg(ui + 2)},
-        // Level 0 marks a fault without texts at the next start.
-        {"level 0", [ui](auto& r) { for (std::size_t k = 1; k <= 3; ++k) r[std::size_t(ui) + k][0] = QStringLiteral("ERR01_0"); },
-         "the fault key \"ERR01_0\" is not of the form"},
+        // A level above 3 would be shown as an unrelated UI text.
+        {"level 4", [ui](auto& r) { for (std::size_t k = 1; k <= 3; ++k) r[std::size_t(ui) + k][0] = QStringLiteral("ERR01_4"); },
+         "the fault key \"ERR01_4\" is not of the form"},
+        {"level 10", [ui](auto& r) { for (std::size_t k = 1; k <= 3; ++k) r[std::size_t(ui) + k][0] = QStringLiteral("ERR01_10"); },
+         "the fault key \"ERR01_10\" is not of the form"},
         // As text ERR9 sorts after ERR60; as a number it is a second fault 9.
         {"code 9 after 60", [](auto& r) { for (const char* part : {"n", "c", "d"}) r.push_back({"ERR9_1", part, part, part}); },
          "the fault key \"ERR9_1\" must come after \"ERR60_3\""},
@@ -223,11 +233,8 @@ TEST_F(ExcelIOLanguageDbTest, DamagedSheetsChangeNothingAndTheIntactOneComesBack
         spoil(sheet.rows);
         if (QLatin1String(what).startsWith(QLatin1String("intact")))
             expected = sheet;
-        const QString path = Path(QStringLiteral("spoiled.xlsx"));
-        ASSERT_TRUE(m_excel.ExportLanguageTable(path, QStringLiteral("stamp"), sheet));
         strLanguageSheet imported;
-        int flags = -1;
-        ASSERT_TRUE(m_excel.ImportLanguageTable(&flags, path, &imported));
+        ASSERT_TRUE(ThroughWorkbook(sheet, &imported));
         m_boxes.clear();
         m_db.m_nLanguageKind = 2;
         EXPECT_EQ(m_db.ImportLanguageTable(imported), refusal.isEmpty());
@@ -236,6 +243,24 @@ TEST_F(ExcelIOLanguageDbTest, DamagedSheetsChangeNothingAndTheIntactOneComesBack
         EXPECT_EQ(Stored().rows, expected.rows);
         loadsEveryText(&faults);
     }
+}
+
+// A level-0 row is a fault without texts: it goes out to the workbook and
+// comes back unchanged.
+TEST_F(ExcelIOLanguageDbTest, TextlessFaultRowGoesOutAndComesBackUnchanged)
+{
+    strLanguageSheet sheet = Stored();
+    const std::size_t first = std::size_t(kUiTextsUsed) + 1;
+    ASSERT_EQ(sheet.rows[first][0], QStringLiteral("ERR01_3"));
+    for (std::size_t k = 0; k < 3; ++k)
+        sheet.rows[first + k][0] = QStringLiteral("ERR01_0");
+    strLanguageSheet imported;
+    ASSERT_TRUE(ThroughWorkbook(sheet, &imported));
+    m_boxes.clear();
+    EXPECT_TRUE(m_db.ImportLanguageTable(imported));
+    EXPECT_EQ(m_boxes.count(), 0) << m_boxes.texts().value(0).toStdString();
+    EXPECT_EQ(Stored().rows, sheet.rows);
+
 }
 
 } // namespace

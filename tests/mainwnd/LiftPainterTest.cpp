@@ -155,21 +155,28 @@ TEST(LiftPainterTest, NumberAndFloorNameInRedNeverReadBeyondTheNames)
     EXPECT_EQ(f.painter.FloorLabel(), QString());
     EXPECT_EQ(CountPixels(f.Draw(), f.painter.m_rcName, IsRedText), 0);
 
-    // Beyond the names: the floor number.
+    // Above the lift's floor names: an empty name, drawn as nothing, while
+    // the lift number stays.
+    f.painter.m_nFloor = 20;
+    EXPECT_EQ(f.painter.FloorLabel(), QStringLiteral("20F"));
     for (int floor : {21, 255}) {
         f.painter.m_nFloor = floor;
-        EXPECT_EQ(f.painter.FloorLabel(), QString::number(floor) + QLatin1Char('F'));
+        EXPECT_EQ(f.painter.FloorLabel(), QString()) << floor;
+        img = f.Draw();
+        EXPECT_EQ(CountPixels(img, f.painter.m_rcName, IsRedText), 0) << floor;
+        EXPECT_GT(CountPixels(img, f.painter.m_rcNumber, IsRedText), 5) << floor;
     }
-    // Units list shorter than the tens list: tens text alone; no names, no record: the number.
+    // Units list shorter than the tens list: tens text alone; names gone
+    // since the layout or no record: no name.
     f.lift.arrFloorNameHi[14] = QStringLiteral("B");
     f.lift.arrFloorNameLo.erase(f.lift.arrFloorNameLo.begin() + 10, f.lift.arrFloorNameLo.end());
     f.painter.m_nFloor = 15;
     EXPECT_EQ(f.painter.FloorLabel(), QStringLiteral("BF"));
     f.lift.arrFloorNameHi.clear();
-    EXPECT_EQ(f.painter.FloorLabel(), QStringLiteral("15F"));
+    EXPECT_EQ(f.painter.FloorLabel(), QString());
     f.painter.m_pLiftInf = nullptr;
-    EXPECT_EQ(f.painter.FloorLabel(), QStringLiteral("15F"));
-    EXPECT_GT(CountPixels(f.Draw(), f.painter.m_rcName, IsRedText), 0) << "the label without a record";
+    EXPECT_EQ(f.painter.FloorLabel(), QString());
+    EXPECT_EQ(CountPixels(f.Draw(), f.painter.m_rcName, IsRedText), 0) << "no label without a record";
     // A painter never laid out draws nothing of the car, and does not fail.
     CLiftPainter bare;
     QImage small(50, 50, QImage::Format_ARGB32);

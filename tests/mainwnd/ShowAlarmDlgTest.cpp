@@ -54,10 +54,10 @@ TEST(ShowAlarmDlgTest, TwoAlarmsPlayOnceOkStopsALaterAlarmPlaysAgain)
     EXPECT_EQ(f.sound->file, f.dlg.m_strSoundFile);
     EXPECT_TRUE(f.dlg.IsBlinking());
     // The second text replaces the first (no name known for 3); OK is text 80;
-    // the title is the station's caption.
+    // the title is the pop-up's own "提示", not the station's name.
     EXPECT_EQ(f.dlg.m_pText->text(), QStringLiteral("ERROR 3: "));
     EXPECT_EQ(f.dlg.m_pOk->text(), f.texts[80]);
-    EXPECT_EQ(f.dlg.windowTitle(), StationCaption());
+    EXPECT_EQ(f.dlg.windowTitle(), QStringLiteral("提示"));
 
     // OK: silent and hidden.
     QTest::mouseClick(f.dlg.m_pOk, Qt::LeftButton);

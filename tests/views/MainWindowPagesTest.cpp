@@ -3,14 +3,16 @@
 // line open on the bus simulator running the same four: tiles and headers of
 // the all-lifts page open their lift and group; the group page shown and left
 // again and again leaves no thread behind; the lock period's mode stays only
-// on the lift the single-lift page shows.
+// on the lift the single-lift page shows; both alarms come from every page.
 #include <QDir>
+#include <QLabel>
 #include <functional>
 #include <memory>
 #include <gtest/gtest.h>
 
 #include "controls/ButX.h"
 #include "link/PollThread.h"
+#include "mainwnd/ShowAlarmDlg.h"
 #include "support/StationFixture.h"
 #include "support/LiftSim.h"
 #include "views/CarAnimThread.h"
@@ -75,6 +77,13 @@ protected:
     }
 
     static bool WaitFor(const std::function<bool()>& cond, int ms = 5000) { return QTest::qWaitFor(cond, ms); }
+    // Lift n on the single-lift page, online.
+    bool OpenLift(int n)
+    {
+        const CShowOneDlg& one = *dlg->m_pShowOneDlg;
+        PostMessage(dlg.get(), WM_OPEN_LIFT, 0, n);
+        return WaitFor([&] { return one.m_nLiftIndex == n - 1 && one.m_bLiftOnline == 1; });
+    }
 
     station_test::StationData data;
     CLiftSim sim{{QStringLiteral("--lift"), QStringLiteral("1:10:1"), QStringLiteral("--lift"),
@@ -193,4 +202,68 @@ TEST_F(MainWindowPages, ThePeriodsModeStaysOnlyOnTheLiftTheSingleLiftPageShows)
     PostMessage(dlg.get(), WM_SHOW_GROUP, 0, 1);
     EXPECT_TRUE(WaitFor([&] { return reportedMode(5) == QStringLiteral("8") && reportedMode(6) == QStringLiteral("7"); }))
         << reportedMode(5).toStdString() << " " << reportedMode(6).toStdString();
+}
+
+// The fault alarm comes from whatever page polls the lift: the group page and
+// the single-lift page raise it as the all-lifts page does, and it comes down
+// only once no lift has a fault standing.
+TEST_F(MainWindowPages, TheFaultAlarmComesFromTheGroupAndTheSingleLiftPage)
+{
+    CShowAlarmDlg& popup = *dlg->m_pAlarmDlg[0];
+    const auto shows = [&](int code) {
+        return popup.isVisible() && popup.m_pText->text() == CShowAlarmDlg::FaultAlarmText(code, &dlg->m_mapErrName);
+    };
+    ASSERT_FALSE(popup.isVisible());
+
+    SendMessage(dlg.get(), WM_SHOW_GROUP, 0, 1);
+    ASSERT_TRUE(WaitFor([&] { return page->Cell(0)->m_bStarted && page->Cell(1)->m_bStarted; }));
+    ASSERT_TRUE(sim.command(QStringLiteral("fault 5 33")));
+    EXPECT_TRUE(WaitFor([&] { return shows(33); })) << popup.m_pText->text().toStdString();
+    ASSERT_TRUE(sim.command(QStringLiteral("fault 6 12")));
+    EXPECT_TRUE(WaitFor([&] { return shows(12); })) << popup.m_pText->text().toStdString();
+    ASSERT_TRUE(sim.command(QStringLiteral("fault 6 0")));
+    ASSERT_TRUE(WaitFor([&] { return dlg->m_Store.m_pLiftInf[5].nFaultCode == 0; }));
+    ASSERT_TRUE(sim.command(QStringLiteral("fault 5 0")));
+    EXPECT_TRUE(WaitFor([&] { return !popup.isVisible(); }));
+
+    ASSERT_TRUE(OpenLift(2));
+    ASSERT_TRUE(sim.command(QStringLiteral("fault 2 40")));
+    EXPECT_TRUE(WaitFor([&] { return shows(40); })) << popup.m_pText->text().toStdString();
+    ASSERT_TRUE(sim.command(QStringLiteral("fault 2 0")));
+    EXPECT_TRUE(WaitFor([&] { return !popup.isVisible(); }));
+
+    // A line that does not open again leaves every lift off it, and with no
+    // page polling the alarm of a fault that stood comes down all the same.
+    ASSERT_TRUE(sim.command(QStringLiteral("fault 2 41")));
+    ASSERT_TRUE(WaitFor([&] { return shows(41); }));
+    qputenv("LIFT_COM1", (data.folder() + QStringLiteral("no-such-tty")).toLocal8Bit());
+    AnswerComSet(0);
+    dlg->m_btConnect->click();
+    EXPECT_EQ(dlg->m_bPortOpen, 0);
+    EXPECT_TRUE(WaitFor([&] { return !popup.isVisible(); }));
+}
+
+// The fire-service alarm follows the simulator's fire status on the
+// all-lifts page and the controller's fire-service mode on the single-lift
+// page, and comes down when no lift reports fire service.
+TEST_F(MainWindowPages, TheFireServiceAlarmComesAndGoesWithTheLiftsFireService)
+{
+    CShowAlarmDlg& popup = *dlg->m_pAlarmDlg[1];
+    ASSERT_FALSE(popup.isVisible());
+
+    dlg->m_btShowAll->click();
+    ASSERT_TRUE(dlg->m_pShowAllDlg->isVisible());
+    ASSERT_TRUE(sim.command(QStringLiteral("status 6 4")));
+    EXPECT_TRUE(WaitFor([&] { return popup.isVisible(); }));
+    EXPECT_EQ(popup.m_pText->text(), dlg->Text(58));
+    // Inspection is no fire service.
+    ASSERT_TRUE(sim.command(QStringLiteral("status 6 2")));
+    EXPECT_TRUE(WaitFor([&] { return !popup.isVisible(); }));
+
+    ASSERT_TRUE(OpenLift(1));
+    ASSERT_TRUE(sim.command(QStringLiteral("mode 1 3")));
+    EXPECT_TRUE(WaitFor([&] { return popup.isVisible(); }));
+    ASSERT_TRUE(sim.command(QStringLiteral("mode 1 7")));
+    EXPECT_TRUE(WaitFor([&] { return !popup.isVisible(); }));
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
 }

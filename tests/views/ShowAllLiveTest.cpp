@@ -15,6 +15,7 @@
 #include "link/PollThread.h"
 #include "link/PollWorkers.h"
 #include "platform/UiText.h"
+#include "views/AlarmWatch.h"
 #include "views/ShowAllDlg.h"
 #include "views/StaA.h"
 #include "views/ViewMessages.h"
@@ -58,6 +59,9 @@ protected:
         page->CreateGroupCells();
         page->m_pTexts = &texts;
         page->m_hMainWnd = &mainWnd;
+        alarms.m_pLiftInf = store.m_pLiftInf;
+        alarms.m_hMainWnd = &mainWnd;
+        page->m_pAlarmWatch = &alarms;
         page->m_pViewMode = &viewMode;
         page->setGeometry(0, kPageTop, kWindowWidth, kWindowHeight - kPageTop);
         page->LayoutCells();
@@ -113,6 +117,7 @@ protected:
 
     int viewMode = CShowAllDlg::kViewMode;
     view_test::MessageSink mainWnd;
+    CAlarmWatch alarms;
     std::unique_ptr<CShowAllDlg> page;
 };
 
