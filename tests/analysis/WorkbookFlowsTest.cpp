@@ -168,7 +168,7 @@ TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
     const QByteArray sharedRows = "<row>" + xltest::InlineCell("A1", "Sign") + "</row>"
                                   + QByteArray("<row><c><v>0</v></c>" + shared.repeated(3) + "</row>").repeated(300);
     const QString tooLarge = QStringLiteral("它超出了本站工作簿的大小限制");
-    const QString malformed = QStringLiteral("“SoftLanguageTab”的格式有误");
+    const QString malformed = QStringLiteral("“\u2068SoftLanguageTab\u2069”的格式有误");
 
     const std::vector<std::pair<QString, QString>> cases = {
         {Path(QStringLiteral("truncated.xlsx")), QStringLiteral("truncated")},
