@@ -1,5 +1,6 @@
 // Text tables and the language table of the database object.
 #include "database/DBServer.h"
+#include "database/StoredText.h"
 
 #include <algorithm>
 #include <climits>
@@ -59,7 +60,7 @@ bool CDBServer::LoadLanguageAndFaultTexts(int nKind, strErrInfTab* pTabs, CErrNa
     if (!rs || rs->GetRecordCount() == 0)
         return false;
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext())
-        m_pLanText->append(rs->GetText(QLatin1String("Lan") + k));
+        m_pLanText->append(StoredText(rs->GetText(QLatin1String("Lan") + k)));
 
     for (int t = 0; t < 3; ++t) {
         strErrInfTab& tab = pTabs[t];
@@ -78,21 +79,21 @@ bool CDBServer::LoadLanguageAndFaultTexts(int nKind, strErrInfTab* pTabs, CErrNa
                     continue;
                 }
             } else {
-                const QString level = rs->GetText(QStringLiteral("ErrLevel"));
+                const QString level = StoredName(rs->GetText(QStringLiteral("ErrLevel")));
                 tab.strLevel << level;
                 if (level == QLatin1String("0")) {
                     AppendEmptyRow(tab);
                     continue;
                 }
             }
-            const QString code = rs->GetText(QStringLiteral("ErrCount"));
+            const QString code = StoredName(rs->GetText(QStringLiteral("ErrCount")));
             tab.strErrCount << code;
-            const QString name = rs->GetText(QLatin1String("ErrName") + k);
+            const QString name = StoredText(rs->GetText(QLatin1String("ErrName") + k));
             tab.strErrName << name;
             if (t == 2)
                 pNames->emplace(AtoI(QString(code).remove(QLatin1String("ERR"))), name);  // first name stays
-            tab.strErrCause << rs->GetText(QLatin1String("ErrCause") + k);
-            tab.strErrDeal << rs->GetText(QLatin1String("ErrDeal") + k);
+            tab.strErrCause << StoredText(rs->GetText(QLatin1String("ErrCause") + k));
+            tab.strErrDeal << StoredText(rs->GetText(QLatin1String("ErrDeal") + k));
         }
     }
     return true;
@@ -118,8 +119,8 @@ bool CDBServer::LoadLanguageTableForExport(strLanguageSheet* pSheet)
     if (!rs || rs->GetRecordCount() == 0)
         return false;
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext())
-        pSheet->rows.push_back({rs->GetText(QStringLiteral("nSign")), rs->GetText(QStringLiteral("Lan1")),
-                                rs->GetText(QStringLiteral("Lan2")), rs->GetText(QStringLiteral("Lan3"))});
+        pSheet->rows.push_back({StoredName(rs->GetText(QStringLiteral("nSign"))), StoredText(rs->GetText(QStringLiteral("Lan1"))),
+                                StoredText(rs->GetText(QStringLiteral("Lan2"))), StoredText(rs->GetText(QStringLiteral("Lan3")))});
 
     rs = Query(QStringLiteral("Select * From ") + QLatin1String("KALOR_VELAMPlus_ErrInf") + QLatin1String(" Order by ErrCount"));
     if (!rs || rs->GetRecordCount() == 0)
@@ -130,12 +131,12 @@ bool CDBServer::LoadLanguageTableForExport(strLanguageSheet* pSheet)
     std::vector<std::pair<int, std::size_t>> faults;
     const std::size_t first = pSheet->rows.size();
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
-        const QString key = rs->GetText(QStringLiteral("ErrCount")) + QLatin1Char('_') + rs->GetText(QStringLiteral("ErrLevel"));
+        const QString key = StoredName(rs->GetText(QStringLiteral("ErrCount"))) + QLatin1Char('_') + StoredName(rs->GetText(QStringLiteral("ErrLevel")));
         faults.emplace_back(CodeNumber(key), pSheet->rows.size());
         for (const char* part : {"ErrName", "ErrCause", "ErrDeal"}) {
             const QString col = QLatin1String(part);
-            pSheet->rows.push_back({key, rs->GetText(col + QLatin1Char('1')), rs->GetText(col + QLatin1Char('2')),
-                                    rs->GetText(col + QLatin1Char('3'))});
+            pSheet->rows.push_back({key, StoredText(rs->GetText(col + QLatin1Char('1'))), StoredText(rs->GetText(col + QLatin1Char('2'))),
+                                    StoredText(rs->GetText(col + QLatin1Char('3')))});
         }
     }
     m_pRecordset.reset();
@@ -430,8 +431,8 @@ void CDBServer::LoadLanguageNames(QStringList* pNames)
     if (!rs || rs->GetRecordCount() == 0 || !pNames)
         return;
     rs->MoveFirst();
-    *pNames << rs->GetText(QStringLiteral("Lan1")) << rs->GetText(QStringLiteral("Lan2"))
-            << rs->GetText(QStringLiteral("Lan3"));
+    *pNames << StoredText(rs->GetText(QStringLiteral("Lan1"))) << StoredText(rs->GetText(QStringLiteral("Lan2")))
+            << StoredText(rs->GetText(QStringLiteral("Lan3")));
     m_pRecordset.reset();
 }
 
