@@ -164,7 +164,7 @@ bool CExcelIO::Save(CXlsxWriter& book) const
     if (book.Save())
         return true;
     AfxMessageBox(Say("工作簿“%1”未能保存：%2。", "The workbook \"%1\" could not be saved: %2.", "工作簿「%1」未能保存：%2。")
-                      .arg(book.Path(), book.ErrorString()));
+                      .arg(IsolateText(book.Path()), book.ErrorString()));
     return false;
 }
 
@@ -178,7 +178,7 @@ bool CExcelIO::ReadFailed(const QString& strFile, const CXlsxReader& book)
 bool CExcelIO::ReadFailed(const QString& strFile, const QString& why)
 {
     AfxMessageBox(Say("工作簿“%1”无法读取：%2。", "The workbook \"%1\" cannot be read: %2.", "工作簿「%1」無法讀取：%2。")
-                      .arg(strFile, why));
+                      .arg(IsolateText(strFile), why));
     CloseExcel();
     return false;
 }

@@ -29,12 +29,17 @@ inline QString CutText(const QString& text, qsizetype nMax)
 constexpr char16_t kFirstStrongIsolate = 0x2068;
 constexpr char16_t kPopDirectionalIsolate = 0x2069;
 
+// The whole text between isolate marks. Isolate marks inside it are dropped:
+// one would end the isolation early, or leave it open over the words after it.
+inline QString IsolateText(QString text)
+{
+    text.removeIf([](QChar c) { return c.unicode() >= 0x2066 && c.unicode() <= 0x2069; });
+    return QChar(kFirstStrongIsolate) + text + QChar(kPopDirectionalIsolate);
+}
+
 // text itself when it has at most nMax characters, else its first nMax and
-// "…"; between isolate marks. Isolate marks inside it are dropped: one would
-// end the isolation early, or leave it open over the words after it.
+// "…"; isolated.
 inline QString QuoteText(const QString& text, qsizetype nMax = 64)
 {
-    QString cut = text.size() <= nMax ? text : text.left(CutPoint(text, nMax)) + QChar(0x2026);
-    cut.removeIf([](QChar c) { return c.unicode() >= 0x2066 && c.unicode() <= 0x2069; });
-    return QChar(kFirstStrongIsolate) + cut + QChar(kPopDirectionalIsolate);
+    return IsolateText(text.size() <= nMax ? text : text.left(CutPoint(text, nMax)) + QChar(0x2026));
 }

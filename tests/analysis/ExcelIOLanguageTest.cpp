@@ -155,7 +155,7 @@ TEST_F(ExcelIOLanguageTest, RefusalsSayWhyAndAppendNothing)
     const QString badRef = xltest::WriteSheet(Path(QStringLiteral("ref.xlsx")), tab, "<row><c r=\"A0\"><v>1</v></c></row>");
     m_boxes.clear();
     EXPECT_FALSE(m_excel.ImportLanguageTable(&flags, badRef, &got));
-    EXPECT_EQ(m_boxes.texts(), QStringList{QStringLiteral("工作簿“%1”无法读取：“%2”的格式有误。").arg(badRef, QuoteText(QStringLiteral("SoftLanguageTab")))});
+    EXPECT_EQ(m_boxes.texts(), QStringList{QStringLiteral("工作簿“%1”无法读取：“%2”的格式有误。").arg(IsolateText(badRef), QuoteText(QStringLiteral("SoftLanguageTab")))});
 }
 
 // Out of a copy of the shipped database into a workbook and back, through the

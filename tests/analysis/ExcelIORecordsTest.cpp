@@ -9,6 +9,7 @@
 #include "analysis/ExcelIO.h"
 #include "analysis/XlsxWriter.h"
 #include "platform/MessageBox.h"
+#include "platform/QuoteText.h"
 
 namespace {
 
@@ -177,7 +178,7 @@ TEST_F(ExcelIORecordsTest, ASaveThatFailsSaysSo)
         m_boxes.clear();
         EXPECT_FALSE(Export(mode, path));
         EXPECT_EQ(m_boxes.count(), 1);
-        EXPECT_TRUE(m_boxes.texts().value(0).startsWith(QStringLiteral("The workbook \"%1\" could not be saved").arg(path)));
+        EXPECT_TRUE(m_boxes.texts().value(0).startsWith(QStringLiteral("The workbook \"%1\" could not be saved").arg(IsolateText(path))));
     }
 }
 

@@ -166,6 +166,9 @@ TEST(FileDialogTest, QuotedNamesAreIsolatedAndCut)
     // Isolate marks of its own cannot close the quote early or leave it open.
     const QString closing = QStringLiteral("a") + QChar(0x2069) + QChar(0x2067) + QStringLiteral("b");
     EXPECT_EQ(QuoteText(closing), QChar(0x2068) + QStringLiteral("ab") + QChar(0x2069));
+    // A path is isolated whole.
+    const QString path = QStringLiteral("/tmp/") + QString(300, u'p') + QChar(0x202E) + QStringLiteral(".xlsx");
+    EXPECT_EQ(IsolateText(path), QChar(0x2068) + path + QChar(0x2069));
     // Cut texts keep whole characters and end in "…" within their bound.
     EXPECT_EQ(CutText(QString(10, u'a'), 10), QString(10, u'a'));
     EXPECT_EQ(CutText(QString(8, u'a') + QStringLiteral("😀b"), 10), QString(8, u'a') + QChar(0x2026));
