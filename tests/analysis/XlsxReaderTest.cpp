@@ -2,7 +2,6 @@
 // by name and position, and a clean refusal of everything that is not a
 // readable workbook.
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QThread>
 #include <QTemporaryDir>
@@ -222,12 +221,9 @@ TEST_F(XlsxReaderTest, LimitsBoundWhatIsKeptNotWhatIsUnpacked)
 TEST_F(XlsxReaderTest, ArchiveEndsAreCheckedBeforeTheArchiveIsOpened)
 {
     QByteArray rows;
-    for (int r = 1; r <= 1000; ++r)
+    for (int r = 1; r <= 10; ++r)
         rows += "<row><c t=\"inlineStr\"><is><t>x</t></is></c></row>";
-    Parts parts = Package({{QStringLiteral("S"), rows}});
-    for (int i = 0; i < 1000; ++i)
-        parts.push_back({QStringLiteral("xl/media/m%1.bin").arg(i), QByteArray(1, char(i))});
-    const QByteArray plain = FileBytes(Write(QStringLiteral("plain.xlsx"), parts));
+    const QByteArray plain = FileBytes(Write(QStringLiteral("plain.xlsx"), Package({{QStringLiteral("S"), rows}})));
     ASSERT_GT(plain.size(), 22);
     ASSERT_EQ(plain.mid(plain.size() - 22, 4), QByteArray("PK\x05\x06"));
     const QByteArray end = plain.right(22);
@@ -260,7 +256,7 @@ TEST_F(XlsxReaderTest, ArchiveEndsAreCheckedBeforeTheArchiveIsOpened)
     ASSERT_TRUE(reader.Open(WriteRaw(QStringLiteral("commented.xlsx"), withComment(QByteArray(1024, 'c')))))
         << reader.ErrorString().toStdString();
     ASSERT_TRUE(reader.ReadSheet(0, &sheet)) << reader.ErrorString().toStdString();
-    EXPECT_EQ(sheet.cells.size(), 1000u);
+    EXPECT_EQ(sheet.cells.size(), 10u);
 }
 
 // The time a workbook may take runs once, from Open on, over every part:
@@ -273,20 +269,11 @@ TEST_F(XlsxReaderTest, TheTimeBudgetRunsFromOpenOverEveryPart)
     const QString path = Write(QStringLiteral("budget.xlsx"), Package({{QStringLiteral("S"), rows}}));
     CXlsxReader::Limits limits;
     limits.nMaxMilliseconds = 1500;
-    {
-        CXlsxReader reader(limits);
-        CXlsxReader::Sheet sheet;
-        ASSERT_TRUE(reader.Open(path)) << reader.ErrorString().toStdString();
-        ASSERT_TRUE(reader.ReadSheet(0, &sheet)) << reader.ErrorString().toStdString();
-        EXPECT_EQ(sheet.cells.size(), 300u);
-    }
-    QElapsedTimer sinceOpen;
-    sinceOpen.start();
+    // Past the budget of the whole read, counted from before Open.
+    const QDeadlineTimer budget(limits.nMaxMilliseconds + 5);
     CXlsxReader reader(limits);
     ASSERT_TRUE(reader.Open(path)) << reader.ErrorString().toStdString();
-    // Until the budget of the whole read has run out, with a bound.
-    const QDeadlineTimer bound(30000);
-    while (sinceOpen.elapsed() <= limits.nMaxMilliseconds + 5 && !bound.hasExpired())
+    while (!budget.hasExpired())
         QThread::msleep(10);
     CXlsxReader::Sheet sheet;
     EXPECT_FALSE(reader.ReadSheet(0, &sheet));
@@ -299,13 +286,12 @@ TEST_F(XlsxReaderTest, TheTimeBudgetRunsFromOpenOverEveryPart)
     ASSERT_NE(za, nullptr);
     zip_file_t* file = zip_fopen(za, "xl/worksheets/sheet1.xml", 0);
     ASSERT_NE(file, nullptr);
-    QElapsedTimer sinceStart;
-    sinceStart.start();
     {
-        CXlsxPartStream xml(file, QStringLiteral("xl/worksheets/sheet1.xml"), 1 << 20, 1 << 20, QDeadlineTimer(300));
+        const QDeadlineTimer deadline(300);
+        CXlsxPartStream xml(file, QStringLiteral("xl/worksheets/sheet1.xml"), 1 << 20, 1 << 20, deadline);
         ASSERT_TRUE(xml.Next());  // the whole part is unpacked and handed to the parser
         ASSERT_FALSE(xml.Failed());
-        while (sinceStart.elapsed() <= 305 && !bound.hasExpired())
+        while (!deadline.hasExpired())
             QThread::msleep(10);
         int nodes = 0;
         while (xml.Next())
