@@ -75,6 +75,13 @@ CXlsxReader::Limits ImportLimits()
     return limits;
 }
 
+// Every cell goes out cut to what a cell holds: a text that long was put in
+// the database by other means, and must not fail the whole export.
+bool Put(CXlsxWriter& book, int sheet, int row, int col, const QString& text)
+{
+    return book.Write(sheet, row, col, CutText(text, CXlsxWriter::kMaxTextLength));
+}
+
 QString Num(long long n)
 {
     return QString::number(n);
@@ -157,7 +164,7 @@ bool CExcelIO::Save(CXlsxWriter& book) const
     if (book.Save())
         return true;
     AfxMessageBox(Say("工作簿“%1”未能保存：%2。", "The workbook \"%1\" could not be saved: %2.", "工作簿「%1」未能保存：%2。")
-                      .arg(book.Path(), book.ErrorString()));
+                      .arg(IsolateText(book.Path()), book.ErrorString()));
     return false;
 }
 
@@ -171,7 +178,7 @@ bool CExcelIO::ReadFailed(const QString& strFile, const CXlsxReader& book)
 bool CExcelIO::ReadFailed(const QString& strFile, const QString& why)
 {
     AfxMessageBox(Say("工作簿“%1”无法读取：%2。", "The workbook \"%1\" cannot be read: %2.", "工作簿「%1」無法讀取：%2。")
-                      .arg(strFile, why));
+                      .arg(IsolateText(strFile), why));
     CloseExcel();
     return false;
 }
@@ -188,22 +195,22 @@ bool CExcelIO::ExportLanguageTable(const QString& strFile, const QString& strSav
     const std::array<QString, 4> heads = {QStringLiteral("Sign"), QStringLiteral("Lan1"), QStringLiteral("Lan2"),
                                           QStringLiteral("Lan3")};
     for (int c = 0; c < 4; ++c)
-        book.Write(lan, 1, c + 1, heads[std::size_t(c)]);
+        Put(book, lan, 1, c + 1, heads[std::size_t(c)]);
     const auto& rows = sheet.rows;
     // A header, the rows and the end marker must fit on the sheet.
     const std::size_t fit = std::min<std::size_t>(rows.size(), CXlsxWriter::kMaxRows - 1);
     for (std::size_t i = 0; i < fit; ++i) {
         for (int c = 0; c < 4; ++c)
-            book.Write(lan, int(i) + 2, c + 1, rows[i][std::size_t(c)]);
+            Put(book, lan, int(i) + 2, c + 1, rows[i][std::size_t(c)]);
     }
     for (int c = 0; c < 4; ++c)
-        book.Write(lan, int(rows.size()) + 2, c + 1, kEnd);  // fails the save when the rows did not fit
+        Put(book, lan, int(rows.size()) + 2, c + 1, kEnd);  // fails the save when the rows did not fit
     book.FitColumns(lan, 1, 4);
 
-    book.Write(info, 1, 1, QStringLiteral("Sign"));
-    book.Write(info, 1, 2, QStringLiteral("SaveTime"));
-    book.Write(info, 2, 1, QStringLiteral("Language Inf Table of Halvern KLAOR"));
-    book.Write(info, 2, 2, strSaveTime);
+    Put(book, info, 1, 1, QStringLiteral("Sign"));
+    Put(book, info, 1, 2, QStringLiteral("SaveTime"));
+    Put(book, info, 2, 1, QStringLiteral("Language Inf Table of Halvern KLAOR"));
+    Put(book, info, 2, 2, strSaveTime);
     const bool saved = Save(book);
     CloseExcel();
     return saved;
@@ -341,34 +348,34 @@ void CExcelIO::WriteFaultCountSheet(CXlsxWriter& book, int sheet, const strLiftF
     }
     auto column = [](std::size_t j) { return int(j) + 2; };
     for (std::size_t j = 0; j < codes.size(); ++j)
-        book.Write(sheet, 1, column(j), FaultCodeText(pTabs ? &pTabs[1] : nullptr, codes[j]));
+        Put(book, sheet, 1, column(j), FaultCodeText(pTabs ? &pTabs[1] : nullptr, codes[j]));
     const int totalColumn = column(codes.size());
-    book.Write(sheet, 1, totalColumn, Text(153));
+    Put(book, sheet, 1, totalColumn, Text(153));
 
     int r = 2;
     for (int i = 0; pLifts && i < kLiftRecords; ++i) {
         const strLiftFaultStat& lift = pLifts[i];
         if (!Present(lift))
             continue;
-        book.Write(sheet, r, 1, lift.strName);
-        book.Write(sheet, r + 1, 1, Text(132));
-        book.Write(sheet, r + 2, 1, Text(151));
-        book.Write(sheet, r + 3, 1, Text(152));
+        Put(book, sheet, r, 1, lift.strName);
+        Put(book, sheet, r + 1, 1, Text(132));
+        Put(book, sheet, r + 2, 1, Text(151));
+        Put(book, sheet, r + 3, 1, Text(152));
         for (std::size_t j = 0; j < codes.size(); ++j) {
             const int k = codes[j];
             const int n = k < kFaultCodes ? CodeCount(lift, k) : 0;  // code 150 has no per-lift count
             if (n <= 0)
                 continue;
-            book.Write(sheet, r + 1, column(j), Num(n));
-            book.Write(sheet, r + 2, column(j), lift.nErrTotal > 0 ? Percent(n, lift.nErrTotal) : QStringLiteral("0%"));
-            book.Write(sheet, r + 3, column(j), Percent(n, total[std::size_t(k)]));
+            Put(book, sheet, r + 1, column(j), Num(n));
+            Put(book, sheet, r + 2, column(j), lift.nErrTotal > 0 ? Percent(n, lift.nErrTotal) : QStringLiteral("0%"));
+            Put(book, sheet, r + 3, column(j), Percent(n, total[std::size_t(k)]));
         }
-        book.Write(sheet, r + 1, totalColumn, Num(lift.lstErrCode.size()));
+        Put(book, sheet, r + 1, totalColumn, Num(lift.lstErrCode.size()));
         r += 5;
     }
-    book.Write(sheet, r, 1, Text(154));
+    Put(book, sheet, r, 1, Text(154));
     for (std::size_t j = 0; j < codes.size(); ++j)
-        book.Write(sheet, r, column(j), Num(total[std::size_t(codes[j])]));
+        Put(book, sheet, r, column(j), Num(total[std::size_t(codes[j])]));
 }
 
 void CExcelIO::WriteCallSheet(CXlsxWriter& book, int sheet, const strCallStatBlock* pBlocks) const
@@ -386,7 +393,7 @@ void CExcelIO::WriteCallSheet(CXlsxWriter& book, int sheet, const strCallStatBlo
     for (const strCallStatBlock* block : used)
         rows = std::max(rows, floors(*block));
 
-    book.Write(sheet, 2, 1, QStringLiteral("FloorNum"));
+    Put(book, sheet, 2, 1, QStringLiteral("FloorNum"));
     const std::array<QString, kBlockColumns> heads = {
         QStringLiteral("CarCall"), QStringLiteral("Scale"), QStringLiteral("HallCall-Up"),
         QStringLiteral("Scale"), QStringLiteral("HallCall-Down"), QStringLiteral("Scale")};
@@ -394,33 +401,33 @@ void CExcelIO::WriteCallSheet(CXlsxWriter& book, int sheet, const strCallStatBlo
         const int first = 2 + int(u) * kBlockColumns;
         book.Merge(sheet, 1, first, first + kBlockColumns - 1, used[u]->strCaption);
         for (int c = 0; c < kBlockColumns; ++c)
-            book.Write(sheet, 2, first + c, heads[std::size_t(c)]);
+            Put(book, sheet, 2, first + c, heads[std::size_t(c)]);
     }
     for (int f = 0; f < rows; ++f) {
         const int row = f + 3;
-        book.Write(sheet, row, 1, QStringLiteral("%1 Floor").arg(f + 1));
+        Put(book, sheet, row, 1, QStringLiteral("%1 Floor").arg(f + 1));
         for (std::size_t u = 0; u < used.size(); ++u) {
             const strCallStatBlock& block = *used[u];
             if (floors(block) <= f)
                 continue;
             const int first = 2 + int(u) * kBlockColumns;
             const std::size_t i = std::size_t(f);
-            book.Write(sheet, row, first, Num(block.nCarCalls[i]));
-            book.Write(sheet, row, first + 1, Share(block.nCarCalls[i], block.nCarCallTotal));
-            book.Write(sheet, row, first + 2, Num(block.nUpCalls[i]));
-            book.Write(sheet, row, first + 3, Share(block.nUpCalls[i], block.nUpCallTotal));
-            book.Write(sheet, row, first + 4, Num(block.nDownCalls[i]));
-            book.Write(sheet, row, first + 5, Share(block.nDownCalls[i], block.nDownCallTotal));
+            Put(book, sheet, row, first, Num(block.nCarCalls[i]));
+            Put(book, sheet, row, first + 1, Share(block.nCarCalls[i], block.nCarCallTotal));
+            Put(book, sheet, row, first + 2, Num(block.nUpCalls[i]));
+            Put(book, sheet, row, first + 3, Share(block.nUpCalls[i], block.nUpCallTotal));
+            Put(book, sheet, row, first + 4, Num(block.nDownCalls[i]));
+            Put(book, sheet, row, first + 5, Share(block.nDownCalls[i], block.nDownCallTotal));
         }
     }
     const int last = rows + 3;
-    book.Write(sheet, last, 1, QStringLiteral("Total number"));
+    Put(book, sheet, last, 1, QStringLiteral("Total number"));
     for (std::size_t u = 0; u < used.size(); ++u) {
         const int first = 2 + int(u) * kBlockColumns;
         const std::array<int, 3> totals = {used[u]->nCarCallTotal, used[u]->nUpCallTotal, used[u]->nDownCallTotal};
         for (std::size_t t = 0; t < totals.size(); ++t) {
-            book.Write(sheet, last, first + 2 * int(t), Num(totals[t]));
-            book.Write(sheet, last, first + 2 * int(t) + 1, QStringLiteral("100%"));
+            Put(book, sheet, last, first + 2 * int(t), Num(totals[t]));
+            Put(book, sheet, last, first + 2 * int(t) + 1, QStringLiteral("100%"));
         }
     }
 }
@@ -449,23 +456,23 @@ bool CExcelIO::ExportFaultSheets(int nMode, const QString& strFile, const strLif
         const QString name = CXlsxWriter::SafeSheetName(QStringLiteral("RecInf_Err_") + lift.strName, taken);
         taken << name;
         const int sheet = book.AddSheet(name);
-        book.Write(sheet, 1, 2, Text(126));
-        book.Write(sheet, 1, 3, Text(272));
-        book.Write(sheet, 2, 2, lift.strName);
-        book.Write(sheet, 2, 3, m_strPeriod);
-        book.Write(sheet, 4, 2, Text(128));
-        book.Write(sheet, 4, 3, Text(129));
-        book.Write(sheet, 4, 4, Text(130));
+        Put(book, sheet, 1, 2, Text(126));
+        Put(book, sheet, 1, 3, Text(272));
+        Put(book, sheet, 2, 2, lift.strName);
+        Put(book, sheet, 2, 3, m_strPeriod);
+        Put(book, sheet, 4, 2, Text(128));
+        Put(book, sheet, 4, 3, Text(129));
+        Put(book, sheet, 4, 4, Text(130));
         const int rows = FaultRows(lift);
         for (int k = 0; k < rows; ++k) {
             const int row = k + kFaultRowsTop;
             const int code = lift.lstErrCode.at(k);
             const QString name = FaultNameOfCode(pTabs ? &pTabs[2] : nullptr, code);
             const int state = lift.lstLiftState.at(k);
-            book.Write(sheet, row, 1, Num(k));
-            book.Write(sheet, row, 2, lift.arrErrTime.at(k));
-            book.Write(sheet, row, 3, QString::asprintf("Err%02d:", code) + name);
-            book.Write(sheet, row, 4, state >= 0 && state < kMaxLiftState ? Text(28 + state) : QString());
+            Put(book, sheet, row, 1, Num(k));
+            Put(book, sheet, row, 2, lift.arrErrTime.at(k));
+            Put(book, sheet, row, 3, QString::asprintf("Err%02d:", code) + name);
+            Put(book, sheet, row, 4, state >= 0 && state < kMaxLiftState ? Text(28 + state) : QString());
         }
         book.FitColumns(sheet, 1, 4);
     }

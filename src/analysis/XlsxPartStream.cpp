@@ -35,14 +35,13 @@ const char* Chars(const xmlChar* text)
 } // namespace
 
 CXlsxPartStream::CXlsxPartStream(zip_file* file, const QString& part, std::int64_t nMaxBytes, std::int64_t nMaxWork,
-                                 std::int64_t nMaxMilliseconds)
+                                 QDeadlineTimer deadline)
     : m_file(file)
     , m_strPart(part)
     , m_nMaxBytes(nMaxBytes)
     , m_nMaxWork(nMaxWork)
-    , m_nMaxMilliseconds(nMaxMilliseconds)
+    , m_deadline(deadline)
 {
-    m_timer.start();
     InitParserOnce();
     m_pXml = xmlReaderForIO(&CXlsxPartStream::ReadCallback, nullptr, this, nullptr, "UTF-8", kParseOptions);
     if (!m_pXml) {
@@ -81,7 +80,7 @@ bool CXlsxPartStream::CountWork(std::int64_t n)
 // waits for the read, so a workbook that takes too long is refused.
 bool CXlsxPartStream::InTime()
 {
-    if (m_timer.elapsed() <= m_nMaxMilliseconds)
+    if (!m_deadline.hasExpired())
         return true;
     Refuse(Refusal::TooSlow, QStringLiteral("reading the part %1 takes longer than a workbook of this station may").arg(m_strPart));
     return false;

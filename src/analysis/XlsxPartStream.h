@@ -8,7 +8,7 @@
 // UTF-8: a UTF-16 part is converted on the way, and an encoding a part
 // declares is ignored, so what the scan follows is what the parser reads.
 #include <QByteArray>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringDecoder>
 #include <optional>
@@ -23,9 +23,10 @@ struct _xmlTextReader;
 class CXlsxPartStream {
 public:
     // Reads `file` (owned: closed with the stream) as the part `part`; at most
-    // nMaxBytes unpacked bytes, nMaxWork nodes and attributes, and nMaxMilliseconds.
+    // nMaxBytes unpacked bytes, nMaxWork nodes and attributes, and up to the
+    // deadline of the whole read (a part has no time of its own).
     CXlsxPartStream(zip_file* file, const QString& part, std::int64_t nMaxBytes, std::int64_t nMaxWork,
-                    std::int64_t nMaxMilliseconds);
+                    QDeadlineTimer deadline);
     ~CXlsxPartStream();
     CXlsxPartStream(const CXlsxPartStream&) = delete;
     CXlsxPartStream& operator=(const CXlsxPartStream&) = delete;
@@ -61,7 +62,6 @@ public:
     QString Part() const { return m_strPart; }
     std::int64_t BytesRead() const { return m_nBytes; }
     std::int64_t Work() const { return m_nWork; }
-    std::int64_t Milliseconds() const { return m_timer.elapsed(); }
 
 private:
     static int ReadCallback(void* context, char* buffer, int len);
@@ -77,8 +77,7 @@ private:
     QString m_strPart;
     std::int64_t m_nMaxBytes;
     std::int64_t m_nMaxWork;
-    std::int64_t m_nMaxMilliseconds;
-    QElapsedTimer m_timer;
+    QDeadlineTimer m_deadline;
     _xmlTextReader* m_pXml = nullptr;
 
     std::int64_t m_nBytes = 0;  // unpacked bytes read from the archive

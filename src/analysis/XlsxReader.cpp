@@ -213,7 +213,6 @@ void CXlsxReader::Close()
     m_nSharedBytes = 0;
     m_nBytesRead = 0;
     m_nWork = 0;
-    m_nMilliseconds = 0;
 }
 
 bool CXlsxReader::FindPart(const QString& part, std::int64_t* pIndex, bool bRequired)
@@ -240,14 +239,13 @@ std::unique_ptr<CXlsxPartStream> CXlsxReader::OpenPart(const QString& part, std:
         return nullptr;
     }
     return std::make_unique<CXlsxPartStream>(file, part, std::min(nMaxBytes, m_limits.nMaxTotalBytes - m_nBytesRead),
-                                             m_limits.nMaxWork - m_nWork, m_limits.nMaxMilliseconds - m_nMilliseconds);
+                                             m_limits.nMaxWork - m_nWork, m_deadline);
 }
 
 bool CXlsxReader::EndPart(const CXlsxPartStream& xml, const QString& subject)
 {
     m_nBytesRead += xml.BytesRead();
     m_nWork += xml.Work();
-    m_nMilliseconds += xml.Milliseconds();
     return !xml.Failed() || Fail(xml.RefusalKind(), xml.Why(), subject);
 }
 
@@ -303,6 +301,10 @@ bool CXlsxReader::Open(const QString& path)
     if (!info.isFile())
         return Fail(Refusal::NotAFile, QStringLiteral("it is not a file"));
 
+    // The budget runs from here: the window waits from the moment the file is read.
+    m_deadline = m_limits.nMaxMilliseconds < 0 ? QDeadlineTimer(0) : QDeadlineTimer(m_limits.nMaxMilliseconds);
+    if (!CheckArchiveEnd(path))
+        return false;
     int code = 0;
     zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
     if (!za) {
@@ -322,10 +324,53 @@ bool CXlsxReader::Open(const QString& path)
     }
     m_pArchive = std::make_unique<Archive>();
     m_pArchive->za = za;
+    if (m_deadline.hasExpired()) {
+        Close();
+        return Fail(Refusal::TooSlow, QStringLiteral("opening the archive takes longer than a workbook of this station may"));
+    }
     if (!OpenParts()) {
         Close();
         return false;
     }
+    return true;
+}
+
+bool CXlsxReader::CheckArchiveEnd(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Fail(Refusal::Damaged, QStringLiteral("the file cannot be opened (%1)").arg(file.errorString()));
+    const qint64 size = file.size();
+    const QByteArray head = file.read(4);
+    const bool zipStart = head == QByteArrayLiteral("PK\x03\x04") || head == QByteArrayLiteral("PK\x05\x06");
+    const qint64 from = std::max<qint64>(0, size - kEndSearchBytes);
+    if (!file.seek(from))
+        return Fail(Refusal::Damaged, QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
+    const QByteArray tail = file.read(size - from);
+    if (tail.size() != size - from)
+        return Fail(Refusal::Damaged, QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
+    // Every place the zip library would take for the end record.
+    const QByteArray signature = QByteArrayLiteral("PK\x05\x06");
+    qsizetype found = -1;
+    int count = 0;
+    for (qsizetype at = tail.indexOf(signature); at >= 0; at = tail.indexOf(signature, at + 1)) {
+        if (at + kEndRecordBytes <= tail.size()) {
+            found = at;
+            ++count;
+        }
+    }
+    if (count == 0) {
+        return zipStart ? Fail(Refusal::Damaged, QStringLiteral("the file is truncated or damaged"))
+                        : Fail(Refusal::NotAWorkbook, QStringLiteral("it is not an .xlsx workbook"));
+    }
+    if (count > 1)
+        return Fail(Refusal::Damaged, QStringLiteral("the file is damaged: its end has %1 end records of a zip archive").arg(count));
+    const auto byte = [&tail, found](qsizetype i) { return qsizetype(quint8(tail[found + i])); };
+    const qsizetype comment = byte(20) | (byte(21) << 8);
+    if (comment > kMaxCommentBytes)
+        return Fail(Refusal::Damaged, QStringLiteral("the file is damaged: its zip comment of %1 bytes is longer than a workbook has").arg(comment));
+    if (found + kEndRecordBytes + comment != tail.size())
+        return Fail(Refusal::Damaged, QStringLiteral("the file is truncated or damaged: its zip comment does not end with the file"));
     return true;
 }
 

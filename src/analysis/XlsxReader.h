@@ -6,6 +6,7 @@
 // than its limits - and never reads outside what it was given. Every part is
 // read as a stream (CXlsxPartStream), so the memory a workbook costs is what
 // it keeps and the time it takes is the work it holds, both bounded by Limits.
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -30,8 +31,14 @@ public:
         std::int64_t nMaxHeldBytes = 32LL << 20;     // shared strings and the cells of a sheet kept in memory
         std::int64_t nMaxCells = 1'000'000;          // cells holding a value, per sheet
         int nMaxSheets = 4096;
-        std::int64_t nMaxMilliseconds = 3000;        // reading, all parts together: the window waits for it
+        std::int64_t nMaxMilliseconds = 3000;        // from Open on, opening and all parts together: the window waits for it
     };
+    // The end of a zip archive: its end record and the comment after it. A
+    // workbook has one such record and no comment; copies of the record in a
+    // long comment each make the zip library check the whole directory again.
+    static constexpr qsizetype kEndRecordBytes = 22;
+    static constexpr qsizetype kMaxCommentBytes = 1024;
+    static constexpr qsizetype kEndSearchBytes = kEndRecordBytes + 65535;
 
     enum class CellKind { Text, Number, Boolean, Error };
     struct Cell {
@@ -96,6 +103,8 @@ private:
     using Relationships = std::map<QString, Relationship>;
 
     bool Fail(Refusal kind, const QString& why, const QString& subject = QString());
+    // Refuses an archive whose end the zip library would search at length.
+    bool CheckArchiveEnd(const QString& path);
     bool FindPart(const QString& part, std::int64_t* pIndex, bool bRequired);
     // The part as a stream of at most nMaxBytes; null (with the reason, when
     // there is one) when it is missing or cannot be opened.
@@ -115,7 +124,7 @@ private:
     std::int64_t m_nSharedBytes = 0;  // memory the shared strings hold
     std::int64_t m_nBytesRead = 0;
     std::int64_t m_nWork = 0;
-    std::int64_t m_nMilliseconds = 0;
+    QDeadlineTimer m_deadline;  // of the whole read, set by Open
     QString m_strError;
     Refusal m_refusal = Refusal::None;
     QString m_strSubject;

@@ -141,6 +141,11 @@ void CBuildDlg::OnBnClickedSaveGroup()
         AfxMessageBox(kNoGroupName.In(m_nLanguageKind));
         return;
     }
+    // Bounded as lift names are: a group name shows in the lists, the combo and on the group pages.
+    if (NameWidth(name) > kMaxNameWidth) {
+        AfxMessageBox(Text(120));
+        return;
+    }
     for (int g = 0; g < m_nGroupCount; ++g) {
         if (m_pGroupTable[g].strGroupName == name) {
             AfxMessageBox(kDuplicateGroupName.In(m_nLanguageKind));

@@ -1,5 +1,6 @@
 // Loading and storing the lift configuration.
 #include "database/DBServer.h"
+#include "database/StoredText.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -61,7 +62,7 @@ bool CDBServer::LoadLiftInfo(strLiftInf* pLiftInf, strLiftPage* pLiftPage)
         inf.nHeight = height;
         // Capped as the link caps it, so no worker or recorder runs past the pages.
         pLiftPage[i].nPageCount = PageCountOf(inf.nMaxFloor);
-        inf.strName = rs->GetText(QStringLiteral("strName_1"));
+        inf.strName = StoredName(rs->GetText(QStringLiteral("strName_1")));
     }
     bool any = false;
     for (int k = 0; k < kDbLiftSlots; ++k)
@@ -96,7 +97,7 @@ bool CDBServer::LoadGroupInfo(int nCount, strGroupInf* pGroups)
         for (rs->MoveFirst(); !rs->IsEOF() && k < nCount; rs->MoveNext(), ++k) {
             pGroups[k].nGroupNum = rs->GetInt(QStringLiteral("GroupNum"));
             pGroups[k].nLiftCount = rs->GetInt(QStringLiteral("GroupCount"));
-            pGroups[k].strGroupName = rs->GetText(QStringLiteral("strGroupName"));
+            pGroups[k].strGroupName = StoredName(rs->GetText(QStringLiteral("strGroupName")));
         }
     }
     m_pRecordset.reset();

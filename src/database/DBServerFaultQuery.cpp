@@ -1,5 +1,6 @@
 // Reading the fault rows back for the analysis page.
 #include "database/DBServer.h"
+#include "database/StoredText.h"
 
 #include "platform/MessageBox.h"
 
@@ -24,7 +25,7 @@ void CDBServer::QueryFaultRecords(bool bByDate, const QDate& start, const QDate&
     int used = 0;
     for (rs->MoveFirst(); !rs->IsEOF() && used < kDbLiftSlots; rs->MoveNext(), ++used) {
         pStats[used].nRealAddr = rs->GetInt(QStringLiteral("RealAddr"));
-        pStats[used].strName = rs->GetText(QStringLiteral("strName_1"));
+        pStats[used].strName = StoredName(rs->GetText(QStringLiteral("strName_1")));
         pStats[used].nKind = rs->GetInt(QStringLiteral("Kind"));
     }
 

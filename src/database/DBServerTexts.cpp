@@ -1,5 +1,6 @@
 // Text tables and the language table of the database object.
 #include "database/DBServer.h"
+#include "database/StoredText.h"
 
 #include <algorithm>
 #include <climits>
@@ -59,7 +60,7 @@ bool CDBServer::LoadLanguageAndFaultTexts(int nKind, strErrInfTab* pTabs, CErrNa
     if (!rs || rs->GetRecordCount() == 0)
         return false;
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext())
-        m_pLanText->append(rs->GetText(QLatin1String("Lan") + k));
+        m_pLanText->append(StoredText(rs->GetText(QLatin1String("Lan") + k)));
 
     for (int t = 0; t < 3; ++t) {
         strErrInfTab& tab = pTabs[t];
@@ -78,21 +79,21 @@ bool CDBServer::LoadLanguageAndFaultTexts(int nKind, strErrInfTab* pTabs, CErrNa
                     continue;
                 }
             } else {
-                const QString level = rs->GetText(QStringLiteral("ErrLevel"));
+                const QString level = StoredName(rs->GetText(QStringLiteral("ErrLevel")));
                 tab.strLevel << level;
                 if (level == QLatin1String("0")) {
                     AppendEmptyRow(tab);
                     continue;
                 }
             }
-            const QString code = rs->GetText(QStringLiteral("ErrCount"));
+            const QString code = StoredName(rs->GetText(QStringLiteral("ErrCount")));
             tab.strErrCount << code;
-            const QString name = rs->GetText(QLatin1String("ErrName") + k);
+            const QString name = StoredText(rs->GetText(QLatin1String("ErrName") + k));
             tab.strErrName << name;
             if (t == 2)
                 pNames->emplace(AtoI(QString(code).remove(QLatin1String("ERR"))), name);  // first name stays
-            tab.strErrCause << rs->GetText(QLatin1String("ErrCause") + k);
-            tab.strErrDeal << rs->GetText(QLatin1String("ErrDeal") + k);
+            tab.strErrCause << StoredText(rs->GetText(QLatin1String("ErrCause") + k));
+            tab.strErrDeal << StoredText(rs->GetText(QLatin1String("ErrDeal") + k));
         }
     }
     return true;
@@ -118,8 +119,8 @@ bool CDBServer::LoadLanguageTableForExport(strLanguageSheet* pSheet)
     if (!rs || rs->GetRecordCount() == 0)
         return false;
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext())
-        pSheet->rows.push_back({rs->GetText(QStringLiteral("nSign")), rs->GetText(QStringLiteral("Lan1")),
-                                rs->GetText(QStringLiteral("Lan2")), rs->GetText(QStringLiteral("Lan3"))});
+        pSheet->rows.push_back({StoredName(rs->GetText(QStringLiteral("nSign"))), StoredText(rs->GetText(QStringLiteral("Lan1"))),
+                                StoredText(rs->GetText(QStringLiteral("Lan2"))), StoredText(rs->GetText(QStringLiteral("Lan3")))});
 
     rs = Query(QStringLiteral("Select * From ") + QLatin1String("KALOR_VELAMPlus_ErrInf") + QLatin1String(" Order by ErrCount"));
     if (!rs || rs->GetRecordCount() == 0)
@@ -130,12 +131,12 @@ bool CDBServer::LoadLanguageTableForExport(strLanguageSheet* pSheet)
     std::vector<std::pair<int, std::size_t>> faults;
     const std::size_t first = pSheet->rows.size();
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
-        const QString key = rs->GetText(QStringLiteral("ErrCount")) + QLatin1Char('_') + rs->GetText(QStringLiteral("ErrLevel"));
+        const QString key = StoredName(rs->GetText(QStringLiteral("ErrCount"))) + QLatin1Char('_') + StoredName(rs->GetText(QStringLiteral("ErrLevel")));
         faults.emplace_back(CodeNumber(key), pSheet->rows.size());
         for (const char* part : {"ErrName", "ErrCause", "ErrDeal"}) {
             const QString col = QLatin1String(part);
-            pSheet->rows.push_back({key, rs->GetText(col + QLatin1Char('1')), rs->GetText(col + QLatin1Char('2')),
-                                    rs->GetText(col + QLatin1Char('3'))});
+            pSheet->rows.push_back({key, StoredText(rs->GetText(col + QLatin1Char('1'))), StoredText(rs->GetText(col + QLatin1Char('2'))),
+                                    StoredText(rs->GetText(col + QLatin1Char('3')))});
         }
     }
     m_pRecordset.reset();
@@ -152,7 +153,7 @@ namespace {
 // What is wrong with a language sheet, told in the language in force.
 enum class SheetFault {
     Sign, SignOrSeparator, SeparatorNotEmpty, FaultExpected, BadKey, KeyOrder, KeyRepeat, EndExpected, TooManyRows,
-    TextTooLong, TextsTooLong, BadCharacter
+    TextTooLong, TextsTooLong, StoredTextsTooLong, BadCharacter, NonCharacter
 };
 
 QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, const QString& b)
@@ -187,6 +188,13 @@ QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, co
     case SheetFault::TextsTooLong:
         return pick("语言表的文字合计超过 %1 个字符。", "the texts of the table come to more than %1 characters in all.",
                     "語言表的文字合計超過 %1 個字元。").arg(a);
+    case SheetFault::StoredTextsTooLong:
+        return pick("空单元格保留原有文字后，语言表的文字合计超过 %1 个字符。",
+                    "with the stored texts that its empty cells keep, the texts of the table come to more than %1 characters in all.",
+                    "空儲存格保留原有文字後，語言表的文字合計超過 %1 個字元。").arg(a);
+    case SheetFault::NonCharacter:
+        return pick("文字含有字符 U+%1，它不是可以存储的字符。", "the text holds U+%1, which is not a character that can be stored.",
+                    "文字含有字元 U+%1，它不是可以儲存的字元。").arg(a);
     case SheetFault::BadCharacter:
         return pick("文字含有字符 U+%1，文字中只允许制表符和换行这两种控制字符。",
                     "the text holds the character U+%1: of the control characters a text holds only tabs and line breaks.",
@@ -209,18 +217,29 @@ QString SheetRefusal(int nLanguageKind, int row, int col, const QString& reason)
 
 // The first character of a text that a caption cannot show as it is: NUL
 // (which would cut the stored text short), another control character than
-// tab and line breaks, or half of a surrogate pair.
-std::optional<char16_t> UnshownCharacter(const QString& text)
+// tab and line breaks, or half of a surrogate pair; or a noncharacter
+// (U+FFFE, U+FFFF, U+FDD0..U+FDEF and the last two of every plane), which a
+// workbook cannot hold, so the station's own export would not read back.
+struct UnshownChar {
+    char32_t code;
+    bool bNonCharacter;
+};
+std::optional<UnshownChar> UnshownCharacter(const QString& text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar ch = text[i];
         if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            const char32_t code = QChar::surrogateToUcs4(ch, text[i + 1]);
+            if (QChar::isNonCharacter(code))
+                return UnshownChar{code, true};
             ++i;
             continue;
         }
         const bool control = ch.category() == QChar::Other_Control && ch != u'\t' && ch != u'\n' && ch != u'\r';
         if (control || ch.isSurrogate())
-            return ch.unicode();
+            return UnshownChar{ch.unicode(), false};
+        if (ch.isNonCharacter())
+            return UnshownChar{ch.unicode(), true};
     }
     return std::nullopt;
 }
@@ -260,8 +279,9 @@ bool CDBServer::ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pW
                 return refuse(t, c, SheetFault::TextTooLong, QString::number(kMaxLanguageText));
             if ((chars += text.size()) > kMaxLanguageTableChars)
                 return refuse(t, c, SheetFault::TextsTooLong, QString::number(kMaxLanguageTableChars));
-            if (const std::optional<char16_t> ch = UnshownCharacter(text))
-                return refuse(t, c, SheetFault::BadCharacter, QString::asprintf("%04X", unsigned(*ch)));
+            if (const std::optional<UnshownChar> ch = UnshownCharacter(text))
+                return refuse(t, c, ch->bNonCharacter ? SheetFault::NonCharacter : SheetFault::BadCharacter,
+                              QString::asprintf("%04X", unsigned(ch->code)));
         }
     }
     std::size_t r = 0;
@@ -338,12 +358,38 @@ bool CDBServer::ImportLanguageTable(const strLanguageSheet& sheet)
         return it == old.end() ? text : it->second[i];
     };
 
+    // The table as it will be stored, kept texts in the empty cells: the
+    // bound holds for it, or three imports of one column each would store a
+    // table that its own export cannot bring back.
+    std::vector<std::array<QString, 4>> rows = sheet.rows;
+    std::size_t separator = 0;
+    for (; !rows[separator][0].isEmpty(); ++separator) {
+        for (std::size_t lan = 1; lan <= 3; ++lan)
+            rows[separator][lan] = orKept(rows[separator][lan], oldTexts, rows[separator][0], lan - 1);
+    }
+    for (std::size_t r = separator + 1; rows[r][0] != QLatin1String("End"); r += 3) {
+        const QString code = CodeOfKey(rows[r][0]);
+        for (std::size_t lan = 1; lan <= 3; ++lan) {
+            for (std::size_t part = 0; part < 3; ++part)
+                rows[r + part][lan] = orKept(rows[r + part][lan], oldFaults, code, 3 * (lan - 1) + part);
+        }
+    }
+    std::int64_t chars = 0;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t c = 0; c < 4; ++c) {
+            if ((chars += rows[r][c].size()) > kMaxLanguageTableChars) {
+                AfxMessageBox(SheetRefusal(m_nLanguageKind, sheet.nFirstRow + int(r), sheet.nFirstCol + int(c),
+                                           SheetFaultText(m_nLanguageKind, SheetFault::StoredTextsTooLong,
+                                                          QString::number(kMaxLanguageTableChars), QString())));
+                return false;
+            }
+        }
+    }
+
     CDbTransaction trans(*m_pAdo);
     if (!trans.IsActive())
         return false;
 
-    const auto& rows = sheet.rows;
-    std::size_t r = 0;
     auto fail = [&](const char* text) {
         trans.Rollback();
         if (text)
@@ -352,11 +398,9 @@ bool CDBServer::ImportLanguageTable(const strLanguageSheet& sheet)
     };
     if (!Exec(QStringLiteral("Delete From KALOR_SoftLan")))
         return fail(nullptr);
-    for (; !rows[r][0].isEmpty(); ++r) {
-        const QString& sign = rows[r][0];
-        if (!Exec(QStringLiteral("Insert into KALOR_SoftLan values( ?,?,?,?)"),
-                  {sign, orKept(rows[r][1], oldTexts, sign, 0), orKept(rows[r][2], oldTexts, sign, 1),
-                   orKept(rows[r][3], oldTexts, sign, 2)}))
+    std::size_t r = 0;
+    for (; r < separator; ++r) {
+        if (!Exec(QStringLiteral("Insert into KALOR_SoftLan values( ?,?,?,?)"), {rows[r][0], rows[r][1], rows[r][2], rows[r][3]}))
             return fail("Insert the SoftLan record to the data base failure");
     }
     if (!Exec(QStringLiteral("Delete From ") + QLatin1String("KALOR_VELAMPlus_ErrInf") + QLatin1String("")))
@@ -371,12 +415,10 @@ bool CDBServer::ImportLanguageTable(const strLanguageSheet& sheet)
         if (key == QLatin1String("End"))
             break;
         const qsizetype cut = key.indexOf(QLatin1Char('_'));
-        const QString code = key.left(cut);
-        const QString level = key.mid(cut + 1);
-        QVariantList values{code, level};
+        QVariantList values{key.left(cut), key.mid(cut + 1)};
         for (std::size_t lan = 1; lan <= 3; ++lan) {
             for (std::size_t part = 0; part < 3; ++part)
-                values << orKept(rows[r + part][lan], oldFaults, code, 3 * (lan - 1) + part);
+                values << rows[r + part][lan];
         }
         if (!Exec(insert, values))
             return fail("Insert the ErrInfo record to the data base failure");
@@ -390,8 +432,8 @@ void CDBServer::LoadLanguageNames(QStringList* pNames)
     if (!rs || rs->GetRecordCount() == 0 || !pNames)
         return;
     rs->MoveFirst();
-    *pNames << rs->GetText(QStringLiteral("Lan1")) << rs->GetText(QStringLiteral("Lan2"))
-            << rs->GetText(QStringLiteral("Lan3"));
+    *pNames << StoredText(rs->GetText(QStringLiteral("Lan1"))) << StoredText(rs->GetText(QStringLiteral("Lan2")))
+            << StoredText(rs->GetText(QStringLiteral("Lan3")));
     m_pRecordset.reset();
 }
 

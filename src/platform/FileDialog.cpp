@@ -7,6 +7,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/QuoteText.h"
+#include "platform/ToolkitBoxGuard.h"
 
 namespace {
 FileDialogHook g_fileHook;
@@ -86,6 +87,7 @@ std::optional<QString> RunRealDialog(const FileDialogRequest& req, QWidget* pare
         dlg.setDefaultSuffix(req.defaultExt);
     if (!req.defaultName.isEmpty())
         dlg.selectFile(req.defaultName);
+    const CToolkitBoxGuard plainBoxes;  // the dialog's own boxes quote names too
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return std::nullopt;
     return dlg.selectedFiles().constFirst();

@@ -11,6 +11,7 @@
 #include "analysis/ExcelIO.h"
 #include "database/DBServer.h"
 #include "platform/MessageBox.h"
+#include "platform/QuoteText.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ TEST_F(ExcelIOLanguageTest, RefusalsSayWhyAndAppendNothing)
     const std::vector<std::pair<QString, QString>> cases = {
         {xltest::WriteSheet(Path(QStringLiteral("error.xlsx")), tab,
                             "<row><c r=\"A1\"><v>1</v></c></row><row><c r=\"A2\"><v>1</v></c><c r=\"B2\" t=\"e\"><v>#REF!</v></c></row>"),
-         QStringLiteral("cell B2 of the sheet \"SoftLanguageTab\" holds the error value #REF!")},
+         QStringLiteral("cell B2 of the sheet \"SoftLanguageTab\" holds the error value ") + QuoteText(QStringLiteral("#REF!"))},
         {xltest::WriteSheet(Path(QStringLiteral("sparse.xlsx")), tab,
                             "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"1048576\"><c r=\"A1048576\"><v>2</v></c></row>"),
          QStringLiteral("more empty rows than cells before row 4")},
@@ -154,7 +155,7 @@ TEST_F(ExcelIOLanguageTest, RefusalsSayWhyAndAppendNothing)
     const QString badRef = xltest::WriteSheet(Path(QStringLiteral("ref.xlsx")), tab, "<row><c r=\"A0\"><v>1</v></c></row>");
     m_boxes.clear();
     EXPECT_FALSE(m_excel.ImportLanguageTable(&flags, badRef, &got));
-    EXPECT_EQ(m_boxes.texts(), QStringList{QStringLiteral("工作簿“%1”无法读取：“SoftLanguageTab”的格式有误。").arg(badRef)});
+    EXPECT_EQ(m_boxes.texts(), QStringList{QStringLiteral("工作簿“%1”无法读取：“%2”的格式有误。").arg(IsolateText(badRef), QuoteText(QStringLiteral("SoftLanguageTab")))});
 }
 
 // Out of a copy of the shipped database into a workbook and back, through the
@@ -213,12 +214,12 @@ TEST_F(ExcelIOLanguageDbTest, DamagedSheetsChangeNothingAndTheIntactOneComesBack
          QStringLiteral("row %1, column C").arg(ui + 2)},
         // A level above 3 would be shown as an unrelated UI text.
         {"level 4", [ui](auto& r) { for (std::size_t k = 1; k <= 3; ++k) r[std::size_t(ui) + k][0] = QStringLiteral("ERR01_4"); },
-         "the fault key \"ERR01_4\" is not of the form"},
+         "the fault key \"\u2068ERR01_4\u2069\" is not of the form"},
         {"level 10", [ui](auto& r) { for (std::size_t k = 1; k <= 3; ++k) r[std::size_t(ui) + k][0] = QStringLiteral("ERR01_10"); },
-         "the fault key \"ERR01_10\" is not of the form"},
+         "the fault key \"\u2068ERR01_10\u2069\" is not of the form"},
         // As text ERR9 sorts after ERR60; as a number it is a second fault 9.
         {"code 9 after 60", [](auto& r) { for (const char* part : {"n", "c", "d"}) r.push_back({"ERR9_1", part, part, part}); },
-         "the fault key \"ERR9_1\" must come after \"ERR60_3\""},
+         "the fault key \"\u2068ERR9_1\u2069\" must come after \"\u2068ERR60_3\u2069\""},
 
         {"Lan1 emptied", [](auto& r) { for (Row& row : r) row[1].clear(); }, QString()},
         {"intact, with quotes and line breaks", [](auto& r) {

@@ -7,7 +7,9 @@
 
 #include "ExcelIOTestSupport.h"
 #include "analysis/ExcelIO.h"
+#include "analysis/XlsxWriter.h"
 #include "platform/MessageBox.h"
+#include "platform/QuoteText.h"
 
 namespace {
 
@@ -142,17 +144,41 @@ TEST_F(ExcelIORecordsTest, CallSheetPutsUsedBlocksSideBySide)
     EXPECT_EQ(s.nLastRow, 59);
 }
 
+// A text longer than a cell holds (put in the database by other means) goes
+// out cut to what a cell holds; the rest of the workbook is written as ever.
+TEST_F(ExcelIORecordsTest, TextsLongerThanACellAreCutNotFailed)
+{
+    const QString name = QStringLiteral("梯").repeated(1'000'000);
+    Lift(0, 3, name, {5});
+    m_excel.m_strPeriod = QString(40'000, u'p');
+    for (const int mode : {6, 7}) {
+        m_boxes.clear();
+        const QString path = m_dir.filePath(QStringLiteral("long%1.xlsx").arg(mode));
+        ASSERT_TRUE(Export(mode, path)) << m_boxes.texts().join('\n').toStdString();
+        EXPECT_TRUE(m_boxes.texts().isEmpty());
+        const QString sheetName = xltest::SheetNames(path).value(0);
+        const CXlsxReader::Sheet sheet = xltest::ReadBack(path, sheetName);
+        const QString cell = mode == 6 ? sheet.Text(2, 2) : sheet.Text(2, 1);
+        EXPECT_EQ(cell.size(), CXlsxWriter::kMaxTextLength);
+        EXPECT_TRUE(cell.startsWith(name.left(100)) && cell.endsWith(QChar(0x2026)));
+        if (mode == 6) {
+            EXPECT_EQ(sheet.Text(2, 3).size(), CXlsxWriter::kMaxTextLength);
+            EXPECT_EQ(sheet.Text(5, 3), QStringLiteral("Err05:name5"));
+        }
+    }
+}
+
 TEST_F(ExcelIORecordsTest, ASaveThatFailsSaysSo)
 {
     Lift(0, 1, QStringLiteral("L"), {1});
-    const QString path = m_dir.filePath(QStringLiteral("old.xlsx"));
-    // A lift name no cell can hold.
-    (*m_lifts)[0].strName = QString(40000, QLatin1Char('t'));
+    // A folder that is a file: nothing can be written there.
+    ASSERT_TRUE(WriteFile(m_dir.filePath(QStringLiteral("plain")), "not a folder"));
+    const QString path = m_dir.filePath(QStringLiteral("plain/old.xlsx"));
     for (const int mode : {6, 7}) {
         m_boxes.clear();
         EXPECT_FALSE(Export(mode, path));
         EXPECT_EQ(m_boxes.count(), 1);
-        EXPECT_TRUE(m_boxes.texts().value(0).startsWith(QStringLiteral("The workbook \"%1\" could not be saved").arg(path)));
+        EXPECT_TRUE(m_boxes.texts().value(0).startsWith(QStringLiteral("The workbook \"%1\" could not be saved").arg(IsolateText(path))));
     }
 }
 

@@ -168,7 +168,7 @@ TEST_F(WorkbookFlowsTest, BadWorkbooksAreRefusedAndTheTablesStay)
     const QByteArray sharedRows = "<row>" + xltest::InlineCell("A1", "Sign") + "</row>"
                                   + QByteArray("<row><c><v>0</v></c>" + shared.repeated(3) + "</row>").repeated(300);
     const QString tooLarge = QStringLiteral("它超出了本站工作簿的大小限制");
-    const QString malformed = QStringLiteral("“SoftLanguageTab”的格式有误");
+    const QString malformed = QStringLiteral("“\u2068SoftLanguageTab\u2069”的格式有误");
 
     const std::vector<std::pair<QString, QString>> cases = {
         {Path(QStringLiteral("truncated.xlsx")), QStringLiteral("truncated")},
@@ -271,6 +271,65 @@ TEST_F(WorkbookFlowsTest, TextsThatCannotBeStoredAsTheyAreAreRefusedWithTheirCel
     Import(WriteTable(QStringLiteral("good.xlsx"), table));
     EXPECT_EQ(m_boxes.texts(), QStringList({QStringLiteral("OK")}));
     EXPECT_EQ(Stored().rows[5][1], QStringLiteral("a\tb\r\nc\U0001F600"));
+}
+
+// What the station exports it reads back: a noncharacter, which a workbook
+// cannot hold, is refused as the control characters are; and the bound on
+// the table's characters holds for the table as it will be stored, with the
+// texts that empty cells keep.
+TEST_F(WorkbookFlowsTest, TheStationsOwnExportAlwaysImportsBack)
+{
+    const strLanguageSheet before = Stored();
+    const std::vector<std::pair<QString, QString>> nonCharacters = {
+        {QStringLiteral("a_xFFFF_b"), QStringLiteral("U+FFFF")},
+        {QStringLiteral("_xFFFE_"), QStringLiteral("U+FFFE")},
+        {QStringLiteral("x_xFDD0_"), QStringLiteral("U+FDD0")},
+        {QStringLiteral("_xD83F__xDFFF_"), QStringLiteral("U+1FFFF")},
+    };
+    for (const auto& [text, code] : nonCharacters) {
+        strLanguageSheet table = before;
+        table.rows[4][3] = text;
+        m_boxes.clear();
+        Import(WriteTable(QStringLiteral("nonchar.xlsx"), table));
+        EXPECT_EQ(m_boxes.count(), 1);
+        EXPECT_TRUE(m_boxes.texts().value(0).contains(QStringLiteral("第 6 行第 D 列：文字含有字符 ") + code))
+            << m_boxes.texts().value(0).toStdString();
+        EXPECT_EQ(Stored().rows, before.rows);
+    }
+
+    // Three imports, each filling one language column of every row with a
+    // text that makes a table of 2/5 of the bound; the other cells are empty
+    // and keep what is stored.
+    const std::size_t rows = before.rows.size() - 1;  // less the separator
+    const QString text = QStringLiteral("电").repeated(qsizetype(std::min<std::size_t>(kMaxLanguageText, kMaxLanguageTableChars * 2 / 5 / rows)));
+    ASSERT_GT(3 * rows * std::size_t(text.size()), std::size_t(kMaxLanguageTableChars));
+    auto oneColumn = [&](std::size_t column) {
+        strLanguageSheet table = before;
+        for (auto& row : table.rows) {
+            for (std::size_t c = 1; c < 4; ++c)
+                row[c] = c == column && !row[0].isEmpty() ? text : QString();
+        }
+        return table;
+    };
+    for (std::size_t column = 1; column <= 3; ++column) {
+        m_boxes.clear();
+        Import(WriteTable(QStringLiteral("column.xlsx"), oneColumn(column)));
+        EXPECT_EQ(m_boxes.count(), 1);
+        EXPECT_TRUE(m_boxes.texts().value(0).contains(column < 3 ? QStringLiteral("OK")
+                                                                  : QStringLiteral("空单元格保留原有文字后，语言表的文字合计超过 1048576 个字符")))
+            << column << ": " << m_boxes.texts().value(0).toStdString();
+    }
+    const strLanguageSheet stored = Stored();
+    EXPECT_EQ(stored.rows[0][1], text);
+    EXPECT_EQ(stored.rows.back()[2], text);
+    EXPECT_EQ(stored.rows[0][3], before.rows[0][3]);
+
+    // What is stored exports and comes back unchanged.
+    m_boxes.clear();
+    m_page->OnBnClickedLanguageSetting();
+    Import(ExportLanguage(Path(QStringLiteral("stored"))));
+    EXPECT_EQ(m_boxes.texts(), QStringList({Text(91), QStringLiteral("OK")}));
+    EXPECT_EQ(Stored().rows, stored.rows);
 }
 
 // The real dialog: "x.xls" is written as "x.xlsx", so the station's box asks before

@@ -1,12 +1,16 @@
 // The workbook reader on hand-built packages: every kind of cell value, sheets
 // by name and position, and a clean refusal of everything that is not a
 // readable workbook.
+#include <QDeadlineTimer>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTemporaryDir>
 #include <cmath>
+#include <zip.h>
 #include <gtest/gtest.h>
 
 #include "ExcelIOTestSupport.h"
+#include "analysis/XlsxPartStream.h"
 #include "analysis/XlsxReader.h"
 #include "analysis/XlsxWriter.h"
 
@@ -210,6 +214,120 @@ TEST_F(XlsxReaderTest, LimitsBoundWhatIsKeptNotWhatIsUnpacked)
     CXlsxReader::Limits noTime;
     noTime.nMaxMilliseconds = -1;
     EXPECT_TRUE(Refusal(skipped, noTime).contains(QStringLiteral("takes longer"))) << Refusal(skipped, noTime).toStdString();
+}
+
+// A zip comment that holds copies of the archive's end record: the zip library
+// would try each copy against the whole directory before any part is read.
+TEST_F(XlsxReaderTest, ArchiveEndsAreCheckedBeforeTheArchiveIsOpened)
+{
+    QByteArray rows;
+    for (int r = 1; r <= 10; ++r)
+        rows += "<row><c t=\"inlineStr\"><is><t>x</t></is></c></row>";
+    const QByteArray plain = FileBytes(Write(QStringLiteral("plain.xlsx"), Package({{QStringLiteral("S"), rows}})));
+    ASSERT_GT(plain.size(), 22);
+    ASSERT_EQ(plain.mid(plain.size() - 22, 4), QByteArray("PK\x05\x06"));
+    const QByteArray end = plain.right(22);
+    const QByteArray body = plain.chopped(22);
+    // The end record with a comment of n bytes after it.
+    auto withComment = [&](const QByteArray& comment) {
+        QByteArray record = end;
+        record[20] = char(comment.size() & 0xFF);
+        record[21] = char(comment.size() >> 8);
+        return body + record + comment;
+    };
+    QByteArray copies = end.repeated(2978);  // 65,516 bytes: every copy points at the real directory
+    const QString hostile = WriteRaw(QStringLiteral("copies.xlsx"), withComment(copies));
+    EXPECT_TRUE(Refusal(hostile).contains(QStringLiteral("2979 end records"))) << Refusal(hostile).toStdString();
+
+    const std::vector<std::pair<QByteArray, QString>> cases = {
+        {withComment(end), QStringLiteral("2 end records")},  // one copy is enough for a second search
+        {withComment(QByteArray(1025, 'c')), QStringLiteral("comment of 1025 bytes")},
+        {withComment(QByteArray(64, 'c')).chopped(1), QStringLiteral("does not end with the file")},
+        {withComment(QByteArray(64, 'c')) + "trailing", QStringLiteral("does not end with the file")},
+        {plain.left(plain.size() - 10), QStringLiteral("truncated")},
+    };
+    for (const auto& [bytes, reason] : cases) {
+        const QString why = Refusal(WriteRaw(QStringLiteral("case.xlsx"), bytes));
+        EXPECT_TRUE(why.contains(reason)) << reason.toStdString() << ": " << why.toStdString();
+    }
+    // A short comment of plain text, as some tools write, is read.
+    CXlsxReader reader;
+    CXlsxReader::Sheet sheet;
+    ASSERT_TRUE(reader.Open(WriteRaw(QStringLiteral("commented.xlsx"), withComment(QByteArray(1024, 'c')))))
+        << reader.ErrorString().toStdString();
+    ASSERT_TRUE(reader.ReadSheet(0, &sheet)) << reader.ErrorString().toStdString();
+    EXPECT_EQ(sheet.cells.size(), 10u);
+}
+
+// The time a workbook may take runs once, from Open on, over every part:
+// no part starts a budget of its own, and a part is given up inside it.
+TEST_F(XlsxReaderTest, TheTimeBudgetRunsFromOpenOverEveryPart)
+{
+    QByteArray rows;
+    for (int r = 1; r <= 300; ++r)
+        rows += "<row><c><v>" + QByteArray::number(r) + "</v></c></row>";
+    const QString path = Write(QStringLiteral("budget.xlsx"), Package({{QStringLiteral("S"), rows}}));
+    CXlsxReader::Limits limits;
+    limits.nMaxMilliseconds = 1500;
+    // Past the budget of the whole read, counted from before Open.
+    const QDeadlineTimer budget(limits.nMaxMilliseconds + 5);
+    CXlsxReader reader(limits);
+    ASSERT_TRUE(reader.Open(path)) << reader.ErrorString().toStdString();
+    while (!budget.hasExpired())
+        QThread::msleep(10);
+    CXlsxReader::Sheet sheet;
+    EXPECT_FALSE(reader.ReadSheet(0, &sheet));
+    EXPECT_EQ(reader.RefusalKind(), CXlsxReader::Refusal::TooSlow) << reader.ErrorString().toStdString();
+    EXPECT_TRUE(sheet.IsEmpty());
+
+    // Inside a part: the nodes the parser already holds are not read past the deadline.
+    int error = 0;
+    zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    ASSERT_NE(za, nullptr);
+    zip_file_t* file = zip_fopen(za, "xl/worksheets/sheet1.xml", 0);
+    ASSERT_NE(file, nullptr);
+    {
+        const QDeadlineTimer deadline(300);
+        CXlsxPartStream xml(file, QStringLiteral("xl/worksheets/sheet1.xml"), 1 << 20, 1 << 20, deadline);
+        ASSERT_TRUE(xml.Next());  // the whole part is unpacked and handed to the parser
+        ASSERT_FALSE(xml.Failed());
+        while (!deadline.hasExpired())
+            QThread::msleep(10);
+        int nodes = 0;
+        while (xml.Next())
+            ++nodes;
+        EXPECT_TRUE(xml.Failed());
+        EXPECT_EQ(xml.RefusalKind(), CXlsxReader::Refusal::TooSlow) << nodes << " nodes read to the end";
+        EXPECT_LT(nodes, 300);
+    }
+    zip_discard(za);
+}
+
+// Namespaces in scope are counted up to the bound and no further, and an end
+// tag takes its element's declarations out of scope.
+TEST_F(XlsxReaderTest, NamespacesInScopeAreCountedExactly)
+{
+    // The worksheet declares its default namespace: a row adds the rest.
+    auto declaring = [](int from, int count) {
+        QByteArray declared;
+        for (int p = from; p < from + count; ++p)
+            declared += " xmlns:p" + QByteArray::number(p) + "=\"urn:" + QByteArray::number(p) + "\"";
+        return declared;
+    };
+    const QByteArray cell = "<c r=\"A1\"><v>1</v></c>";
+    const QString atBound = Write(QStringLiteral("64.xlsx"), Package({{QStringLiteral("S"), "<row" + declaring(0, 63) + ">" + cell + "</row>"}}));
+    EXPECT_TRUE(Refusal(atBound).isEmpty()) << Refusal(atBound).toStdString();
+    const QString past = Write(QStringLiteral("65.xlsx"), Package({{QStringLiteral("S"), "<row" + declaring(0, 64) + ">" + cell + "</row>"}}));
+    EXPECT_TRUE(Refusal(past).contains(QStringLiteral("more than 64 namespaces"))) << Refusal(past).toStdString();
+
+    QByteArray siblings;
+    for (int r = 1; r <= 100; ++r)
+        siblings += "<row r=\"" + QByteArray::number(r) + "\"" + declaring(r, 1) + "><c r=\"A" + QByteArray::number(r) + "\"><v>" +
+                    QByteArray::number(r) + "</v></c></row>";
+    const CXlsxReader::Sheet sheet = xltest::ReadBack(Write(QStringLiteral("siblings.xlsx"), Package({{QStringLiteral("S"), siblings}})),
+                                                      QStringLiteral("S"));
+    EXPECT_EQ(sheet.cells.size(), 100u);
+    EXPECT_EQ(sheet.Text(100, 1), QStringLiteral("100"));
 }
 
 // Every damaged workbook is refused with a reason and no cells, or read with

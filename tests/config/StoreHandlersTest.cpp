@@ -166,6 +166,15 @@ TEST_F(StoreHandlersTest, GroupNamesAreCheckedAndReachListsComboAndLifts)
     EXPECT_EQ(Value(QStringLiteral("Select strGroupName From KALOR_GroupInf Where GroupNum = 1"), QStringLiteral("strGroupName")),
               oldName);
 
+    // A name wider than a lift name may be is refused as one, pasted or typed.
+    for (const QString& name : {QStringLiteral("北").repeated(8), QString(15, u'n'), QString(1'000'000, u'x')}) {
+        SaveGroupName(name);
+        EXPECT_EQ(boxes.texts(), QStringList({T(120)})) << name.size();
+        EXPECT_EQ(Value(QStringLiteral("Select strGroupName From KALOR_GroupInf Where GroupNum = 1"), QStringLiteral("strGroupName")),
+                  oldName);
+        EXPECT_EQ(groups[1].strGroupName, oldName);
+    }
+
     SaveGroupName(QStringLiteral("北楼"));
     EXPECT_TRUE(boxes.texts().isEmpty());
     EXPECT_EQ(page->m_lstGroup->GetItemText(1, 1), QStringLiteral("北楼"));

@@ -119,6 +119,6 @@ TEST(MessageBoxTest, RealBoxShowsOutsideTextsPlainAndStaysInsideTheScreen)
     SetMessageBoxHook(previous);
 
     // Quoted inside a message, an outside text keeps its first 64 characters.
-    EXPECT_EQ(QuoteText(QString(64, u'a')), QString(64, u'a'));
-    EXPECT_EQ(QuoteText(QString(63, u'a') + QStringLiteral("😀b")), QString(63, u'a') + QChar(0x2026));
+    EXPECT_EQ(QuoteText(QString(64, u'a')), QChar(0x2068) + QString(64, u'a') + QChar(0x2069));
+    EXPECT_EQ(QuoteText(QString(63, u'a') + QStringLiteral("😀b")), QChar(0x2068) + QString(63, u'a') + QChar(0x2026) + QChar(0x2069));
 }
