@@ -191,7 +191,8 @@ void JetDateValue(sqlite3_context* ctx, int, sqlite3_value** argv)
 // in one transaction. The engine's own export takes minutes on a year of day
 // tables (each new table rescans the growing schema); with the schema kept in
 // the cache the copy takes seconds.
-bool CopyIntoCompact(sqlite3* db)
+// The reason of a failed step is kept before the ROLLBACK replaces it.
+bool CopyIntoCompact(sqlite3* db, QString* pError, int* pCode)
 {
     if (!ExecFixed(db, "PRAGMA main.cache_size = -65536") || !ExecFixed(db, "PRAGMA compact.cache_size = -65536")
         || !ExecFixed(db, "PRAGMA compact.journal_mode = OFF") || !ExecFixed(db, "PRAGMA compact.synchronous = OFF"))
@@ -252,12 +253,31 @@ bool CopyIntoCompact(sqlite3* db)
         && sequences != QLatin1String("0"))
         ok = ExecFixed(db, "DELETE FROM compact.sqlite_sequence")
              && ExecFixed(db, "INSERT INTO compact.sqlite_sequence SELECT * FROM main.sqlite_sequence");
-    if (!ok) {
-        ExecFixed(db, "ROLLBACK");
-        return false;
-    }
-    return ExecFixed(db, "COMMIT");
+    if (ok && ExecFixed(db, "COMMIT"))
+        return true;
+    *pError = ErrText(db);
+    *pCode = sqlite3_extended_errcode(db);
+    ExecFixed(db, "ROLLBACK");
+    return false;
 }
+
+// Why a file is refused, in the station's languages: the start-up's boxes
+// come before the text table is read.
+enum OpenText { kNoFile, kNotAFile, kEmptyFile, kNotWritable, kDamaged, kWrongKey, kInUse, kNotOurs, kNoWal, kCannotOpen, kFolderNotWritable };
+const FixedText kOpenTexts[] = {
+    {QStringLiteral("文件不存在"), QStringLiteral("the file does not exist"), QStringLiteral("檔案不存在")},
+    {QStringLiteral("它不是文件"), QStringLiteral("it is not a file"), QStringLiteral("它不是檔案")},
+    {QStringLiteral("文件是空的"), QStringLiteral("the file is empty"), QStringLiteral("檔案是空的")},
+    {QStringLiteral("文件无法写入"), QStringLiteral("the file cannot be written"), QStringLiteral("檔案無法寫入")},
+    {QStringLiteral("文件已损坏（%1）"), QStringLiteral("the file is damaged (%1)"), QStringLiteral("檔案已損壞（%1）")},
+    {QStringLiteral("密码错误，或文件已损坏，或不是本站的数据库（%1）"), QStringLiteral("wrong password, or a damaged file or not a database of this station (%1)"), QStringLiteral("密碼錯誤，或檔案已損壞，或不是本站的資料庫（%1）")},
+    {QStringLiteral("文件正被另一个程序使用（%1）"), QStringLiteral("the file is in use by another program (%1)"), QStringLiteral("檔案正被另一個程式使用（%1）")},
+    {QStringLiteral("文件已损坏，或不是本站的数据库"), QStringLiteral("the file is damaged or is not the station's database"), QStringLiteral("檔案已損壞，或不是本站的資料庫")},
+    {QStringLiteral("无法把日志切换为预写模式（%1）"), QStringLiteral("the journal cannot be switched to write-ahead mode (%1)"), QStringLiteral("無法把日誌切換為預寫模式（%1）")},
+    {QStringLiteral("无法打开数据库 %1：%2"), QStringLiteral("The database %1 cannot be opened: %2"), QStringLiteral("無法開啟資料庫 %1：%2")},
+    {QStringLiteral("文件夹 %1 不能写入：%2"), QStringLiteral("the folder %1 cannot be written: %2"), QStringLiteral("資料夾 %1 不能寫入：%2")},
+};
+QString OpenWhy(OpenText text, int nLanguageKind) { return kOpenTexts[text].In(nLanguageKind); }
 
 void SyncPath(const QString& path, bool bDirectory)
 {
@@ -383,7 +403,7 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
     // index file, which a user who may not write the database could not
     // remove again.
     if (sqlite3_db_readonly(db, "main") == 1) {
-        *pError = QStringLiteral("the file cannot be written");
+        *pError = OpenWhy(kNotWritable, m_nLanguageKind);
         return false;
     }
     if (bExclusive && !ExecFixed(db, "PRAGMA locking_mode = EXCLUSIVE")) {
@@ -395,11 +415,11 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
     if (!ExecFixed(db, "SELECT count(*) FROM sqlite_master")) {
         const int code = sqlite3_errcode(db);
         if (code == SQLITE_CORRUPT)
-            *pError = QStringLiteral("the file is damaged (%1)").arg(ErrText(db));
+            *pError = OpenWhy(kDamaged, m_nLanguageKind).arg(ErrText(db));
         else if (code == SQLITE_NOTADB)
-            *pError = QStringLiteral("wrong password, or a damaged file or not a database of this station (%1)").arg(ErrText(db));
+            *pError = OpenWhy(kWrongKey, m_nLanguageKind).arg(ErrText(db));
         else if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-            *pError = QStringLiteral("the file is in use by another program (%1)").arg(ErrText(db));
+            *pError = OpenWhy(kInUse, m_nLanguageKind).arg(ErrText(db));
         else
             *pError = ErrText(db);
         return false;
@@ -407,13 +427,13 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
     // A file that reads but lacks the station's tables (an empty or a foreign
     // database) is not ours: switching its journal below would already write it.
     if (!HasRequiredTables(db)) {
-        *pError = QStringLiteral("the file is damaged or is not the station's database");
+        *pError = OpenWhy(kNotOurs, m_nLanguageKind);
         return false;
     }
     // Every committed row must survive a killed process and a power cut.
     QString mode;
     if (!ExecFixed(db, "PRAGMA journal_mode = WAL", &mode) || mode.compare(QLatin1String("wal"), Qt::CaseInsensitive)) {
-        *pError = QStringLiteral("the journal cannot be switched to write-ahead mode (%1)").arg(ErrText(db));
+        *pError = OpenWhy(kNoWal, m_nLanguageKind).arg(ErrText(db));
         return false;
     }
     if (!ExecFixed(db, "PRAGMA synchronous = FULL")) {
@@ -427,7 +447,7 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
     // Exclusive means no other reader or writer from the start: take the write
     // lock now; the exclusive locking mode keeps it until the close.
     if (bExclusive && !(ExecFixed(db, "BEGIN EXCLUSIVE") && ExecFixed(db, "COMMIT"))) {
-        *pError = QStringLiteral("the file is in use by another program (%1)").arg(ErrText(db));
+        *pError = OpenWhy(kInUse, m_nLanguageKind).arg(ErrText(db));
         return false;
     }
     // Reading the schema has checked every page of it. The whole file is
@@ -438,11 +458,11 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
         return true;
     QString verdict;
     if (!ExecFixed(db, "PRAGMA quick_check", &verdict)) {
-        *pError = QStringLiteral("the file is damaged (%1)").arg(ErrText(db));
+        *pError = OpenWhy(kDamaged, m_nLanguageKind).arg(ErrText(db));
         return false;
     }
     if (verdict != QLatin1String("ok")) {
-        *pError = QStringLiteral("the file is damaged (%1)").arg(verdict);
+        *pError = OpenWhy(kDamaged, m_nLanguageKind).arg(verdict);
         return false;
     }
     return true;
@@ -464,6 +484,7 @@ bool CAdoConnection::RegisterJetFunctions(sqlite3* db, QString* pError)
 bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
 {
     CloseConnection();
+    m_bMovedTold = false;
     m_strDBPath = strPath;
     m_strDataFile = strPath;
     return OpenFile(bExclusive, strPath, true);
@@ -471,31 +492,38 @@ bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
 
 bool CAdoConnection::OpenFile(bool bExclusive, const QString& strPath, bool bWait)
 {
-    m_pRecordset.reset();
-    m_pConnection.reset();
+    DropConnection();
     m_bExclusive = bExclusive;
 
     auto fail = [&](const QString& why, int code = SQLITE_CANTOPEN) {
-        const QString text = QStringLiteral("The database %1 cannot be opened: %2").arg(QDir::toNativeSeparators(strPath), why);
+        const QString text = OpenWhy(kCannotOpen, m_nLanguageKind).arg(QDir::toNativeSeparators(strPath), why);
         Report(text, code, text);
         return false;
     };
+    // What an earlier run left beside the path comes first, even when no
+    // file is there now: a log of the station's never waits there for the
+    // next file to be put at the path.
+    QStringList told;
+    QString error;
+    const bool bPrepared = m_guard.PrepareOpen(strPath, m_nLanguageKind, &told, &error);
+    Tell(told);
+    if (!bPrepared)
+        return fail(error);
     const QFileInfo info(strPath);
     if (!info.exists())
-        return fail(QStringLiteral("the file does not exist"));
+        return fail(OpenWhy(kNoFile, m_nLanguageKind));
     if (!info.isFile())
-        return fail(QStringLiteral("it is not a file"));
+        return fail(OpenWhy(kNotAFile, m_nLanguageKind));
     // An empty file would be taken for a new, empty database.
     if (info.size() == 0)
-        return fail(QStringLiteral("the file is empty"));
+        return fail(OpenWhy(kEmptyFile, m_nLanguageKind));
 
     // A log left beside the file means the last run was killed or lost its
     // power (or another station has the file open): then check every page.
-    const QString wal = strPath + QLatin1String("-wal");
-    const QString shm = strPath + QLatin1String("-shm");
+    const QString wal = CDbFileGuard::LogOf(strPath);
+    const QString shm = CDbFileGuard::IndexOf(strPath);
     const bool bHadWal = QFileInfo::exists(wal);
     const bool bHadShm = QFileInfo::exists(shm);
-    QString error;
     Handle db = OpenKeyed(strPath, &error);
     // A try from a timer does not wait for another program's lock.
     if (db && !bWait)
@@ -506,11 +534,15 @@ bool CAdoConnection::OpenFile(bool bExclusive, const QString& strPath, bool bWai
             ++static_cast<CAdoConnection*>(self)->m_nCommits;
             return 0;
         }, this);
+        // A read after the switch to write-ahead mode opens the log (the
+        // switch alone does not): the guard notes it as the station's.
+        ExecFixed(db.get(), "SELECT count(*) FROM sqlite_master");
         m_pConnection = std::move(db);
+        m_guard.Claim(strPath);
         return true;
     }
     // The engine's reason, where it gave one, goes with the message.
-    const int code = db && (sqlite3_errcode(db.get()) & 0xff) != SQLITE_OK ? sqlite3_errcode(db.get()) : SQLITE_CANTOPEN;
+    int code = db && (sqlite3_errcode(db.get()) & 0xff) != SQLITE_OK ? sqlite3_errcode(db.get()) : SQLITE_CANTOPEN;
     // A refused file is left as it was: what this open made beside it goes
     // (a log left by an earlier run stays, it may hold committed rows).
     db.reset();
@@ -518,7 +550,26 @@ bool CAdoConnection::OpenFile(bool bExclusive, const QString& strPath, bool bWai
         QFile::remove(wal);
     if (!bHadShm)
         QFile::remove(shm);
+    // The engine says only that it cannot open; a folder the station may not
+    // write (where the log goes) is the reason the operator can act on.
+    const QString folder = info.absolutePath();
+    if ((code & 0xff) == SQLITE_CANTOPEN && ::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
+        const int err = errno;
+        error = OpenWhy(kFolderNotWritable, m_nLanguageKind)
+                    .arg(QDir::toNativeSeparators(folder), SystemReason(err, QString::fromLocal8Bit(std::strerror(err)), m_nLanguageKind));
+        code = SQLITE_PERM;
+    }
     return fail(error, code);
+}
+
+void CAdoConnection::Tell(const QStringList& told)
+{
+    for (const QString& text : told) {
+        if (m_bQuiet)
+            AfxMessageBoxModeless(text);
+        else
+            AfxMessageBox(text);
+    }
 }
 
 bool CAdoConnection::Reopen(bool bExclusive)
@@ -561,31 +612,73 @@ QString CAdoConnection::NewCopy(QString* pError) const
 {
     // A name of its own for each copy, made here and now: a copy saved
     // earlier (this run or another) is never removed or written over.
-    const QString stem = m_strDBPath + QLatin1String("-restore-") + CurrentTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int n = 1; n < 1000; ++n) {
-        const QString name = n == 1 ? stem : stem + QLatin1Char('-') + QString::number(n);
-        if (QFileInfo::exists(name + QLatin1String("-journal")))
-            continue;
-        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            ::close(fd);
-            return name;
-        }
-        if (errno != EEXIST) {
-            *pError = SystemReason(errno, QString::fromLocal8Bit(std::strerror(errno)), m_nLanguageKind);
-            return QString();
-        }
+    int err = 0;
+    const QString name = CDbFileGuard::NewName(m_strDBPath, QStringLiteral("-restore-"),
+                                               CurrentTime().toString(QStringLiteral("yyyyMMdd-HHmmss")), &err);
+    if (name.isEmpty())
+        *pError = SystemReason(err, QString::fromLocal8Bit(std::strerror(err)), m_nLanguageKind);
+    return name;
+}
+
+bool CAdoConnection::FileMoved() const
+{
+    int moved = 0;
+    return IsOpen() && sqlite3_file_control(m_pConnection.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
+}
+
+void CAdoConnection::DropConnection()
+{
+    m_pRecordset.reset();
+    if (!m_pConnection)
+        return;
+    if (FileMoved()) {
+        // The engine would remove the log and index by their names at the
+        // close, whoever's they are by then; its own are taken off the path.
+        m_guard.DetachLog();
+        int persist = 1;
+        sqlite3_file_control(m_pConnection.get(), "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
     }
-    *pError = SystemReason(EEXIST, QString::fromLocal8Bit(std::strerror(EEXIST)), m_nLanguageKind);
+    m_pConnection.reset();
+    m_guard.Released();
+}
+
+QString CAdoConnection::CompactionRefusal() const
+{
+    const QString path = QDir::toNativeSeparators(m_strDBPath);
+    if (DataFile() != m_strDBPath)
+        return FixedText{QStringLiteral("本站正在记录到另存的副本 %2（%1 处已放入另一个文件），不能压缩。"
+                                        "请在退出后用 %2 替换 %1，再压缩。"),
+                         QStringLiteral("The station records into the saved copy %2 (another file was put at %1), so "
+                                        "nothing is compacted. Put %2 in the place of %1 after the station has ended, "
+                                        "then compact."),
+                         QStringLiteral("本站正在記錄到另存的副本 %2（%1 處已放入另一個檔案），不能壓縮。"
+                                        "請在結束後用 %2 替換 %1，再壓縮。")}
+            .In(m_nLanguageKind)
+            .arg(path, QDir::toNativeSeparators(DataFile()));
+    if (FileMoved())
+        return FixedText{QStringLiteral("数据库文件 %1 已不在原处（被删除、移走或替换），本站的数据只在打开的连接中，"
+                                        "不能压缩；本站会继续尝试把它写回。"),
+                         QStringLiteral("The database file %1 is no longer in its place (removed, moved or replaced): the "
+                                        "station's data is only in its open connection, so nothing is compacted; the "
+                                        "station keeps trying to write it back."),
+                         QStringLiteral("資料庫檔案 %1 已不在原處（被刪除、移走或替換），本站的資料只在開啟的連線中，"
+                                        "不能壓縮；本站會繼續嘗試把它寫回。")}
+            .In(m_nLanguageKind)
+            .arg(path);
     return QString();
 }
 
 bool CAdoConnection::WriteOpenFileBack(QString* pError)
 {
-    const QString path = m_strDBPath;
+    // Written back where the station records: the path, or the saved copy
+    // it records into since another file took the path.
+    const QString path = DataFile();
     const QString copy = NewCopy(pError);
     if (copy.isEmpty())
         return false;
+    // A stop before the copy is complete leaves it with its journal: the
+    // next start removes it, or names a complete one.
+    m_guard.NoteWork(path, CDbFileGuard::Work::WriteBack, copy);
     bool ok = false;
     {
         // The online backup reads the open database as the connection sees
@@ -614,19 +707,20 @@ bool CAdoConnection::WriteOpenFileBack(QString* pError)
         // Only this attempt's own, unfinished copy goes.
         QFile::remove(copy);
         QFile::remove(copy + QLatin1String("-journal"));
+        m_guard.NoteWork(path, CDbFileGuard::Work::None);
         return false;
     }
     SyncPath(copy, false);
-    // Closing ends the old connection's log, which belongs to the removed
-    // file: left at the path, it would be read into the copy.
-    m_pRecordset.reset();
-    m_pConnection.reset();
+    // The old connection's log belongs to the removed file: it never stays
+    // at the path, where it would be read into the copy.
+    DropConnection();
     // Never over a file someone else has put at the path meanwhile: the copy
     // then keeps its own name and holds the station's data from here on.
     const bool bInPlace = ::renameat2(AT_FDCWD, QFile::encodeName(copy).constData(), AT_FDCWD,
                                       QFile::encodeName(path).constData(), RENAME_NOREPLACE)
                           == 0;
     SyncPath(QFileInfo(path).absolutePath(), true);
+    m_guard.NoteWork(path, CDbFileGuard::Work::None);
     m_strDataFile = bInPlace ? path : copy;
     // The data is safe in its file; one that does not open at once is opened later.
     Reopen(m_bExclusive);
@@ -635,23 +729,25 @@ bool CAdoConnection::WriteOpenFileBack(QString* pError)
 
 void CAdoConnection::KeepFileInPlace(bool bClosing)
 {
-    if (!IsOpen() || !sqlite3_get_autocommit(m_pConnection.get()))
+    if (!IsOpen() || !sqlite3_get_autocommit(m_pConnection.get()) || !FileMoved())
         return;
-    int moved = 0;
-    if (sqlite3_file_control(m_pConnection.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
-        return;
+    // Whatever follows, the log leaves the path now: another program
+    // opening the file put there must not read it.
+    m_guard.DetachLog();
     const qint64 now = MonotonicMs();
     if (!bClosing && now < m_nNextRestoreTryMs)
         return;
+    const QString before = DataFile();
+    const QString where = m_guard.Whereabouts();
     QString error;
     bool saved;
     {
         const CBusyCursor busy;
         saved = WriteOpenFileBack(&error);
     }
-    const QString name = QDir::toNativeSeparators(m_strDBPath);
+    const QString name = QDir::toNativeSeparators(before);
     QString message;
-    if (saved && DataFile() == m_strDBPath) {
+    if (saved && DataFile() == before) {
         m_nNextRestoreTryMs = 0;
         message = FixedText{QStringLiteral("数据库文件 %1 在运行中被删除，已从打开的数据库写回，所有已记录的数据均保留。"),
                             QStringLiteral("The database file %1 was removed while the station was running. "
@@ -670,6 +766,22 @@ void CAdoConnection::KeepFileInPlace(bool bClosing)
                                            "並繼續記錄到該檔案；%1 保持不變。")}
                       .In(m_nLanguageKind)
                       .arg(name, QDir::toNativeSeparators(DataFile()));
+    } else if (!where.isEmpty()) {
+        // Moved, not lost: the close writes what the connection holds into
+        // the file where it is now.
+        m_nNextRestoreTryMs = now + 30000;
+        const bool told = std::exchange(m_bMovedTold, true);
+        if (!bClosing && told)
+            return;
+        message = FixedText{QStringLiteral("数据库文件 %1 在运行中被移到 %2，无法在 %1 处保存：%3\n"
+                                           "本站的所有数据都在 %2；如需继续使用，请在退出后把它放回 %1。"),
+                            QStringLiteral("The database file %1 was moved to %2 while the station was running and cannot be "
+                                           "saved at %1: %3\nEvery row of the station is in %2; to go on with it, put it back "
+                                           "at %1 after the station has ended."),
+                            QStringLiteral("資料庫檔案 %1 在執行中被移到 %2，無法在 %1 處儲存：%3\n"
+                                           "本站的所有資料都在 %2；如需繼續使用，請在結束後把它放回 %1。")}
+                      .In(m_nLanguageKind)
+                      .arg(name, QDir::toNativeSeparators(where), error);
     } else if (bClosing) {
         // The last chance: what the open connection holds goes with it. The
         // statements of this close do not copy the file again.
@@ -712,8 +824,7 @@ void CAdoConnection::CloseConnection(bool bLookAtFile)
     if (bLookAtFile)
         KeepFileInPlace(true);
     m_bReopenPending = false;
-    m_pRecordset.reset();
-    m_pConnection.reset();
+    DropConnection();
 }
 
 std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, const QVariantList& params)
@@ -854,6 +965,7 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
     CloseConnection();
     m_strLastError.clear();
     m_nLastErrorCode = SQLITE_OK;
+    m_strCompactedAside.clear();
     const QString temp = CompactTempName(strPath);
     auto refuse = [&](const QString& why, int code) {
         m_strLastError = why;
@@ -861,7 +973,7 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
         return QString();
     };
     if (!QFileInfo(strPath).isFile())
-        return refuse(QStringLiteral("the file %1 does not exist").arg(QDir::toNativeSeparators(strPath)), SQLITE_CANTOPEN);
+        return refuse(OpenWhy(kNoFile, m_nLanguageKind) + QLatin1String(": ") + QDir::toNativeSeparators(strPath), SQLITE_CANTOPEN);
     if (QFileInfo::exists(temp) && !QFile::remove(temp))
         return refuse(QStringLiteral("%1 is in the way").arg(QDir::toNativeSeparators(temp)), SQLITE_CANTOPEN);
 
@@ -876,9 +988,22 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
     if (!ExecFixed(db.get(), "PRAGMA locking_mode = EXCLUSIVE") || !ExecFixed(db.get(), "BEGIN EXCLUSIVE")
         || !ExecFixed(db.get(), "COMMIT")) {
         const int code = sqlite3_errcode(db.get());
-        return refuse(QStringLiteral("the file is in use by another program (%1)").arg(ErrText(db.get())),
-                      (code & 0xff) == SQLITE_OK ? SQLITE_BUSY : code);
+        return refuse(OpenWhy(kInUse, m_nLanguageKind).arg(ErrText(db.get())), (code & 0xff) == SQLITE_OK ? SQLITE_BUSY : code);
     }
+    // The file and its log are the station's while it compacts; a stop
+    // leaves a note that the temporary copy is unfinished work.
+    m_guard.Claim(strPath);
+    m_guard.NoteWork(strPath, CDbFileGuard::Work::Compaction, temp);
+    auto release = [&] {
+        if (int moved = 0; sqlite3_file_control(db.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved) {
+            m_guard.DetachLog();
+            int persist = 1;
+            sqlite3_file_control(db.get(), "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+        }
+        db.reset();
+        m_guard.Released();
+        m_guard.NoteWork(strPath, CDbFileGuard::Work::None);
+    };
 
     // The copy starts as an empty file made here, since the connection itself
     // never creates files.
@@ -895,14 +1020,28 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
             sqlite3_bind_text(attach.get(), 2, kDbPassword, -1, SQLITE_STATIC);
             if (sqlite3_step(attach.get()) == SQLITE_DONE) {
                 attach.reset();
-                ok = CopyIntoCompact(db.get());
-                ok = ExecFixed(db.get(), "DETACH DATABASE compact") && ok;
+                int code = SQLITE_OK;
+                ok = CopyIntoCompact(db.get(), &error, &code);
+                // The failure's own reason: what runs after it would replace it.
+                if (!ok)
+                    refuse(error.isEmpty() ? ErrText(db.get()) : error, code == SQLITE_OK ? sqlite3_extended_errcode(db.get()) : code);
+                if (!ExecFixed(db.get(), "DETACH DATABASE compact") && ok) {
+                    ok = false;
+                    refuse(ErrText(db.get()), sqlite3_extended_errcode(db.get()));
+                }
+            } else {
+                refuse(ErrText(db.get()), sqlite3_extended_errcode(db.get()));
             }
         }
         // Nothing of the old file may stay in its log beside the new one; the
         // emptied log stays at the close (its name is the new file's then).
         QString busy;
-        ok = ok && ExecFixed(db.get(), "PRAGMA main.wal_checkpoint(TRUNCATE)", &busy) && busy == QLatin1String("0");
+        if (ok && !(ExecFixed(db.get(), "PRAGMA main.wal_checkpoint(TRUNCATE)", &busy) && busy == QLatin1String("0"))) {
+            ok = false;
+            refuse(busy == QLatin1String("1") ? EngineReason(SQLITE_BUSY, QStringLiteral("database is locked"), m_nLanguageKind)
+                                              : ErrText(db.get()),
+                   busy == QLatin1String("1") ? SQLITE_BUSY : sqlite3_extended_errcode(db.get()));
+        }
         int persist = 1;
         ok = ok && sqlite3_file_control(db.get(), "main", SQLITE_FCNTL_PERSIST_WAL, &persist) == SQLITE_OK;
     } else {
@@ -912,12 +1051,38 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
         if (m_strLastError.isEmpty())
             refuse(ErrText(db.get()), sqlite3_errcode(db.get()));
         QFile::remove(temp);
+        release();
         return QString();
     }
     SyncPath(temp, false);
     const double mb = double(QFileInfo(temp).size()) / 1048576.0;
     const QString size = QString::asprintf("%.2f", mb) + QLatin1String("MB");
 
+    // The compacted file replaces only the file it was made from. When
+    // another file was put at the path meanwhile (the one compacted is held
+    // open, wherever it went), the compacted file keeps a name of its own
+    // and holds the station's data from here on.
+    int moved = 0;
+    if (sqlite3_file_control(db.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved) {
+        int err = 0;
+        const QString aside = CDbFileGuard::NewName(m_strDBPath, QStringLiteral("-restore-"),
+                                                    CurrentTime().toString(QStringLiteral("yyyyMMdd-HHmmss")), &err);
+        if (aside.isEmpty() || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(aside).constData()) != 0) {
+            if (!aside.isEmpty()) {
+                err = errno;
+                QFile::remove(aside);
+            }
+            refuse(SystemReason(err, QString::fromLocal8Bit(std::strerror(err)), m_nLanguageKind), SQLITE_CANTOPEN);
+            QFile::remove(temp);
+            release();
+            return QString();
+        }
+        SyncPath(QFileInfo(aside).absolutePath(), true);
+        m_strDataFile = aside;
+        m_strCompactedAside = aside;
+        release();
+        return size;
+    }
     // One atomic step replaces the file, so a power cut leaves either the old
     // or the compacted file, never neither; the old one is held until then.
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(strPath).constData()) != 0) {
@@ -925,9 +1090,11 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
                    .arg(QDir::toNativeSeparators(temp), QDir::toNativeSeparators(strPath), QString::fromLocal8Bit(std::strerror(errno))),
                SQLITE_CANTOPEN);
         QFile::remove(temp);
+        release();
         return QString();
     }
-    db.reset();
+    release();
+    CDbFileGuard::Forget(strPath);
     SyncPath(QFileInfo(strPath).absolutePath(), true);
     return size;
 }
