@@ -254,7 +254,18 @@ bool CDbFileGuard::PrepareOpen(const QString& file, int nLanguageKind, QStringLi
         note->db = note->log = note->index = Identity{};
         bRewrite = true;
     } else if (!bLogOurs) {
-        // No log of the station's at the path: the note has nothing to guard.
+        // No log of the station's at the path: the note has nothing to guard
+        // but a log a killed run had taken off the path, which only its
+        // connection could have used.
+        if (note->log.ino != 0) {
+            const QFileInfo info(file);
+            const QStringList names = QDir(info.path()).entryList({info.fileName() + QLatin1String("-stale-log-*")}, QDir::Files);
+            for (const QString& name : names) {
+                const QString path = info.path() + QLatin1Char('/') + name;
+                if (SameFile(IdentityOf(path, false), note->log))
+                    QFile::remove(path);
+            }
+        }
         note->db = note->log = note->index = Identity{};
         bRewrite = true;
     }
@@ -304,7 +315,8 @@ bool CDbFileGuard::DetachLog()
         if (!aside.isEmpty() && ::rename(QFile::encodeName(log).constData(), QFile::encodeName(aside).constData()) == 0)
             m_detached << aside;
         else {
-            QFile::remove(aside);
+            if (!aside.isEmpty())
+                QFile::remove(aside);
             bClear = false;
         }
     }
