@@ -321,6 +321,7 @@ TEST_F(FileGuardTest, TheNextStartRemovesWhatAKilledCompactionOrWriteBackLeftAnd
     ExpectBoxes(1);
     EXPECT_EQ(Faults(), QStringList{QStringLiteral("11")});
     CloseDb();
+    const QByteArray backup = FileBytes(m_path);
 
     // Killed while the write-back copies the open database.
     pid = fork();
@@ -346,4 +347,10 @@ TEST_F(FileGuardTest, TheNextStartRemovesWhatAKilledCompactionOrWriteBackLeftAnd
     ExpectBoxes(2);
     // Nor is the log the killed run had taken off the path left anywhere.
     EXPECT_EQ(Beside(QStringLiteral("-*")), QStringList());
+    // An older copy put at the path opens as it is.
+    ASSERT_TRUE(WriteFile(m_path, backup));
+    OpenDb();
+    EXPECT_EQ(Faults(), QStringList{QStringLiteral("11")});
+    CloseDb();
+    EXPECT_EQ(FileBytes(m_path), backup);
 }

@@ -17,6 +17,7 @@
 #include <sqlite3.h>
 
 #include "DbTestSupport.h"
+#include "LogTruncateFault.h"
 
 namespace {
 
@@ -224,4 +225,25 @@ TEST_F(FileIncidentTest, AReadOnlyRefusalIsToldInTheStationsLanguage)
         << Boxes().toStdString();
     EXPECT_FALSE(Boxes().contains(QLatin1String("readonly")));
     ExpectBoxes(2);
+}
+
+TEST_F(FileIncidentTest, ACompactionWhoseLogCannotBeEmptiedIsRefusedAndLeavesTheFileInUse)
+{
+    SetUpLift(1, 8);
+    RaiseFault(1, 11);
+    CloseDb();
+    // From here every connection opens through the layer: the old file's log
+    // could not be emptied before the compacted file took its place.
+    LogTruncateFault fault;
+    ASSERT_TRUE(fault.IsInstalled());
+    OpenDb();
+    QString why;
+    EXPECT_EQ(m_db.CompactDatabase(&why), QString());
+    EXPECT_GT(LogTruncateFault::Refused(), 0);
+    EXPECT_TRUE(why.contains(QStringLiteral("磁盘读写错误")) && why.contains(QStringLiteral("未改动"))) << why.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(CAdoConnection::CompactTempName(m_path)));
+    EXPECT_TRUE(m_db.m_pAdo->IsOpen());
+    RaiseFault(1, 12);
+    EXPECT_EQ(Faults(), QStringList({"11", "12"}));
+    CloseDb();
 }
