@@ -8,15 +8,13 @@
 #include <cstring>
 #include <memory>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
 #include <sqlite3.h>
 
 #include "DbTestSupport.h"
+#include "FrozenFolder.h"
 #include "LogTruncateFault.h"
 
 namespace {
@@ -38,21 +36,6 @@ protected:
     QStringList Faults() { return Column(QStringLiteral("SELECT ErrCount FROM KALOR_LiftData_1_Err ORDER BY rowid")); }
     QString Boxes() const { return m_boxes.texts().join(QLatin1Char('\n')); }
 };
-
-// Sets or clears the immutable flag of a folder; false where the file system has none.
-bool SetImmutable(const QString& folder, bool bOn)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    int flags = 0;
-    bool ok = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-        flags = bOn ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-        ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    if (fd >= 0)
-        ::close(fd);
-    return ok;
-}
 
 } // namespace
 
@@ -128,10 +111,10 @@ TEST_F(FileIncidentTest, BoxesNameTheFileConcernedAndGiveTheRealReasonInTheStati
 
     // A folder the station may not write: the permission, not "cannot open".
     CloseDb();
-    if (SetImmutable(folder, true)) {
+    if (FrozenFolder frozen(folder); frozen.IsOn()) {
         CAdoConnection conn;
         EXPECT_FALSE(conn.OpenDatabase(false, m_path));
-        SetImmutable(folder, false);
+        frozen.Thaw();
         EXPECT_TRUE(Boxes().contains(QStringLiteral("没有访问权限")) && Boxes().contains(folder)) << Boxes().toStdString();
         EXPECT_FALSE(Boxes().contains(QStringLiteral("无法打开数据库文件")));
         ExpectBoxes(1);
