@@ -16,6 +16,7 @@
 #include "database/DbPassword.h"
 #include "database/EngineCalls.h"
 #include "database/EngineReason.h"
+#include "platform/FixedText.h"
 
 namespace {
 
@@ -114,15 +115,21 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
     m_nLastErrorCode = SQLITE_OK;
     m_strCompactedAside.clear();
     const QString temp = CompactTempName(strPath);
+    // A reason already in the station's language goes with SQLITE_ERROR,
+    // which the operator's reason passes through as it is.
     auto refuse = [&](const QString& why, int code) {
         m_strLastError = why;
         m_nLastErrorCode = code;
         return QString();
     };
     if (!QFileInfo(strPath).isFile())
-        return refuse(OpenWhy(kNoFile, m_nLanguageKind) + QLatin1String(": ") + QDir::toNativeSeparators(strPath), SQLITE_CANTOPEN);
+        return refuse(OpenWhy(kNoFile, m_nLanguageKind) + QLatin1String(": ") + QDir::toNativeSeparators(strPath), SQLITE_ERROR);
     if (QFileInfo::exists(temp) && !QFile::remove(temp))
-        return refuse(QStringLiteral("%1 is in the way").arg(QDir::toNativeSeparators(temp)), SQLITE_CANTOPEN);
+        return refuse(FixedText{QStringLiteral("%1 无法删除，压缩无法进行"), QStringLiteral("%1 is in the way"),
+                                QStringLiteral("%1 無法刪除，壓縮無法進行")}
+                          .In(m_nLanguageKind)
+                          .arg(QDir::toNativeSeparators(temp)),
+                      SQLITE_ERROR);
 
     // The file is held alone from before the copy until the compacted copy
     // has replaced it: a row another program wrote meanwhile would be lost
@@ -219,7 +226,7 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
                 err = errno;
                 QFile::remove(aside);
             }
-            refuse(SystemReason(err, QString::fromLocal8Bit(std::strerror(err)), m_nLanguageKind), SQLITE_CANTOPEN);
+            refuse(SystemReason(err, QString::fromLocal8Bit(std::strerror(err)), m_nLanguageKind), SQLITE_ERROR);
             QFile::remove(temp);
             release();
             return QString();
@@ -233,9 +240,13 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
     // One atomic step replaces the file, so a power cut leaves either the old
     // or the compacted file, never neither; the old one is held until then.
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(strPath).constData()) != 0) {
-        refuse(QStringLiteral("the compacted database %1 cannot replace %2: %3")
-                   .arg(QDir::toNativeSeparators(temp), QDir::toNativeSeparators(strPath), QString::fromLocal8Bit(std::strerror(errno))),
-               SQLITE_CANTOPEN);
+        const int err = errno;
+        refuse(FixedText{QStringLiteral("压缩后的数据库 %1 无法替换 %2：%3"), QStringLiteral("the compacted database %1 cannot replace %2: %3"),
+                         QStringLiteral("壓縮後的資料庫 %1 無法替換 %2：%3")}
+                   .In(m_nLanguageKind)
+                   .arg(QDir::toNativeSeparators(temp), QDir::toNativeSeparators(strPath),
+                        SystemReason(err, QString::fromLocal8Bit(std::strerror(err)), m_nLanguageKind)),
+               SQLITE_ERROR);
         QFile::remove(temp);
         release();
         return QString();

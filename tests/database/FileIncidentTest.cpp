@@ -120,6 +120,13 @@ TEST_F(FileIncidentTest, BoxesNameTheFileConcernedAndGiveTheRealReasonInTheStati
         ExpectBoxes(1);
     }
     OpenDb();
+    // A compaction whose temporary name is taken says which name, in the station's language.
+    const QString temp = CAdoConnection::CompactTempName(m_path);
+    ASSERT_TRUE(QDir().mkdir(temp));
+    QString why;
+    EXPECT_EQ(m_db.CompactDatabase(&why), QString());
+    EXPECT_TRUE(why.contains(temp + QStringLiteral(" 无法删除"))) << why.toStdString();
+    ASSERT_TRUE(QDir().rmdir(temp));
 }
 
 TEST_F(FileIncidentTest, ACompactionOnAFullDiskGivesTheFullDiskAsItsReason)
