@@ -9,18 +9,17 @@
 #include <cerrno>
 #include <chrono>
 #include <utility>
+#include <vector>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <sqlite3.h>
 
 #include "database/DbPassword.h"
+#include "database/EngineCalls.h"
 #include "database/EngineReason.h"
-#include "platform/BusyCursor.h"
-#include "platform/FixedText.h"
 #include "platform/MessageBox.h"
 #include "platform/QuoteText.h"
 
@@ -29,12 +28,7 @@ namespace {
 constexpr int kBusyTimeoutMs = 2000;
 const char* const kDateTimeFormat = "yyyy-MM-dd HH:mm:ss";
 
-struct StmtFinalizer {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
 
-QString ErrText(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
 
 // The engine's text, made plain when a page of the file failed its check.
 QString Describe(sqlite3* db)
@@ -43,23 +37,6 @@ QString Describe(sqlite3* db)
     if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB)
         return QStringLiteral("The database file is damaged (%1).").arg(ErrText(db));
     return ErrText(db);
-}
-
-// Runs a fixed statement (no user text in it) and returns its first value as text.
-bool ExecFixed(sqlite3* db, const char* sql, QString* pFirst = nullptr)
-{
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK)
-        return false;
-    Stmt stmt(raw);
-    int rc;
-    bool first = true;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        if (first && pFirst)
-            *pFirst = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0)));
-        first = false;
-    }
-    return rc == SQLITE_DONE;
 }
 
 // Prepares exactly one statement; a text with a second statement behind the
@@ -187,87 +164,6 @@ void JetDateValue(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
 }
 
-// Copies every object of main into the attached, empty database "compact",
-// in one transaction. The engine's own export takes minutes on a year of day
-// tables (each new table rescans the growing schema); with the schema kept in
-// the cache the copy takes seconds.
-bool CopyIntoCompact(sqlite3* db)
-{
-    if (!ExecFixed(db, "PRAGMA main.cache_size = -65536") || !ExecFixed(db, "PRAGMA compact.cache_size = -65536")
-        || !ExecFixed(db, "PRAGMA compact.journal_mode = OFF") || !ExecFixed(db, "PRAGMA compact.synchronous = OFF"))
-        return false;
-    struct Object {
-        QString type, name, sql;
-    };
-    std::vector<Object> objects;
-    {
-        sqlite3_stmt* raw = nullptr;
-        if (sqlite3_prepare_v2(db,
-                               "SELECT type, name, sql FROM main.sqlite_master WHERE sql NOT NULL"
-                               " AND name NOT LIKE 'sqlite!_%' ESCAPE '!'"
-                               " ORDER BY CASE type WHEN 'table' THEN 0 WHEN 'index' THEN 1 WHEN 'view' THEN 2 ELSE 3 END, rowid",
-                               -1, &raw, nullptr)
-            != SQLITE_OK)
-            return false;
-        Stmt stmt(raw);
-        int rc;
-        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-            auto col = [&](int c) { return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), c))); };
-            objects.push_back({col(0), col(1), col(2)});
-        }
-        if (rc != SQLITE_DONE)
-            return false;
-    }
-    static const QRegularExpression head(QStringLiteral(
-        R"(^(\s*CREATE\s+(?:UNIQUE\s+|TEMP\s+|TEMPORARY\s+)?(?:TABLE|INDEX|VIEW|TRIGGER)\s+(?:IF\s+NOT\s+EXISTS\s+)?))"),
-        QRegularExpression::CaseInsensitiveOption);
-    if (!ExecFixed(db, "BEGIN"))
-        return false;
-    bool ok = true;
-    for (const Object& o : objects) {
-        const auto m = head.match(o.sql);
-        if (!m.hasMatch()) {
-            ok = false;
-            break;
-        }
-        QString create = o.sql;
-        create.insert(m.capturedLength(1), QLatin1String("compact."));
-        ok = ExecFixed(db, create.toUtf8().constData());
-        if (ok && o.type == QLatin1String("table")) {
-            QString quoted = o.name;
-            quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-            quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
-            ok = ExecFixed(db, (QStringLiteral("INSERT INTO compact.") + quoted + QLatin1String(" SELECT * FROM main.") + quoted)
-                                   .toUtf8()
-                                   .constData());
-        }
-        if (!ok)
-            break;
-    }
-    QString version;
-    ok = ok && ExecFixed(db, "PRAGMA main.user_version", &version)
-         && ExecFixed(db, QByteArray("PRAGMA compact.user_version = ").append(QByteArray::number(version.toLongLong())).constData());
-    QString sequences;
-    if (ok && ExecFixed(db, "SELECT count(*) FROM main.sqlite_master WHERE name = 'sqlite_sequence'", &sequences)
-        && sequences != QLatin1String("0"))
-        ok = ExecFixed(db, "DELETE FROM compact.sqlite_sequence")
-             && ExecFixed(db, "INSERT INTO compact.sqlite_sequence SELECT * FROM main.sqlite_sequence");
-    if (!ok) {
-        ExecFixed(db, "ROLLBACK");
-        return false;
-    }
-    return ExecFixed(db, "COMMIT");
-}
-
-void SyncPath(const QString& path, bool bDirectory)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), bDirectory ? O_RDONLY | O_DIRECTORY : O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 void CAdoConnection::Closer::operator()(sqlite3* db) const
@@ -383,7 +279,7 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
     // index file, which a user who may not write the database could not
     // remove again.
     if (sqlite3_db_readonly(db, "main") == 1) {
-        *pError = QStringLiteral("the file cannot be written");
+        *pError = OpenWhy(kNotWritable, m_nLanguageKind);
         return false;
     }
     if (bExclusive && !ExecFixed(db, "PRAGMA locking_mode = EXCLUSIVE")) {
@@ -395,11 +291,11 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
     if (!ExecFixed(db, "SELECT count(*) FROM sqlite_master")) {
         const int code = sqlite3_errcode(db);
         if (code == SQLITE_CORRUPT)
-            *pError = QStringLiteral("the file is damaged (%1)").arg(ErrText(db));
+            *pError = OpenWhy(kDamaged, m_nLanguageKind).arg(ErrText(db));
         else if (code == SQLITE_NOTADB)
-            *pError = QStringLiteral("wrong password, or a damaged file or not a database of this station (%1)").arg(ErrText(db));
+            *pError = OpenWhy(kWrongKey, m_nLanguageKind).arg(ErrText(db));
         else if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-            *pError = QStringLiteral("the file is in use by another program (%1)").arg(ErrText(db));
+            *pError = OpenWhy(kInUse, m_nLanguageKind).arg(ErrText(db));
         else
             *pError = ErrText(db);
         return false;
@@ -407,13 +303,13 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
     // A file that reads but lacks the station's tables (an empty or a foreign
     // database) is not ours: switching its journal below would already write it.
     if (!HasRequiredTables(db)) {
-        *pError = QStringLiteral("the file is damaged or is not the station's database");
+        *pError = OpenWhy(kNotOurs, m_nLanguageKind);
         return false;
     }
     // Every committed row must survive a killed process and a power cut.
     QString mode;
     if (!ExecFixed(db, "PRAGMA journal_mode = WAL", &mode) || mode.compare(QLatin1String("wal"), Qt::CaseInsensitive)) {
-        *pError = QStringLiteral("the journal cannot be switched to write-ahead mode (%1)").arg(ErrText(db));
+        *pError = OpenWhy(kNoWal, m_nLanguageKind).arg(ErrText(db));
         return false;
     }
     if (!ExecFixed(db, "PRAGMA synchronous = FULL")) {
@@ -427,7 +323,7 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
     // Exclusive means no other reader or writer from the start: take the write
     // lock now; the exclusive locking mode keeps it until the close.
     if (bExclusive && !(ExecFixed(db, "BEGIN EXCLUSIVE") && ExecFixed(db, "COMMIT"))) {
-        *pError = QStringLiteral("the file is in use by another program (%1)").arg(ErrText(db));
+        *pError = OpenWhy(kInUse, m_nLanguageKind).arg(ErrText(db));
         return false;
     }
     // Reading the schema has checked every page of it. The whole file is
@@ -438,11 +334,11 @@ bool CAdoConnection::CheckOpenedFile(sqlite3* db, bool bExclusive, bool bFullChe
         return true;
     QString verdict;
     if (!ExecFixed(db, "PRAGMA quick_check", &verdict)) {
-        *pError = QStringLiteral("the file is damaged (%1)").arg(ErrText(db));
+        *pError = OpenWhy(kDamaged, m_nLanguageKind).arg(ErrText(db));
         return false;
     }
     if (verdict != QLatin1String("ok")) {
-        *pError = QStringLiteral("the file is damaged (%1)").arg(verdict);
+        *pError = OpenWhy(kDamaged, m_nLanguageKind).arg(verdict);
         return false;
     }
     return true;
@@ -464,6 +360,7 @@ bool CAdoConnection::RegisterJetFunctions(sqlite3* db, QString* pError)
 bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
 {
     CloseConnection();
+    m_bMovedTold = false;
     m_strDBPath = strPath;
     m_strDataFile = strPath;
     return OpenFile(bExclusive, strPath, true);
@@ -471,31 +368,38 @@ bool CAdoConnection::OpenDatabase(bool bExclusive, const QString& strPath)
 
 bool CAdoConnection::OpenFile(bool bExclusive, const QString& strPath, bool bWait)
 {
-    m_pRecordset.reset();
-    m_pConnection.reset();
+    DropConnection();
     m_bExclusive = bExclusive;
 
     auto fail = [&](const QString& why, int code = SQLITE_CANTOPEN) {
-        const QString text = QStringLiteral("The database %1 cannot be opened: %2").arg(QDir::toNativeSeparators(strPath), why);
+        const QString text = OpenWhy(kCannotOpen, m_nLanguageKind).arg(QDir::toNativeSeparators(strPath), why);
         Report(text, code, text);
         return false;
     };
+    // What an earlier run left beside the path comes first, even when no
+    // file is there now: a log of the station's never waits there for the
+    // next file to be put at the path.
+    QStringList told;
+    QString error;
+    const bool bPrepared = m_guard.PrepareOpen(strPath, m_nLanguageKind, &told, &error);
+    Tell(told);
+    if (!bPrepared)
+        return fail(error);
     const QFileInfo info(strPath);
     if (!info.exists())
-        return fail(QStringLiteral("the file does not exist"));
+        return fail(OpenWhy(kNoFile, m_nLanguageKind));
     if (!info.isFile())
-        return fail(QStringLiteral("it is not a file"));
+        return fail(OpenWhy(kNotAFile, m_nLanguageKind));
     // An empty file would be taken for a new, empty database.
     if (info.size() == 0)
-        return fail(QStringLiteral("the file is empty"));
+        return fail(OpenWhy(kEmptyFile, m_nLanguageKind));
 
     // A log left beside the file means the last run was killed or lost its
     // power (or another station has the file open): then check every page.
-    const QString wal = strPath + QLatin1String("-wal");
-    const QString shm = strPath + QLatin1String("-shm");
+    const QString wal = CDbFileGuard::LogOf(strPath);
+    const QString shm = CDbFileGuard::IndexOf(strPath);
     const bool bHadWal = QFileInfo::exists(wal);
     const bool bHadShm = QFileInfo::exists(shm);
-    QString error;
     Handle db = OpenKeyed(strPath, &error);
     // A try from a timer does not wait for another program's lock.
     if (db && !bWait)
@@ -506,11 +410,15 @@ bool CAdoConnection::OpenFile(bool bExclusive, const QString& strPath, bool bWai
             ++static_cast<CAdoConnection*>(self)->m_nCommits;
             return 0;
         }, this);
+        // A read after the switch to write-ahead mode opens the log (the
+        // switch alone does not): the guard notes it as the station's.
+        ExecFixed(db.get(), "SELECT count(*) FROM sqlite_master");
         m_pConnection = std::move(db);
+        m_guard.Claim(strPath);
         return true;
     }
     // The engine's reason, where it gave one, goes with the message.
-    const int code = db && (sqlite3_errcode(db.get()) & 0xff) != SQLITE_OK ? sqlite3_errcode(db.get()) : SQLITE_CANTOPEN;
+    int code = db && (sqlite3_errcode(db.get()) & 0xff) != SQLITE_OK ? sqlite3_errcode(db.get()) : SQLITE_CANTOPEN;
     // A refused file is left as it was: what this open made beside it goes
     // (a log left by an earlier run stays, it may hold committed rows).
     db.reset();
@@ -518,202 +426,16 @@ bool CAdoConnection::OpenFile(bool bExclusive, const QString& strPath, bool bWai
         QFile::remove(wal);
     if (!bHadShm)
         QFile::remove(shm);
+    // The engine says only that it cannot open; a folder the station may not
+    // write (where the log goes) is the reason the operator can act on.
+    const QString folder = info.absolutePath();
+    if ((code & 0xff) == SQLITE_CANTOPEN && ::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
+        const int err = errno;
+        error = OpenWhy(kFolderNotWritable, m_nLanguageKind)
+                    .arg(QDir::toNativeSeparators(folder), SystemReason(err, QString::fromLocal8Bit(std::strerror(err)), m_nLanguageKind));
+        code = SQLITE_PERM;
+    }
     return fail(error, code);
-}
-
-bool CAdoConnection::Reopen(bool bExclusive)
-{
-    m_bReopenPending = true;
-    m_bReopenExclusive = bExclusive;
-    m_nNextReopenMs = 0;
-    return TryReopen(true);
-}
-
-bool CAdoConnection::TryReopen(bool bNow)
-{
-    if (IsOpen() || !m_bReopenPending)
-        return IsOpen();
-    const qint64 now = MonotonicMs();
-    if (!bNow && now < m_nNextReopenMs)
-        return false;
-    const bool quiet = std::exchange(m_bQuiet, true);
-    const bool ok = OpenFile(m_bReopenExclusive, DataFile(), bNow) || (m_bReopenExclusive && OpenFile(false, DataFile(), bNow));
-    m_bQuiet = quiet;
-    if (ok) {
-        m_bReopenPending = false;
-        return true;
-    }
-    // Each try reads the key again: not more often than the file is looked at.
-    // Told at the first failed try only.
-    const bool told = m_nNextReopenMs != 0;
-    m_nNextReopenMs = now + kFileWatchMs;
-    if (!told)
-        AfxMessageBoxModeless(FixedText{QStringLiteral("数据库文件 %1 暂时无法打开：%2\n故障和呼梯记录已保留，文件可以打开后立即写入；本站会一直重试。"),
-                                        QStringLiteral("The database file %1 cannot be opened yet: %2\nFaults and calls are kept "
-                                                       "and written as soon as it opens; the station keeps trying."),
-                                        QStringLiteral("資料庫檔案 %1 暫時無法開啟：%2\n故障和呼梯記錄已保留，檔案可以開啟後立即寫入；本站會一直重試。")}
-                                  .In(m_nLanguageKind)
-                                  .arg(QDir::toNativeSeparators(DataFile()), LastReason()));
-    return false;
-}
-
-QString CAdoConnection::NewCopy(QString* pError) const
-{
-    // A name of its own for each copy, made here and now: a copy saved
-    // earlier (this run or another) is never removed or written over.
-    const QString stem = m_strDBPath + QLatin1String("-restore-") + CurrentTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int n = 1; n < 1000; ++n) {
-        const QString name = n == 1 ? stem : stem + QLatin1Char('-') + QString::number(n);
-        if (QFileInfo::exists(name + QLatin1String("-journal")))
-            continue;
-        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            ::close(fd);
-            return name;
-        }
-        if (errno != EEXIST) {
-            *pError = SystemReason(errno, QString::fromLocal8Bit(std::strerror(errno)), m_nLanguageKind);
-            return QString();
-        }
-    }
-    *pError = SystemReason(EEXIST, QString::fromLocal8Bit(std::strerror(EEXIST)), m_nLanguageKind);
-    return QString();
-}
-
-bool CAdoConnection::WriteOpenFileBack(QString* pError)
-{
-    const QString path = m_strDBPath;
-    const QString copy = NewCopy(pError);
-    if (copy.isEmpty())
-        return false;
-    bool ok = false;
-    {
-        // The online backup reads the open database as the connection sees
-        // it, log included, into the new file keyed with the same password.
-        // It runs on the connection's own thread and holds the window while
-        // it lasts (some 4 s for a year's file): the connection has no lock
-        // around its calls for another thread, and a second connection cannot
-        // see the removed file's log, whose name went with it. Copying aside
-        // would mean holding back every statement meanwhile, the pages' own
-        // changes too, where a lost one would not even be counted.
-        QString error;
-        Handle dest = OpenKeyed(copy, &error);
-        if (!dest) {
-            *pError = error;
-        } else if (sqlite3_backup* backup = sqlite3_backup_init(dest.get(), "main", m_pConnection.get(), "main"); !backup) {
-            *pError = EngineReason(sqlite3_errcode(dest.get()), ErrText(dest.get()), m_nLanguageKind);
-        } else {
-            const int rc = sqlite3_backup_step(backup, -1);
-            sqlite3_backup_finish(backup);
-            ok = rc == SQLITE_DONE;
-            if (!ok)
-                *pError = EngineReason(rc, QString::fromUtf8(sqlite3_errstr(rc)), m_nLanguageKind);
-        }
-    }
-    if (!ok) {
-        // Only this attempt's own, unfinished copy goes.
-        QFile::remove(copy);
-        QFile::remove(copy + QLatin1String("-journal"));
-        return false;
-    }
-    SyncPath(copy, false);
-    // Closing ends the old connection's log, which belongs to the removed
-    // file: left at the path, it would be read into the copy.
-    m_pRecordset.reset();
-    m_pConnection.reset();
-    // Never over a file someone else has put at the path meanwhile: the copy
-    // then keeps its own name and holds the station's data from here on.
-    const bool bInPlace = ::renameat2(AT_FDCWD, QFile::encodeName(copy).constData(), AT_FDCWD,
-                                      QFile::encodeName(path).constData(), RENAME_NOREPLACE)
-                          == 0;
-    SyncPath(QFileInfo(path).absolutePath(), true);
-    m_strDataFile = bInPlace ? path : copy;
-    // The data is safe in its file; one that does not open at once is opened later.
-    Reopen(m_bExclusive);
-    return true;
-}
-
-void CAdoConnection::KeepFileInPlace(bool bClosing)
-{
-    if (!IsOpen() || !sqlite3_get_autocommit(m_pConnection.get()))
-        return;
-    int moved = 0;
-    if (sqlite3_file_control(m_pConnection.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
-        return;
-    const qint64 now = MonotonicMs();
-    if (!bClosing && now < m_nNextRestoreTryMs)
-        return;
-    QString error;
-    bool saved;
-    {
-        const CBusyCursor busy;
-        saved = WriteOpenFileBack(&error);
-    }
-    const QString name = QDir::toNativeSeparators(m_strDBPath);
-    QString message;
-    if (saved && DataFile() == m_strDBPath) {
-        m_nNextRestoreTryMs = 0;
-        message = FixedText{QStringLiteral("数据库文件 %1 在运行中被删除，已从打开的数据库写回，所有已记录的数据均保留。"),
-                            QStringLiteral("The database file %1 was removed while the station was running. "
-                                           "It has been written back from the open database with every recorded row."),
-                            QStringLiteral("資料庫檔案 %1 在執行中被刪除，已從開啟的資料庫寫回，所有已記錄的資料均保留。")}
-                      .In(m_nLanguageKind)
-                      .arg(name);
-    } else if (saved) {
-        m_nNextRestoreTryMs = 0;
-        message = FixedText{QStringLiteral("数据库文件 %1 在运行中被另一个文件替换。本站的数据库（含所有已记录的数据）已另存为 %2，"
-                                           "并继续记录到该文件；%1 保持不变。"),
-                            QStringLiteral("The database file %1 was replaced by another file while the station was running. "
-                                           "The station's database, with every recorded row, has been saved as %2 and the "
-                                           "station goes on recording into it; %1 is left as it is."),
-                            QStringLiteral("資料庫檔案 %1 在執行中被另一個檔案替換。本站的資料庫（含所有已記錄的資料）已另存為 %2，"
-                                           "並繼續記錄到該檔案；%1 保持不變。")}
-                      .In(m_nLanguageKind)
-                      .arg(name, QDir::toNativeSeparators(DataFile()));
-    } else if (bClosing) {
-        // The last chance: what the open connection holds goes with it. The
-        // statements of this close do not copy the file again.
-        m_nNextRestoreTryMs = now + 30000;
-        message = FixedText{QStringLiteral("数据库文件 %1 在运行中被删除或替换，本站的数据库无法保存：%2\n"
-                                           "整个数据库已丢失：设置、电梯、用户以及所有已记录的呼梯和故障都不在 %1 处。"),
-                            QStringLiteral("The database file %1 was removed or replaced while the station was running, and "
-                                           "the station's database could not be saved: %2\nThe whole database is lost: its "
-                                           "settings, lifts, operators and every recorded call and fault are gone from %1."),
-                            QStringLiteral("資料庫檔案 %1 在執行中被刪除或替換，本站的資料庫無法儲存：%2\n"
-                                           "整個資料庫已遺失：設定、電梯、使用者以及所有已記錄的呼梯和故障都不在 %1 處。")}
-                      .In(m_nLanguageKind)
-                      .arg(name, error);
-    } else {
-        // Told once; tried again after a pause, as the copy reads the whole file.
-        const bool told = m_nNextRestoreTryMs != 0;
-        m_nNextRestoreTryMs = now + 30000;
-        if (told)
-            return;
-        message = FixedText{QStringLiteral("数据库文件 %1 在运行中被删除或替换，本站的数据库暂时无法保存：%2\n"
-                                           "数据库仍然打开并继续记录，每 30 秒及退出时重试；若退出时仍无法保存，整个数据库将丢失。"),
-                            QStringLiteral("The database file %1 was removed or replaced while the station was running, and "
-                                           "the station's database cannot be saved yet: %2\nIt stays open and goes on "
-                                           "recording; saving is tried again every 30 seconds and at exit. If it cannot be "
-                                           "saved at exit, the whole database is lost."),
-                            QStringLiteral("資料庫檔案 %1 在執行中被刪除或替換，本站的資料庫暫時無法儲存：%2\n"
-                                           "資料庫仍然開啟並繼續記錄，每 30 秒及結束時重試；若結束時仍無法儲存，整個資料庫將遺失。")}
-                      .In(m_nLanguageKind)
-                      .arg(name, error);
-    }
-    // At a close nothing would be left to show a box that does not wait.
-    if (bClosing)
-        AfxMessageBox(message);
-    else
-        AfxMessageBoxModeless(message);
-}
-
-void CAdoConnection::CloseConnection(bool bLookAtFile)
-{
-    if (bLookAtFile)
-        KeepFileInPlace(true);
-    m_bReopenPending = false;
-    m_pRecordset.reset();
-    m_pConnection.reset();
 }
 
 std::shared_ptr<CAdoRecordset> CAdoConnection::GetRecordSet(const QString& sql, const QVariantList& params)
@@ -835,99 +557,4 @@ void CAdoConnection::RollbackTrans()
 {
     if (IsOpen() && !sqlite3_get_autocommit(m_pConnection.get()))
         ExecFixed(m_pConnection.get(), "ROLLBACK");
-}
-
-QString CAdoConnection::CompactTempName(const QString& strPath)
-{
-    const int slash = int(strPath.lastIndexOf(QLatin1Char('/')));
-    const int dot = int(strPath.lastIndexOf(QLatin1Char('.')));
-    QString name = strPath;
-    if (dot > slash)
-        name.insert(dot, QLatin1String("121"));
-    else
-        name.insert(slash + 1, QLatin1String("121"));
-    return name;
-}
-
-QString CAdoConnection::CompactDatabase(const QString& strPath)
-{
-    CloseConnection();
-    m_strLastError.clear();
-    m_nLastErrorCode = SQLITE_OK;
-    const QString temp = CompactTempName(strPath);
-    auto refuse = [&](const QString& why, int code) {
-        m_strLastError = why;
-        m_nLastErrorCode = code;
-        return QString();
-    };
-    if (!QFileInfo(strPath).isFile())
-        return refuse(QStringLiteral("the file %1 does not exist").arg(QDir::toNativeSeparators(strPath)), SQLITE_CANTOPEN);
-    if (QFileInfo::exists(temp) && !QFile::remove(temp))
-        return refuse(QStringLiteral("%1 is in the way").arg(QDir::toNativeSeparators(temp)), SQLITE_CANTOPEN);
-
-    // The file is held alone from before the copy until the compacted copy
-    // has replaced it: a row another program wrote meanwhile would be lost
-    // with the old file, and its log would be read into the new one. So a
-    // file another program has open (reading or writing) is not compacted.
-    QString error;
-    Handle db = OpenKeyed(strPath, &error);
-    if (!db)
-        return refuse(error, SQLITE_CANTOPEN);
-    if (!ExecFixed(db.get(), "PRAGMA locking_mode = EXCLUSIVE") || !ExecFixed(db.get(), "BEGIN EXCLUSIVE")
-        || !ExecFixed(db.get(), "COMMIT")) {
-        const int code = sqlite3_errcode(db.get());
-        return refuse(QStringLiteral("the file is in use by another program (%1)").arg(ErrText(db.get())),
-                      (code & 0xff) == SQLITE_OK ? SQLITE_BUSY : code);
-    }
-
-    // The copy starts as an empty file made here, since the connection itself
-    // never creates files.
-    bool ok = false;
-    if (QFile empty(temp); empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        empty.close();
-        // The copy is written encrypted with the same password: a readable
-        // copy of the station's data never touches the disk.
-        sqlite3_stmt* raw = nullptr;
-        if (sqlite3_prepare_v2(db.get(), "ATTACH DATABASE ? AS compact KEY ?", -1, &raw, nullptr) == SQLITE_OK) {
-            Stmt attach(raw);
-            const QByteArray tempName = QFile::encodeName(temp);
-            sqlite3_bind_text(attach.get(), 1, tempName.constData(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(attach.get(), 2, kDbPassword, -1, SQLITE_STATIC);
-            if (sqlite3_step(attach.get()) == SQLITE_DONE) {
-                attach.reset();
-                ok = CopyIntoCompact(db.get());
-                ok = ExecFixed(db.get(), "DETACH DATABASE compact") && ok;
-            }
-        }
-        // Nothing of the old file may stay in its log beside the new one; the
-        // emptied log stays at the close (its name is the new file's then).
-        QString busy;
-        ok = ok && ExecFixed(db.get(), "PRAGMA main.wal_checkpoint(TRUNCATE)", &busy) && busy == QLatin1String("0");
-        int persist = 1;
-        ok = ok && sqlite3_file_control(db.get(), "main", SQLITE_FCNTL_PERSIST_WAL, &persist) == SQLITE_OK;
-    } else {
-        refuse(empty.errorString(), SQLITE_CANTOPEN);
-    }
-    if (!ok) {
-        if (m_strLastError.isEmpty())
-            refuse(ErrText(db.get()), sqlite3_errcode(db.get()));
-        QFile::remove(temp);
-        return QString();
-    }
-    SyncPath(temp, false);
-    const double mb = double(QFileInfo(temp).size()) / 1048576.0;
-    const QString size = QString::asprintf("%.2f", mb) + QLatin1String("MB");
-
-    // One atomic step replaces the file, so a power cut leaves either the old
-    // or the compacted file, never neither; the old one is held until then.
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(strPath).constData()) != 0) {
-        refuse(QStringLiteral("the compacted database %1 cannot replace %2: %3")
-                   .arg(QDir::toNativeSeparators(temp), QDir::toNativeSeparators(strPath), QString::fromLocal8Bit(std::strerror(errno))),
-               SQLITE_CANTOPEN);
-        QFile::remove(temp);
-        return QString();
-    }
-    db.reset();
-    SyncPath(QFileInfo(strPath).absolutePath(), true);
-    return size;
 }

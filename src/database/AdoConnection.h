@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "database/AdoRecordset.h"
+#include "database/DbFileGuard.h"
 
 class QTimer;
 struct sqlite3;
@@ -59,6 +60,9 @@ public:
     // it alone throughout; returns "<size>MB" with two decimals, or an empty
     // text (the file untouched, the reason in LastReason) when it could not.
     QString CompactDatabase(const QString& strPath);
+    // Set by the last compaction when another file had been put at the path
+    // meanwhile: the name the compacted file keeps instead (the data file now).
+    const QString& CompactedAside() const { return m_strCompactedAside; }
 
     // Groups statements so the file is synced once for all of them. A commit
     // after the engine rolled back by itself is not an error. Without bWait a
@@ -79,6 +83,10 @@ public:
     // as nothing would be left to show it).
     void KeepFileInPlace(bool bClosing = false);
     static constexpr int kFileWatchMs = 3000;
+    // Why the file cannot be compacted now (empty when it can): it is not at
+    // its path, or the station records into a saved copy. A compaction then
+    // would close the only connection to the data, or compact the wrong file.
+    QString CompactionRefusal() const;
 
     // The time that Now() writes; tests move it across days.
     void SetClock(Clock clock);
@@ -90,6 +98,7 @@ public:
     // While quiet, failures are kept (LastError) instead of shown: for callers
     // that run inside a timer handler and report once themselves.
     void SetQuiet(bool bQuiet) { m_bQuiet = bQuiet; }
+    bool IsQuiet() const { return m_bQuiet; }
     const QString& LastError() const { return m_strLastError; }
     // Engine result code of the last failure (SQLITE_FULL, SQLITE_IOERR...).
     int LastErrorCode() const { return m_nLastErrorCode; }
@@ -124,6 +133,13 @@ private:
     bool OpenFile(bool bExclusive, const QString& strFile, bool bWait);
     bool WriteOpenFileBack(QString* pError);
     QString NewCopy(QString* pError) const;
+    // The open file is no longer the one at its path.
+    bool FileMoved() const;
+    // Every close of the station's connection: a log that belongs to a file
+    // no longer at its path is neither left at nor removed from the path.
+    void DropConnection();
+    // What an open found and handled beside the file.
+    void Tell(const QStringList& told);
 
     Handle m_pConnection;
     Clock m_clock;
@@ -132,11 +148,14 @@ private:
     QString m_strLastError;
     int m_nLastErrorCode = 0;
     qint64 m_nNextRestoreTryMs = 0;  // a failed write-back is tried again after a pause
+    bool m_bMovedTold = false;       // the operator knows where the moved file is
     QString m_strDataFile;           // see DataFile(); empty until the first open
     bool m_bReopenPending = false;   // closed against the station's will: opened again when it can
     bool m_bReopenExclusive = false;
     qint64 m_nNextReopenMs = 0;      // 0 until a try failed, which the operator is told once
     int m_nCommits = 0;
+    CDbFileGuard m_guard;
+    QString m_strCompactedAside;
     // Looks at the file while nothing else runs a statement (an idle station);
     // made with the connection, so that it belongs to the thread that uses it.
     std::unique_ptr<QTimer> m_pFileWatch;

@@ -1,5 +1,6 @@
 #include "database/DBServer.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <filesystem>
 #include <system_error>
@@ -7,6 +8,7 @@
 #include "database/DbPassword.h"
 #include "platform/BusyCursor.h"
 #include "platform/FixedText.h"
+#include "platform/MessageBox.h"
 
 CDBServer::CDBServer()
     : m_pAdo(std::make_unique<CAdoConnection>())
@@ -93,11 +95,25 @@ QString CDBServer::CompactDatabase(QString* pWhy)
     BuildDBPath();
     if (m_pAdo->m_strDBPath.isEmpty())
         m_pAdo->m_strDBPath = m_strDBPath;
+    // The connection may be all there is of the data: then nothing is closed.
+    if (const QString refusal = CompactionRefusal(); !refusal.isEmpty()) {
+        if (pWhy)
+            *pWhy = refusal;
+        return QString();
+    }
     const bool bWasExclusive = m_pAdo->IsExclusive();
-    // After another file was put at the path the station's data is in the
-    // copy it was saved as: that is the file compacted and opened again.
     const QString size = m_pAdo->CompactDatabase(m_pAdo->DataFile());
     const QString why = m_pAdo->LastReason();
+    if (const QString aside = m_pAdo->CompactedAside(); !aside.isEmpty())
+        AfxMessageBox(FixedText{QStringLiteral("压缩期间 %1 处被放入了另一个文件，该文件保持不变。压缩后的数据库（含所有已记录的数据）"
+                                               "保存为 %2，本站继续记录到该文件。"),
+                                QStringLiteral("Another file was put at %1 during the compaction and is left as it is. The "
+                                               "compacted database, with every recorded row, is saved as %2 and the station "
+                                               "goes on recording into it."),
+                                QStringLiteral("壓縮期間 %1 處被放入了另一個檔案，該檔案保持不變。壓縮後的資料庫（含所有已記錄的資料）"
+                                               "儲存為 %2，本站繼續記錄到該檔案。")}
+                          .In(m_nLanguageKind)
+                          .arg(QDir::toNativeSeparators(m_strDBPath), QDir::toNativeSeparators(aside)));
     m_pRecordset.reset();
     m_pAdo->InitConnection();
     // A compacted file is held alone from now on where no other program has
@@ -114,3 +130,5 @@ QString CDBServer::CompactDatabase(QString* pWhy)
                       : why;
     return size;
 }
+
+QString CDBServer::CompactionRefusal() const { return m_pAdo->CompactionRefusal(); }

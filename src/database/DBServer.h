@@ -111,6 +111,9 @@ public:
     QString GetDBSizeText();
     // The new size text, or an empty text with the reason in *pWhy.
     QString CompactDatabase(QString* pWhy = nullptr);
+    // Why no compaction (nor a lift deletion, which compacts) may run now;
+    // empty when it may.
+    QString CompactionRefusal() const;
 
     // The time of day the recorder works with; tests move it across days.
     void SetClock(Clock clock);

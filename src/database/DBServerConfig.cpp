@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "database/DbTransaction.h"
+#include "platform/FixedText.h"
+#include "platform/MessageBox.h"
 #include "link/LiftFrames.h"
 
 bool CDBServer::LoadSoftInfo(int* pSoftColor, int* pGroupCount, int* pComPort, int* pBaudRate, QStringList* pFloorShow)
@@ -246,8 +248,23 @@ bool CDBServer::DeleteLift(strLiftInf* pLift, strGroupInf* pGroups)
     const int n = pLift->nLiftNum;
     const QString index = LiftTable(n);
     // All or nothing: a refused statement leaves the lift as it was, in the
-    // file and, since the caller keeps its records then, in memory.
+    // file and, since the caller keeps its records then, in memory. The
+    // operator hears once that the lift stays, and why: not once a statement,
+    // each after its own wait for a lock another program holds.
+    const bool quiet = m_pAdo->IsQuiet();
+    m_pAdo->SetQuiet(true);
+    auto refused = [&] {
+        m_pAdo->SetQuiet(quiet);
+        AfxMessageBox(FixedText{QStringLiteral("电梯 %1 没有删除：%2"), QStringLiteral("Lift %1 is not deleted: %2"),
+                                QStringLiteral("電梯 %1 沒有刪除：%2")}
+                          .In(m_nLanguageKind)
+                          .arg(n)
+                          .arg(m_pAdo->LastReason()));
+        return false;
+    };
     CDbTransaction trans(*m_pAdo);
+    if (!trans.IsActive() && !m_pAdo->InTransaction())
+        return refused();
     bool ok = true;
     for (const char* column : {"Kind", "MaxFloor", "MinFloor", "LiftHight", "bLiftHight", "GroupNum"})
         ok = Exec(QStringLiteral("Update KALOR_LiftInf Set %1 = 0 Where RealAddr = %2").arg(QLatin1String(column)).arg(n)) && ok;
@@ -269,11 +286,12 @@ bool CDBServer::DeleteLift(strLiftInf* pLift, strGroupInf* pGroups)
     ok = StoreGroupCounts(m_nGroupCount, pGroups) && ok;
     if (!ok) {
         trans.Rollback();
-        return false;
+        return refused();
     }
     // Committed before any box below waits for the operator.
     if (trans.IsActive() && !trans.Commit())
-        return false;
+        return refused();
+    m_pAdo->SetQuiet(quiet);
 
     pLift->bRecInit = 0;
     m_tmLastSave[std::size_t(n - 1)] = QDateTime();

@@ -1,6 +1,9 @@
 // The page's store handlers on a real database file: lift names and groups,
 // group names, floor display texts and deleting a lift, with their refusals,
 // and that memory changes only with a store that went through.
+#include <QFile>
+#include <cstdio>
+
 #include "ConfigPageFixture.h"
 
 using namespace config_test;
@@ -266,4 +269,31 @@ TEST_F(StoreHandlersTest, DeletingALiftDropsItsTablesClearsItsRowAndCompacts)
     SaveLift(1, QStringLiteral("仍可保存"));
     EXPECT_TRUE(boxes.texts().isEmpty());
     EXPECT_EQ(StoredName(1), QStringLiteral("仍可保存"));
+}
+
+TEST_F(StoreHandlersTest, ALiftIsNotDeletedWhileTheStationRecordsIntoASavedCopy)
+{
+    // Another station's file takes the place of the open one: the station
+    // saves its own aside and records into it. The deletion would compact,
+    // so the lift stays and the box says why.
+    const QString other = data.folder() + QStringLiteral("other.mdb");
+    ASSERT_TRUE(QFile::copy(data.dbPath(), other));
+    ASSERT_EQ(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(data.dbPath()).constData()), 0);
+    EXPECT_EQ(StoredName(1), QStringLiteral("东1"));
+    const QString copy = db->m_pAdo->DataFile();
+    ASSERT_NE(copy, data.dbPath());
+    boxes.clear();
+
+    SelectLift(2);
+    boxes.setAnswer(MsgBoxResult::Ok);
+    page->m_btDeleteLift->click();
+    ASSERT_EQ(boxes.texts().size(), 2) << boxes.texts().join('\n').toStdString();
+    EXPECT_TRUE(boxes.texts()[1].startsWith(QStringLiteral("电梯 2 没有删除")) && boxes.texts()[1].contains(copy))
+        << boxes.texts()[1].toStdString();
+    EXPECT_EQ(Lift(2).nKind, 1);
+    EXPECT_NE(LiftRowOf(2), -1);
+    EXPECT_TRUE(TableExists(QStringLiteral("KALOR_LiftData_2")));
+    EXPECT_TRUE(db->m_pAdo->IsOpen());
+    EXPECT_EQ(db->m_pAdo->DataFile(), copy);
+    boxes.clear();
 }

@@ -64,6 +64,7 @@ TEST_F(AdoTest, RefusesMissingForeignWrongKeyAndEmptyFilesWithAMessageAndWritesN
         {"empty file", [&] { return WriteFile(m_path, {}); }, "empty"},
     };
     m_conn.m_strRequiredTables = {QStringLiteral("t")};
+    m_conn.m_nLanguageKind = 2;  // the reasons compared are the English ones
     for (const auto& [what, make, expected] : cases) {
         SCOPED_TRACE(what);
         QFile::remove(m_path);
@@ -143,6 +144,7 @@ TEST_F(AdoTest, DamagedFileIsReportedAsDamagedNeverReadAsData)
     const QByteArray truncated = good.left(good.size() / 2 + 100);
     // After a run that did not end cleanly (its log is still there) every page
     // is checked on opening; damage in the first page is found by any open.
+    m_conn.m_nLanguageKind = 2;
     for (const QByteArray* bad : std::initializer_list<const QByteArray*>{&overwritten, &truncated, &head}) {
         ASSERT_TRUE(WriteFile(m_path, *bad) && (bad == &head || WriteFile(m_path + QLatin1String("-wal"), {})));
         EXPECT_FALSE(m_conn.OpenDatabase(false, m_path));
@@ -150,6 +152,7 @@ TEST_F(AdoTest, DamagedFileIsReportedAsDamagedNeverReadAsData)
         ExpectBoxes(1);
     }
     QFile::remove(m_path + QLatin1String("-wal"));
+    m_conn.m_nLanguageKind = 1;
     // After a clean end the opening checks the schema; a damaged data page
     // fails the query that reads it.
     ASSERT_TRUE(WriteFile(m_path, overwritten));

@@ -183,7 +183,9 @@ TEST_F(ConfigTest, StoresOfANewLiftItsHeightOrItsDeletionAreWholeOrUndoneAndFals
     EXPECT_EQ(LiftRow(9), QStringLiteral("0/0/0/0/0/0/"));
     EXPECT_TRUE(rec.arrFloorNameHi.isEmpty());
     EXPECT_EQ(rec.nHeight, 100);
-    ExpectBoxes(9);
+    // The deletion is refused in one box that says the lift stays, and why.
+    EXPECT_EQ(m_boxes.texts().filter(QStringLiteral("电梯 7 没有删除：refused")).size(), 1) << m_boxes.texts().join('\n').toStdString();
+    ExpectBoxes(6);
 
     // Nothing refused: the same calls store and say so. A new lift gets its
     // four tables, 56 named floors and the height of its floors.
