@@ -190,14 +190,13 @@ std::string CLift::Dump(TimePoint now)
            " door=" + std::to_string(m_Car.DoorState()) + " mode=" + std::to_string(ReportedMode()) +
            " fault=" + std::to_string(m_nFault) + " car=" + LampHex(ECallKind::Car) +
            " up=" + LampHex(ECallKind::Up) + " down=" + LampHex(ECallKind::Down) + " lock=" + LockHex() +
-           " faults=" + std::to_string(m_nFaultReplies);
+           (m_bFlapped ? " faults=" + std::to_string(m_nFaultReplies) : std::string());
 }
 
 void CLift::SetFault(int code)
 {
     m_nFault = code;
     m_bFlapping = false;
-    m_nFaultReplies = 0;
 }
 
 void CLift::SetFlap(int a, int b)
@@ -205,6 +204,7 @@ void CLift::SetFlap(int a, int b)
     m_FlapCodes = {a, b};
     m_nFault = a;
     m_bFlapping = true;
+    m_bFlapped = true;
     m_nFaultReplies = 0;
 }
 

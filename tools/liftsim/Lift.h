@@ -18,10 +18,10 @@ public:
 
     CCar& Car() { return m_Car; }
 
-    // A fixed code ends any flapping; both count the replies anew.
+    // A fixed code ends any flapping.
     void SetFault(int code);
     // From the next reply on, the fault code of every reply that carries one
-    // (status group or page reply) is a, b, a, b, ...
+    // (status group or page reply) is a, b, a, b, ...; counts the replies anew.
     void SetFlap(int a, int b);
     void SetMode(int mode) { m_nBaseMode = mode; }
     void SetAbsent(bool absent) { m_bAbsent = absent; }
@@ -43,7 +43,7 @@ public:
     // Reply to a lock request (13 bytes, CRC checked), with CRC.
     Frame AnswerLock(const Frame& request, bool confirm);
 
-    // "LIFT N floor=F pos=P run=R door=D mode=M fault=C car=HEX up=HEX down=HEX lock=HH faults=K"
+    // "LIFT N floor=F pos=P run=R door=D mode=M fault=C car=HEX up=HEX down=HEX lock=HH[ faults=K]"
     std::string Dump(TimePoint now);
 
 private:
@@ -59,7 +59,8 @@ private:
     int m_nFault = 0;
     std::array<int, 2> m_FlapCodes{};
     bool m_bFlapping = false;
-    long long m_nFaultReplies = 0; // replies with a code not 0 since the last fault or flap command
+    bool m_bFlapped = false; // a flap was ever asked for: the dump counts its replies
+    long long m_nFaultReplies = 0; // replies with a code not 0 since the last flap command
     bool m_bAbsent = false;
     int m_nStatusBits = 0;
     bool m_bFlagA = false;
