@@ -2,8 +2,10 @@
 // simulator paced at 38400 baud: North (lifts 1 and 2) and South (lifts 5
 // and 6). A window held for seconds while a fault flaps on every reply loses
 // no occurrence; each page records what its worker's last replies brought as
-// it is left; Exit records a fault only the configuration page's re-acquire saw.
+// it is left; Exit, and a signal, record a fault only the configuration page's
+// re-acquire saw.
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -156,4 +158,21 @@ TEST_F(FaultRecordingLive, ExitRecordsAFaultOnlyTheReacquireSawFromTheAnalysisPa
     ASSERT_EQ(Lift(6).nFaultCode, 112);
     dlg->m_btAnalysis->click();
     EXPECT_EQ(FaultRowsAfterExit(6), std::vector<int>{112});
+}
+
+TEST_F(FaultRecordingLive, ASignalRecordsAFaultOnlyTheReacquireSawAsExitDoes)
+{
+    dlg->m_btSetup->click();
+    ASSERT_TRUE(sim.command(QStringLiteral("fault 5 113")));
+    dlg->m_pBuildDlg->m_btGetLiftData->click();
+    ASSERT_EQ(Lift(5).nFaultCode, 113);
+    // Modal as the running station's window is: the close waits for that.
+    dlg->hide();
+    dlg->setWindowModality(Qt::ApplicationModal);
+    dlg->show();
+    dlg->OnQuitSignal(SIGTERM);
+    SetMessageBoxesUnattended(false);
+    ASSERT_TRUE(WaitFor([&] { return !dlg->isVisible(); }));
+    const std::unique_ptr<CDBServer> db = data.OpenDb();
+    EXPECT_EQ(view_test::FaultRows(*db, 5), std::vector<int>{113});
 }
