@@ -1,6 +1,7 @@
-// Fault occurrences as the replies hand them over: a burst that piled up while
-// the window was held is written whole, what the ring had no room for is told
-// at the close, and a lift that goes takes its occurrences along.
+// Fault occurrences as the replies hand them over: the last save of a run
+// writes them all, a burst beyond the queue's bound included, what the ring
+// had no room for is told at the close, and a lift that goes takes its
+// occurrences along.
 #include "DbTestSupport.h"
 
 namespace {
@@ -17,22 +18,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(FaultOccurrenceTest, ABurstBeyondTheQueueBoundIsWrittenWholeByTheNextRefreshes)
-{
-    SetUpLift(1, 8);
-    Page(1).nPageCount = 1;
-    m_db.SaveLiftRecords(&Lift(1), &Page(1));
-    const int burst = CDBServer::kMaxPendingFaults + 1000;
-    Flap(1, burst);
-    for (int refresh = 0; refresh < 4 && Lift(1).faultRing.Waiting() > 0; ++refresh)
-        m_db.SaveLiftRecords(&Lift(1), &Page(1));
-    EXPECT_EQ(Lift(1).faultRing.Waiting(), 0u);
-    EXPECT_EQ(FaultRows(1), burst);
-    EXPECT_EQ(Column(QStringLiteral("SELECT ErrCount FROM KALOR_LiftData_1_Err ORDER BY rowid LIMIT 3")),
-              QStringList({"21", "22", "21"}));
-    m_db.CloseDatabase();
-}
 
 TEST_F(FaultOccurrenceTest, TheLastSaveWritesEveryInstalledLiftsOccurrencesAndCountsWhatHadNoRoom)
 {

@@ -21,18 +21,6 @@ std::vector<int> TakeAll(CFaultRing& ring)
 
 } // namespace
 
-TEST(FaultRing, EveryNewNonZeroCodeOfAReplyIsOneOccurrence)
-{
-    CLiftDataStore store;
-    strLiftInf& lift = store.m_pLiftInf[0];
-    for (int code : {0, 12, 12, 12, 0, 0, 12, 7, 7, 255, 0})
-        TakeFaultCode(lift, code);
-    EXPECT_EQ(TakeAll(lift.faultRing), (std::vector<int>{12, 12, 7, 255}));
-    EXPECT_EQ(lift.nFaultCode, 0);
-    EXPECT_EQ(lift.nFaultCodePrev, 255);
-    EXPECT_EQ(lift.faultRing.Waiting(), 0u);
-}
-
 TEST(FaultRing, AFullRingKeepsTheOldestAndCountsWhatFoundNoRoom)
 {
     CLiftDataStore store;

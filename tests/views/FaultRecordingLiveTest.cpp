@@ -72,8 +72,15 @@ protected:
     {
         dlg->m_btExit->click();
         EXPECT_FALSE(dlg->isVisible());
-        const std::unique_ptr<CDBServer> db = data.OpenDb();
-        return view_test::FaultRows(*db, n);
+        return view_test::FaultRows(*data.OpenDb(), n);
+    }
+    // The configuration page's re-acquire, with lift n's fault set before it.
+    void ReacquireSees(int n, int code)
+    {
+        dlg->m_btSetup->click();
+        ASSERT_TRUE(sim.command(QStringLiteral("fault %1 %2").arg(n).arg(code)));
+        dlg->m_pBuildDlg->m_btGetLiftData->click();
+        ASSERT_EQ(Lift(n).nFaultCode, code);
     }
     // Faults the simulator's replies carried since its last flap of lift n.
     int RepliesWithFault(int n) { return sim.dump(n).section(QStringLiteral("faults="), 1).section(QLatin1Char(' '), 0, 0).toInt(); }
@@ -143,29 +150,20 @@ TEST_F(FaultRecordingLive, EachLivePageRecordsWhatItsWorkerBroughtAsItIsLeft)
 
 TEST_F(FaultRecordingLive, ExitRecordsAFaultOnlyTheReacquireSawFromTheConfigurationPage)
 {
-    dlg->m_btSetup->click();
-    ASSERT_TRUE(sim.command(QStringLiteral("fault 2 111")));
-    dlg->m_pBuildDlg->m_btGetLiftData->click();
-    ASSERT_EQ(Lift(2).nFaultCode, 111);
+    ReacquireSees(2, 111);
     EXPECT_EQ(FaultRowsAfterExit(2), std::vector<int>{111});
 }
 
 TEST_F(FaultRecordingLive, ExitRecordsAFaultOnlyTheReacquireSawFromTheAnalysisPage)
 {
-    dlg->m_btSetup->click();
-    ASSERT_TRUE(sim.command(QStringLiteral("fault 6 112")));
-    dlg->m_pBuildDlg->m_btGetLiftData->click();
-    ASSERT_EQ(Lift(6).nFaultCode, 112);
+    ReacquireSees(6, 112);
     dlg->m_btAnalysis->click();
     EXPECT_EQ(FaultRowsAfterExit(6), std::vector<int>{112});
 }
 
 TEST_F(FaultRecordingLive, ASignalRecordsAFaultOnlyTheReacquireSawAsExitDoes)
 {
-    dlg->m_btSetup->click();
-    ASSERT_TRUE(sim.command(QStringLiteral("fault 5 113")));
-    dlg->m_pBuildDlg->m_btGetLiftData->click();
-    ASSERT_EQ(Lift(5).nFaultCode, 113);
+    ReacquireSees(5, 113);
     // Modal as the running station's window is: the close waits for that.
     dlg->hide();
     dlg->setWindowModality(Qt::ApplicationModal);
@@ -173,6 +171,5 @@ TEST_F(FaultRecordingLive, ASignalRecordsAFaultOnlyTheReacquireSawAsExitDoes)
     dlg->OnQuitSignal(SIGTERM);
     SetMessageBoxesUnattended(false);
     ASSERT_TRUE(WaitFor([&] { return !dlg->isVisible(); }));
-    const std::unique_ptr<CDBServer> db = data.OpenDb();
-    EXPECT_EQ(view_test::FaultRows(*db, 5), std::vector<int>{113});
+    EXPECT_EQ(view_test::FaultRows(*data.OpenDb(), 5), std::vector<int>{113});
 }
