@@ -75,6 +75,11 @@ public:
     // once; the all-lifts page's tracking record decides nothing.
     void SaveLiftRecords(strLiftInf* pLift, strLiftPage* pPage);
     void SaveLiftFault(strLiftInf* pLift, strLiftFault* pFault);
+    // The fault occurrences any poll brought and no save took yet, of every
+    // installed lift (64 records): the last save of a run, whichever page was
+    // open, for the scan of the configuration page records nothing itself.
+    // What the file does not take is counted to the operator at the close.
+    void SaveCountedFaults(strLiftInf* pLifts);
     void BeginRecordingBatch() { ++m_nBatchDepth; }
     void EndRecordingBatch();
     // Writes what waits. bRetryNow false is a view's refresh: it keeps a
@@ -160,8 +165,9 @@ private:
     enum class RowKind { NewDayTable, Upkeep, Call, Fault };
     void QueueWrite(RowKind kind, int nLift, const QString& sql, QVariantList params);
     void ReportRecordingFailure(const QString& why);
-    // Takes lift n's waiting statements out of the queue; tells how many calls and faults went.
-    void DropPendingOfLift(int n);
+    // Takes lift n's waiting statements out of the queue; tells how many
+    // calls and faults went, nUntaken faults no save took among them.
+    void DropPendingOfLift(int n, int nUntaken);
     bool ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pWhy) const;
 
     struct strPendingWrite {
@@ -176,6 +182,8 @@ private:
     // Rows that went for want of room while the file refused them; told at the close.
     int m_nOverflowCalls = 0;
     int m_nOverflowFaults = 0;
+    // Fault occurrences the lifts' rings had no room for; told at the close.
+    int m_nUnkeptFaults = 0;
     int m_nBatchDepth = 0;
     bool m_bRecordingReported = false;  // the current outage was reported
     qint64 m_nRetryAtMs = 0;            // monotonic time of the next try after a failure

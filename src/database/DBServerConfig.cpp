@@ -298,7 +298,8 @@ bool CDBServer::DeleteLift(strLiftInf* pLift, strGroupInf* pGroups)
     m_bIndexLost[std::size_t(n - 1)] = false;
     // Its rows still waiting have no table left to go to, nor have the
     // faults its replies brought and no save took yet.
-    DropPendingOfLift(n);
-    pLift->nFaultsRecorded = pLift->nFaultsSeen;
+    const std::uint32_t untaken = pLift->faultRing.Discard();
+    pLift->faultRing.TakeDropped();
+    DropPendingOfLift(n, int(untaken));
     return true;
 }

@@ -197,6 +197,13 @@ void CDBServer::CloseDatabase()
                           .arg(QDir::toNativeSeparators(m_pAdo->m_strDBPath), QDir::toNativeSeparators(m_pAdo->DataFile())));
     const int calls = m_nPendingCalls + m_nOverflowCalls;
     const int faults = m_nPendingFaults + m_nOverflowFaults;
+    if (m_nUnkeptFaults > 0)
+        AfxMessageBox(FixedText{QStringLiteral("有 %1 次故障发生时工作站正忙，超出了暂存容量，未能记录。"),
+                                QStringLiteral("%1 fault occurrences came while the station was busy, beyond the room "
+                                               "to keep them, and were not recorded."),
+                                QStringLiteral("有 %1 次故障發生時工作站正忙，超出了暫存容量，未能記錄。")}
+                          .In(m_nLanguageKind)
+                          .arg(m_nUnkeptFaults));
     if (calls > 0 || faults > 0) {
         const QString why = m_pAdo->LastReason();
         AfxMessageBox(FixedText{QStringLiteral("有 %1 条呼梯记录和 %2 条故障记录无法写入数据库，已丢失。%3"),
@@ -209,11 +216,11 @@ void CDBServer::CloseDatabase()
                           .trimmed());
     }
     m_pending.clear();
-    m_nPendingCalls = m_nPendingFaults = m_nOverflowCalls = m_nOverflowFaults = 0;
+    m_nPendingCalls = m_nPendingFaults = m_nOverflowCalls = m_nOverflowFaults = m_nUnkeptFaults = 0;
     m_pAdo->CloseConnection(false);  // looked at before the flush
 }
 
-void CDBServer::DropPendingOfLift(int n)
+void CDBServer::DropPendingOfLift(int n, int nUntaken)
 {
     int calls = 0, faults = 0;
     std::erase_if(m_pending, [&](const strPendingWrite& w) {
@@ -225,6 +232,7 @@ void CDBServer::DropPendingOfLift(int n)
     });
     m_nPendingCalls -= calls;
     m_nPendingFaults -= faults;
+    faults += nUntaken;
     if (calls > 0 || faults > 0)
         AfxMessageBox(FixedText{QStringLiteral("电梯 %1 已删除，其尚未写入数据库的 %2 条呼梯记录和 %3 条故障记录已一并丢弃。"),
                                 QStringLiteral("Lift %1 was deleted: its %2 calls and %3 faults not yet written to the "
@@ -336,20 +344,25 @@ bool CDBServer::DayTableUpkeep(strLiftInf* pLift, QString* pDayTable)
 std::vector<int> CDBServer::TakeNewFaults(strLiftInf* pLift)
 {
     const auto i = std::size_t(pLift->nLiftNum - 1);
-    // The code before the count: the worker counts an occurrence before it
-    // stores its code, so a new code read here has its occurrence counted.
+    // The code before the occurrences: the worker puts an occurrence in
+    // before it stores its code, so a new code read here has its occurrence.
     const int code = pLift->nFaultCode.load(std::memory_order_acquire);
-    const std::uint32_t seen = pLift->nFaultsSeen.load(std::memory_order_acquire);
-    std::uint32_t next = pLift->nFaultsRecorded;
-    if (seen - next > strLiftInf::kSeenFaults)
-        next = seen - strLiftInf::kSeenFaults;  // only the latest are kept
+    CFaultRing& ring = pLift->faultRing;
+    const bool counted = ring.Waiting() > 0;
+    // While the file takes rows, no more than the queue has room for: the
+    // rest wait in the ring for the next save rather than push out rows a
+    // burst after a long hold queued before their write. While it refuses,
+    // all, and the queue's bound counts what goes for that reason.
+    const std::uint32_t room = m_bRecordingReported ? CFaultRing::kCapacity
+                                                    : std::uint32_t(std::max(kMaxPendingFaults - m_nPendingFaults, 0));
     std::vector<int> faults;
-    for (; next != seen; ++next)
-        faults.push_back(pLift->nSeenFault[next % strLiftInf::kSeenFaults]);
-    pLift->nFaultsRecorded = seen;
-    if (faults.empty() && code != 0 && code != m_nLastFaultCode[i])
+    ring.Take(room, &faults);
+    const std::uint32_t dropped = ring.TakeDropped();
+    m_nUnkeptFaults += int(dropped);
+    if (!counted && dropped == 0 && code != 0 && code != m_nLastFaultCode[i])
         faults.push_back(code);
-    m_nLastFaultCode[i] = faults.empty() ? code : faults.back();
+    if (!faults.empty() || !counted)
+        m_nLastFaultCode[i] = faults.empty() ? code : faults.back();
     pLift->nFaultCodePrev = code;
     return faults;
 }
@@ -422,4 +435,31 @@ void CDBServer::SaveLiftFault(strLiftInf* pLift, strLiftFault*)
     pLift->nStatusBitsPrev = pLift->nStatusBits.load();
     if (m_nBatchDepth == 0)
         FlushRecords(false);
+}
+
+void CDBServer::SaveCountedFaults(strLiftInf* pLifts)
+{
+    if (!pLifts)
+        return;
+    for (int k = 0; k < kDbLiftSlots; ++k) {
+        strLiftInf& lift = pLifts[k];
+        if (lift.nKind == 0) {
+            // Nothing records a free slot: what a reply brought for it would
+            // come up as the faults of the next lift installed there.
+            lift.faultRing.Discard();
+            lift.faultRing.TakeDropped();
+            continue;
+        }
+        // Each save takes what the queue has room for; one that takes
+        // nothing (the file refuses) leaves the rest to be counted.
+        for (std::uint32_t waiting = lift.faultRing.Waiting(); waiting > 0;) {
+            SaveLiftFault(&lift, nullptr);
+            const std::uint32_t left = lift.faultRing.Waiting();
+            if (left >= waiting)
+                break;
+            waiting = left;
+        }
+        // What the file would not take is told at the close with the rest.
+        m_nOverflowFaults += int(lift.faultRing.Discard());
+    }
 }

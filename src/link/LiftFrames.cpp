@@ -7,20 +7,6 @@
 
 namespace {
 
-// The occurrence is counted before the code is stored, both released, so a
-// recorder that reads the new code also finds its occurrence.
-void TakeFaultCode(strLiftInf& lift, int code)
-{
-    const int before = lift.nFaultCode;
-    lift.nFaultCodePrev = before;
-    if (code != 0 && code != before) {
-        const std::uint32_t seen = lift.nFaultsSeen;
-        lift.nSeenFault[seen % strLiftInf::kSeenFaults] = code;
-        lift.nFaultsSeen.store(seen + 1, std::memory_order_release);
-    }
-    lift.nFaultCode.store(code, std::memory_order_release);
-}
-
 int Word(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 
 // Run state from the status group's byte 1: bit 0 clear = standing (0),
@@ -44,6 +30,17 @@ void ParseStatusGroupCommon(const std::uint8_t* g, strLiftInf& lift)
 }
 
 } // namespace
+
+void TakeFaultCode(strLiftInf& lift, int code)
+{
+    const int before = lift.nFaultCode;
+    lift.nFaultCodePrev = before;
+    // The occurrence goes in before the code is stored, which is released: a
+    // recorder that reads the new code also finds its occurrence.
+    if (code != 0 && code != before)
+        lift.faultRing.Push(std::uint8_t(code));
+    lift.nFaultCode.store(code, std::memory_order_release);
+}
 
 void AppendCrc(std::uint8_t* frame, int len)
 {

@@ -35,6 +35,10 @@ constexpr std::uint8_t FN_STATUS = 0x10;
 constexpr std::uint8_t FN_CONFIG = 0x1F;
 constexpr std::uint8_t FN_LOCK = 0x30;
 
+// Takes the fault code of a reply (one byte) into the lift record; a code not
+// 0 and not the one before is an occurrence for the recorder.
+void TakeFaultCode(strLiftInf& lift, int code);
+
 // Writes the CRC of bytes 0..len-1 at len (low byte first).
 void AppendCrc(std::uint8_t* frame, int len);
 // True when the last two of n bytes are the CRC of the ones before.

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "link/FaultRing.h"
 #include "platform/RelaxedAtomic.h"
 
 struct strLiftInf {
@@ -35,13 +36,10 @@ struct strLiftInf {
     Relaxed<std::int32_t> nFaultCode;
     Relaxed<std::int32_t> nFaultCodePrev;
     // Each reply whose code is not 0 and not the one before is a fault
-    // occurrence: the worker counts it and keeps its code here, the recorder
-    // writes those it has not yet. A save comes only now and then, so one that
-    // came and went between two saves still gives its row.
-    static constexpr std::uint32_t kSeenFaults = 16;
-    std::array<Relaxed<std::int32_t>, kSeenFaults> nSeenFault;
-    Relaxed<std::uint32_t> nFaultsSeen;
-    std::uint32_t nFaultsRecorded = 0;  // the recorder's own count
+    // occurrence: the worker puts its code here, the recorder writes those it
+    // has not yet. A save comes only now and then, so one that came and went
+    // between two saves still gives its row.
+    CFaultRing faultRing;
     Relaxed<std::int32_t> nModel;
     Relaxed<std::int32_t> nCmdMode;
     QString strName;

@@ -274,8 +274,12 @@ void CKALORDlg::done(int result)
         m_nViewMode = kModeNone;
         StopAllThreads();
         m_bDbClosed = true;
-        if (m_pDB)
+        // Faults only a poll saw that no page took in (the configuration
+        // page's scan, a page left before its refresh) are written last.
+        if (m_pDB) {
+            m_pDB->SaveCountedFaults(m_Store.m_pLiftInf);
             m_pDB->CloseDatabase();
+        }
     }
     QDialog::done(result);
 }

@@ -10,6 +10,7 @@
 #include "database/DBServer.h"
 #include "database/DbPassword.h"
 #include "link/LiftDataStore.h"
+#include "link/LiftFrames.h"
 #include "platform/MessageBox.h"
 #include "support/Files.h"
 
@@ -60,7 +61,7 @@ protected:
     // A new fault of lift n as a view hands it to the recorder.
     void RaiseFault(int n, int code)
     {
-        Lift(n).nFaultCode = code;
+        TakeFaultCode(Lift(n), code);  // as a reply hands it over
         Fault(n).nFaultCode = code;
         m_db.SaveLiftFault(&Lift(n), &Fault(n));
     }

@@ -79,3 +79,39 @@ TEST(LiftSimControl, PacedRepliesAndAKilledSimulator)
     EXPECT_TRUE(bus.Exchange(CBusClient::Status(1)).empty());
     EXPECT_EQ(sim.requests().size(), 1u);
 }
+
+TEST(LiftSimControl, AFlappingFaultChangesWithEveryReplyThatCarriesItAndIsCounted)
+{
+    CLiftSim sim({"--lift", "1:10", "--lift", "2:10"});
+    CBusClient bus(sim.port());
+    for (const QString& line : {"flap 1 21", "flap 1 21 256", "flap 3 1 2", "flap 1 x 2"})
+        EXPECT_FALSE(sim.command(line)) << line.toStdString();
+    EXPECT_FALSE(sim.dump(1).contains("faults="));  // the dump of a lift never made to flap is as it was
+
+    ASSERT_TRUE(sim.command("flap 1 21 22"));
+    const auto statusCode = [&] {
+        const Bytes reply = bus.Exchange(CBusClient::Status(1));
+        return reply.size() == 20 ? int(reply[5]) : -1;  // lift 1's group: bytes 2..5, the code last
+    };
+    const auto pageCode = [&] {
+        const Bytes reply = bus.Exchange(CBusClient::Page(1, 0));
+        return reply.size() == 18 ? int(reply[9]) : -1;
+    };
+    EXPECT_EQ(statusCode(), 21);
+    EXPECT_EQ(pageCode(), 22);
+    EXPECT_EQ(pageCode(), 21);
+    EXPECT_EQ(statusCode(), 22);
+    // Only the flapping lift's code moves.
+    EXPECT_EQ(bus.Exchange(CBusClient::Page(2, 0)).at(9), 0);
+    EXPECT_TRUE(sim.dump(1).endsWith(" faults=4")) << sim.dump(1).toStdString();
+
+    // A fixed code ends it and keeps the count; code 0 is not counted.
+    ASSERT_TRUE(sim.command("fault 1 0"));
+    EXPECT_EQ(statusCode(), 0);
+    EXPECT_EQ(pageCode(), 0);
+    EXPECT_TRUE(sim.dump(1).endsWith(" fault=0 car=0 up=0 down=0 lock=00 faults=4")) << sim.dump(1).toStdString();
+    ASSERT_TRUE(sim.command("flap 1 0 9"));
+    EXPECT_EQ(statusCode(), 0);
+    EXPECT_EQ(statusCode(), 9);
+    EXPECT_TRUE(sim.dump(1).endsWith(" faults=1")) << sim.dump(1).toStdString();
+}

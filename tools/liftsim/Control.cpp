@@ -126,6 +126,19 @@ std::string CControl::Run(const std::vector<std::string>& words, TimePoint now, 
         lift->SetFlags(a, b);
         return {};
     }
+    if (command == "flap") {
+        if (!needArgs(3))
+            return "usage: flap N A B";
+        CLift* lift = LiftArg(words, error);
+        if (!lift)
+            return error;
+        const auto a = ParseInteger(words[2], 0, 255);
+        const auto b = ParseInteger(words[3], 0, 255);
+        if (!a || !b)
+            return "fault codes must be 0..255";
+        lift->SetFlap(int(*a), int(*b));
+        return {};
+    }
     if (command == "status") {
         if (!needArgs(2))
             return "usage: status N BITS(0..15)";

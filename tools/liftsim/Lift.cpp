@@ -68,7 +68,7 @@ std::array<std::uint8_t, 4> CLift::StatusGroup(TimePoint now)
     const std::uint8_t status = std::uint8_t(m_nStatusBits | (m_nFault != 0 ? 0x10 : 0));
     // The floor byte has 7 bits; bit 7 would read as "absent".
     return {std::uint8_t(m_Car.CurrentFloor() & 0x7F), std::uint8_t(run | flags | (door << 4)),
-            std::uint8_t(status | ((m_Spec.nModel & 0x07) << 5)), std::uint8_t(m_nFault)};
+            std::uint8_t(status | ((m_Spec.nModel & 0x07) << 5)), FaultForReply()};
 }
 
 std::array<std::uint8_t, 4> CLift::ConfigGroup() const
@@ -138,7 +138,7 @@ Frame CLift::AnswerPage(const Frame& request, TimePoint now)
                 std::uint8_t(position >> 8),
                 std::uint8_t(m_Car.DoorState()),
                 modeByte,
-                std::uint8_t(m_nFault),
+                FaultForReply(),
                 carLamps,
                 hallLo,
                 hallHi,
@@ -189,7 +189,33 @@ std::string CLift::Dump(TimePoint now)
            " pos=" + std::to_string(m_Car.Position()) + " run=" + std::to_string(m_Car.RunState()) +
            " door=" + std::to_string(m_Car.DoorState()) + " mode=" + std::to_string(ReportedMode()) +
            " fault=" + std::to_string(m_nFault) + " car=" + LampHex(ECallKind::Car) +
-           " up=" + LampHex(ECallKind::Up) + " down=" + LampHex(ECallKind::Down) + " lock=" + LockHex();
+           " up=" + LampHex(ECallKind::Up) + " down=" + LampHex(ECallKind::Down) + " lock=" + LockHex() +
+           (m_bFlapped ? " faults=" + std::to_string(m_nFaultReplies) : std::string());
+}
+
+void CLift::SetFault(int code)
+{
+    m_nFault = code;
+    m_bFlapping = false;
+}
+
+void CLift::SetFlap(int a, int b)
+{
+    m_FlapCodes = {a, b};
+    m_nFault = a;
+    m_bFlapping = true;
+    m_bFlapped = true;
+    m_nFaultReplies = 0;
+}
+
+std::uint8_t CLift::FaultForReply()
+{
+    const int code = m_nFault;
+    if (code != 0)
+        ++m_nFaultReplies;
+    if (m_bFlapping)
+        m_nFault = m_FlapCodes[code == m_FlapCodes[0] ? 1 : 0];
+    return std::uint8_t(code);
 }
 
 std::string CLift::LockHex() const

@@ -18,7 +18,11 @@ public:
 
     CCar& Car() { return m_Car; }
 
-    void SetFault(int code) { m_nFault = code; }
+    // A fixed code ends any flapping.
+    void SetFault(int code);
+    // From the next reply on, the fault code of every reply that carries one
+    // (status group or page reply) is a, b, a, b, ...; counts the replies anew.
+    void SetFlap(int a, int b);
     void SetMode(int mode) { m_nBaseMode = mode; }
     void SetAbsent(bool absent) { m_bAbsent = absent; }
     // Status bits 0..3 of the status reply (bit 4 follows the fault code).
@@ -39,11 +43,13 @@ public:
     // Reply to a lock request (13 bytes, CRC checked), with CRC.
     Frame AnswerLock(const Frame& request, bool confirm);
 
-    // "LIFT N floor=F pos=P run=R door=D mode=M fault=C car=HEX up=HEX down=HEX lock=HH"
+    // "LIFT N floor=F pos=P run=R door=D mode=M fault=C car=HEX up=HEX down=HEX lock=HH[ faults=K]"
     std::string Dump(TimePoint now);
 
 private:
     std::uint16_t Position16() const;
+    // The code this reply carries; counts it and moves a flapping fault on.
+    std::uint8_t FaultForReply();
     std::string LampHex(ECallKind kind) const;
     std::string LockHex() const;  // the lock byte in force, two hex digits
 
@@ -51,6 +57,10 @@ private:
     CCar m_Car;
     int m_nBaseMode = MODE_NORMAL;
     int m_nFault = 0;
+    std::array<int, 2> m_FlapCodes{};
+    bool m_bFlapping = false;
+    bool m_bFlapped = false; // a flap was ever asked for: the dump counts its replies
+    long long m_nFaultReplies = 0; // replies with a code not 0 since the last flap command
     bool m_bAbsent = false;
     int m_nStatusBits = 0;
     bool m_bFlagA = false;

@@ -15,10 +15,10 @@
 // The first line on stdout is "PORT /dev/pts/N". Every request received is
 // reported as "RX <hex bytes> @<µs>" before its reply. Control commands on stdin,
 // one a line, each answered "OK" or "ERR <reason>":
-//   fault N CODE | mode N M | floor N F | absent N 0|1 | status N BITS | flags N A B | silent S 0|1
+//   fault N CODE | flap N A B | mode N M | floor N F | absent N 0|1 | status N BITS | flags N A B | silent S 0|1
 //   line ok | line garbage|short|long|crc|silence [COUNT] | line late MS [COUNT]
 //   lockconfirm 0|1 | dump N (writes "LIFT N floor=.. pos=.. run=.. door=.. mode=..
-//   fault=.. car=HEX up=HEX down=HEX lock=HH" first) | quit
+//   fault=.. car=HEX up=HEX down=HEX lock=HH[ faults=K]" first) | quit
 // It serves until stdin closes, "quit" or SIGTERM. README.md has the details.
 #include <cstdio>
 #include <string>
