@@ -1,0 +1,67 @@
+#include "platform/ModelessBoxes.h"
+
+#include <QTimer>
+#include <algorithm>
+
+#include "platform/MessageBoxDlg.h"
+
+CModelessBoxes& CModelessBoxes::Instance()
+{
+    static CModelessBoxes boxes;
+    return boxes;
+}
+
+void CModelessBoxes::Show(const MsgBoxRequest& req)
+{
+    CModelessBoxes& boxes = Instance();
+    if (boxes.IsShowingOrDue(req.text))
+        return;
+    if (boxes.m_nWaiting > 0)
+        boxes.m_due.push_back(req);
+    else
+        boxes.ShowNow(req);
+}
+
+bool CModelessBoxes::IsShowingOrDue(const QString& text)
+{
+    std::erase_if(m_shown, [](const QPointer<CMessageBoxDlg>& box) { return box.isNull() || !box->isVisible(); });
+    return std::any_of(m_shown.begin(), m_shown.end(), [&](const auto& box) { return box->property("boxText") == text; }) ||
+           std::any_of(m_due.begin(), m_due.end(), [&](const MsgBoxRequest& due) { return due.text == text; });
+}
+
+void CModelessBoxes::ShowNow(const MsgBoxRequest& req)
+{
+    // The box owns itself and goes when it is closed.
+    auto* box = new CMessageBoxDlg;
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    SetUpMessageBox(*box, req);
+    box->setProperty("boxText", req.text);
+    // Modal, but shown: the caller goes on, and the window whose loop runs
+    // does not block the box's button and keys.
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
+    m_shown.emplace_back(box);
+}
+
+void CModelessBoxes::ShowDue()
+{
+    while (m_nWaiting == 0 && !m_due.empty()) {
+        const QString text = m_due.front().text;
+        m_due.pop_front();
+        // Asked afresh: once nobody may answer any more, it goes to the log.
+        AfxMessageBoxModeless(text);
+    }
+}
+
+CModelessBoxes::Waiting::Waiting()
+{
+    ++Instance().m_nWaiting;
+}
+
+CModelessBoxes::Waiting::~Waiting()
+{
+    if (--Instance().m_nWaiting == 0 && !Instance().m_due.empty()) {
+        // After the answered box has gone from the screen.
+        QTimer::singleShot(0, [] { Instance().ShowDue(); });
+    }
+}
