@@ -1,6 +1,8 @@
 #include "platform/ModelessBoxes.h"
 
+#include <QApplication>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 #include "platform/MessageBoxDlg.h"
@@ -36,9 +38,15 @@ void CModelessBoxes::ShowNow(const MsgBoxRequest& req)
     box->setAttribute(Qt::WA_DeleteOnClose);
     SetUpMessageBox(*box, req);
     box->setProperty("boxText", req.text);
-    // Modal, but shown: the caller goes on, and the window whose loop runs
-    // does not block the box's button and keys.
-    box->setWindowModality(Qt::ApplicationModal);
+    // Not modal: the box holds up nothing. But a window that runs a modal
+    // loop blocks every window that is not its own, so the box is made the
+    // modal window's own, and its button and keys reach it.
+    box->setModal(false);
+    if (const QWidget* modal = QApplication::activeModalWidget()) {
+        box->winId();
+        if (QWindow* over = modal->window()->windowHandle(); over && box->windowHandle())
+            box->windowHandle()->setTransientParent(over);
+    }
     box->show();
     m_shown.emplace_back(box);
 }

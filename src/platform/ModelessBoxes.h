@@ -1,10 +1,11 @@
 #pragma once
 // The boxes that do not wait, on the user-interface thread. The station's
-// window runs a modal loop, which blocks every window that is not modal
-// itself: so each such box is modal too and the operator can always close it,
-// by its button, Enter or Escape. A box that waits for an answer keeps its OK
-// in reach: one that does not wait comes after it has been answered. A text
-// already showing is not shown twice.
+// window runs a modal loop, which blocks every window that is not its own:
+// so each such box belongs to the modal window it comes over, and the
+// operator can always close it, by its button, Enter or Escape, while the
+// window (and the alarm pop-up) go on taking clicks. A box that waits for an
+// answer keeps its OK in reach: one that does not wait comes after it has
+// been answered. A text already showing is not shown twice.
 #include <QPointer>
 #include <QString>
 #include <deque>

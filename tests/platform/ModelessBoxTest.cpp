@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <deque>
@@ -44,11 +45,19 @@ public:
     {
         QDialog window;
         window.resize(400, 300);
+        QPushButton button(QStringLiteral("页面"), &window);
+        button.setGeometry(10, 10, 120, 30);
+        m_pWindowButton = &button;
+        QObject::connect(&button, &QPushButton::clicked, [this] { ++m_nWindowClicks; });
         When([] { return true; }, [&window] { window.done(QDialog::Accepted); });
         Next(window, QDeadlineTimer(kBoundMs));
         window.exec();  // application-modal, as the station's window
+        m_pWindowButton = nullptr;
         return m_bAllCame;
     }
+    // A button of the window, and how often the operator's clicks reached it.
+    QPushButton* windowButton() const { return m_pWindowButton; }
+    int windowClicks() const { return m_nWindowClicks; }
 
 private:
     void Next(QDialog& window, QDeadlineTimer deadline)
@@ -68,6 +77,8 @@ private:
     }
     std::deque<std::pair<std::function<bool()>, std::function<void()>>> m_steps;
     bool m_bAllCame = true;
+    QPushButton* m_pWindowButton = nullptr;
+    int m_nWindowClicks = 0;
 };
 
 void ClickThroughWindow(QAbstractButton* button)
@@ -93,8 +104,9 @@ private:
 } // namespace
 
 // Each way of closing a box that does not wait works while another window is
-// application-modal; a text already shown is not shown again, and once its
-// box is closed it may come again.
+// application-modal, and that window takes the operator's clicks meanwhile; a
+// text already shown is not shown again, and once its box is closed it may
+// come again.
 TEST(ModelessBoxTest, ClosedByButtonEnterAndEscapeWhileAnotherWindowIsModal)
 {
     RealBoxes real;
@@ -121,6 +133,8 @@ TEST(ModelessBoxTest, ClosedByButtonEnterAndEscapeWhileAnotherWindowIsModal)
         run.When([] { return true; }, [] { QCoreApplication::processEvents(); });
         run.When([] { return true; }, [&] {
             shownAtOnce = int(ShownBoxes(text).size());
+            // The box holds nothing up: the window under it takes clicks too.
+            ClickThroughWindow(run.windowButton());
             close(box);
         });
         run.When([&] { return box.isNull() || !box->isVisible(); }, [] {});
@@ -130,6 +144,7 @@ TEST(ModelessBoxTest, ClosedByButtonEnterAndEscapeWhileAnotherWindowIsModal)
                  [&] { ShownBoxes(text).front()->close(); });
         EXPECT_TRUE(run.Run());
         EXPECT_EQ(shownAtOnce, 1);
+        EXPECT_EQ(run.windowClicks(), 1);
         EXPECT_TRUE(box.isNull() || !box->isVisible());
     }
 }
