@@ -26,8 +26,8 @@ void CModelessBoxes::Show(const MsgBoxRequest& req)
 
 bool CModelessBoxes::IsShowingOrDue(const QString& text)
 {
-    std::erase_if(m_shown, [](const QPointer<CMessageBoxDlg>& box) { return box.isNull() || !box->isVisible(); });
-    return std::any_of(m_shown.begin(), m_shown.end(), [&](const auto& box) { return box->property("boxText") == text; }) ||
+    std::erase_if(m_shown, [](const Shown& shown) { return shown.box.isNull() || !shown.box->isVisible(); });
+    return std::any_of(m_shown.begin(), m_shown.end(), [&](const Shown& shown) { return shown.text == text; }) ||
            std::any_of(m_due.begin(), m_due.end(), [&](const MsgBoxRequest& due) { return due.text == text; });
 }
 
@@ -37,7 +37,6 @@ void CModelessBoxes::ShowNow(const MsgBoxRequest& req)
     auto* box = new CMessageBoxDlg;
     box->setAttribute(Qt::WA_DeleteOnClose);
     SetUpMessageBox(*box, req);
-    box->setProperty("boxText", req.text);
     // Not modal: the box holds up nothing. But a window that runs a modal
     // loop blocks every window that is not its own, so the box is made the
     // modal window's own, and its button and keys reach it.
@@ -48,7 +47,7 @@ void CModelessBoxes::ShowNow(const MsgBoxRequest& req)
             box->windowHandle()->setTransientParent(over);
     }
     box->show();
-    m_shown.emplace_back(box);
+    m_shown.push_back({box, req.text});
 }
 
 void CModelessBoxes::ShowDue()

@@ -36,7 +36,12 @@ private:
     void ShowNow(const MsgBoxRequest& req);
     void ShowDue();
 
-    int m_nWaiting = 0;                         // boxes waiting for an answer, nested
-    std::deque<MsgBoxRequest> m_due;            // to show once none waits
-    std::vector<QPointer<CMessageBoxDlg>> m_shown;
+    struct Shown {
+        QPointer<CMessageBoxDlg> box;  // gone once closed
+        QString text;                  // as asked, before the box fits it
+    };
+
+    int m_nWaiting = 0;               // boxes waiting for an answer, nested
+    std::deque<MsgBoxRequest> m_due;  // to show once none waits
+    std::vector<Shown> m_shown;
 };
