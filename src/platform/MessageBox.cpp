@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "platform/MessageBoxDlg.h"
+#include "platform/ModelessBoxes.h"
 
 namespace {
 std::mutex g_hookMutex;
@@ -18,7 +19,19 @@ QString g_okText;
 QString g_cancelText;
 std::atomic<bool> g_unattended{false};
 
-void SetUpBox(CMessageBoxDlg& box, const MsgBoxRequest& req)
+// What a box ended without a button of its own answers (a signal's close,
+// Escape, the window's close button, nobody there): the refusal.
+MsgBoxResult Refusal(MsgBoxKind kind)
+{
+    switch (kind) {
+    case MsgBoxKind::OkCancel: return MsgBoxResult::Cancel;
+    case MsgBoxKind::YesNo: return MsgBoxResult::No;
+    default: return MsgBoxResult::Ok;
+    }
+}
+} // namespace
+
+void SetUpMessageBox(CMessageBoxDlg& box, const MsgBoxRequest& req)
 {
     box.setWindowTitle(req.caption);
     box.SetBoxText(req.text);
@@ -40,6 +53,8 @@ void SetUpBox(CMessageBoxDlg& box, const MsgBoxRequest& req)
         box.setDefaultButton(req.kind == MsgBoxKind::YesNo ? QMessageBox::No : QMessageBox::Cancel);
 }
 
+namespace {
+
 // A box nobody is there to see: a line of the log, and the answer that does nothing.
 MsgBoxResult LogUnattended(MsgBoxRequest req, const MessageBoxHook& hook)
 {
@@ -49,11 +64,7 @@ MsgBoxResult LogUnattended(MsgBoxRequest req, const MessageBoxHook& hook)
     req.bModeless = true;
     if (hook)
         hook(req);
-    switch (req.kind) {
-    case MsgBoxKind::OkCancel: return MsgBoxResult::Cancel;
-    case MsgBoxKind::YesNo: return MsgBoxResult::No;
-    default: return MsgBoxResult::Ok;
-    }
+    return Refusal(req.kind);
 }
 
 // The answer when no real box is shown: unattended, or an installed hook's.
@@ -74,7 +85,8 @@ std::optional<MsgBoxResult> AnswerWithoutBox(const MsgBoxRequest& req)
 MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
 {
     CMessageBoxDlg box;
-    SetUpBox(box, req);
+    SetUpMessageBox(box, req);
+    const CModelessBoxes::Waiting waiting;
     // A box that waits for the operator during long work shows the arrow
     // over it, not the busy cursor the work has set.
     const bool busy = QApplication::overrideCursor() != nullptr;
@@ -83,11 +95,13 @@ MsgBoxResult ShowRealBox(const MsgBoxRequest& req)
     const int answer = box.exec();
     if (busy)
         QApplication::restoreOverrideCursor();
+    // Only a button of the box answers: a box ended otherwise is refused.
     switch (answer) {
+    case QMessageBox::Ok: return req.kind == MsgBoxKind::YesNo ? MsgBoxResult::No : MsgBoxResult::Ok;
     case QMessageBox::Cancel: return MsgBoxResult::Cancel;
-    case QMessageBox::Yes: return MsgBoxResult::Yes;
+    case QMessageBox::Yes: return req.kind == MsgBoxKind::YesNo ? MsgBoxResult::Yes : Refusal(req.kind);
     case QMessageBox::No: return MsgBoxResult::No;
-    default: return req.kind == MsgBoxKind::YesNo ? MsgBoxResult::No : MsgBoxResult::Ok;
+    default: return Refusal(req.kind);
     }
 }
 } // namespace
@@ -128,14 +142,7 @@ void AfxMessageBoxModeless(const QString& text)
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app)
         return;
-    // The box owns itself and goes when it is closed.
-    QMetaObject::invokeMethod(app, [req] {
-        auto* box = new CMessageBoxDlg;
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        SetUpBox(*box, req);
-        box->setModal(false);
-        box->show();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(app, [req] { CModelessBoxes::Show(req); }, Qt::QueuedConnection);
 }
 
 void SetMessageBoxButtonTexts(const QString& ok, const QString& cancel)

@@ -7,6 +7,7 @@
 #include <mutex>
 
 class QWidget;
+class CMessageBoxDlg;
 
 enum class MsgBoxKind { Ok, OkCancel, YesNo };
 enum class MsgBoxResult { Ok, Cancel, Yes, No };
@@ -33,8 +34,12 @@ MsgBoxResult AfxMessageBox(const QString& text, const QString& caption = QString
 MsgBoxResult AfxMessageBox(const MsgBoxRequest& req);
 
 // Shows an OK box without waiting for it: for faults found inside a timer
-// handler, where a modal loop would stop the handler's own work.
+// handler, where a modal loop would stop the handler's own work. A text that
+// is showing already is not shown again.
 void AfxMessageBoxModeless(const QString& text);
+
+// Gives a real box the request's title, text, buttons and default button.
+void SetUpMessageBox(CMessageBoxDlg& box, const MsgBoxRequest& req);
 
 // Captions of the OK and Cancel buttons of the real box, in the language in
 // force (empty: the toolkit's own).

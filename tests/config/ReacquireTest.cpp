@@ -242,3 +242,33 @@ TEST_F(ReacquireTest, HeightRunOfOneLiftReportsThroughTheBoxAndEnds)
     // The box followed the car, within its range.
     EXPECT_TRUE(lastPercent >= 0 && lastPercent <= 100) << lastPercent;
 }
+
+// The height run's question closed without an answer (the station's close on
+// a signal, Escape, its window's close button) starts no run.
+TEST_F(ReacquireTest, AHeightRunQuestionClosedWithoutAnAnswerStartsNothing)
+{
+    CLiftSim fast{{QStringLiteral("--lift"), QStringLiteral("3:6:1"), QStringLiteral("--speed"), QStringLiteral("40")}};
+    Connect(fast);
+    Reacquire();
+    ASSERT_EQ(Lift(3).nKind, 1);
+    SelectLift(3);
+    const MessageBoxHook previous = SetMessageBoxHook({});  // the real box
+    int asked = 0;
+    for (station_test::Unanswered how : station_test::kUnansweredWays) {
+        for (bool oneLift : {true, false}) {
+            SCOPED_TRACE(int(how) * 10 + int(oneLift));
+            station_test::EndNextBoxUnanswered(how, &asked);
+            if (oneLift)
+                page->OnBnClickedGetLiftHeight();
+            else
+                page->OnBnClickedGetAllHeights();
+            EXPECT_EQ(g_pPollThread, nullptr);
+            EXPECT_EQ(page->m_bBusy, 0);
+            EXPECT_FALSE(page->m_pWaitDlg->isVisible());
+            // A run that started all the same ends before the next question.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return page->m_bBusy == 0; }, 20000));
+        }
+    }
+    SetMessageBoxHook(previous);
+    EXPECT_EQ(asked, 6);
+}

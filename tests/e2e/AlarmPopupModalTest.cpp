@@ -1,6 +1,8 @@
 // The alarm pop-up must take the operator's click while the main window runs
 // its modal loop. The click goes through the window system path (not straight
 // to the widget), where a window blocked by a modal one drops it.
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "mainwnd/ShowAlarmDlg.h"
@@ -29,4 +31,43 @@ TEST(AlarmPopupModalTest, OkClickReachesThePopupWhileTheMainWindowIsModal)
     op.Start();
     dlg.DoModal();
     EXPECT_TRUE(op.Finished());
+}
+
+// A box that does not wait is showing (the recording refused, say) when the
+// alarm comes: the pop-up still takes the operator's OK, and the box closes
+// by its own.
+TEST(AlarmPopupModalTest, OkClickReachesThePopupWhileABoxThatDoesNotWaitShows)
+{
+    PrivateSettings();
+    const MessageBoxHook previous = SetMessageBoxHook({});  // the real box
+    StationData data;
+    ASSERT_TRUE(data.ok());
+    const QString notice = QStringLiteral("故障和呼梯记录无法写入数据库");
+    const auto shownBox = [&notice]() -> QMessageBox* {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible() && box->windowHandle() &&
+                                                           box->windowHandle()->isExposed() &&
+                                                           QString(box->text()).remove(QChar(0x200B)) == notice)
+                return box;
+        return nullptr;
+    };
+    CKALORDlg dlg;
+    CShowAlarmDlg* popup = dlg.m_pAlarmDlg[0].get();
+    Operator op;
+    op.When([&] { return QApplication::activeModalWidget() == &dlg; }, [&] { AfxMessageBoxModeless(notice); });
+    op.When([&] { return shownBox() != nullptr; }, [&] { PostMessage(&dlg, WM_FAULT_ALARM, 0, 12); });
+    op.When([&] { return popup->isVisible() && popup->windowHandle() && popup->windowHandle()->isExposed(); }, [&] {
+        QPushButton* ok = popup->m_pOk;
+        QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, {}, ok->mapTo(popup, ok->rect().center()));
+    });
+    op.When([&] { return !popup->isVisible(); }, [&] {
+        QAbstractButton* ok = shownBox() ? shownBox()->button(QMessageBox::Ok) : nullptr;
+        if (ok)
+            QTest::mouseClick(ok->window()->windowHandle(), Qt::LeftButton, {}, ok->mapTo(ok->window(), ok->rect().center()));
+    });
+    op.When([&] { return shownBox() == nullptr; }, [&] { dlg.m_btExit->click(); });
+    op.Start();
+    dlg.DoModal();
+    EXPECT_TRUE(op.Finished());
+    SetMessageBoxHook(previous);
 }

@@ -12,6 +12,7 @@
 #include "mainwnd/ShowAlarmDlg.h"
 #include "mainwnd/SoundEffectAlarm.h"
 #include "platform/MessageBox.h"
+#include "support/PlainTextProbe.h"
 #include "views/ViewTestSupport.h"
 
 namespace {
@@ -165,4 +166,16 @@ TEST(ShowAlarmDlgTest, BuiltAlarmSoundIsAOneSecondAudibleWav)
     for (int i = 0; i < q; ++i)
         loud += std::abs(int(qint16(u16(44 + 2 * i)))) > 8000;
     EXPECT_GT(loud, q / 4);
+}
+
+// A fault name comes from the database, which a workbook may have filled:
+// the pop-up shows it as written, markup and all.
+TEST(ShowAlarmDlgTest, AFaultNameWithMarkupShowsAsWritten)
+{
+    PopupFixture f;
+    const std::map<int, QString> names = {{12, view_test::MarkupText()}};
+    f.dlg.ShowAlarmPopup(true, CShowAlarmDlg::FaultAlarmText(12, &names));
+    EXPECT_EQ(f.dlg.m_pText->text(), QStringLiteral("ERROR 12: ") + view_test::MarkupText());
+    EXPECT_TRUE(view_test::DrawsAsPlainText(f.dlg.m_pText));
+    f.dlg.ShowAlarmPopup(false, QString());
 }

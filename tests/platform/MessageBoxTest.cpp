@@ -122,3 +122,40 @@ TEST(MessageBoxTest, RealBoxShowsOutsideTextsPlainAndStaysInsideTheScreen)
     EXPECT_EQ(QuoteText(QString(64, u'a')), QChar(0x2068) + QString(64, u'a') + QChar(0x2069));
     EXPECT_EQ(QuoteText(QString(63, u'a') + QStringLiteral("😀b")), QChar(0x2068) + QString(63, u'a') + QChar(0x2026) + QChar(0x2069));
 }
+
+// A box over a window at the screen's edge (the toolkit centres it on that
+// window, not the screen) stays inside the screen, corner by corner; a text
+// of many short lines shows no more than twenty of them, its first and its
+// last among them.
+TEST(MessageBoxTest, BoxOverAWindowAtTheScreensEdgeStaysInsideAndShowsTwentyLines)
+{
+    QStringList many;
+    for (int i = 1; i <= 60; ++i)
+        many << QStringLiteral("第 %1 行").arg(i);
+    QWidget probe;
+    const QRect screen = probe.screen()->availableGeometry();
+    const std::vector<QPoint> corners{screen.topLeft(), screen.topRight() - QPoint(39, 0),
+                                      screen.bottomLeft() - QPoint(0, 39), screen.bottomRight() - QPoint(39, 39)};
+    for (const QPoint& corner : corners) {
+        SCOPED_TRACE(corner.x());
+        SCOPED_TRACE(corner.y());
+        QWidget parent(nullptr, Qt::Window | Qt::FramelessWindowHint);
+        parent.setGeometry(QRect(corner, QSize(40, 40)));
+        parent.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent, 10000));
+        CMessageBoxDlg box(&parent);
+        box.setStandardButtons(QMessageBox::Ok);
+        box.SetBoxText(many.join(QLatin1Char('\n')));
+        box.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&box, 10000));
+
+        EXPECT_TRUE(screen.contains(box.frameGeometry())) << box.frameGeometry().x() << "," << box.frameGeometry().y();
+        const QAbstractButton* ok = box.button(QMessageBox::Ok);
+        EXPECT_TRUE(screen.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size())));
+        const QStringList shown = box.text().split(QLatin1Char('\n'));
+        EXPECT_LE(shown.size(), 20);
+        EXPECT_GE(shown.size(), 3);
+        EXPECT_EQ(shown.front(), many.front());
+        EXPECT_EQ(shown.back(), many.back());
+    }
+}

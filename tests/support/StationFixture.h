@@ -33,6 +33,7 @@
 #include "mainwnd/KALORDlg.h"
 #include "platform/AppFolder.h"
 #include "platform/MessageBox.h"
+#include "platform/MessageBoxDlg.h"
 #include "views/ShowAllDlg.h"
 #include "views/ShowGruDlg.h"
 #include "views/ShowOneDlg.h"
@@ -86,6 +87,25 @@ void WhenModal(std::function<void(T*)> fn)
             ADD_FAILURE() << "no modal dialog opened";
     });
     timer->start(10);
+}
+
+// The ways a real box ends without one of its buttons pressed: the station's
+// close on a signal, Escape, its window's close button.
+enum class Unanswered { ClosedOnSignal, Escape, WindowClosed };
+constexpr Unanswered kUnansweredWays[] = {Unanswered::ClosedOnSignal, Unanswered::Escape, Unanswered::WindowClosed};
+
+// Ends the next real box that waits so, and counts it.
+inline void EndNextBoxUnanswered(Unanswered how, int* pAsked)
+{
+    WhenModal<CMessageBoxDlg>([how, pAsked](CMessageBoxDlg* box) {
+        ++*pAsked;
+        if (how == Unanswered::ClosedOnSignal)
+            box->done(QDialog::Rejected);
+        else if (how == Unanswered::Escape)
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            box->close();
+    });
 }
 
 // Plays the operator: each step runs inside the window's own modal loop once

@@ -2,6 +2,7 @@
 // refresh from the records (bounded against values from the line), the car
 // picture, and the refusals of calls and modes.
 #include "ShowOneFixture.h"
+#include "support/StationFixture.h"
 
 using namespace showone_test;
 
@@ -356,3 +357,41 @@ TEST_F(ShowOneModes, RefusalsInterlockAndSwitchOff)
     EXPECT_EQ(rig.cmd().bOneShot, 1);
 }
 
+
+// A confirmation that nobody answers (closed by the station's close on a
+// signal, by Escape or by its window's close button) switches nothing: the
+// real box, ended without a button, at each of the page's questions.
+TEST_F(ShowOneModes, AConfirmationClosedWithoutAnAnswerSwitchesNothing)
+{
+    ASSERT_EQ(Refresh(rig), 1);
+    CButShapeState* reset = page.m_pModeBtn[0];
+    CButShapeState* fire = page.m_pModeBtn[1];
+    CButShapeState* park = page.m_pModeBtn[2];
+    const MessageBoxHook previous = SetMessageBoxHook({});
+    int asked = 0;
+    for (station_test::Unanswered how : station_test::kUnansweredWays) {
+        SCOPED_TRACE(int(how));
+        // Off, switching on is not confirmed; on, switching off is not either.
+        for (const auto& [button, on] : {std::pair{fire, 0}, std::pair{park, 0}, std::pair{fire, 1}}) {
+            button->m_bOn = std::uint8_t(on);
+            button->m_bPressed = std::uint8_t(on);
+            rig.cmd().nMode = on ? 2 : 0;
+            station_test::EndNextBoxUnanswered(how, &asked);
+            Press(button);
+            EXPECT_EQ(button->m_bPressed, on);
+            EXPECT_EQ(rig.cmd().nMode, on ? 2 : 0);
+            EXPECT_EQ(rig.lift().nCmdMode, 0);
+        }
+        fire->m_bOn = 0;
+        fire->m_bPressed = 0;
+        rig.cmd().nMode = 0;
+        // The remote reset's one-shot is not sent.
+        station_test::EndNextBoxUnanswered(how, &asked);
+        Press(reset);
+        EXPECT_EQ(rig.cmd().bOneShot, 0);
+        EXPECT_EQ(reset->m_bPressed, 0);
+        rig.lift().nCmdMode = 0;
+    }
+    SetMessageBoxHook(previous);
+    EXPECT_EQ(asked, 12);
+}

@@ -1,13 +1,16 @@
 // The operator of a station that a test runs as a process of its own, loaded
-// into it as an input plugin (QT_QPA_GENERIC_PLUGINS=stationoperator:<name>/<password>):
-// it logs in, answers the serial settings with COM1, opens the all-lifts page,
-// and writes to stderr each step it has taken and the text of every box it sees.
+// into it as an input plugin (QT_QPA_GENERIC_PLUGINS=stationoperator:<name>/<password>[/delete]):
+// it logs in, answers the serial settings with COM1, opens the all-lifts page
+// (or, with "delete", selects the first lift of the configuration page and
+// presses its delete button, leaving the question open), and writes to stderr
+// each step it has taken and the text of every box it sees.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QGenericPlugin>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTableWidget>
 #include <QTimer>
 #include <cstdio>
 
@@ -67,7 +70,16 @@ public:
                 Press(modal, "1", QStringLiteral("logged in"));
                 ++stage;
             } else if (stage == 2 && modal == main && !user->isVisible()) {
-                Press(main, "1001", QStringLiteral("all lifts shown"));
+                if (login.value(2) == QLatin1String("delete")) {
+                    auto* lifts = main->findChild<QTableWidget*>(QStringLiteral("1027"));
+                    if (!lifts || !lifts->isVisible() || lifts->rowCount() == 0)
+                        return;
+                    lifts->setCurrentCell(0, 0);
+                    lifts->selectRow(0);
+                    Press(main, "1037", QStringLiteral("delete pressed"));
+                } else {
+                    Press(main, "1001", QStringLiteral("all lifts shown"));
+                }
                 ++stage;
             }
         });
