@@ -4,6 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
 #include <sqlite3.h>
 
 
@@ -45,6 +51,36 @@ void DbTest::OpenDb()
     m_db.BuildDBPath();
     ASSERT_EQ(m_db.m_strDBPath, m_path);
     ASSERT_TRUE(m_db.m_pAdo->OpenDatabase(false, m_db.m_strDBPath)) << m_boxes.texts().join('\n').toStdString();
+}
+
+DbTest::SmallDisk::~SmallDisk() { umount2(dir.constData(), MNT_DETACH); }
+
+std::unique_ptr<DbTest::SmallDisk> DbTest::MoveOntoSmallDisk(const char* size, std::string* pSkip)
+{
+    if (geteuid() != 0) {
+        *pSkip = "needs root to mount a small file system for the full disk";
+        return nullptr;
+    }
+    const QString folder = QFileInfo(m_path).path();
+    CloseDb();
+    const QByteArray bytes = FileBytes(m_path);
+    if (mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, size) != 0) {
+        const int error = errno;
+        OpenDb();
+        if (error == EPERM || error == EACCES)
+            *pSkip = std::string("this container lets no one mount a file system: ") + strerror(error);
+        else
+            ADD_FAILURE() << strerror(error);
+        return nullptr;
+    }
+    auto disk = std::make_unique<SmallDisk>();
+    disk->dir = QFile::encodeName(folder);
+    if (!WriteFile(m_path, bytes)) {
+        ADD_FAILURE() << "the file does not fit on the small disk";
+        return nullptr;
+    }
+    OpenDb();
+    return disk;
 }
 
 int DbTest::Count(const QString& table, const QString& where)

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
+#include <string>
 
 #include "database/DBServer.h"
 #include "database/DbPassword.h"
@@ -67,6 +69,16 @@ protected:
     }
 
     void SetTime(const QDate& d, const QTime& t) { m_now = QDateTime(d, t); }
+
+    // Moves the closed-and-reopened database onto a file system of nBytes
+    // mounted over its folder, for a full disk; the mount goes with the
+    // returned object, however the test ends. Null where none can be made:
+    // *pSkip then says why, or the test has failed.
+    struct SmallDisk {
+        QByteArray dir;
+        ~SmallDisk();
+    };
+    std::unique_ptr<SmallDisk> MoveOntoSmallDisk(const char* size, std::string* pSkip);
 
     QTemporaryDir m_dir;
     QString m_path;

@@ -4,12 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
-#include <cerrno>
-#include <cstring>
 #include <memory>
 
-#include <sys/mount.h>
-#include <unistd.h>
 
 #include <sqlite3.h>
 
@@ -131,29 +127,15 @@ TEST_F(FileIncidentTest, BoxesNameTheFileConcernedAndGiveTheRealReasonInTheStati
 
 TEST_F(FileIncidentTest, ACompactionOnAFullDiskGivesTheFullDiskAsItsReason)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "needs root to mount a small file system for the full disk";
-    const QString folder = QFileInfo(m_path).path();
-    CloseDb();
-    const QByteArray bytes = FileBytes(m_path);
-    if (mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=4m") != 0) {
-        const int error = errno;
-        OpenDb();
-        if (error == EPERM || error == EACCES)
-            GTEST_SKIP() << "this container lets no one mount a file system: " << strerror(error);
-        FAIL() << strerror(error);
-    }
-    struct Unmount {
-        QByteArray dir;
-        ~Unmount() { umount2(dir.constData(), MNT_DETACH); }
-    } unmount{QFile::encodeName(folder)};
-    ASSERT_TRUE(WriteFile(m_path, bytes));
-    OpenDb();
+    std::string skip;
+    const auto disk = MoveOntoSmallDisk("size=4m", &skip);
+    if (!disk)
+        GTEST_SKIP() << skip;
     ASSERT_TRUE(Exec(QStringLiteral("CREATE TABLE bulk AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
                                     " WHERE i < 1500) SELECT i, randomblob(1000) AS b FROM n")));
     CloseDb();
     OpenDb();
-    QFile filler(folder + QStringLiteral("/filler"));
+    QFile filler(QFileInfo(m_path).path() + QStringLiteral("/filler"));
     ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
     while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
     }

@@ -2,8 +2,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/mount.h>
-#include <unistd.h>
 
 #include <sqlite3.h>
 
@@ -202,30 +200,16 @@ TEST_F(RecordingTest, FirstSaveOfARunContinuesTodaysTableStartsAnEmptyIndexOrRep
 
 TEST_F(RecordingTest, FullDiskKeepsTheRowsAndWritesThemOnceThereIsRoomAgain)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "needs root to mount a small file system for the full disk";
-    // The database moves onto a 2 MB file system; it goes when the test ends, however it ends.
-    const QString folder = QFileInfo(m_path).path();
-    CloseDb();
-    const QByteArray bytes = FileBytes(m_path);
-    if (mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=2m") != 0) {
-        const int error = errno;
-        OpenDb();
-        if (error == EPERM || error == EACCES)
-            GTEST_SKIP() << "this container lets no one mount a file system: " << strerror(error);
-        FAIL() << strerror(error);
-    }
-    struct Unmount {
-        QByteArray dir;
-        ~Unmount() { umount2(dir.constData(), MNT_DETACH); }
-    } unmount{QFile::encodeName(folder)};
-    ASSERT_TRUE(WriteFile(m_path, bytes));
-    OpenDb();
+    // The database moves onto a 2 MB file system.
+    std::string skip;
+    const auto disk = MoveOntoSmallDisk("size=2m", &skip);
+    if (!disk)
+        GTEST_SKIP() << skip;
     SetUpLift(1, 8);
     Page(1).nPageCount = 1;
     Save(1);
 
-    QFile filler(folder + QStringLiteral("/filler"));
+    QFile filler(QFileInfo(m_path).path() + QStringLiteral("/filler"));
     ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
     while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
     }
