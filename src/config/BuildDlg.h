@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/WindowMessage.h"
@@ -94,6 +95,9 @@ public:
     strGroupInf* m_pGroupTable = nullptr;
     std::array<QStringList, 2>* m_pFloorShow = nullptr;
     QWidget* m_hMainWnd = nullptr;
+    // Asked once a re-acquire has taken in its replies: its status polls bring
+    // faults and fire service as the pages' polls do.
+    std::function<void()> m_fnRepliesTakenIn;
     std::int32_t m_nGroupCount = 0;
     std::int32_t m_nLanguageKind = 0;
     std::int32_t m_nPageWidth = 0;

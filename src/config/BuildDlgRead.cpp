@@ -128,6 +128,8 @@ LRESULT CBuildDlg::OnReadFinished(WPARAM wParam, LPARAM /*lParam*/)
     HideWaitBox();
     if (wParam != 1 || !m_pLiftInf)
         return 0;
+    if (m_fnRepliesTakenIn)
+        m_fnRepliesTakenIn();
 
     // The page's records change only once the file took them: what this
     // decides is kept aside to be put back if any statement is refused.

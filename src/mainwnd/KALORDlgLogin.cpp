@@ -181,6 +181,7 @@ void CKALORDlg::ShareWithViews()
     build.m_nGroupCount = m_nGroupCount;
     build.m_pFloorShow = &m_pFloorShow;
     build.m_hMainWnd = this;
+    build.m_fnRepliesTakenIn = [this] { m_AlarmWatch.Check(); };
     build.m_nLanguageKind = m_nLanguageKind;
 
     // The alarms look at every lift, whichever page polls.

@@ -13,6 +13,7 @@
 
 #include "ViewTestSupport.h"
 #include "controls/ButX.h"
+#include "mainwnd/ShowAlarmDlg.h"
 #include "support/LiftSim.h"
 #include "support/StationFixture.h"
 #include "views/ShowOneDlg.h"
@@ -148,9 +149,14 @@ TEST_F(FaultRecordingLive, EachLivePageRecordsWhatItsWorkerBroughtAsItIsLeft)
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
 }
 
-TEST_F(FaultRecordingLive, ExitRecordsAFaultOnlyTheReacquireSawFromTheConfigurationPage)
+TEST_F(FaultRecordingLive, AFaultOnlyTheReacquireSawIsAlarmedAtOnceAndRecordedAtExitFromTheConfigurationPage)
 {
     ReacquireSees(2, 111);
+    // The re-acquire polls too: its fault raises the alarm on this page.
+    const CShowAlarmDlg& popup = *dlg->m_pAlarmDlg[0];
+    EXPECT_TRUE(WaitFor([&] {
+        return popup.isVisible() && popup.m_pText->text() == CShowAlarmDlg::FaultAlarmText(111, &dlg->m_mapErrName);
+    }));
     EXPECT_EQ(FaultRowsAfterExit(2), std::vector<int>{111});
 }
 
