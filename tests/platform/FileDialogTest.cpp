@@ -59,15 +59,16 @@ TEST(FileDialogTest, TheDialogsOwnBoxesShowAMarkupNameAsTextOnTheScreen)
         if (box) {
             seen.push_back({box->textFormat(), box->text(), box->screen()->availableGeometry().contains(box->frameGeometry())});
             box->button(seen.size() == 1 ? QMessageBox::Ok : QMessageBox::No)->click();
-            if (seen.size() == 1)
-                dlg->selectFile(dir.filePath(present));
         } else if (bound.hasExpired() || seen.size() == 2) {
             dlg->reject();
         } else if (seen.empty() && dlg->property("typed").isNull()) {
             dlg->setProperty("typed", true);
             dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(missing);
             QMetaObject::invokeMethod(dlg, "accept", Qt::QueuedConnection);
-        } else if (seen.size() == 1 && remove && list->selectionModel()->hasSelection() && dlg->property("asked").isNull()) {
+        } else if (seen.size() == 1 && !list->selectionModel()->hasSelection()) {
+            // The folder's listing comes from another thread: ask again until it has the file.
+            dlg->selectFile(dir.filePath(present));
+        } else if (seen.size() == 1 && remove && dlg->property("asked").isNull()) {
             dlg->setProperty("asked", true);
             remove->setEnabled(true);  // as the context menu sets it for a file in a writable folder
             QTimer::singleShot(0, remove, &QAction::trigger);
