@@ -7,6 +7,7 @@
 
 #include "mainwnd/ShowAlarmDlg.h"
 #include "support/StationFixture.h"
+#include "support/WindowClick.h"
 #include "views/ViewMessages.h"
 
 using namespace station_test;
@@ -23,10 +24,8 @@ TEST(AlarmPopupModalTest, OkClickReachesThePopupWhileTheMainWindowIsModal)
     CShowAlarmDlg* popup = dlg.m_pAlarmDlg[0].get();
     Operator op;
     op.When([&] { return QApplication::activeModalWidget() == &dlg; }, [&] { PostMessage(&dlg, WM_FAULT_ALARM, 0, 12); });
-    op.When([&] { return popup->isVisible() && popup->windowHandle() && popup->windowHandle()->isExposed(); }, [&] {
-        QPushButton* ok = popup->m_pOk;
-        QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, {}, ok->mapTo(popup, ok->rect().center()));
-    });
+    op.When([&] { return popup->isVisible() && popup->windowHandle() && popup->windowHandle()->isExposed(); },
+            [&] { ClickThroughWindow(popup->m_pOk); });
     op.When([&] { return !popup->isVisible(); }, [&] { dlg.m_btExit->click(); });
     op.Start();
     dlg.DoModal();
@@ -56,14 +55,11 @@ TEST(AlarmPopupModalTest, OkClickReachesThePopupWhileABoxThatDoesNotWaitShows)
     Operator op;
     op.When([&] { return QApplication::activeModalWidget() == &dlg; }, [&] { AfxMessageBoxModeless(notice); });
     op.When([&] { return shownBox() != nullptr; }, [&] { PostMessage(&dlg, WM_FAULT_ALARM, 0, 12); });
-    op.When([&] { return popup->isVisible() && popup->windowHandle() && popup->windowHandle()->isExposed(); }, [&] {
-        QPushButton* ok = popup->m_pOk;
-        QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, {}, ok->mapTo(popup, ok->rect().center()));
-    });
+    op.When([&] { return popup->isVisible() && popup->windowHandle() && popup->windowHandle()->isExposed(); },
+            [&] { ClickThroughWindow(popup->m_pOk); });
     op.When([&] { return !popup->isVisible(); }, [&] {
-        QAbstractButton* ok = shownBox() ? shownBox()->button(QMessageBox::Ok) : nullptr;
-        if (ok)
-            QTest::mouseClick(ok->window()->windowHandle(), Qt::LeftButton, {}, ok->mapTo(ok->window(), ok->rect().center()));
+        if (QAbstractButton* ok = shownBox() ? shownBox()->button(QMessageBox::Ok) : nullptr)
+            ClickThroughWindow(ok);
     });
     op.When([&] { return shownBox() == nullptr; }, [&] { dlg.m_btExit->click(); });
     op.Start();

@@ -16,6 +16,9 @@
 
 #include "platform/MessageBox.h"
 #include "platform/MessageBoxDlg.h"
+#include "support/WindowClick.h"
+
+using station_test::ClickThroughWindow;
 
 namespace {
 constexpr int kBoundMs = 10000;
@@ -80,12 +83,6 @@ private:
     QPushButton* m_pWindowButton = nullptr;
     int m_nWindowClicks = 0;
 };
-
-void ClickThroughWindow(QAbstractButton* button)
-{
-    QWidget* top = button->window();
-    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, button->mapTo(top, button->rect().center()));
-}
 
 class RealBoxes {
 public:

@@ -1,0 +1,16 @@
+#pragma once
+// A click that goes the way the operator's does: through the window system to
+// the button's window, where a window blocked by a modal one would drop it.
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
+
+namespace station_test {
+
+inline void ClickThroughWindow(QWidget* button)
+{
+    QWidget* top = button->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, button->mapTo(top, button->rect().center()));
+}
+
+} // namespace station_test
