@@ -15,26 +15,14 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageBoxDlg.h"
 #include "support/Operator.h"
+#include "support/ShownBoxes.h"
 #include "support/WindowClick.h"
 
 using station_test::ClickThroughWindow;
+using station_test::Exposed;
+using station_test::ShownBoxes;
 
 namespace {
-// The boxes showing this text (the unseen places to wrap that a box adds aside).
-std::vector<CMessageBoxDlg*> ShownBoxes(const QString& text)
-{
-    std::vector<CMessageBoxDlg*> found;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<CMessageBoxDlg*>(w); box && box->isVisible() && QString(box->text()).remove(QChar(0x200B)) == text)
-            found.push_back(box);
-    return found;
-}
-
-bool Exposed(QWidget* w)
-{
-    return w && w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed();
-}
-
 // The operator's steps, each once its state holds (within the bound), all
 // inside the modal loop of a dialog standing in for the station's window.
 class ModalRun {
