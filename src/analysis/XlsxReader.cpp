@@ -303,7 +303,8 @@ bool CXlsxReader::Open(const QString& path)
 
     // The budget runs from here: the window waits from the moment the file is read.
     m_deadline = m_limits.nMaxMilliseconds < 0 ? QDeadlineTimer(0) : QDeadlineTimer(m_limits.nMaxMilliseconds);
-    if (!CheckArchiveEnd(path))
+    QByteArray head;
+    if (!CheckArchiveEnd(path, &head))
         return false;
     int code = 0;
     zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
@@ -311,10 +312,9 @@ bool CXlsxReader::Open(const QString& path)
         switch (code) {
         case ZIP_ER_NOZIP: {
             // A file that begins like a zip archive but has no directory at its end was cut short.
-            QFile file(path);
-            const bool zipStart = file.open(QIODevice::ReadOnly) && file.read(4) == QByteArrayLiteral("PK\x03\x04");
-            return zipStart ? Fail(Refusal::Damaged, QStringLiteral("the file is truncated or damaged"))
-                            : Fail(Refusal::NotAWorkbook, QStringLiteral("it is not an .xlsx workbook"));
+            return head == QByteArrayLiteral("PK\x03\x04")
+                       ? Fail(Refusal::Damaged, QStringLiteral("the file is truncated or damaged"))
+                       : Fail(Refusal::NotAWorkbook, QStringLiteral("it is not an .xlsx workbook"));
         }
         case ZIP_ER_INCONS:
         case ZIP_ER_CRC:
@@ -335,14 +335,14 @@ bool CXlsxReader::Open(const QString& path)
     return true;
 }
 
-bool CXlsxReader::CheckArchiveEnd(const QString& path)
+bool CXlsxReader::CheckArchiveEnd(const QString& path, QByteArray* pHead)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Fail(Refusal::Damaged, QStringLiteral("the file cannot be opened (%1)").arg(file.errorString()));
     const qint64 size = file.size();
-    const QByteArray head = file.read(4);
-    const bool zipStart = head == QByteArrayLiteral("PK\x03\x04") || head == QByteArrayLiteral("PK\x05\x06");
+    *pHead = file.read(4);
+    const bool zipStart = *pHead == QByteArrayLiteral("PK\x03\x04") || *pHead == QByteArrayLiteral("PK\x05\x06");
     const qint64 from = std::max<qint64>(0, size - kEndSearchBytes);
     if (!file.seek(from))
         return Fail(Refusal::Damaged, QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));

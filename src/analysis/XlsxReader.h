@@ -103,8 +103,9 @@ private:
     using Relationships = std::map<QString, Relationship>;
 
     bool Fail(Refusal kind, const QString& why, const QString& subject = QString());
-    // Refuses an archive whose end the zip library would search at length.
-    bool CheckArchiveEnd(const QString& path);
+    // Refuses an archive whose end the zip library would search at length;
+    // gives the file's first four bytes, read on the way.
+    bool CheckArchiveEnd(const QString& path, QByteArray* pHead);
     bool FindPart(const QString& part, std::int64_t* pIndex, bool bRequired);
     // The part as a stream of at most nMaxBytes; null (with the reason, when
     // there is one) when it is missing or cannot be opened.

@@ -19,7 +19,7 @@ void CModelessBoxes::Show(const MsgBoxRequest& req)
     if (boxes.IsShowingOrDue(req.text))
         return;
     if (boxes.m_nWaiting > 0)
-        boxes.m_due.push_back(req);
+        boxes.m_due.push_back(req.text);
     else
         boxes.ShowNow(req);
 }
@@ -28,7 +28,7 @@ bool CModelessBoxes::IsShowingOrDue(const QString& text)
 {
     std::erase_if(m_shown, [](const Shown& shown) { return shown.box.isNull() || !shown.box->isVisible(); });
     return std::any_of(m_shown.begin(), m_shown.end(), [&](const Shown& shown) { return shown.text == text; }) ||
-           std::any_of(m_due.begin(), m_due.end(), [&](const MsgBoxRequest& due) { return due.text == text; });
+           std::find(m_due.begin(), m_due.end(), text) != m_due.end();
 }
 
 void CModelessBoxes::ShowNow(const MsgBoxRequest& req)
@@ -53,7 +53,7 @@ void CModelessBoxes::ShowNow(const MsgBoxRequest& req)
 void CModelessBoxes::ShowDue()
 {
     while (m_nWaiting == 0 && !m_due.empty()) {
-        const QString text = m_due.front().text;
+        const QString text = m_due.front();
         m_due.pop_front();
         // Asked afresh: once nobody may answer any more, it goes to the log.
         AfxMessageBoxModeless(text);

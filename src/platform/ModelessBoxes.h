@@ -42,6 +42,6 @@ private:
     };
 
     int m_nWaiting = 0;               // boxes waiting for an answer, nested
-    std::deque<MsgBoxRequest> m_due;  // to show once none waits
+    std::deque<QString> m_due;  // texts to show once none waits: asked afresh then
     std::vector<Shown> m_shown;
 };

@@ -303,6 +303,18 @@ TEST_F(XlsxReaderTest, TheTimeBudgetRunsFromOpenOverEveryPart)
     zip_discard(za);
 }
 
+// One end record whose directory is not where it says: the zip library finds
+// no archive. A file that starts as one was damaged; any other is no workbook.
+TEST_F(XlsxReaderTest, AnEndRecordMissingItsDirectoryIsToldByTheFilesStart)
+{
+    QByteArray bytes = FileBytes(Write(QStringLiteral("plain.xlsx"), Package({{QStringLiteral("S"), "<row><c><v>1</v></c></row>"}})));
+    bytes.replace(bytes.size() - 6, 4, QByteArray(4, '\0'));  // the directory's offset
+    const QString damaged = Refusal(WriteRaw(QStringLiteral("damaged.xlsx"), bytes));
+    EXPECT_EQ(damaged, QStringLiteral("the file is truncated or damaged"));
+    const QString foreign = Refusal(WriteRaw(QStringLiteral("foreign.xlsx"), QByteArray("junk") + bytes.mid(4)));
+    EXPECT_EQ(foreign, QStringLiteral("it is not an .xlsx workbook"));
+}
+
 // Namespaces in scope are counted up to the bound and no further, and an end
 // tag takes its element's declarations out of scope.
 TEST_F(XlsxReaderTest, NamespacesInScopeAreCountedExactly)

@@ -6,7 +6,9 @@
 #include <QPushButton>
 
 #include "mainwnd/ShowAlarmDlg.h"
+#include "support/ShownBoxes.h"
 #include "support/StationFixture.h"
+#include "support/WindowClick.h"
 #include "views/ViewMessages.h"
 
 using namespace station_test;
@@ -23,10 +25,7 @@ TEST(AlarmPopupModalTest, OkClickReachesThePopupWhileTheMainWindowIsModal)
     CShowAlarmDlg* popup = dlg.m_pAlarmDlg[0].get();
     Operator op;
     op.When([&] { return QApplication::activeModalWidget() == &dlg; }, [&] { PostMessage(&dlg, WM_FAULT_ALARM, 0, 12); });
-    op.When([&] { return popup->isVisible() && popup->windowHandle() && popup->windowHandle()->isExposed(); }, [&] {
-        QPushButton* ok = popup->m_pOk;
-        QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, {}, ok->mapTo(popup, ok->rect().center()));
-    });
+    op.When([&] { return Exposed(popup); }, [&] { ClickThroughWindow(popup->m_pOk); });
     op.When([&] { return !popup->isVisible(); }, [&] { dlg.m_btExit->click(); });
     op.Start();
     dlg.DoModal();
@@ -44,26 +43,18 @@ TEST(AlarmPopupModalTest, OkClickReachesThePopupWhileABoxThatDoesNotWaitShows)
     ASSERT_TRUE(data.ok());
     const QString notice = QStringLiteral("故障和呼梯记录无法写入数据库");
     const auto shownBox = [&notice]() -> QMessageBox* {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible() && box->windowHandle() &&
-                                                           box->windowHandle()->isExposed() &&
-                                                           QString(box->text()).remove(QChar(0x200B)) == notice)
-                return box;
-        return nullptr;
+        const auto boxes = ShownBoxes(notice);
+        return !boxes.empty() && Exposed(boxes.front()) ? boxes.front() : nullptr;
     };
     CKALORDlg dlg;
     CShowAlarmDlg* popup = dlg.m_pAlarmDlg[0].get();
     Operator op;
     op.When([&] { return QApplication::activeModalWidget() == &dlg; }, [&] { AfxMessageBoxModeless(notice); });
     op.When([&] { return shownBox() != nullptr; }, [&] { PostMessage(&dlg, WM_FAULT_ALARM, 0, 12); });
-    op.When([&] { return popup->isVisible() && popup->windowHandle() && popup->windowHandle()->isExposed(); }, [&] {
-        QPushButton* ok = popup->m_pOk;
-        QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, {}, ok->mapTo(popup, ok->rect().center()));
-    });
+    op.When([&] { return Exposed(popup); }, [&] { ClickThroughWindow(popup->m_pOk); });
     op.When([&] { return !popup->isVisible(); }, [&] {
-        QAbstractButton* ok = shownBox() ? shownBox()->button(QMessageBox::Ok) : nullptr;
-        if (ok)
-            QTest::mouseClick(ok->window()->windowHandle(), Qt::LeftButton, {}, ok->mapTo(ok->window(), ok->rect().center()));
+        if (QAbstractButton* ok = shownBox() ? shownBox()->button(QMessageBox::Ok) : nullptr)
+            ClickThroughWindow(ok);
     });
     op.When([&] { return shownBox() == nullptr; }, [&] { dlg.m_btExit->click(); });
     op.Start();

@@ -4,43 +4,34 @@
 // is not stacked twice.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDialog>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <deque>
 #include <functional>
 #include <gtest/gtest.h>
 
 #include "platform/MessageBox.h"
 #include "platform/MessageBoxDlg.h"
+#include "support/Operator.h"
+#include "support/ShownBoxes.h"
+#include "support/WindowClick.h"
+
+using station_test::ClickThroughWindow;
+using station_test::Exposed;
+using station_test::ShownBoxes;
 
 namespace {
-constexpr int kBoundMs = 10000;
-
-// The boxes showing this text (the unseen places to wrap that a box adds aside).
-std::vector<CMessageBoxDlg*> ShownBoxes(const QString& text)
-{
-    std::vector<CMessageBoxDlg*> found;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<CMessageBoxDlg*>(w); box && box->isVisible() && QString(box->text()).remove(QChar(0x200B)) == text)
-            found.push_back(box);
-    return found;
-}
-
-bool Exposed(QWidget* w)
-{
-    return w && w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed();
-}
-
 // The operator's steps, each once its state holds (within the bound), all
 // inside the modal loop of a dialog standing in for the station's window.
 class ModalRun {
 public:
-    void When(std::function<bool()> ready, std::function<void()> step) { m_steps.push_back({std::move(ready), std::move(step)}); }
-    // Runs the steps inside the window's exec; true when every state came in time.
+    void When(std::function<bool()> ready, std::function<void()> step)
+    {
+        m_operator.When([ready = std::move(ready)] { return QApplication::activeModalWidget() && ready(); }, std::move(step));
+    }
+    // Runs the steps inside the window's exec; true when every step ran.
     bool Run()
     {
         QDialog window;
@@ -50,42 +41,20 @@ public:
         m_pWindowButton = &button;
         QObject::connect(&button, &QPushButton::clicked, [this] { ++m_nWindowClicks; });
         When([] { return true; }, [&window] { window.done(QDialog::Accepted); });
-        Next(window, QDeadlineTimer(kBoundMs));
+        m_operator.Start();
         window.exec();  // application-modal, as the station's window
         m_pWindowButton = nullptr;
-        return m_bAllCame;
+        return m_operator.Finished();
     }
     // A button of the window, and how often the operator's clicks reached it.
     QPushButton* windowButton() const { return m_pWindowButton; }
     int windowClicks() const { return m_nWindowClicks; }
 
 private:
-    void Next(QDialog& window, QDeadlineTimer deadline)
-    {
-        QTimer::singleShot(10, &window, [this, &window, deadline] {
-            if (m_steps.empty())
-                return;
-            const bool ready = QApplication::activeModalWidget() && m_steps.front().first();
-            if (!ready && !deadline.hasExpired())
-                return Next(window, deadline);
-            m_bAllCame = m_bAllCame && ready;
-            auto step = std::move(m_steps.front().second);
-            m_steps.pop_front();
-            step();
-            Next(window, QDeadlineTimer(kBoundMs));
-        });
-    }
-    std::deque<std::pair<std::function<bool()>, std::function<void()>>> m_steps;
-    bool m_bAllCame = true;
+    station_test::Operator m_operator;
     QPushButton* m_pWindowButton = nullptr;
     int m_nWindowClicks = 0;
 };
-
-void ClickThroughWindow(QAbstractButton* button)
-{
-    QWidget* top = button->window();
-    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, button->mapTo(top, button->rect().center()));
-}
 
 class RealBoxes {
 public:

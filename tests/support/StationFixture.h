@@ -21,6 +21,7 @@
 #include <vector>
 #include <gtest/gtest.h>
 
+#include "support/Operator.h"
 #include "support/ShippedDatabase.h"
 #include "support/Files.h"
 #include "analysis/AnalysisDlg.h"
@@ -107,37 +108,6 @@ inline void EndNextBoxUnanswered(Unanswered how, int* pAsked)
             box->close();
     });
 }
-
-// Plays the operator: each step runs inside the window's own modal loop once
-// the state it waits for holds. A state that does not come within a generous
-// bound fails the test, and the step runs anyway so that the window closes.
-class Operator {
-public:
-    void When(std::function<bool()> ready, std::function<void()> step) { m_steps.push_back({std::move(ready), std::move(step)}); }
-    void Start() { Poll(QDeadlineTimer(kBoundMs)); }
-    bool Finished() const { return m_steps.empty(); }
-
-private:
-    static constexpr int kBoundMs = 30000;
-    void Poll(QDeadlineTimer deadline)
-    {
-        if (m_steps.empty())
-            return;
-        QTimer::singleShot(10, [this, deadline] {
-            const bool ready = m_steps.front().first();
-            if (!ready && !deadline.hasExpired())
-                return Poll(deadline);
-            ++m_nStep;
-            EXPECT_TRUE(ready) << "the state of step " << m_nStep << " did not come within " << kBoundMs << " ms";
-            auto step = std::move(m_steps.front().second);
-            m_steps.pop_front();
-            step();  // may run a nested modal loop of its own
-            Poll(QDeadlineTimer(kBoundMs));
-        });
-    }
-    std::deque<std::pair<std::function<bool()>, std::function<void()>>> m_steps;
-    int m_nStep = 0;
-};
 
 // Answers the next serial-settings dialog: OK with the port and baud index
 // (0-based), or Cancel when port is negative.
