@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -15,6 +16,8 @@
 
 namespace {
 constexpr int kAlarmIcon = 1177;
+constexpr int kTextPixels = 19;     // 14 points at 96 dots per inch
+constexpr int kMinTextPixels = 11;  // still read at a glance
 const QColor kBack(0xF0, 0xF0, 0xF0);
 } // namespace
 
@@ -53,7 +56,7 @@ void CShowAlarmDlg::OnInitDialog()
     m_pText->setWordWrap(true);
     m_pText->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(19);  // 14 points at 96 dots per inch
+    font.setPixelSize(kTextPixels);
     m_pText->setFont(font);
     QPalette textPal = m_pText->palette();
     textPal.setColor(QPalette::WindowText, QColor(255, 0, 0));
@@ -67,6 +70,22 @@ void CShowAlarmDlg::OnInitDialog()
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void CShowAlarmDlg::FitText()
+{
+    // A long fault name would be clipped at the label's edges: the font gives
+    // way first, down to a size still read at a glance.
+    QFont font = m_pText->font();
+    const QRect room(0, 0, m_pText->width(), m_pText->height());
+    for (int px = kTextPixels; px >= kMinTextPixels; --px) {
+        font.setPixelSize(px);
+        const QRect need = QFontMetrics(font).boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap,
+                                                           m_pText->text());
+        if (need.width() <= room.width() && need.height() <= room.height())
+            break;
+    }
+    m_pText->setFont(font);
 }
 
 QString CShowAlarmDlg::FaultAlarmText(int code, const std::map<int, QString>* names)
@@ -86,6 +105,7 @@ void CShowAlarmDlg::ShowAlarmPopup(bool bShow, const QString& text)
         const QString ok = UiText(m_pLanText, 80);
         m_pOk->setText(ok.isEmpty() ? QStringLiteral("OK") : ok);
         m_pText->setText(text);
+        FitText();
         if (!m_bSoundOn) {
             m_tmBlink.start(kBlinkMs, this);
             PlayAlarmSound();

@@ -57,6 +57,7 @@ protected:
 
 private:
     void OnInitDialog();
+    void FitText();
     void OnOK();
     void OnSoundFailed();
 

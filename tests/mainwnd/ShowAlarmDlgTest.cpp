@@ -3,6 +3,7 @@
 // behind, the texts, the blink; and the alarm sound file the build makes.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -177,5 +178,26 @@ TEST(ShowAlarmDlgTest, AFaultNameWithMarkupShowsAsWritten)
     f.dlg.ShowAlarmPopup(true, CShowAlarmDlg::FaultAlarmText(12, &names));
     EXPECT_EQ(f.dlg.m_pText->text(), QStringLiteral("ERROR 12: ") + view_test::MarkupText());
     EXPECT_TRUE(view_test::DrawsAsPlainText(f.dlg.m_pText));
+    f.dlg.ShowAlarmPopup(false, QString());
+}
+
+// The longest fault name the database gives (64 characters) fits the label
+// whole; a short one after it is drawn at the full size again.
+TEST(ShowAlarmDlgTest, ALongFaultNameFitsTheLabelAndAShortOneKeepsTheFullSize)
+{
+    PopupFixture f;
+    const std::map<int, QString> names = {{4, QString(64, QChar(0x95E8))}, {5, QStringLiteral("门锁回路断开")}};
+    const auto fits = [&] {
+        const QRect need = QFontMetrics(f.dlg.m_pText->font())
+                               .boundingRect(QRect(0, 0, f.dlg.m_pText->width(), 10000), Qt::TextWordWrap,
+                                             f.dlg.m_pText->text());
+        return need.width() <= f.dlg.m_pText->width() && need.height() <= f.dlg.m_pText->height();
+    };
+    const int full = f.dlg.m_pText->font().pixelSize();
+    f.dlg.ShowAlarmPopup(true, CShowAlarmDlg::FaultAlarmText(4, &names));
+    EXPECT_TRUE(fits()) << f.dlg.m_pText->font().pixelSize();
+    EXPECT_LT(f.dlg.m_pText->font().pixelSize(), full);
+    f.dlg.ShowAlarmPopup(true, CShowAlarmDlg::FaultAlarmText(5, &names));
+    EXPECT_EQ(f.dlg.m_pText->font().pixelSize(), full);
     f.dlg.ShowAlarmPopup(false, QString());
 }
