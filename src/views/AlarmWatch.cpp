@@ -10,8 +10,7 @@ constexpr int kShowAlarm2 = 2;
 
 bool CAlarmWatch::InFireService(const strLiftInf& lift)
 {
-    const int mode = lift.nCtrlMode;
-    return ((lift.nStatusBits >> kFireStatusBit) & 1) != 0 || mode == 3 || mode == 4;
+    return ((lift.nStatusBits >> kFireStatusBit) & 1) != 0 || FireServiceMode(lift.nCtrlMode);
 }
 
 void CAlarmWatch::Check()

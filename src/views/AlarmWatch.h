@@ -18,6 +18,7 @@ public:
     // Fire service: the fire status bit of the status poll, or a controller
     // mode that turns the single-lift page's fire-service button on.
     static bool InFireService(const strLiftInf& lift);
+    static bool FireServiceMode(int mode) { return mode == 3 || mode == 4; }
 
     const strLiftInf* m_pLiftInf = nullptr;  // the store's lift table, kLiftSlots records
     QPointer<QObject> m_hMainWnd;
