@@ -28,6 +28,4 @@ private:
     // whether its fire service has.
     std::array<int, kLiftSlots> m_nAlarmedFault{};
     std::array<bool, kLiftSlots> m_bFireAlarmed{};
-    bool m_bFaultUp = false;
-    bool m_bFireUp = false;
 };
