@@ -4,7 +4,6 @@
 // the user-interface thread only.
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <cstdint>
 
 #include "link/FaultRing.h"

@@ -10,45 +10,38 @@ constexpr int kShowAlarm2 = 2;
 
 bool CAlarmWatch::InFireService(const strLiftInf& lift)
 {
-    const int mode = lift.nCtrlMode;
-    return ((lift.nStatusBits >> kFireStatusBit) & 1) != 0 || mode == 3 || mode == 4;
+    return ((lift.nStatusBits >> kFireStatusBit) & 1) != 0 || FireServiceMode(lift.nCtrlMode);
 }
 
 void CAlarmWatch::Check()
 {
     if (!m_pLiftInf)
         return;
-    bool anyFault = false;
-    bool anyFire = false;
-    bool newFire = false;
-    for (int i = 0; i < kLiftSlots; ++i) {
+    // An alarm is up exactly while a lift it was raised for still has it
+    // standing at the last look.
+    bool faultWasUp = false, anyFault = false;
+    bool fireWasUp = false, anyFire = false, newFire = false;
+    for (std::size_t i = 0; i < std::size_t(kLiftSlots); ++i) {
         const strLiftInf& lift = m_pLiftInf[i];
         // A lift off the line reports nothing that stands.
         const bool known = lift.nKind != 0 && lift.bOffline == 0;
         const int code = known ? int(lift.nFaultCode) : 0;
-        if (code != 0) {
-            anyFault = true;
-            if (code != m_nAlarmedFault[std::size_t(i)]) {
-                PostMessage(m_hMainWnd.data(), WM_FAULT_ALARM, 0, code);
-                m_bFaultUp = true;
-            }
-        }
-        m_nAlarmedFault[std::size_t(i)] = code;
+        faultWasUp = faultWasUp || m_nAlarmedFault[i] != 0;
+        anyFault = anyFault || code != 0;
+        if (code != 0 && code != m_nAlarmedFault[i])
+            PostMessage(m_hMainWnd.data(), WM_FAULT_ALARM, 0, code);
+        m_nAlarmedFault[i] = code;
 
         const bool fire = known && InFireService(lift);
+        fireWasUp = fireWasUp || m_bFireAlarmed[i];
         anyFire = anyFire || fire;
-        newFire = newFire || (fire && !m_bFireAlarmed[std::size_t(i)]);
-        m_bFireAlarmed[std::size_t(i)] = fire;
+        newFire = newFire || (fire && !m_bFireAlarmed[i]);
+        m_bFireAlarmed[i] = fire;
     }
-    if (!anyFault && m_bFaultUp) {
+    if (!anyFault && faultWasUp)
         PostMessage(m_hMainWnd.data(), WM_FAULT_ALARM, 0, 0);
-        m_bFaultUp = false;
-    }
-    if (newFire) {
+    if (newFire)
         PostMessage(m_hMainWnd.data(), WM_ALARM2, kShowAlarm2, 0);
-        m_bFireUp = true;
-    } else if (!anyFire && m_bFireUp) {
+    else if (!anyFire && fireWasUp)
         PostMessage(m_hMainWnd.data(), WM_ALARM2, 0, 0);
-        m_bFireUp = false;
-    }
 }

@@ -18,6 +18,7 @@ public:
     // Fire service: the fire status bit of the status poll, or a controller
     // mode that turns the single-lift page's fire-service button on.
     static bool InFireService(const strLiftInf& lift);
+    static bool FireServiceMode(int mode) { return mode == 3 || mode == 4; }
 
     const strLiftInf* m_pLiftInf = nullptr;  // the store's lift table, kLiftSlots records
     QPointer<QObject> m_hMainWnd;
@@ -27,6 +28,4 @@ private:
     // whether its fire service has.
     std::array<int, kLiftSlots> m_nAlarmedFault{};
     std::array<bool, kLiftSlots> m_bFireAlarmed{};
-    bool m_bFaultUp = false;
-    bool m_bFireUp = false;
 };

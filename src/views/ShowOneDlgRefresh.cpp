@@ -7,6 +7,7 @@
 #include "link/LiftPage.h"
 #include "mainwnd/LiftPainter.h"
 #include "platform/ColorRef.h"
+#include "views/AlarmWatch.h"
 #include "views/ButShape.h"
 #include "views/ButShapeState.h"
 #include "views/ButState.h"
@@ -178,7 +179,7 @@ void CShowOneDlg::UpdateModeText(const strLiftInf& lift)
     CButShapeState* park = m_pModeBtn[2];  // kind 3
     m_bModeLatch = 0;
     const int mode = lift.nCtrlMode;
-    fire->SetOn(mode == 3 || mode == 4);
+    fire->SetOn(CAlarmWatch::FireServiceMode(mode));
     park->SetOn(mode == 8);
     if (mode == 8 && park->m_bPressed)
         m_bModeLatch = 1;

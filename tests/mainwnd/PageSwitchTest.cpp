@@ -1,9 +1,7 @@
 // Page switching against the bus simulator: which worker runs for which page,
 // the order of stop, show and start, the drain of queued worker messages, and
 // the buttons that must change nothing.
-#include <chrono>
 #include <set>
-#include <thread>
 
 #include "link/LiftMessages.h"
 #include "link/PollThread.h"
@@ -347,9 +345,7 @@ TEST_F(PageSwitchFaultTest, EveryFaultAnyPageSawIsOneRowWithItsCode)
     // worker comes to lift 13, its last member: the page records it as its
     // worker stops.
     ASSERT_TRUE(sim.command(QStringLiteral("fault 13 33")));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (Lift(13).nFaultCode != 33 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    HeldUntil([&] { return Lift(13).nFaultCode == 33; });
     ASSERT_EQ(Lift(13).nFaultCode, 33);
     SendMessage(dlg.get(), WM_SHOW_GROUP, 0, 0);
 

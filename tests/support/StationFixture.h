@@ -16,8 +16,10 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <functional>
+#include <thread>
 #include <vector>
 #include <gtest/gtest.h>
 
@@ -216,6 +218,16 @@ private:
     QTemporaryDir m_dir;
     bool m_ok = false;
 };
+
+// Waits for cond with the window's thread held (no event runs), as a page's
+// own work holds it: the workers go on, no refresh takes their replies in.
+inline bool HeldUntil(const std::function<bool()>& cond, int ms = 10000)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!cond() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return cond();
+}
 
 // Settings go to a private folder, never the user's own.
 inline void PrivateSettings()

@@ -51,15 +51,6 @@ protected:
 
     strLiftInf& Lift(int n) const { return dlg->m_Store.m_pLiftInf[n - 1]; }
     static bool WaitFor(const std::function<bool()>& cond, int ms = 10000) { return QTest::qWaitFor(cond, ms); }
-    // Waits with the window's thread held (no event runs), as a page's own
-    // work holds it: the worker goes on, no refresh takes its replies in.
-    static bool HeldUntil(const std::function<bool()>& cond, int ms = 10000)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (!cond() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return cond();
-    }
     bool Online(int n) const { return Lift(n).bOffline == 0 && Lift(n).nCurFloor != 0; }
     // Sets lift n's fault at the simulator and holds the window until the
     // worker has brought it.

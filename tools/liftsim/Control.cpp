@@ -32,8 +32,13 @@ bool CControl::Execute(const std::string& line, TimePoint now, std::vector<std::
     return !quit;
 }
 
-CLift* CControl::LiftArg(const std::vector<std::string>& words, std::string& error)
+CLift* CControl::LiftArg(const std::vector<std::string>& words, std::size_t count, const std::string& usage,
+                         std::string& error)
 {
+    if (words.size() != count + 1) {
+        error = usage;
+        return nullptr;
+    }
     const auto liftNum = ParseInteger(words[1], 1, CInstallation::MAX_LIFTS);
     if (!liftNum) {
         error = "lift number must be 1..64";
@@ -108,9 +113,7 @@ std::string CControl::Run(const std::vector<std::string>& words, TimePoint now, 
         return {};
     }
     if (command == "dump") {
-        if (!needArgs(1))
-            return "usage: dump N";
-        CLift* lift = LiftArg(words, error);
+        CLift* lift = LiftArg(words, 1, "usage: dump N", error);
         if (!lift)
             return error;
         output.push_back(lift->Dump(now));
@@ -118,18 +121,17 @@ std::string CControl::Run(const std::vector<std::string>& words, TimePoint now, 
     }
     if (command == "flags") {
         bool a = false, b = false;
+        const std::string usage = "usage: flags N A(0|1) B(0|1)";
         if (!needArgs(3) || !ParseFlag(words[2], a) || !ParseFlag(words[3], b))
-            return "usage: flags N A(0|1) B(0|1)";
-        CLift* lift = LiftArg(words, error);
+            return usage;
+        CLift* lift = LiftArg(words, 3, usage, error);
         if (!lift)
             return error;
         lift->SetFlags(a, b);
         return {};
     }
     if (command == "flap") {
-        if (!needArgs(3))
-            return "usage: flap N A B";
-        CLift* lift = LiftArg(words, error);
+        CLift* lift = LiftArg(words, 3, "usage: flap N A B", error);
         if (!lift)
             return error;
         const auto a = ParseInteger(words[2], 0, 255);
@@ -140,9 +142,7 @@ std::string CControl::Run(const std::vector<std::string>& words, TimePoint now, 
         return {};
     }
     if (command == "status") {
-        if (!needArgs(2))
-            return "usage: status N BITS(0..15)";
-        CLift* lift = LiftArg(words, error);
+        CLift* lift = LiftArg(words, 2, "usage: status N BITS(0..15)", error);
         if (!lift)
             return error;
         const auto bits = ParseInteger(words[2], 0, 15);
@@ -152,9 +152,7 @@ std::string CControl::Run(const std::vector<std::string>& words, TimePoint now, 
         return {};
     }
     if (command == "fault" || command == "mode" || command == "floor" || command == "absent") {
-        if (!needArgs(2))
-            return "usage: " + command + " N VALUE";
-        CLift* lift = LiftArg(words, error);
+        CLift* lift = LiftArg(words, 2, "usage: " + command + " N VALUE", error);
         if (!lift)
             return error;
         if (command == "fault") {

@@ -20,8 +20,10 @@ private:
     std::string Run(const std::vector<std::string>& words, TimePoint now, std::vector<std::string>& output,
                     bool& quit);
     std::string RunLine(const std::vector<std::string>& words);
-    // The installed lift named by words[1], or nullptr with the reason in error.
-    CLift* LiftArg(const std::vector<std::string>& words, std::string& error);
+    // The installed lift named by words[1] of a command with count arguments,
+    // or nullptr with the reason in error (usage for a wrong count).
+    CLift* LiftArg(const std::vector<std::string>& words, std::size_t count, const std::string& usage,
+                   std::string& error);
 
     CBus& m_Bus;
     CLineFault& m_Line;

@@ -190,7 +190,7 @@ std::string CLift::Dump(TimePoint now)
            " door=" + std::to_string(m_Car.DoorState()) + " mode=" + std::to_string(ReportedMode()) +
            " fault=" + std::to_string(m_nFault) + " car=" + LampHex(ECallKind::Car) +
            " up=" + LampHex(ECallKind::Up) + " down=" + LampHex(ECallKind::Down) + " lock=" + LockHex() +
-           (m_bFlapped ? " faults=" + std::to_string(m_nFaultReplies) : std::string());
+           (m_nFaultReplies ? " faults=" + std::to_string(*m_nFaultReplies) : std::string());
 }
 
 void CLift::SetFault(int code)
@@ -204,15 +204,14 @@ void CLift::SetFlap(int a, int b)
     m_FlapCodes = {a, b};
     m_nFault = a;
     m_bFlapping = true;
-    m_bFlapped = true;
     m_nFaultReplies = 0;
 }
 
 std::uint8_t CLift::FaultForReply()
 {
     const int code = m_nFault;
-    if (code != 0)
-        ++m_nFaultReplies;
+    if (code != 0 && m_nFaultReplies)
+        ++*m_nFaultReplies;
     if (m_bFlapping)
         m_nFault = m_FlapCodes[code == m_FlapCodes[0] ? 1 : 0];
     return std::uint8_t(code);

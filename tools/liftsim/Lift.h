@@ -4,6 +4,7 @@
 // share of each reply.
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "Car.h"
 #include "FrameCodec.h"
@@ -59,8 +60,9 @@ private:
     int m_nFault = 0;
     std::array<int, 2> m_FlapCodes{};
     bool m_bFlapping = false;
-    bool m_bFlapped = false; // a flap was ever asked for: the dump counts its replies
-    long long m_nFaultReplies = 0; // replies with a code not 0 since the last flap command
+    // Replies with a code not 0 since the last flap command; none before the
+    // first, and the dump shows no count then.
+    std::optional<long long> m_nFaultReplies;
     bool m_bAbsent = false;
     int m_nStatusBits = 0;
     bool m_bFlagA = false;
