@@ -153,7 +153,7 @@ namespace {
 // What is wrong with a language sheet, told in the language in force.
 enum class SheetFault {
     Sign, SignOrSeparator, SeparatorNotEmpty, FaultExpected, BadKey, KeyOrder, KeyRepeat, EndExpected, TooManyRows,
-    TextTooLong, TextsTooLong, StoredTextsTooLong, BadCharacter, NonCharacter
+    TextTooLong, TextsTooLong, StoredTextsTooLong, BadCharacter, HalfSurrogate, NonCharacter
 };
 
 QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, const QString& b)
@@ -199,6 +199,9 @@ QString SheetFaultText(int nLanguageKind, SheetFault fault, const QString& a, co
         return pick("文字含有字符 U+%1，文字中只允许制表符和换行这两种控制字符。",
                     "the text holds the character U+%1: of the control characters a text holds only tabs and line breaks.",
                     "文字含有字元 U+%1，文字中只允許定位字元和換行這兩種控制字元。").arg(a);
+    case SheetFault::HalfSurrogate:
+        return pick("文字含有字符 U+%1，它只是一对代理码的一半，不能单独存储。", "the text holds U+%1, half of a surrogate pair, which is no character.",
+                    "文字含有字元 U+%1，它只是一對代理碼的一半，不能單獨儲存。").arg(a);
     }
     return {};
 }
@@ -222,7 +225,7 @@ QString SheetRefusal(int nLanguageKind, int row, int col, const QString& reason)
 // workbook cannot hold, so the station's own export would not read back.
 struct UnshownChar {
     char32_t code;
-    bool bNonCharacter;
+    SheetFault why;
 };
 std::optional<UnshownChar> UnshownCharacter(const QString& text)
 {
@@ -231,15 +234,16 @@ std::optional<UnshownChar> UnshownCharacter(const QString& text)
         if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             const char32_t code = QChar::surrogateToUcs4(ch, text[i + 1]);
             if (QChar::isNonCharacter(code))
-                return UnshownChar{code, true};
+                return UnshownChar{code, SheetFault::NonCharacter};
             ++i;
             continue;
         }
-        const bool control = ch.category() == QChar::Other_Control && ch != u'\t' && ch != u'\n' && ch != u'\r';
-        if (control || ch.isSurrogate())
-            return UnshownChar{ch.unicode(), false};
+        if (ch.category() == QChar::Other_Control && ch != u'\t' && ch != u'\n' && ch != u'\r')
+            return UnshownChar{ch.unicode(), SheetFault::BadCharacter};
+        if (ch.isSurrogate())
+            return UnshownChar{ch.unicode(), SheetFault::HalfSurrogate};
         if (ch.isNonCharacter())
-            return UnshownChar{ch.unicode(), true};
+            return UnshownChar{ch.unicode(), SheetFault::NonCharacter};
     }
     return std::nullopt;
 }
@@ -280,8 +284,7 @@ bool CDBServer::ValidateLanguageSheet(const strLanguageSheet& sheet, QString* pW
             if ((chars += text.size()) > kMaxLanguageTableChars)
                 return refuse(t, c, SheetFault::TextsTooLong, QString::number(kMaxLanguageTableChars));
             if (const std::optional<UnshownChar> ch = UnshownCharacter(text))
-                return refuse(t, c, ch->bNonCharacter ? SheetFault::NonCharacter : SheetFault::BadCharacter,
-                              QString::asprintf("%04X", unsigned(ch->code)));
+                return refuse(t, c, ch->why, QString::asprintf("%04X", unsigned(ch->code)));
         }
     }
     std::size_t r = 0;

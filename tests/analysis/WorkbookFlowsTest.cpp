@@ -265,6 +265,14 @@ TEST_F(WorkbookFlowsTest, TextsThatCannotBeStoredAsTheyAreAreRefusedWithTheirCel
         EXPECT_TRUE(m_boxes.texts().value(0).contains(message)) << m_boxes.texts().value(0).toStdString();
         EXPECT_EQ(Stored().rows, before.rows);
     }
+    // Half a pair is told as what it is, not as a control character.
+    strLanguageSheet half = before;
+    half.rows[6][2] = QStringLiteral("a_xD800_b");
+    m_boxes.clear();
+    Import(WriteTable(QStringLiteral("half.xlsx"), half));
+    EXPECT_TRUE(m_boxes.texts().value(0).contains(QStringLiteral("一对代理码的一半"))) << m_boxes.texts().value(0).toStdString();
+    EXPECT_FALSE(m_boxes.texts().value(0).contains(QStringLiteral("控制字符")));
+
     strLanguageSheet table = before;
     table.rows[5][1] = QStringLiteral("a_x0009_b_x000D__x000A_c_xD83D__xDE00_");
     m_boxes.clear();
