@@ -410,7 +410,7 @@ bool CAdoConnection::OpenFile(bool bExclusive, const QString& strPath, bool bWai
         // switch alone does not): the guard notes it as the station's.
         ExecFixed(db.get(), "SELECT count(*) FROM sqlite_master");
         m_pConnection = std::move(db);
-        m_guard.Claim(strPath);
+        m_guard.Claim(strPath, m_pConnection.get());
         return true;
     }
     // The engine's reason, where it gave one, goes with the message.

@@ -146,7 +146,7 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
     }
     // The file and its log are the station's while it compacts; a stop
     // leaves a note that the temporary copy is unfinished work.
-    m_guard.Claim(strPath);
+    m_guard.Claim(strPath, db.get());
     m_guard.NoteWork(strPath, CDbFileGuard::Work::Compaction, temp);
     auto release = [&] {
         CloseClaimed(std::move(db));

@@ -55,18 +55,24 @@ bool SameFile(const std::optional<CDbFileGuard::Identity>& a, const CDbFileGuard
 // Read through the engine: closing a descriptor of our own on the file
 // would drop every lock this process holds on it, the engine's among them;
 // the engine keeps such a descriptor open while its locks need it.
+QByteArray SaltThrough(sqlite3* db)
+{
+    QByteArray salt;
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file && file->pMethods) {
+        salt.resize(kSaltBytes);
+        if (file->pMethods->xRead(file, salt.data(), kSaltBytes, 0) != SQLITE_OK)
+            salt.clear();
+    }
+    return salt;
+}
+
 QByteArray SaltOf(const QString& path)
 {
     sqlite3* db = nullptr;
     QByteArray salt;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_file* file = nullptr;
-        if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file && file->pMethods) {
-            salt.resize(kSaltBytes);
-            if (file->pMethods->xRead(file, salt.data(), kSaltBytes, 0) != SQLITE_OK)
-                salt.clear();
-        }
-    }
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+        salt = SaltThrough(db);
     sqlite3_close(db);
     return salt;
 }
@@ -223,8 +229,12 @@ bool CDbFileGuard::PrepareOpen(const QString& file, int nLanguageKind, QStringLi
 
     const QString log = LogOf(file);
     const bool bLogOurs = SameFile(IdentityOf(log, false), note->log);
-    const std::optional<Identity> now = IdentityOf(file, true);
-    const bool bSameFile = SameFile(now, note->db) && now->salt == note->db.salt;
+    // Only a log of the station's asks whether the file is still its own:
+    // reading the salt opens the file.
+    const bool bSameFile = bLogOurs && [&] {
+        const std::optional<Identity> now = IdentityOf(file, true);
+        return SameFile(now, note->db) && now->salt == note->db.salt;
+    }();
     if (bLogOurs && !bSameFile && QFileInfo(log).size() <= kLogHeaderBytes) {
         // Not a page in it: nothing to keep, nothing that could be read in.
         QFile::remove(log);
@@ -277,14 +287,16 @@ bool CDbFileGuard::PrepareOpen(const QString& file, int nLanguageKind, QStringLi
     return true;
 }
 
-void CDbFileGuard::Claim(const QString& file)
+void CDbFileGuard::Claim(const QString& file, sqlite3* db)
 {
     ClosePathFd();
     m_detached.clear();
     m_strFile = file;
     m_note = Note{};
-    if (auto id = IdentityOf(file, true))
+    if (auto id = IdentityOf(file, false)) {
         m_note.db = *id;
+        m_note.db.salt = SaltThrough(db);
+    }
     if (auto id = IdentityOf(LogOf(file), false))
         m_note.log = *id;
     if (auto id = IdentityOf(IndexOf(file), false))
