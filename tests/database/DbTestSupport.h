@@ -3,9 +3,11 @@
 // folder laid out as the station expects, a database object opened on it, and
 // a lift store to record from.
 #include <QDateTime>
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -79,6 +81,16 @@ protected:
         ~SmallDisk();
     };
     std::unique_ptr<SmallDisk> MoveOntoSmallDisk(const char* size, std::string* pSkip);
+
+    // Another station's file beside the test's: the station's tables, none
+    // of its rows. PutOtherAtPath moves it in the place of m_path at once,
+    // as another program would.
+    QString OtherFile() const { return m_dir.filePath(QStringLiteral("other.mdb")); }
+    bool MakeOtherFile()
+    {
+        return CreateDatabase(OtherFile(), QString::fromUtf8(FileBytes(QStringLiteral(LIFT_SOURCE_DIR "/res/seed/01-schema.sql"))));
+    }
+    bool PutOtherAtPath() { return std::rename(QFile::encodeName(OtherFile()).constData(), QFile::encodeName(m_path).constData()) == 0; }
 
     QTemporaryDir m_dir;
     QString m_path;
