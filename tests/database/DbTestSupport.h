@@ -56,6 +56,13 @@ protected:
     int Count(const QString& table, const QString& where = QString());
     bool TableExists(const QString& name);
     bool Exec(const QString& sql, const QVariantList& params = {}) { return m_db.m_pAdo->ExecuteSql(sql, params); }
+    // A table "bulk" of nKilobytes rows of 1000 random bytes each.
+    void Grow(int nKilobytes)
+    {
+        ASSERT_TRUE(Exec(QStringLiteral("CREATE TABLE bulk AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+                                        " WHERE i < %1) SELECT i, randomblob(1000) AS b FROM n")
+                             .arg(nKilobytes)));
+    }
 
     // A lift set up as the configuration page stores a newly found one.
     void SetUpLift(int nLiftNum, int nMaxFloor, const QString& name = QStringLiteral("Lift"));

@@ -78,6 +78,9 @@ protected:
     {
         return QDir(Folder()).entryList({QFileInfo(m_path).fileName() + pattern}, QDir::Files, QDir::Name);
     }
+    // A whole year's worth of nothing (in kilobytes): enough pages that
+    // copying them takes a while, so that a test can act while a copy runs.
+    static constexpr int kSlowToCopy = 40 * 1000;
     QStringList Faults() { return Column(QStringLiteral("SELECT ErrCount FROM KALOR_LiftData_1_Err ORDER BY rowid")); }
     // An older copy of the file, put back at the path, opens as it is: with
     // the first fault only, and the close leaves it as it was put there.
@@ -91,14 +94,6 @@ protected:
         EXPECT_EQ(Faults(), QStringList{QStringLiteral("11")});
         CloseDb();
         EXPECT_EQ(FileBytes(m_path), backup);
-    }
-    // A whole year's worth of nothing: enough pages that copying them takes
-    // a while, so that a test can act while a copy runs.
-    void Grow(int nMegabytes)
-    {
-        ASSERT_TRUE(Exec(QStringLiteral("CREATE TABLE bulk AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
-                                        " WHERE i < %1) SELECT i, randomblob(1000) AS b FROM n")
-                             .arg(nMegabytes * 1000)));
     }
 };
 
@@ -233,7 +228,7 @@ TEST_F(FileGuardTest, ACompactionNeverReplacesAFilePutAtThePathMeanwhile)
 {
     SetUpLift(1, 8);
     RaiseFault(1, 11);
-    Grow(40);
+    Grow(kSlowToCopy);
     ASSERT_TRUE(Exec(QStringLiteral("DROP TABLE bulk")));
     ASSERT_TRUE(MakeOtherFile());
     const QByteArray otherBytes = FileBytes(OtherFile());
@@ -270,7 +265,7 @@ TEST_F(FileGuardTest, TheNextStartRemovesWhatAKilledCompactionOrWriteBackLeftAnd
 {
     SetUpLift(1, 8);
     RaiseFault(1, 11);
-    Grow(40);
+    Grow(kSlowToCopy);
     CloseDb();
     const QString temp = CAdoConnection::CompactTempName(m_path);
     // Killed while the compaction copies.
@@ -327,7 +322,7 @@ TEST_F(FileGuardTest, TheNextStartNamesACompleteCopyAKilledWriteBackHadNotYetPut
 {
     SetUpLift(1, 8);
     RaiseFault(1, 11);
-    Grow(40);
+    Grow(kSlowToCopy);
     CloseDb();
     const QByteArray original = FileBytes(m_path);
     // The moment between the finished copy and its move to the path is short:

@@ -129,8 +129,7 @@ TEST_F(FileIncidentTest, ACompactionOnAFullDiskGivesTheFullDiskAsItsReason)
     const auto disk = MoveOntoSmallDisk("size=4m", &skip);
     if (!disk)
         GTEST_SKIP() << skip;
-    ASSERT_TRUE(Exec(QStringLiteral("CREATE TABLE bulk AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
-                                    " WHERE i < 1500) SELECT i, randomblob(1000) AS b FROM n")));
+    ASSERT_NO_FATAL_FAILURE(Grow(1500));
     CloseDb();
     OpenDb();
     QFile filler(QFileInfo(m_path).path() + QStringLiteral("/filler"));
