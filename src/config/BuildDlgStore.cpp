@@ -221,11 +221,7 @@ void CBuildDlg::OnBnClickedDeleteLift()
         return;
     // The deletion ends in a compaction: when none may run, the lift stays.
     if (const QString refusal = m_pDB->CompactionRefusal(); !refusal.isEmpty()) {
-        AfxMessageBox(FixedText{QStringLiteral("电梯 %1 没有删除：%2"), QStringLiteral("Lift %1 is not deleted: %2"),
-                                QStringLiteral("電梯 %1 沒有刪除：%2")}
-                          .In(m_nLanguageKind)
-                          .arg(lift->nLiftNum)
-                          .arg(refusal));
+        AfxMessageBox(CDBServer::LiftNotDeletedText(lift->nLiftNum, refusal, m_nLanguageKind));
         return;
     }
 

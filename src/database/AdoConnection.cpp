@@ -10,9 +10,7 @@
 #include <chrono>
 #include <utility>
 #include <vector>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <sqlite3.h>
@@ -27,8 +25,6 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 2000;
 const char* const kDateTimeFormat = "yyyy-MM-dd HH:mm:ss";
-
-
 
 // The engine's text, made plain when a page of the file failed its check.
 QString Describe(sqlite3* db)
@@ -414,7 +410,7 @@ bool CAdoConnection::OpenFile(bool bExclusive, const QString& strPath, bool bWai
         // switch alone does not): the guard notes it as the station's.
         ExecFixed(db.get(), "SELECT count(*) FROM sqlite_master");
         m_pConnection = std::move(db);
-        m_guard.Claim(strPath);
+        m_guard.Claim(strPath, m_pConnection.get());
         return true;
     }
     // The engine's reason, where it gave one, goes with the message.

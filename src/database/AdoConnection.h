@@ -135,8 +135,10 @@ private:
     QString NewCopy(QString* pError) const;
     // The open file is no longer the one at its path.
     bool FileMoved() const;
-    // Every close of the station's connection: a log that belongs to a file
-    // no longer at its path is neither left at nor removed from the path.
+    // Every close of a connection the guard claimed (the station's or the
+    // compaction's): a log that belongs to a file no longer at its path is
+    // neither left at nor removed from the path.
+    void CloseClaimed(Handle db);
     void DropConnection();
     // What an open found and handled beside the file.
     void Tell(const QStringList& told);

@@ -146,16 +146,10 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
     }
     // The file and its log are the station's while it compacts; a stop
     // leaves a note that the temporary copy is unfinished work.
-    m_guard.Claim(strPath);
+    m_guard.Claim(strPath, db.get());
     m_guard.NoteWork(strPath, CDbFileGuard::Work::Compaction, temp);
     auto release = [&] {
-        if (int moved = 0; sqlite3_file_control(db.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved) {
-            m_guard.DetachLog();
-            int persist = 1;
-            sqlite3_file_control(db.get(), "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
-        }
-        db.reset();
-        m_guard.Released();
+        CloseClaimed(std::move(db));
         m_guard.NoteWork(strPath, CDbFileGuard::Work::None);
     };
 
@@ -218,15 +212,14 @@ QString CAdoConnection::CompactDatabase(const QString& strPath)
     // and holds the station's data from here on.
     int moved = 0;
     if (sqlite3_file_control(db.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved) {
-        int err = 0;
-        const QString aside = CDbFileGuard::NewName(m_strDBPath, QStringLiteral("-restore-"),
-                                                    CurrentTime().toString(QStringLiteral("yyyyMMdd-HHmmss")), &err);
+        const QString aside = NewCopy(&error);
         if (aside.isEmpty() || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(aside).constData()) != 0) {
             if (!aside.isEmpty()) {
-                err = errno;
+                const int err = errno;
+                error = SystemReason(err, QString::fromLocal8Bit(std::strerror(err)), m_nLanguageKind);
                 QFile::remove(aside);
             }
-            refuse(SystemReason(err, QString::fromLocal8Bit(std::strerror(err)), m_nLanguageKind), SQLITE_ERROR);
+            refuse(error, SQLITE_ERROR);
             QFile::remove(temp);
             release();
             return QString();

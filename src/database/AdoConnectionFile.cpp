@@ -79,24 +79,27 @@ QString CAdoConnection::NewCopy(QString* pError) const
 
 bool CAdoConnection::FileMoved() const
 {
-    int moved = 0;
-    return IsOpen() && sqlite3_file_control(m_pConnection.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
+    return IsOpen() && HasMoved(m_pConnection.get());
+}
+
+void CAdoConnection::CloseClaimed(Handle db)
+{
+    if (HasMoved(db.get())) {
+        // The engine would remove the log and index by their names at the
+        // close, whoever's they are by then; its own are taken off the path.
+        m_guard.DetachLog();
+        int persist = 1;
+        sqlite3_file_control(db.get(), "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+    }
+    db.reset();
+    m_guard.Released();
 }
 
 void CAdoConnection::DropConnection()
 {
     m_pRecordset.reset();
-    if (!m_pConnection)
-        return;
-    if (FileMoved()) {
-        // The engine would remove the log and index by their names at the
-        // close, whoever's they are by then; its own are taken off the path.
-        m_guard.DetachLog();
-        int persist = 1;
-        sqlite3_file_control(m_pConnection.get(), "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
-    }
-    m_pConnection.reset();
-    m_guard.Released();
+    if (m_pConnection)
+        CloseClaimed(std::move(m_pConnection));
 }
 
 QString CAdoConnection::CompactionRefusal() const

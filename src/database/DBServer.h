@@ -62,6 +62,8 @@ public:
     bool SaveLiftSetup(strLiftInf* pLiftInf /* 64 */);
     bool SaveLiftHeight(strLiftInf* pLift);
     bool DeleteLift(strLiftInf* pLift, strGroupInf* pGroups);
+    // The box of a lift that stays, and why.
+    static QString LiftNotDeletedText(int nLiftNum, const QString& why, int nLanguageKind);
 
     // Recording. Rows go to the file at the end of each save, or at the end
     // of the outermost recording batch (one sync for a whole refresh). Rows

@@ -241,6 +241,15 @@ bool CDBServer::SaveLiftHeight(strLiftInf* pLift)
     return ok;
 }
 
+QString CDBServer::LiftNotDeletedText(int nLiftNum, const QString& why, int nLanguageKind)
+{
+    return FixedText{QStringLiteral("电梯 %1 没有删除：%2"), QStringLiteral("Lift %1 is not deleted: %2"),
+                     QStringLiteral("電梯 %1 沒有刪除：%2")}
+        .In(nLanguageKind)
+        .arg(nLiftNum)
+        .arg(why);
+}
+
 bool CDBServer::DeleteLift(strLiftInf* pLift, strGroupInf* pGroups)
 {
     if (!pLift || !ValidLiftNum(pLift->nLiftNum))
@@ -255,11 +264,7 @@ bool CDBServer::DeleteLift(strLiftInf* pLift, strGroupInf* pGroups)
     m_pAdo->SetQuiet(true);
     auto refused = [&] {
         m_pAdo->SetQuiet(quiet);
-        AfxMessageBox(FixedText{QStringLiteral("电梯 %1 没有删除：%2"), QStringLiteral("Lift %1 is not deleted: %2"),
-                                QStringLiteral("電梯 %1 沒有刪除：%2")}
-                          .In(m_nLanguageKind)
-                          .arg(n)
-                          .arg(m_pAdo->LastReason()));
+        AfxMessageBox(LiftNotDeletedText(n, m_pAdo->LastReason(), m_nLanguageKind));
         return false;
     };
     CDbTransaction trans(*m_pAdo);

@@ -12,6 +12,7 @@
 
 #include <sqlite3.h>
 
+#include "database/EngineCalls.h"
 #include "platform/FixedText.h"
 
 namespace {
@@ -46,15 +47,6 @@ bool ParseIdentity(const QList<QByteArray>& f, CDbFileGuard::Identity* pId)
     return ok1 && ok2 && ok3;
 }
 
-void SyncFolderOf(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 bool SameFile(const std::optional<CDbFileGuard::Identity>& a, const CDbFileGuard::Identity& b)
 {
     return a && b.ino != 0 && a->dev == b.dev && a->ino == b.ino && a->btimeNs == b.btimeNs;
@@ -63,23 +55,44 @@ bool SameFile(const std::optional<CDbFileGuard::Identity>& a, const CDbFileGuard
 // Read through the engine: closing a descriptor of our own on the file
 // would drop every lock this process holds on it, the engine's among them;
 // the engine keeps such a descriptor open while its locks need it.
+QByteArray SaltThrough(sqlite3* db)
+{
+    QByteArray salt;
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file && file->pMethods) {
+        salt.resize(kSaltBytes);
+        if (file->pMethods->xRead(file, salt.data(), kSaltBytes, 0) != SQLITE_OK)
+            salt.clear();
+    }
+    return salt;
+}
+
 QByteArray SaltOf(const QString& path)
 {
     sqlite3* db = nullptr;
     QByteArray salt;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_file* file = nullptr;
-        if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file && file->pMethods) {
-            salt.resize(kSaltBytes);
-            if (file->pMethods->xRead(file, salt.data(), kSaltBytes, 0) != SQLITE_OK)
-                salt.clear();
-        }
-    }
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+        salt = SaltThrough(db);
     sqlite3_close(db);
     return salt;
 }
 
 QString Stamp() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")); }
+
+// Moves file's log to a name of its own beside file; the name, or empty with
+// *pErrno set when it could not be moved.
+QString MoveLogAside(const QString& file, int* pErrno)
+{
+    const QString aside = CDbFileGuard::NewName(file, QStringLiteral("-stale-log-"), Stamp(), pErrno);
+    if (aside.isEmpty())
+        return aside;
+    if (::rename(QFile::encodeName(CDbFileGuard::LogOf(file)).constData(), QFile::encodeName(aside).constData()) != 0) {
+        *pErrno = errno;
+        QFile::remove(aside);
+        return QString();
+    }
+    return aside;
+}
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -151,7 +164,7 @@ bool CDbFileGuard::WriteNote(const QString& file, const Note& note)
         QFile::remove(temp);
         return false;
     }
-    SyncFolderOf(path);
+    SyncPath(QFileInfo(path).absolutePath(), true);
     return true;
 }
 
@@ -216,8 +229,12 @@ bool CDbFileGuard::PrepareOpen(const QString& file, int nLanguageKind, QStringLi
 
     const QString log = LogOf(file);
     const bool bLogOurs = SameFile(IdentityOf(log, false), note->log);
-    const std::optional<Identity> now = IdentityOf(file, true);
-    const bool bSameFile = SameFile(now, note->db) && now->salt == note->db.salt;
+    // Only a log of the station's asks whether the file is still its own:
+    // reading the salt opens the file.
+    const bool bSameFile = bLogOurs && [&] {
+        const std::optional<Identity> now = IdentityOf(file, true);
+        return SameFile(now, note->db) && now->salt == note->db.salt;
+    }();
     if (bLogOurs && !bSameFile && QFileInfo(log).size() <= kLogHeaderBytes) {
         // Not a page in it: nothing to keep, nothing that could be read in.
         QFile::remove(log);
@@ -227,12 +244,8 @@ bool CDbFileGuard::PrepareOpen(const QString& file, int nLanguageKind, QStringLi
         bRewrite = true;
     } else if (bLogOurs && !bSameFile) {
         int err = 0;
-        const QString aside = NewName(file, QStringLiteral("-stale-log-"), Stamp(), &err);
-        if (aside.isEmpty() || ::rename(QFile::encodeName(log).constData(), QFile::encodeName(aside).constData()) != 0) {
-            if (!aside.isEmpty()) {
-                err = errno;
-                QFile::remove(aside);
-            }
+        const QString aside = MoveLogAside(file, &err);
+        if (aside.isEmpty()) {
             *pError = FixedText{QStringLiteral("旁边的日志 %1 属于一个已不在该处的数据库文件，不能读入此文件，但无法移开（%2）"),
                                 QStringLiteral("the log %1 beside it belongs to a database file no longer there and must not "
                                                "be read into this one, but it cannot be moved aside (%2)"),
@@ -241,7 +254,7 @@ bool CDbFileGuard::PrepareOpen(const QString& file, int nLanguageKind, QStringLi
                           .arg(Native(log), QString::fromLocal8Bit(strerror(err)));
             return false;
         }
-        SyncFolderOf(file);
+        SyncPath(QFileInfo(file).absolutePath(), true);
         // The index only mirrors the log: it is made again from the file.
         if (SameFile(IdentityOf(IndexOf(file), false), note->index))
             QFile::remove(IndexOf(file));
@@ -274,14 +287,16 @@ bool CDbFileGuard::PrepareOpen(const QString& file, int nLanguageKind, QStringLi
     return true;
 }
 
-void CDbFileGuard::Claim(const QString& file)
+void CDbFileGuard::Claim(const QString& file, sqlite3* db)
 {
     ClosePathFd();
     m_detached.clear();
     m_strFile = file;
     m_note = Note{};
-    if (auto id = IdentityOf(file, true))
+    if (auto id = IdentityOf(file, false)) {
         m_note.db = *id;
+        m_note.db.salt = SaltThrough(db);
+    }
     if (auto id = IdentityOf(LogOf(file), false))
         m_note.log = *id;
     if (auto id = IdentityOf(IndexOf(file), false))
@@ -308,17 +323,12 @@ bool CDbFileGuard::DetachLog()
     if (m_strFile.isEmpty())
         return true;
     bool bClear = true;
-    const QString log = LogOf(m_strFile);
-    if (SameFile(IdentityOf(log, false), m_note.log)) {
+    if (SameFile(IdentityOf(LogOf(m_strFile), false), m_note.log)) {
         int err = 0;
-        const QString aside = NewName(m_strFile, QStringLiteral("-stale-log-"), Stamp(), &err);
-        if (!aside.isEmpty() && ::rename(QFile::encodeName(log).constData(), QFile::encodeName(aside).constData()) == 0)
+        if (const QString aside = MoveLogAside(m_strFile, &err); !aside.isEmpty())
             m_detached << aside;
-        else {
-            if (!aside.isEmpty())
-                QFile::remove(aside);
+        else
             bClear = false;
-        }
     }
     const QString index = IndexOf(m_strFile);
     if (SameFile(IdentityOf(index, false), m_note.index) && !QFile::remove(index))

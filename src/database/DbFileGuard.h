@@ -18,6 +18,8 @@
 #include <QStringList>
 #include <optional>
 
+struct sqlite3;
+
 class CDbFileGuard {
 public:
     // What makes a file this one file and no other copy of it.
@@ -45,8 +47,9 @@ public:
     // nLanguageKind. False (with the reason) when a log that is not the file's
     // cannot be moved aside: the file must not be opened with it.
     bool PrepareOpen(const QString& file, int nLanguageKind, QStringList* pTold, QString* pError);
-    // After file was opened with its log and index: notes them as the station's.
-    void Claim(const QString& file);
+    // After file was opened (as db) with its log and index: notes them as
+    // the station's. The salt is read through db, which has the file open.
+    void Claim(const QString& file, sqlite3* db);
     // A compaction or write-back of file starts (with the name of the file it
     // makes) or has ended (Work::None).
     void NoteWork(const QString& file, Work work, const QString& made = QString());

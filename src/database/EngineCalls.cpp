@@ -24,6 +24,12 @@ bool ExecFixed(sqlite3* db, const char* sql, QString* pFirst)
     return rc == SQLITE_DONE;
 }
 
+bool HasMoved(sqlite3* db)
+{
+    int moved = 0;
+    return sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
+}
+
 // Why a file is refused, in the station's languages: the start-up's boxes
 // come before the text table is read.
 namespace {

@@ -15,6 +15,8 @@ using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
 QString ErrText(sqlite3* db);
 // Runs a fixed statement (no user text in it) and returns its first value as text.
 bool ExecFixed(sqlite3* db, const char* sql, QString* pFirst = nullptr);
+// The file db has open is no longer the one at its path.
+bool HasMoved(sqlite3* db);
 // Makes what was written to the file (or a folder's entries) durable.
 void SyncPath(const QString& path, bool bDirectory);
 

@@ -3,9 +3,11 @@
 // folder laid out as the station expects, a database object opened on it, and
 // a lift store to record from.
 #include <QDateTime>
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -54,6 +56,13 @@ protected:
     int Count(const QString& table, const QString& where = QString());
     bool TableExists(const QString& name);
     bool Exec(const QString& sql, const QVariantList& params = {}) { return m_db.m_pAdo->ExecuteSql(sql, params); }
+    // A table "bulk" of nKilobytes rows of 1000 random bytes each.
+    void Grow(int nKilobytes)
+    {
+        ASSERT_TRUE(Exec(QStringLiteral("CREATE TABLE bulk AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+                                        " WHERE i < %1) SELECT i, randomblob(1000) AS b FROM n")
+                             .arg(nKilobytes)));
+    }
 
     // A lift set up as the configuration page stores a newly found one.
     void SetUpLift(int nLiftNum, int nMaxFloor, const QString& name = QStringLiteral("Lift"));
@@ -79,6 +88,16 @@ protected:
         ~SmallDisk();
     };
     std::unique_ptr<SmallDisk> MoveOntoSmallDisk(const char* size, std::string* pSkip);
+
+    // Another station's file beside the test's: the station's tables, none
+    // of its rows. PutOtherAtPath moves it in the place of m_path at once,
+    // as another program would.
+    QString OtherFile() const { return m_dir.filePath(QStringLiteral("other.mdb")); }
+    bool MakeOtherFile()
+    {
+        return CreateDatabase(OtherFile(), QString::fromUtf8(FileBytes(QStringLiteral(LIFT_SOURCE_DIR "/res/seed/01-schema.sql"))));
+    }
+    bool PutOtherAtPath() { return std::rename(QFile::encodeName(OtherFile()).constData(), QFile::encodeName(m_path).constData()) == 0; }
 
     QTemporaryDir m_dir;
     QString m_path;

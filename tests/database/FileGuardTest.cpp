@@ -78,14 +78,22 @@ protected:
     {
         return QDir(Folder()).entryList({QFileInfo(m_path).fileName() + pattern}, QDir::Files, QDir::Name);
     }
+    // A whole year's worth of nothing (in kilobytes): enough pages that
+    // copying them takes a while, so that a test can act while a copy runs.
+    static constexpr int kSlowToCopy = 40 * 1000;
     QStringList Faults() { return Column(QStringLiteral("SELECT ErrCount FROM KALOR_LiftData_1_Err ORDER BY rowid")); }
-    // A whole year's worth of nothing: enough pages that copying them takes
-    // a while, so that a test can act while a copy runs.
-    void Grow(int nMegabytes)
+    // An older copy of the file, put back at the path, opens as it is: with
+    // the first fault only, and the close leaves it as it was put there.
+    void PutBack(const QByteArray& backup)
     {
-        ASSERT_TRUE(Exec(QStringLiteral("CREATE TABLE bulk AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
-                                        " WHERE i < %1) SELECT i, randomblob(1000) AS b FROM n")
-                             .arg(nMegabytes * 1000)));
+        ASSERT_TRUE(WriteFile(m_path, backup));
+        OpenDb();
+    }
+    void ExpectBackupAsItWas(const QByteArray& backup)
+    {
+        EXPECT_EQ(Faults(), QStringList{QStringLiteral("11")});
+        CloseDb();
+        EXPECT_EQ(FileBytes(m_path), backup);
     }
 };
 
@@ -110,19 +118,15 @@ TEST_F(FileGuardTest, ALogOfAKilledRunWhoseFileWentIsNeverReadIntoTheFilePutAtTh
     child.Kill();
     // The log is still at the path. The operator puts back an older copy.
     ASSERT_TRUE(QFileInfo::exists(m_path + QStringLiteral("-wal")));
-    ASSERT_TRUE(WriteFile(m_path, backup));
-
     // The next start opens the copy as it is, and says where the log went.
-    OpenDb();
+    ASSERT_NO_FATAL_FAILURE(PutBack(backup));
     ASSERT_EQ(m_boxes.count(), 1);
     const QStringList moved = Beside(QStringLiteral("-stale-log-*"));
     ASSERT_EQ(moved.size(), 1);
     EXPECT_TRUE(m_boxes.texts()[0].contains(moved[0]) && m_boxes.texts()[0].contains(QStringLiteral("没有读入")))
         << m_boxes.texts()[0].toStdString();
     ExpectBoxes(1);
-    EXPECT_EQ(Faults(), QStringList{QStringLiteral("11")});
-    CloseDb();
-    EXPECT_EQ(FileBytes(m_path), backup);
+    ExpectBackupAsItWas(backup);
     // A clean end leaves nothing of the station's beside the file.
     EXPECT_EQ(Beside(QStringLiteral("-*")), moved);
 }
@@ -147,24 +151,20 @@ TEST_F(FileGuardTest, AWriteBackThatFailsAtExitLeavesNoLogAtThePath)
     ExpectBoxes(1);
     frozen.Thaw();
 
-    ASSERT_TRUE(WriteFile(m_path, backup));
-    OpenDb();
+    ASSERT_NO_FATAL_FAILURE(PutBack(backup));
     EXPECT_TRUE(m_boxes.texts().value(0).contains(QStringLiteral("没有读入"))) << m_boxes.texts().value(0).toStdString();
     ExpectBoxes(1);
-    EXPECT_EQ(Faults(), QStringList{QStringLiteral("11")});
-    CloseDb();
-    EXPECT_EQ(FileBytes(m_path), backup);
+    ExpectBackupAsItWas(backup);
 }
 
 TEST_F(FileGuardTest, TheLogOfAReplacedFileLeavesThePathBeforeAnotherProgramOpensTheNewFile)
 {
     SetUpLift(1, 8);
     RaiseFault(1, 11);
-    const QString other = m_dir.filePath(QStringLiteral("other.mdb"));
-    ASSERT_TRUE(CreateDatabase(other, QString::fromUtf8(FileBytes(QStringLiteral(LIFT_SOURCE_DIR "/res/seed/01-schema.sql")))));
-    const QByteArray otherBytes = FileBytes(other);
+    ASSERT_TRUE(MakeOtherFile());
+    const QByteArray otherBytes = FileBytes(OtherFile());
     RaiseFault(1, 12);
-    ASSERT_EQ(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(m_path).constData()), 0);
+    ASSERT_TRUE(PutOtherAtPath());
     // The station finds out with its next statement and saves its data aside.
     RaiseFault(1, 13);
     ExpectBoxes(1);
@@ -210,9 +210,8 @@ TEST_F(FileGuardTest, NoCompactionNorLiftDeletionWhileTheFileIsAwayOrTheStationR
 
     // Another file takes the place of the file: the station records into a
     // saved copy, and does not compact it.
-    const QString other = m_dir.filePath(QStringLiteral("other.mdb"));
-    ASSERT_TRUE(CreateDatabase(other, QString::fromUtf8(FileBytes(QStringLiteral(LIFT_SOURCE_DIR "/res/seed/01-schema.sql")))));
-    ASSERT_EQ(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(m_path).constData()), 0);
+    ASSERT_TRUE(MakeOtherFile());
+    ASSERT_TRUE(PutOtherAtPath());
     RaiseFault(1, 14);
     ExpectBoxes(1);
     const QString copy = m_db.m_pAdo->DataFile();
@@ -229,18 +228,17 @@ TEST_F(FileGuardTest, ACompactionNeverReplacesAFilePutAtThePathMeanwhile)
 {
     SetUpLift(1, 8);
     RaiseFault(1, 11);
-    Grow(40);
+    Grow(kSlowToCopy);
     ASSERT_TRUE(Exec(QStringLiteral("DROP TABLE bulk")));
-    const QString other = m_dir.filePath(QStringLiteral("other.mdb"));
-    ASSERT_TRUE(CreateDatabase(other, QString::fromUtf8(FileBytes(QStringLiteral(LIFT_SOURCE_DIR "/res/seed/01-schema.sql")))));
-    const QByteArray otherBytes = FileBytes(other);
+    ASSERT_TRUE(MakeOtherFile());
+    const QByteArray otherBytes = FileBytes(OtherFile());
     // Another program moves its file to the path as soon as the compaction has started.
     std::atomic<bool> done{false}, put{false};
     std::thread mover([&] {
         const QString temp = CAdoConnection::CompactTempName(m_path);
         while (!done && !QFileInfo::exists(temp))
             std::this_thread::yield();
-        put = !done && std::rename(QFile::encodeName(other).constData(), QFile::encodeName(m_path).constData()) == 0;
+        put = !done && PutOtherAtPath();
     });
     const QString size = m_db.CompactDatabase();
     done = true;
@@ -267,7 +265,7 @@ TEST_F(FileGuardTest, TheNextStartRemovesWhatAKilledCompactionOrWriteBackLeftAnd
 {
     SetUpLift(1, 8);
     RaiseFault(1, 11);
-    Grow(40);
+    Grow(kSlowToCopy);
     CloseDb();
     const QString temp = CAdoConnection::CompactTempName(m_path);
     // Killed while the compaction copies.
@@ -316,18 +314,15 @@ TEST_F(FileGuardTest, TheNextStartRemovesWhatAKilledCompactionOrWriteBackLeftAnd
     // Nor is the log the killed run had taken off the path left anywhere.
     EXPECT_EQ(Beside(QStringLiteral("-*")), QStringList());
     // An older copy put at the path opens as it is.
-    ASSERT_TRUE(WriteFile(m_path, backup));
-    OpenDb();
-    EXPECT_EQ(Faults(), QStringList{QStringLiteral("11")});
-    CloseDb();
-    EXPECT_EQ(FileBytes(m_path), backup);
+    ASSERT_NO_FATAL_FAILURE(PutBack(backup));
+    ExpectBackupAsItWas(backup);
 }
 
 TEST_F(FileGuardTest, TheNextStartNamesACompleteCopyAKilledWriteBackHadNotYetPutInPlace)
 {
     SetUpLift(1, 8);
     RaiseFault(1, 11);
-    Grow(40);
+    Grow(kSlowToCopy);
     CloseDb();
     const QByteArray original = FileBytes(m_path);
     // The moment between the finished copy and its move to the path is short:

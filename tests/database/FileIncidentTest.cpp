@@ -64,16 +64,14 @@ TEST_F(FileIncidentTest, BoxesNameTheFileConcernedAndGiveTheRealReasonInTheStati
         ExpectBoxes(1);
     }
     // The saved copy the station records into is replaced: the box names the copy.
-    const QString schema = QString::fromUtf8(FileBytes(QStringLiteral(LIFT_SOURCE_DIR "/res/seed/01-schema.sql")));
-    const QString other = m_dir.filePath(QStringLiteral("other.mdb"));
-    ASSERT_TRUE(CreateDatabase(other, schema));
-    ASSERT_EQ(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(m_path).constData()), 0);
+    ASSERT_TRUE(MakeOtherFile());
+    ASSERT_TRUE(PutOtherAtPath());
     RaiseFault(1, 12);
     const QString copy = m_db.m_pAdo->DataFile();
     ASSERT_NE(copy, m_path);
     ExpectBoxes(1);
-    ASSERT_TRUE(CreateDatabase(other, schema));
-    ASSERT_EQ(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(copy).constData()), 0);
+    ASSERT_TRUE(MakeOtherFile());
+    ASSERT_EQ(std::rename(QFile::encodeName(OtherFile()).constData(), QFile::encodeName(copy).constData()), 0);
     RaiseFault(1, 13);
     ASSERT_EQ(m_boxes.count(), 1);
     EXPECT_TRUE(Boxes().startsWith(QStringLiteral("数据库文件 %1 在运行中被另一个文件替换").arg(copy))) << Boxes().toStdString();
@@ -131,8 +129,7 @@ TEST_F(FileIncidentTest, ACompactionOnAFullDiskGivesTheFullDiskAsItsReason)
     const auto disk = MoveOntoSmallDisk("size=4m", &skip);
     if (!disk)
         GTEST_SKIP() << skip;
-    ASSERT_TRUE(Exec(QStringLiteral("CREATE TABLE bulk AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
-                                    " WHERE i < 1500) SELECT i, randomblob(1000) AS b FROM n")));
+    ASSERT_NO_FATAL_FAILURE(Grow(1500));
     CloseDb();
     OpenDb();
     QFile filler(QFileInfo(m_path).path() + QStringLiteral("/filler"));

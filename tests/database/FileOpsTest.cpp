@@ -145,9 +145,8 @@ TEST_F(DbTest, EverySavedCopyKeepsANameOfItsOwnAndIsNamedWhenSavedAndAtExit)
     // the same second: each incident saves the open database beside it under
     // a name of its own, and no saved copy is ever touched again.
     auto replace = [&] {
-        const QString other = m_dir.filePath(QStringLiteral("other.mdb"));
-        EXPECT_TRUE(CreateDatabase(other, QString::fromUtf8(FileBytes(QStringLiteral(LIFT_SOURCE_DIR "/res/seed/01-schema.sql")))));
-        EXPECT_EQ(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(m_path).constData()), 0);
+        EXPECT_TRUE(MakeOtherFile());
+        EXPECT_TRUE(PutOtherAtPath());
     };
     const QString first = m_path + QStringLiteral("-restore-20240310-100000");
     const QString second = first + QStringLiteral("-2");
