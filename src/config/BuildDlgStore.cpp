@@ -220,7 +220,7 @@ void CBuildDlg::OnBnClickedDeleteLift()
     if (!lift)
         return;
     // The deletion ends in a compaction: when none may run, the lift stays.
-    if (const QString refusal = m_pDB->CompactionRefusal(); !refusal.isEmpty()) {
+    if (const QString refusal = m_pDB->FileAwayReason(); !refusal.isEmpty()) {
         AfxMessageBox(CDBServer::LiftNotDeletedText(lift->nLiftNum, refusal, m_nLanguageKind));
         return;
     }

@@ -83,9 +83,12 @@ public:
     // as nothing would be left to show it).
     void KeepFileInPlace(bool bClosing = false);
     static constexpr int kFileWatchMs = 3000;
-    // Why the file cannot be compacted now (empty when it can): it is not at
-    // its path, or the station records into a saved copy. A compaction then
-    // would close the only connection to the data, or compact the wrong file.
+    // Why the file must not be closed or compacted now (empty when it may):
+    // it is not at its path, or the station records into a saved copy. A
+    // compaction then would close the only connection to the data, or
+    // compact the wrong file.
+    QString FileAwayReason() const;
+    // The same, as the compaction's refusal.
     QString CompactionRefusal() const;
 
     // The time that Now() writes; tests move it across days.

@@ -102,30 +102,37 @@ void CAdoConnection::DropConnection()
         CloseClaimed(std::move(m_pConnection));
 }
 
-QString CAdoConnection::CompactionRefusal() const
+QString CAdoConnection::FileAwayReason() const
 {
     const QString path = QDir::toNativeSeparators(m_strDBPath);
     if (DataFile() != m_strDBPath)
-        return FixedText{QStringLiteral("本站正在记录到另存的副本 %2（%1 处已放入另一个文件），不能压缩。"
-                                        "请在退出后用 %2 替换 %1，再压缩。"),
-                         QStringLiteral("The station records into the saved copy %2 (another file was put at %1), so "
-                                        "nothing is compacted. Put %2 in the place of %1 after the station has ended, "
-                                        "then compact."),
-                         QStringLiteral("本站正在記錄到另存的副本 %2（%1 處已放入另一個檔案），不能壓縮。"
-                                        "請在結束後用 %2 替換 %1，再壓縮。")}
+        return FixedText{QStringLiteral("本站正在记录到另存的副本 %2（%1 处已放入另一个文件）。请在退出后用 %2 替换 %1。"),
+                         QStringLiteral("The station records into the saved copy %2 (another file was put at %1). Put "
+                                        "%2 in the place of %1 after the station has ended."),
+                         QStringLiteral("本站正在記錄到另存的副本 %2（%1 處已放入另一個檔案）。請在結束後用 %2 替換 %1。")}
             .In(m_nLanguageKind)
             .arg(path, QDir::toNativeSeparators(DataFile()));
     if (FileMoved())
-        return FixedText{QStringLiteral("数据库文件 %1 已不在原处（被删除、移走或替换），本站的数据只在打开的连接中，"
-                                        "不能压缩；本站会继续尝试把它写回。"),
+        return FixedText{QStringLiteral("数据库文件 %1 已不在原处（被删除、移走或替换），本站的数据只在打开的连接中；"
+                                        "本站会继续尝试把它写回。"),
                          QStringLiteral("The database file %1 is no longer in its place (removed, moved or replaced): the "
-                                        "station's data is only in its open connection, so nothing is compacted; the "
-                                        "station keeps trying to write it back."),
-                         QStringLiteral("資料庫檔案 %1 已不在原處（被刪除、移走或替換），本站的資料只在開啟的連線中，"
-                                        "不能壓縮；本站會繼續嘗試把它寫回。")}
+                                        "station's data is only in its open connection; the station keeps trying to "
+                                        "write it back."),
+                         QStringLiteral("資料庫檔案 %1 已不在原處（被刪除、移走或替換），本站的資料只在開啟的連線中；"
+                                        "本站會繼續嘗試把它寫回。")}
             .In(m_nLanguageKind)
             .arg(path);
     return QString();
+}
+
+QString CAdoConnection::CompactionRefusal() const
+{
+    const QString why = FileAwayReason();
+    if (why.isEmpty())
+        return why;
+    return FixedText{QStringLiteral("不能压缩：%1"), QStringLiteral("Nothing is compacted: %1"), QStringLiteral("不能壓縮：%1")}
+        .In(m_nLanguageKind)
+        .arg(why);
 }
 
 bool CAdoConnection::WriteOpenFileBack(QString* pError)

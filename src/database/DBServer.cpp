@@ -132,3 +132,4 @@ QString CDBServer::CompactDatabase(QString* pWhy)
 }
 
 QString CDBServer::CompactionRefusal() const { return m_pAdo->CompactionRefusal(); }
+QString CDBServer::FileAwayReason() const { return m_pAdo->FileAwayReason(); }

@@ -118,9 +118,11 @@ public:
     QString GetDBSizeText();
     // The new size text, or an empty text with the reason in *pWhy.
     QString CompactDatabase(QString* pWhy = nullptr);
-    // Why no compaction (nor a lift deletion, which compacts) may run now;
-    // empty when it may.
+    // Why no compaction may run now; empty when it may.
     QString CompactionRefusal() const;
+    // Why no lift may be deleted now (its deletion ends in a compaction), in
+    // words of its own; empty when it may.
+    QString FileAwayReason() const;
 
     // The time of day the recorder works with; tests move it across days.
     void SetClock(Clock clock);
