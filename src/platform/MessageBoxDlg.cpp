@@ -114,4 +114,9 @@ void CMessageBoxDlg::showEvent(QShowEvent* event)
         move(std::clamp(frame.left(), avail.left(), std::max(avail.left(), avail.right() + 1 - frame.width())),
              std::clamp(frame.top(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - frame.height())));
     }
+    // The box comes in front of the windows already there (an alarm pop-up
+    // among them) and takes the keys, so that Enter or Escape answers it
+    // without a click first, whether or not a window manager would do so.
+    raise();
+    activateWindow();
 }
