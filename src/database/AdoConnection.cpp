@@ -378,7 +378,8 @@ bool CAdoConnection::OpenFile(bool bExclusive, const QString& strPath, bool bWai
     QStringList told;
     QString error;
     const bool bPrepared = m_guard.PrepareOpen(strPath, m_nLanguageKind, &told, &error);
-    Tell(told);
+    if (!told.isEmpty())
+        Tell({told.join(QLatin1Char('\n'))});  // one box for what one start found
     if (!bPrepared)
         return fail(error);
     const QFileInfo info(strPath);

@@ -195,6 +195,17 @@ bool CDbFileGuard::PrepareOpen(const QString& file, int nLanguageKind, QStringLi
     if (!note)
         return true;
     bool bRewrite = false;
+    // What a stopped run left unfinished and is removed here, told in one box.
+    QStringList removed;
+    const auto tellRemoved = [&] {
+        if (removed.isEmpty())
+            return;
+        pTold->prepend(FixedText{QStringLiteral("已删除上次运行被中断时留下的未完成文件 %1。"),
+                                 QStringLiteral("The unfinished file %1, left when the last run was stopped, has been removed."),
+                                 QStringLiteral("已刪除上次執行被中斷時留下的未完成檔案 %1。")}
+                           .In(nLanguageKind)
+                           .arg(removed.join(nLanguageKind == 2 ? QStringLiteral(", ") : QStringLiteral("、"))));
+    };
 
     // Work a stop cut short. The compaction's copy is never the station's
     // data until it has replaced the file; a write-back's copy is unfinished
@@ -206,11 +217,7 @@ bool CDbFileGuard::PrepareOpen(const QString& file, int nLanguageKind, QStringLi
         if (bUnfinished) {
             for (const char* tail : {"", "-journal", "-wal", "-shm"})
                 QFile::remove(made + QLatin1String(tail));
-            pTold->append(FixedText{QStringLiteral("已删除上次运行被中断时留下的未完成文件 %1。"),
-                                    QStringLiteral("The unfinished file %1, left when the last run was stopped, has been removed."),
-                                    QStringLiteral("已刪除上次執行被中斷時留下的未完成檔案 %1。")}
-                              .In(nLanguageKind)
-                              .arg(Native(made)));
+            removed.append(Native(made));
         } else {
             pTold->append(FixedText{QStringLiteral("上次运行在保存数据库时被中断：完整的副本 %1 保存着本站上次运行的所有数据，"
                                                    "%2 处的文件可能缺少其中的记录。如需继续使用这些数据，请在退出后用 %1 替换 %2。"),
@@ -252,6 +259,7 @@ bool CDbFileGuard::PrepareOpen(const QString& file, int nLanguageKind, QStringLi
                                 QStringLiteral("旁邊的日誌 %1 屬於一個已不在該處的資料庫檔案，不能讀入此檔案，但無法移開（%2）")}
                           .In(nLanguageKind)
                           .arg(Native(log), QString::fromLocal8Bit(strerror(err)));
+            tellRemoved();
             return false;
         }
         SyncPath(QFileInfo(file).absolutePath(), true);
@@ -275,8 +283,8 @@ bool CDbFileGuard::PrepareOpen(const QString& file, int nLanguageKind, QStringLi
             const QStringList names = QDir(info.path()).entryList({info.fileName() + QLatin1String("-stale-log-*")}, QDir::Files);
             for (const QString& name : names) {
                 const QString path = info.path() + QLatin1Char('/') + name;
-                if (SameFile(IdentityOf(path, false), note->log))
-                    QFile::remove(path);
+                if (SameFile(IdentityOf(path, false), note->log) && QFile::remove(path))
+                    removed.append(Native(path));
             }
         }
         note->db = note->log = note->index = Identity{};
@@ -284,6 +292,7 @@ bool CDbFileGuard::PrepareOpen(const QString& file, int nLanguageKind, QStringLi
     }
     if (bRewrite)
         WriteNote(file, *note);
+    tellRemoved();
     return true;
 }
 

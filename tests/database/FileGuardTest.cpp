@@ -303,6 +303,7 @@ TEST_F(FileGuardTest, TheNextStartRemovesWhatAKilledCompactionOrWriteBackLeftAnd
     waitpid(pid, nullptr, 0);
     const QStringList partial = Beside(QStringLiteral("-restore-*"));
     ASSERT_EQ(partial.size(), 2) << "the write-back ended before it could be stopped";
+    const QStringList detached = Beside(QStringLiteral("-stale-log-*"));
     // Nothing at the path: the start refuses, removes the unfinished copy and
     // takes the log off the path.
     EXPECT_FALSE(m_db.m_pAdo->OpenDatabase(false, m_path));
@@ -310,6 +311,8 @@ TEST_F(FileGuardTest, TheNextStartRemovesWhatAKilledCompactionOrWriteBackLeftAnd
     EXPECT_FALSE(QFileInfo::exists(m_path + QStringLiteral("-wal")));
     const QString texts = m_boxes.texts().join('\n');
     EXPECT_TRUE(texts.contains(partial[0]) && texts.contains(QStringLiteral("文件不存在"))) << texts.toStdString();
+    for (const QString& log : detached)  // removed, and named with the copy
+        EXPECT_TRUE(m_boxes.texts()[0].contains(log)) << m_boxes.texts()[0].toStdString();
     ExpectBoxes(2);
     // Nor is the log the killed run had taken off the path left anywhere.
     EXPECT_EQ(Beside(QStringLiteral("-*")), QStringList());
